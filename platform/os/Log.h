@@ -1,0 +1,65 @@
+#pragma once
+// The program's log entry point. A line is formatted into 2048 bytes (longer
+// texts are cut) and pushed to the installed log sink (the UI framework's log
+// manager) when one exists and enables the level for logger 0; otherwise the
+// text goes to the debug output, which is stderr unless a test captures it.
+
+namespace qv::os {
+
+enum LogLevel : int {
+    kLogTrace = 0,
+    kLogDebug = 1,
+    kLogInfo = 2,
+    kLogWarn = 3,
+    kLogError = 4,
+    kLogFatal = 5,
+};
+
+constexpr int kLogBufferSize = 2048;
+constexpr const char* kLogTag = "soui";
+
+struct LogRecord {
+    const char* tag;
+    int level;
+    const char* file;
+    int line;
+    const char* function;  // qualified name, "CHidBase::OpenDevice"
+    const void* caller;
+    const char* text;
+};
+
+class ILogSink {
+public:
+    virtual ~ILogSink() = default;
+    virtual bool IsEnabled(int logger, int level) = 0;
+    virtual void Push(int logger, const LogRecord& record) = 0;
+};
+
+// Installs the process's log sink; null removes it. Safe against lines being
+// logged on other threads at the same time.
+void SetLogSink(ILogSink* sink);
+
+// Where the text goes when no sink takes it. Null restores stderr.
+using DebugOutputHook = void (*)(const char* text);
+void SetDebugOutputHook(DebugOutputHook hook);
+void DebugOutput(const char* text);
+
+void LogPrintf(int level, const char* file, int line, const char* prettyFunction,
+               const void* caller, const char* format, ...)
+    __attribute__((format(printf, 6, 7)));
+
+// A debugger trace: always to the debug output, never to the sink.
+void TracePrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// "BOOL CHidBase::OpenDevice()" -> "CHidBase::OpenDevice".
+const char* QualifiedFunctionName(const char* prettyFunction, char* out, int outSize);
+
+}  // namespace qv::os
+
+#define QV_LOG_AT(level, ...)                                                       \
+    ::qv::os::LogPrintf((level), __FILE__, __LINE__, __PRETTY_FUNCTION__,           \
+                        __builtin_return_address(0), __VA_ARGS__)
+#define QV_LOGE(...) QV_LOG_AT(::qv::os::kLogError, __VA_ARGS__)
+#define QV_LOGW(...) QV_LOG_AT(::qv::os::kLogWarn, __VA_ARGS__)
+#define QV_LOGI(...) QV_LOG_AT(::qv::os::kLogInfo, __VA_ARGS__)
+#define QV_TRACE(...) ::qv::os::TracePrintf(__VA_ARGS__)
