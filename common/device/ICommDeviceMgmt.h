@@ -13,7 +13,7 @@ public:
     virtual BOOL IsConnected() = 0;
     virtual BOOL Connect(ICommunicateDevice* device, ICommProtocol* protocol) = 0;
     virtual void Disconnect() = 0;
-    // reply must hold kReplyBufferSize bytes.
+    // reply must hold qv::frame::kBufferSize (64) bytes.
     virtual BOOL SendAndReceive(std::uint8_t* frame, std::uint8_t* reply, int attempts,
                                 int timeoutMs) = 0;
     virtual BOOL SendNotReceive(std::uint8_t* frame) = 0;

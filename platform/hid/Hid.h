@@ -46,7 +46,9 @@ std::vector<DeviceInfo> Enumerate(std::uint16_t vendorId, std::uint16_t productI
 std::unique_ptr<IDevice> Open(const std::u16string& path);
 
 // Arrival and removal of HID interfaces. The callback runs on the monitor's
-// own thread; the caller hands it on to the thread that needs it.
+// own thread; the caller hands it on to the thread that needs it. Destroying
+// the monitor stops and joins that thread, so the callback must not do it.
+// Null when monitoring is unavailable (no udev).
 using PnpCallback = std::function<void(bool removed, const std::u16string& path)>;
 class IMonitor {
 public:

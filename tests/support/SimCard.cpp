@@ -1,0 +1,399 @@
+#include "tests/support/SimCard.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+#include "common/device/Frame.h"
+
+namespace qv::test {
+namespace {
+
+using frame::kCommandByte;
+using frame::kCrcByte;
+using frame::kFrameLength;
+using frame::kStatusByte;
+
+constexpr int kMaxTriples = 11;
+constexpr int kFirmwareBlockBytes = 32;
+constexpr std::size_t kMaxFirmwareBytes = 65536;
+constexpr int kUploadBlockBytes = 32;
+constexpr std::uint32_t kMaxUploadBytes = 3460300;
+
+std::uint32_t Read24(const SimCard::Frame& f, int at) {
+    return f[at] | (f[at + 1] << 8) | (static_cast<std::uint32_t>(f[at + 2]) << 16);
+}
+
+SimCard::Frame ReplyTo(const SimCard::Frame& request) {
+    SimCard::Frame reply{};
+    reply[kCommandByte] = static_cast<std::uint8_t>(request[kCommandByte] + 1);
+    reply[1] = request[1];
+    reply[2] = request[2];
+    reply[kStatusByte] = frame::kStatusOk;
+    return reply;
+}
+
+}  // namespace
+
+SimCard::SimCard(std::uint16_t normalProductId)
+    : m_normalProductId(normalProductId), m_productId(normalProductId) {}
+
+SimCard::~SimCard() = default;
+
+void SimCard::SetReportSink(ReportSink sink) {
+    std::lock_guard<std::mutex> guard(m_emitMutex);
+    m_sink = std::move(sink);
+}
+
+void SimCard::SetFrameObserver(FrameObserver observer) {
+    std::lock_guard<std::mutex> guard(m_emitMutex);
+    m_observer = std::move(observer);
+}
+
+void SimCard::SetPlugHandler(PlugHandler handler) {
+    std::lock_guard<std::mutex> guard(m_plugMutex);
+    m_plugHandler = std::move(handler);
+}
+
+void SimCard::HandleHostFrame(const std::uint8_t* frame, int length) {
+    (void)ReceiveWrite(frame, length);
+}
+
+bool SimCard::ReceiveWrite(const std::uint8_t* data, int length) {
+    Frame request{};
+    std::optional<Frame> reply;
+    std::optional<SimFault> fault;
+    bool restart = false;
+    std::uint64_t epoch;
+    std::uint32_t lateMs;
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        if (!m_plugged || !data || length < kFrameLength) {
+            ++m_failedWrites;
+            return false;
+        }
+        std::memcpy(request.data(), data, static_cast<std::size_t>(std::min<int>(length, 64)));
+        if (TakeFault(request[kCommandByte], false, RuleKind::Write)) {
+            ++m_failedWrites;
+            return false;
+        }
+        m_frames.push_back(request);
+        m_received.notify_all();
+        if (frame::HasValidCrc(request.data())) reply = Answer(request, &restart);
+        else ++m_badCrcFrames;
+        fault = TakeFault(request[kCommandByte], reply.has_value(), RuleKind::Reply);
+        epoch = m_epoch;
+        lateMs = m_lateReplyMs;
+    }
+    {
+        std::lock_guard<std::mutex> guard(m_emitMutex);
+        if (m_observer) m_observer(true, request);
+    }
+    if (reply && fault) {
+        switch (*fault) {
+        case SimFault::WrongCommand: (*reply)[kCommandByte] = request[kCommandByte]; break;
+        case SimFault::WrongStatus: (*reply)[kStatusByte] = 0; break;
+        default: break;
+        }
+        frame::Seal(reply->data());
+        if (*fault == SimFault::BadCrc) (*reply)[kCrcByte] ^= 0x5A;
+    } else if (reply) {
+        frame::Seal(reply->data());
+    }
+
+    if (fault == SimFault::Unplug) {
+        Unplug();
+    } else if (fault == SimFault::LateReply && reply) {
+        m_tasks.Post(lateMs, [this, r = *reply, epoch] { Emit(r, epoch); });
+    } else if (reply && fault != SimFault::NoReply) {
+        Emit(*reply, epoch);
+    }
+    if (restart) ScheduleRestart();
+    return true;
+}
+
+std::optional<SimFault> SimCard::TakeFault(std::uint8_t command, bool answered, RuleKind kind) {
+    for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
+        const bool writeRule = it->fault == SimFault::WriteFailure;
+        if (writeRule != (kind == RuleKind::Write)) continue;
+        if (it->command != 0 ? it->command != command : !(writeRule || answered)) continue;
+        if (it->skip > 0) {
+            --it->skip;
+            continue;
+        }
+        const SimFault fault = it->fault;
+        if (it->times > 0 && --it->times == 0) m_faults.erase(it);
+        return fault;
+    }
+    return std::nullopt;
+}
+
+std::optional<SimCard::Frame> SimCard::Answer(const Frame& request, bool* restart) {
+    const std::uint8_t command = request[kCommandByte];
+    const bool updateMode = m_productId == kUpdateProductId;
+    Frame reply = ReplyTo(request);
+    switch (command) {
+    case 0x26:
+        reply[4] = m_hardwareVersion;
+        reply[6] = m_firmwareVersion;
+        return reply;
+    case 0x92:
+        reply[4] = m_hardwareVersion;
+        reply[6] = m_firmwareVersion;
+        reply[14] = m_deviceType;
+        return reply;
+    case 0x2A:
+        *restart = true;
+        return std::nullopt;
+    case 0x28: {
+        if (!updateMode) return std::nullopt;
+        const std::size_t offset =
+            static_cast<std::size_t>((request[1] << 8) | request[2]) * kFirmwareBlockBytes;
+        if (offset + kFirmwareBlockBytes > kMaxFirmwareBytes) return std::nullopt;
+        if (m_firmware.size() < offset + kFirmwareBlockBytes)
+            m_firmware.resize(offset + kFirmwareBlockBytes);
+        std::memcpy(m_firmware.data() + offset, request.data() + 4, kFirmwareBlockBytes);
+        ++m_firmwareBlocks;
+        return reply;
+    }
+    case 0x9F:
+        m_acks.push_back(request);
+        return std::nullopt;
+    default: break;
+    }
+    if (updateMode) return std::nullopt;
+    switch (command) {
+    case 0x90:
+        m_session = request[4] != 0;
+        return reply;
+    case 0x94: {
+        const int n = std::min<int>(request[4], kMaxTriples);
+        for (int k = 0; k < n; ++k) {
+            const int at = 5 + 3 * k;
+            m_params[request[at]] = ((request[at + 1] & 0x0F) << 8) | request[at + 2];
+        }
+        return reply;
+    }
+    case 0x9A:
+        m_value9A = request[4];
+        return reply;
+    case 0x02:
+        m_upload = Upload{};
+        m_upload.slot = request[4];
+        m_upload.blockCount = Read24(request, 5);
+        m_upload.size = std::min(Read24(request, 8), kMaxUploadBytes);
+        m_upload.data.assign(m_upload.size, 0);
+        return reply;
+    case 0x04: {
+        const std::uint32_t block = request[36] | (request[37] << 8) |
+                                    (static_cast<std::uint32_t>(request[38]) << 16);
+        if (block >= m_upload.blockCount) return std::nullopt;
+        const std::uint32_t offset = block * kUploadBlockBytes;
+        if (offset < m_upload.size) {
+            const std::uint32_t n = std::min<std::uint32_t>(kUploadBlockBytes, m_upload.size - offset);
+            std::memcpy(m_upload.data.data() + offset, request.data() + 4, n);
+        }
+        ++m_upload.blocksReceived;
+        return reply;
+    }
+    default: return std::nullopt;
+    }
+}
+
+void SimCard::Emit(const Frame& frame, std::uint64_t epoch) {
+    std::lock_guard<std::mutex> emit(m_emitMutex);
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        if (!m_plugged || epoch != m_epoch) return;
+    }
+    if (m_observer) m_observer(false, frame);
+    if (m_sink) m_sink(frame.data(), static_cast<int>(frame.size()));
+}
+
+void SimCard::ScheduleRestart() {
+    std::uint32_t removalMs, returnMs;
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        removalMs = m_restartRemovalMs;
+        returnMs = m_restartReturnMs;
+    }
+    m_tasks.Post(removalMs, [this] { Unplug(); });
+    m_tasks.Post(removalMs + returnMs, [this] {
+        const std::uint16_t other =
+            ProductId() == kUpdateProductId ? m_normalProductId : kUpdateProductId;
+        Plug(other);
+    });
+}
+
+bool SimCard::SendNotification(const std::vector<std::pair<std::uint8_t, std::uint16_t>>& values) {
+    Frame notification{};
+    notification[kCommandByte] = 0x9E;
+    const int n = std::min<int>(static_cast<int>(values.size()), kMaxTriples);
+    notification[4] = static_cast<std::uint8_t>(n);
+    std::uint64_t epoch;
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        if (!m_plugged) return false;
+        for (int k = 0; k < n; ++k) {
+            const auto [id, value] = values[static_cast<std::size_t>(k)];
+            notification[5 + 3 * k] = id;
+            notification[6 + 3 * k] = static_cast<std::uint8_t>((value >> 8) & 0x0F);
+            notification[7 + 3 * k] = static_cast<std::uint8_t>(value & 0xFF);
+            m_params[id] = value & 0x0FFF;
+        }
+        epoch = m_epoch;
+    }
+    frame::Seal(notification.data());
+    Emit(notification, epoch);
+    return true;
+}
+
+bool SimCard::SendRawReport(const Frame& frame) {
+    std::uint64_t epoch;
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        if (!m_plugged) return false;
+        epoch = m_epoch;
+    }
+    Emit(frame, epoch);
+    return true;
+}
+
+void SimCard::Unplug() {
+    std::uint16_t productId;
+    {
+        std::lock_guard<std::mutex> emit(m_emitMutex);  // no report is on its way meanwhile
+        std::lock_guard<std::mutex> guard(m_mutex);
+        if (!m_plugged) return;
+        m_plugged = false;
+        m_session = false;
+        ++m_epoch;
+        productId = m_productId;
+    }
+    std::lock_guard<std::mutex> plug(m_plugMutex);
+    if (m_plugHandler) m_plugHandler(false, productId);
+}
+
+void SimCard::Plug(std::uint16_t productId) {
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        if (m_plugged) return;
+        if (productId != 0) m_productId = productId;
+        m_plugged = true;
+        ++m_epoch;
+        productId = m_productId;
+    }
+    std::lock_guard<std::mutex> plug(m_plugMutex);
+    if (m_plugHandler) m_plugHandler(true, productId);
+}
+
+void SimCard::AddFault(const SimFaultRule& rule) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_faults.push_back(rule);
+}
+
+void SimCard::ClearFaults() {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_faults.clear();
+}
+
+void SimCard::SetLateReplyDelay(std::uint32_t ms) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_lateReplyMs = ms;
+}
+
+void SimCard::SetRestartDelays(std::uint32_t removalMs, std::uint32_t returnMs) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_restartRemovalMs = removalMs;
+    m_restartReturnMs = returnMs;
+}
+
+void SimCard::SetVersions(std::uint8_t hardware, std::uint8_t firmware, std::uint8_t deviceType) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_hardwareVersion = hardware;
+    m_firmwareVersion = firmware;
+    m_deviceType = deviceType;
+}
+
+bool SimCard::IsPlugged() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_plugged;
+}
+
+std::uint16_t SimCard::ProductId() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_productId;
+}
+
+std::vector<SimCard::Frame> SimCard::ReceivedFrames() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_frames;
+}
+
+int SimCard::CountReceived(std::uint8_t command) const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return static_cast<int>(std::count_if(m_frames.begin(), m_frames.end(),
+                                          [&](const Frame& f) { return f[kCommandByte] == command; }));
+}
+
+bool SimCard::WaitForReceived(std::uint8_t command, int count, std::uint32_t timeoutMs) const {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_received.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+        return std::count_if(m_frames.begin(), m_frames.end(),
+                             [&](const Frame& f) { return f[kCommandByte] == command; }) >= count;
+    });
+}
+
+std::optional<int> SimCard::ParamValue(std::uint8_t id) const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    auto it = m_params.find(id);
+    if (it == m_params.end()) return std::nullopt;
+    return it->second;
+}
+
+std::map<std::uint8_t, int> SimCard::ParamValues() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_params;
+}
+
+bool SimCard::SessionOpen() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_session;
+}
+
+std::optional<std::uint8_t> SimCard::Value9A() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_value9A;
+}
+
+std::vector<SimCard::Frame> SimCard::Acknowledgements() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_acks;
+}
+
+std::vector<std::uint8_t> SimCard::FirmwareImage() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_firmware;
+}
+
+int SimCard::FirmwareBlocks() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_firmwareBlocks;
+}
+
+SimCard::Upload SimCard::SoundUpload() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_upload;
+}
+
+int SimCard::BadCrcFrames() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_badCrcFrames;
+}
+
+int SimCard::FailedWrites() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_failedWrites;
+}
+
+}  // namespace qv::test
