@@ -26,6 +26,9 @@ using HRESULT = std::int32_t;
 using HANDLE = void*;
 using HMODULE = void*;
 using HINSTANCE = void*;
+// A message target (window) handle; handed out by the message-queue registry.
+using HWND = struct HWND__*;
+using UINT_PTR = std::uintptr_t;
 
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;

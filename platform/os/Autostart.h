@@ -1,0 +1,21 @@
+#pragma once
+// The "start with the session" entry: what the Windows Run value holds is an
+// XDG autostart entry, $XDG_CONFIG_HOME/autostart/<name>.desktop, whose Exec
+// line is the command.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qv::os {
+
+std::u16string AutostartEntryPath(std::u16string_view name);
+// Writes (replaces) the entry; false when the command holds a line break or
+// the file cannot be written.
+[[nodiscard]] bool WriteAutostartEntry(std::u16string_view name, std::u16string_view command);
+// The entry's command; nullopt when there is no entry, no Exec line, or the
+// entry is disabled (Hidden=true).
+[[nodiscard]] std::optional<std::u16string> ReadAutostartCommand(std::u16string_view name);
+// False when there was no entry to delete.
+[[nodiscard]] bool DeleteAutostartEntry(std::u16string_view name);
+
+}  // namespace qv::os

@@ -1,0 +1,427 @@
+#include "platform/os/Profile.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/os/AtomicFile.h"
+#include "platform/os/Log.h"
+#include "platform/os/Path.h"
+#include "platform/os/Utf.h"
+
+namespace qv::os {
+namespace {
+
+// Serialises read-modify-write cycles of the process.
+std::mutex g_fileMutex;
+
+enum class Encoding { Utf8, Utf16 };
+
+// One line of the file: its bytes as they stand (terminator included) and
+// its text without the terminator. Lines that are not changed are written
+// back from `raw`, so bytes we could not decode survive untouched.
+struct Line {
+    std::string raw;
+    std::u16string text;
+};
+
+struct Document {
+    Encoding encoding = Encoding::Utf8;
+    std::string prefix;  // byte-order mark, if any
+    std::string newline;  // encoded line end for new lines
+    std::vector<Line> lines;
+};
+
+std::string Encode(Encoding encoding, std::u16string_view text) {
+    if (encoding == Encoding::Utf8) return Utf16ToUtf8(text);
+    std::string bytes;
+    bytes.reserve(text.size() * 2);
+    for (char16_t c : text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    return bytes;
+}
+
+std::u16string StripLineEnd(std::u16string text) {
+    if (!text.empty() && text.back() == u'\n') text.pop_back();
+    if (!text.empty() && text.back() == u'\r') text.pop_back();
+    return text;
+}
+
+Document Parse(const std::string& bytes) {
+    Document doc;
+    bool crlf = true;
+    bool sawLineEnd = false;
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        doc.encoding = Encoding::Utf16;
+        doc.prefix = bytes.substr(0, 2);
+        std::size_t start = 2;
+        std::u16string text;
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            const char16_t c = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                                     static_cast<unsigned char>(bytes[i + 1]) << 8);
+            text.push_back(c);
+            if (c == u'\n') {
+                if (!sawLineEnd) crlf = text.size() >= 2 && text[text.size() - 2] == u'\r';
+                sawLineEnd = true;
+                doc.lines.push_back(Line{bytes.substr(start, i + 2 - start), StripLineEnd(text)});
+                text.clear();
+                start = i + 2;
+            }
+        }
+        if (start < bytes.size()) doc.lines.push_back(Line{bytes.substr(start), StripLineEnd(text)});
+    } else {
+        if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) doc.prefix = bytes.substr(0, 3);
+        std::size_t start = doc.prefix.size();
+        while (start < bytes.size()) {
+            std::size_t end = bytes.find('\n', start);
+            if (end != std::string::npos && !sawLineEnd) {
+                crlf = end > start && bytes[end - 1] == '\r';
+                sawLineEnd = true;
+            }
+            end = end == std::string::npos ? bytes.size() : end + 1;
+            std::string raw = bytes.substr(start, end - start);
+            doc.lines.push_back(Line{raw, StripLineEnd(Utf8ToUtf16(raw))});
+            start = end;
+        }
+    }
+    doc.newline = Encode(doc.encoding, crlf ? u"\r\n" : u"\n");
+    return doc;
+}
+
+std::string Serialize(const Document& doc) {
+    std::string bytes = doc.prefix;
+    for (const Line& line : doc.lines) bytes += line.raw;
+    return bytes;
+}
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+std::u16string_view Trim(std::u16string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// The section name of a header line "[name]".
+std::optional<std::u16string_view> SectionName(const Line& line) {
+    std::u16string_view text = Trim(line.text);
+    if (text.empty() || text.front() != u'[') return std::nullopt;
+    text.remove_prefix(1);
+    const auto close = text.find(u']');
+    if (close != std::u16string_view::npos) text = text.substr(0, close);
+    return Trim(text);
+}
+
+struct KeyValue {
+    std::u16string_view key;
+    std::u16string_view value;
+};
+
+std::optional<KeyValue> ParseKey(const Line& line) {
+    std::u16string_view text = Trim(line.text);
+    if (text.empty() || text.front() == u';' || text.front() == u'[') return std::nullopt;
+    const auto eq = text.find(u'=');
+    if (eq == std::u16string_view::npos) return std::nullopt;
+    return KeyValue{Trim(text.substr(0, eq)), Trim(text.substr(eq + 1))};
+}
+
+struct SectionRange {
+    std::size_t header;
+    std::size_t end;  // one past its last line
+};
+
+std::optional<SectionRange> FindSection(const Document& doc, std::u16string_view name) {
+    for (std::size_t i = 0; i < doc.lines.size(); ++i) {
+        auto found = SectionName(doc.lines[i]);
+        if (!found || !EqualsNoCase(*found, name)) continue;
+        std::size_t end = i + 1;
+        while (end < doc.lines.size() && !SectionName(doc.lines[end])) ++end;
+        return SectionRange{i, end};
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> FindKey(const Document& doc, const SectionRange& section,
+                                   std::u16string_view key) {
+    for (std::size_t i = section.header + 1; i < section.end; ++i) {
+        auto kv = ParseKey(doc.lines[i]);
+        if (kv && EqualsNoCase(kv->key, key)) return i;
+    }
+    return std::nullopt;
+}
+
+std::u16string_view Unquote(std::u16string_view value) {
+    if (value.size() >= 2 && value.front() == value.back() &&
+        (value.front() == u'"' || value.front() == u'\''))
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+enum class LoadError { None, Missing, Unreadable };
+
+Document Load(const std::string& path, LoadError& error) {
+    error = LoadError::None;
+    auto bytes = ReadWholeFile(path);
+    if (bytes) return Parse(*bytes);
+    error = errno == ENOENT ? LoadError::Missing : LoadError::Unreadable;
+    Document doc;
+    doc.newline = "\r\n";
+    return doc;
+}
+
+std::optional<std::u16string> ReadValue(const char16_t* section, const char16_t* key,
+                                        const char16_t* file) {
+    if (!section || !key || !file) return std::nullopt;
+    std::lock_guard<std::mutex> guard(g_fileMutex);
+    LoadError error;
+    const Document doc = Load(NativePath(file), error);
+    auto range = FindSection(doc, section);
+    if (!range) return std::nullopt;
+    auto index = FindKey(doc, *range, key);
+    if (!index) return std::nullopt;
+    return std::u16string(Unquote(ParseKey(doc.lines[*index])->value));
+}
+
+// Names (sections, or keys of one section), each followed by a zero.
+std::u16string ListNames(const char16_t* section, const char16_t* file) {
+    std::lock_guard<std::mutex> guard(g_fileMutex);
+    LoadError error;
+    const Document doc = Load(NativePath(file), error);
+    std::u16string list;
+    if (!section) {
+        for (const Line& line : doc.lines) {
+            if (auto name = SectionName(line)) {
+                list.append(*name);
+                list.push_back(u'\0');
+            }
+        }
+        return list;
+    }
+    auto range = FindSection(doc, section);
+    if (!range) return list;
+    for (std::size_t i = range->header + 1; i < range->end; ++i) {
+        if (auto kv = ParseKey(doc.lines[i])) {
+            list.append(kv->key);
+            list.push_back(u'\0');
+        }
+    }
+    return list;
+}
+
+bool HasLineBreak(std::u16string_view text) {
+    return text.find_first_of(u"\r\n") != std::u16string_view::npos;
+}
+
+bool EndsWithLineEnd(const Document& doc, const Line& line) {
+    const std::string& nl = doc.newline;
+    const std::size_t unit = doc.encoding == Encoding::Utf16 ? 2 : 1;
+    return line.raw.size() >= unit &&
+           line.raw.compare(line.raw.size() - unit, unit, nl, nl.size() - unit, unit) == 0;
+}
+
+Line NewLine(const Document& doc, std::u16string text) {
+    return Line{Encode(doc.encoding, text) + doc.newline, std::move(text)};
+}
+
+// Makes sure the line before index `at` is terminated before a line goes there.
+void TerminatePrevious(Document& doc, std::size_t at) {
+    if (at == 0) return;
+    Line& previous = doc.lines[at - 1];
+    if (!EndsWithLineEnd(doc, previous)) previous.raw += doc.newline;
+}
+
+void SetKey(Document& doc, std::u16string_view section, std::u16string_view key,
+            std::u16string_view value) {
+    auto range = FindSection(doc, section);
+    if (!range) {
+        TerminatePrevious(doc, doc.lines.size());
+        doc.lines.push_back(NewLine(doc, u"[" + std::u16string(section) + u"]"));
+        doc.lines.push_back(NewLine(doc, std::u16string(key) + u"=" + std::u16string(value)));
+        return;
+    }
+    if (auto index = FindKey(doc, *range, key)) {
+        Line& line = doc.lines[*index];
+        const bool terminated = EndsWithLineEnd(doc, line);
+        const std::u16string fileKey(ParseKey(line)->key);  // keeps the file's spelling
+        line = NewLine(doc, fileKey + u"=" + std::u16string(value));
+        if (!terminated) line.raw.resize(line.raw.size() - doc.newline.size());
+        return;
+    }
+    // After the section's last non-blank line, so blank separators stay below.
+    std::size_t at = range->end;
+    while (at > range->header + 1 && Trim(doc.lines[at - 1].text).empty()) --at;
+    TerminatePrevious(doc, at);
+    doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(at),
+                     NewLine(doc, std::u16string(key) + u"=" + std::u16string(value)));
+}
+
+void DeleteKey(Document& doc, std::u16string_view section, std::u16string_view key) {
+    auto range = FindSection(doc, section);
+    if (!range) return;
+    if (auto index = FindKey(doc, *range, key))
+        doc.lines.erase(doc.lines.begin() + static_cast<std::ptrdiff_t>(*index));
+}
+
+void DeleteSection(Document& doc, std::u16string_view section) {
+    auto range = FindSection(doc, section);
+    if (!range) return;
+    doc.lines.erase(doc.lines.begin() + static_cast<std::ptrdiff_t>(range->header),
+                    doc.lines.begin() + static_cast<std::ptrdiff_t>(range->end));
+}
+
+DWORD CopyOut(std::u16string_view value, char16_t* out, DWORD size) {
+    const DWORD n = value.size() < size ? static_cast<DWORD>(value.size()) : size - 1;
+    std::memcpy(out, value.data(), n * sizeof(char16_t));
+    out[n] = u'\0';
+    return n;
+}
+
+DWORD CopyList(const std::u16string& list, char16_t* out, DWORD size) {
+    if (list.size() + 1 <= size) {
+        std::memcpy(out, list.data(), list.size() * sizeof(char16_t));
+        out[list.size()] = u'\0';
+        return list.empty() ? 0 : static_cast<DWORD>(list.size());
+    }
+    if (size < 2) {
+        out[0] = u'\0';
+        return 0;
+    }
+    std::memcpy(out, list.data(), (size - 2) * sizeof(char16_t));
+    out[size - 2] = u'\0';
+    out[size - 1] = u'\0';
+    return size - 2;
+}
+
+int HexDigit(char16_t c) {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+    return -1;
+}
+
+}  // namespace
+
+DWORD GetPrivateProfileString(const char16_t* section, const char16_t* key, const char16_t* def,
+                              char16_t* out, DWORD size, const char16_t* file) {
+    if (!out || size == 0) return 0;
+    if (!file) {
+        out[0] = u'\0';
+        return 0;
+    }
+    if (!section || !key) return CopyList(ListNames(section, file), out, size);
+    if (auto value = ReadValue(section, key, file)) return CopyOut(*value, out, size);
+    std::u16string_view fallback = def ? def : u"";
+    while (!fallback.empty() && IsBlank(fallback.back())) fallback.remove_suffix(1);
+    return CopyOut(fallback, out, size);
+}
+
+int GetPrivateProfileInt(const char16_t* section, const char16_t* key, int def,
+                         const char16_t* file) {
+    auto value = ReadValue(section, key, file);
+    if (!value || value->empty()) return def;
+    std::u16string_view text = Trim(*value);
+    bool negative = false;
+    if (!text.empty() && (text.front() == u'-' || text.front() == u'+')) {
+        negative = text.front() == u'-';
+        text.remove_prefix(1);
+    }
+    unsigned result = 0;  // wraps like the Windows parse
+    for (char16_t c : text) {
+        if (c < u'0' || c > u'9') break;
+        result = result * 10u + static_cast<unsigned>(c - u'0');
+    }
+    return static_cast<int>(negative ? 0u - result : result);
+}
+
+BOOL WritePrivateProfileString(const char16_t* section, const char16_t* key,
+                               const char16_t* value, const char16_t* file) {
+    if (!section || !file || !*file) return FALSE;
+    const std::u16string_view sectionName = Trim(section);
+    if (HasLineBreak(sectionName) || sectionName.find(u']') != std::u16string_view::npos) {
+        QV_LOGE("refused section name with a line break or ']'");
+        return FALSE;
+    }
+    std::u16string_view keyName;
+    if (key) {
+        keyName = Trim(key);
+        if (keyName.empty() || HasLineBreak(keyName) || keyName.find(u'=') != std::u16string_view::npos ||
+            keyName.front() == u'[' || keyName.front() == u';') {
+            QV_LOGE("refused key name that cannot stand in a profile file");
+            return FALSE;
+        }
+    }
+    if (value && HasLineBreak(value)) {
+        QV_LOGE("refused value with a line break");
+        return FALSE;
+    }
+
+    const std::string path = NativePath(file);
+    std::lock_guard<std::mutex> guard(g_fileMutex);
+    LoadError error;
+    Document doc = Load(path, error);
+    if (error == LoadError::Unreadable) {
+        QV_LOGE("cannot read %s: %s", path.c_str(), std::strerror(errno));
+        return FALSE;
+    }
+    const std::string before = Serialize(doc);
+    if (!key)
+        DeleteSection(doc, sectionName);
+    else if (!value)
+        DeleteKey(doc, sectionName, keyName);
+    else
+        SetKey(doc, sectionName, keyName, value);
+    const std::string after = Serialize(doc);
+    if (after == before && error != LoadError::Missing) return TRUE;
+    if (after.empty() && error == LoadError::Missing) return TRUE;  // deleting from no file
+    return ReplaceFileAtomically(path, after) ? TRUE : FALSE;
+}
+
+BOOL GetPrivateProfileStruct(const char16_t* section, const char16_t* key, void* data, UINT size,
+                             const char16_t* file) {
+    if (!data && size) return FALSE;
+    auto value = ReadValue(section, key, file);
+    if (!value || value->size() != (static_cast<std::size_t>(size) + 1) * 2) return FALSE;
+    std::vector<unsigned char> bytes(size + 1);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const int high = HexDigit((*value)[2 * i]);
+        const int low = HexDigit((*value)[2 * i + 1]);
+        if (high < 0 || low < 0) return FALSE;
+        bytes[i] = static_cast<unsigned char>(high << 4 | low);
+    }
+    unsigned sum = 0;
+    for (UINT i = 0; i < size; ++i) sum += bytes[i];
+    if ((sum & 0xFF) != bytes[size]) return FALSE;
+    if (size) std::memcpy(data, bytes.data(), size);
+    return TRUE;
+}
+
+BOOL WritePrivateProfileStruct(const char16_t* section, const char16_t* key, const void* data,
+                               UINT size, const char16_t* file) {
+    if (!data) return WritePrivateProfileString(section, key, nullptr, file);
+    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    std::u16string text;
+    text.reserve((static_cast<std::size_t>(size) + 1) * 2);
+    unsigned sum = 0;
+    auto append = [&](unsigned char b) {
+        text.push_back(kHex[b >> 4]);
+        text.push_back(kHex[b & 0xF]);
+    };
+    for (UINT i = 0; i < size; ++i) {
+        append(bytes[i]);
+        sum += bytes[i];
+    }
+    append(static_cast<unsigned char>(sum & 0xFF));
+    return WritePrivateProfileString(section, key, text.c_str(), file);
+}
+
+}  // namespace qv::os

@@ -1,0 +1,46 @@
+#pragma once
+// Profile (INI) files with the Windows semantics the program relies on.
+//
+// - Section and key names compare ignoring case; the first occurrence wins.
+// - Values are read trimmed of blanks, and of one pair of enclosing quotes.
+// - A file that starts with the UTF-16LE byte-order mark is read and written as
+//   UTF-16LE; any other file as UTF-8 (a UTF-8 mark is kept). New files are
+//   UTF-8.
+// - Writing keeps every other line byte for byte (comments, order, blank
+//   lines, line ends); new lines take the file's line end (CRLF by default).
+// - Every write replaces the file atomically.
+// - File names are UTF-16; backslashes are taken as '/'.
+// - The struct form is the upper-case hex of the bytes followed by a checksum
+//   byte (the sum of the bytes mod 256). A missing key, a wrong length, a
+//   non-hex digit or a wrong checksum read as missing.
+#include "platform/os/Types.h"
+
+namespace qv::os {
+
+// Copies the value (or `def` when the key is missing; null def is empty) into
+// out, cut to size-1 characters; returns the characters copied. A null key
+// lists the section's keys, a null section the section names, each
+// zero-terminated with a final extra zero.
+DWORD GetPrivateProfileString(const char16_t* section, const char16_t* key, const char16_t* def,
+                              char16_t* out, DWORD size, const char16_t* file);
+
+// The value parsed as a decimal integer (blanks, an optional sign, digits;
+// text without digits gives 0); `def` when the key is missing or empty.
+int GetPrivateProfileInt(const char16_t* section, const char16_t* key, int def,
+                         const char16_t* file);
+
+// Sets key=value in section, creating the file and the section as needed. A
+// null value deletes the key, a null key deletes the section with its lines.
+// Names or values that would break the file's lines are refused (FALSE).
+BOOL WritePrivateProfileString(const char16_t* section, const char16_t* key,
+                               const char16_t* value, const char16_t* file);
+
+// Reads size bytes stored in the struct form; FALSE (data untouched) when the
+// key is missing, the length or checksum is wrong.
+BOOL GetPrivateProfileStruct(const char16_t* section, const char16_t* key, void* data, UINT size,
+                             const char16_t* file);
+// Writes size bytes in the struct form; null data deletes the key.
+BOOL WritePrivateProfileStruct(const char16_t* section, const char16_t* key, const void* data,
+                               UINT size, const char16_t* file);
+
+}  // namespace qv::os
