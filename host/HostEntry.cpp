@@ -1,0 +1,92 @@
+#include "host/HostEntry.h"
+
+#include <memory>
+#include <exception>
+#include <optional>
+
+#include "common/device/DeviceManager.h"
+#include "host/HidDeviceSource.h"
+#include "host/HostNames.h"
+#include "host/ProfileModuleConfig.h"
+#include "host/QuorvelApp.h"
+#include "host/SystemPluginLoader.h"
+#include "platform/hid/Hid.h"
+#include "platform/os/ActivationChannel.h"
+#include "platform/os/CrashHandler.h"
+#include "platform/os/Folders.h"
+#include "platform/os/InstanceLock.h"
+#include "platform/os/Log.h"
+#include "platform/os/Messages.h"
+
+namespace {
+
+// A short wait: the other process either answers at once or is not there.
+constexpr DWORD kCloseToolTimeoutMs = 2000;
+
+std::u16string AppDataFolderOrEmpty() {
+    std::optional<std::u16string> folder = qv::os::MakeAppDataFolder(kAppDataName);
+    if (folder) return *folder;
+    QV_LOGE("no app-data folder: going on without modulecfg.ini");
+    return {};
+}
+
+// Null when the manager (or its receive thread) cannot be made.
+std::unique_ptr<ICommDeviceMgmt> MakeDeviceManager() {
+    try {
+        return std::make_unique<CDeviceManager>();
+    } catch (const std::exception& error) {
+        QV_LOGE("%s", error.what());
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+int HostMain(const std::u16string& commandLine) {
+    qv::os::InstanceLock singleInstance(kSingleInstanceName);
+    if (!singleInstance.TryAcquire()) {
+        // Another host runs: bring its window forward and leave.
+        if (!qv::os::SendToWindowOfClass(kHiddenWindowClass, kActivateMessage, kActivateWParam, 0)) {
+            QV_TRACE("no running window to activate\n");
+        }
+        return 0;
+    }
+    (void)qv::os::SendToWindowOfClass(kFirmwareToolClass, WM_CLOSE, 0, 0, nullptr,
+                                      kCloseToolTimeoutMs);
+    qv::os::InstanceLock runLock(kRunLockName);
+    if (!runLock.TryAcquire()) QV_LOGE("run lock not taken");
+
+    const std::u16string appData = AppDataFolderOrEmpty();
+    // Without an app-data folder dumps go to the temp folder.
+    if (!qv::os::InstallCrashHandler(appData, u"")) QV_LOGE("crash handler not installed");
+
+    std::unique_ptr<ICommDeviceMgmt> manager = MakeDeviceManager();
+    if (!manager) {
+        QV_LOGE("device manager could not be created");
+        return -1;
+    }
+
+    HidDeviceSource deviceSource;
+    SystemPluginLoader loader;
+    ProfileModuleConfig moduleConfig(appData);
+    CQuorvelApp::Services services;
+    services.deviceSource = &deviceSource;
+    services.loader = &loader;
+    services.moduleConfig = &moduleConfig;
+    services.startMonitor = [](qv::hid::PnpCallback callback) {
+        return qv::hid::StartMonitor(std::move(callback));
+    };
+    // Only a plug-in that restarts the host lets go of the guard early; the
+    // plug-in thread has ended before this function's locals go.
+    services.releaseInstanceGuard = [&singleInstance] { singleInstance.Release(); };
+
+    int result = 0;
+    {
+        CQuorvelApp app(std::move(services), qv::os::ExecutableFolder(), nullptr,
+                        std::move(manager));
+        result = app.RunModuleLoop(commandLine);
+        moduleConfig.WriteLastPluginFile(app.CurrentPluginFile());
+    }
+    runLock.Release();
+    return result;
+}

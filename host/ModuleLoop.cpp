@@ -1,0 +1,33 @@
+#include "host/ModuleLoop.h"
+
+#include "host/ModuleChoice.h"
+#include "platform/os/Log.h"
+#include "platform/os/Tick.h"
+#include "platform/os/Utf.h"
+
+int ModuleLoop::Run(const std::u16string& commandLine) {
+    const std::u16string last = m_seams.ReadLastPluginFile();
+    m_requested.store(&ChooseStartRow(
+        last, [this](const DeviceRow& row) { return m_seams.IsCardPresent(row); }));
+    m_wake.Reset();
+
+    while (const DeviceRow* row = m_requested.load()) {
+        m_currentFile.store(row->pluginFile);
+        WaitForNoLiveThread();
+        // Cleared before the start: a switch the new plug-in requests at
+        // once must not be lost.
+        m_requested.store(nullptr);
+        if (!m_seams.StartPluginThread(commandLine, row->pluginFile)) {
+            QV_LOGE("plug-in thread for %s could not be started",
+                    qv::os::Utf16ToUtf8(row->pluginFile).c_str());
+            break;
+        }
+        (void)m_wake.Wait(INFINITE);
+    }
+    WaitForNoLiveThread();
+    return 0;
+}
+
+void ModuleLoop::WaitForNoLiveThread() {
+    while (m_liveThreads.Get() != 0) qv::os::SleepMs(m_pollMs);
+}

@@ -1,0 +1,110 @@
+// Ten family switches in one process with the real device manager, HID sim
+// backend, plug-in thread and test plug-ins: nothing of a plug-in run may
+// outlive it.
+#include <dirent.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <thread>
+
+#include "common/device/DeviceManager.h"
+#include "host/HidDeviceSource.h"
+#include "host/ModuleConfig.h"
+#include "host/QuorvelApp.h"
+#include "host/SystemPluginLoader.h"
+#include "platform/os/Tick.h"
+#include "platform/os/Utf.h"
+#include "tests/host/HostProcess.h"
+#include "tests/support/SimCard.h"
+#include "tests/support/SimCardServer.h"
+
+namespace {
+
+using qv::test::SimCard;
+using qv::test::SimCardServer;
+
+int CountEntries(const char* folder) {
+    DIR* dir = opendir(folder);
+    if (!dir) return -1;
+    int count = 0;
+    while (dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] != '.') ++count;
+    }
+    closedir(dir);
+    return count - 1;  // the directory stream's own descriptor or nothing
+}
+
+class MemoryConfig : public IModuleConfig {
+public:
+    std::u16string ReadLastPluginFile() override { return {}; }
+    void WriteLastPluginFile(const char16_t*) override {}
+};
+
+int CountPrefix(const HostSandbox& box, const std::string& prefix) {
+    const auto lines = box.LogLines();
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
+        return l.rfind(prefix, 0) == 0;
+    }));
+}
+
+bool WaitForCount(const HostSandbox& box, const std::string& prefix, int count) {
+    for (int i = 0; i < 1000; ++i) {
+        if (CountPrefix(box, prefix) >= count) return true;
+        qv::os::SleepMs(20);
+    }
+    return false;
+}
+
+TEST(FamilySwitch, TenSwitchesLeaveNoDescriptorOrThread) {
+    HostSandbox box;
+    setenv("QV_HID_BACKEND", "sim", 1);
+    setenv("QV_SIM_SOCKET", box.SimSocket().c_str(), 1);
+    setenv("QV_TESTPLUGIN_LOG", (box.Root() + "/plugin.log").c_str(), 1);
+    setenv("QV_TESTPLUGIN_CONTROL", (box.Root() + "/control").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (box.Root() + "/run").c_str(), 1);
+    unsetenv("QV_TESTPLUGIN_MODE");
+
+    SimCard card(SimCard::kZenkProductId);
+    SimCardServer server(card);
+    ASSERT_TRUE(server.Start(box.SimSocket()));
+
+    HidDeviceSource source;
+    SystemPluginLoader loader;
+    MemoryConfig config;
+    CQuorvelApp::Services services;
+    services.deviceSource = &source;
+    services.loader = &loader;
+    services.moduleConfig = &config;
+    services.startMonitor = [](qv::hid::PnpCallback cb) { return qv::hid::StartMonitor(std::move(cb)); };
+    CQuorvelApp app(std::move(services), qv::os::Utf8ToUtf16(QV_TESTPLUGIN_DIR), nullptr,
+                    std::make_unique<CDeviceManager>());
+
+    const int fdsBefore = CountEntries("/proc/self/fd");
+    const int threadsBefore = CountEntries("/proc/self/task");
+    int result = -1;
+    std::thread loop([&] { result = app.RunModuleLoop(u""); });
+
+    ASSERT_TRUE(WaitForCount(box, "zenk exchange ok=1", 1));
+    const char* models[] = {"zenk", "drII"};
+    const std::uint16_t products[] = {SimCard::kZenkProductId, SimCard::kDorbProductId};
+    for (int n = 1; n <= 10; ++n) {
+        const std::string from = models[(n - 1) % 2];
+        const std::string to = models[n % 2];
+        card.Unplug();
+        ASSERT_TRUE(WaitForCount(box, from + " pnp removed=1", (n + 1) / 2)) << n;
+        card.Plug(products[n % 2]);
+        ASSERT_TRUE(WaitForCount(box, to + " exchange ok=1", n / 2 + 1)) << n;
+        ASSERT_TRUE(WaitForCount(box, to + " run", n / 2 + 1)) << n;
+    }
+    ASSERT_TRUE(box.SendControl("quit"));
+    loop.join();
+
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(CountPrefix(box, "zenk uninit") + CountPrefix(box, "drII uninit"), 11);
+    EXPECT_EQ(CountEntries("/proc/self/fd"), fdsBefore);
+    EXPECT_EQ(CountEntries("/proc/self/task"), threadsBefore);
+}
+
+}  // namespace

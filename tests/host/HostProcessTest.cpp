@@ -1,0 +1,175 @@
+// The real host program in child processes, with the test plug-ins and the
+// simulated card.
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "tests/host/HostProcess.h"
+#include "tests/support/SimCard.h"
+#include "tests/support/SimCardServer.h"
+
+namespace {
+
+using qv::test::SimCard;
+using qv::test::SimCardServer;
+
+bool ExitedWith(const std::optional<int>& status, int code) {
+    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
+}
+
+int CountLines(const HostSandbox& box, const std::string& prefix) {
+    const auto lines = box.LogLines();
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
+        return l.rfind(prefix, 0) == 0;
+    }));
+}
+
+std::string ThreadOf(const HostSandbox& box, const std::string& prefix) {
+    for (const auto& line : box.LogLines()) {
+        if (line.rfind(prefix, 0) != 0) continue;
+        const auto at = line.find("thread=");
+        if (at != std::string::npos) return line.substr(at + 7);
+    }
+    return {};
+}
+
+TEST(HostProcess, SecondStartActivatesFirstAndExitsZero) {
+    HostSandbox box;
+    box.InstallPlugin("zenk.so", "zenk.so");
+    const pid_t first = box.Start();
+    ASSERT_TRUE(box.WaitForLog("zenk run"));
+
+    const pid_t second = box.Start();
+    EXPECT_TRUE(ExitedWith(box.Wait(second), 0));
+    EXPECT_EQ(CountLines(box, "zenk activate wparam=5"), 1);
+    EXPECT_EQ(ThreadOf(box, "zenk activate"), ThreadOf(box, "zenk run"));
+    // The second start loaded no plug-in of its own.
+    EXPECT_EQ(CountLines(box, "zenk get-client"), 1);
+
+    ASSERT_TRUE(box.SendControl("quit"));
+    EXPECT_TRUE(ExitedWith(box.Wait(first), 0));
+    const std::string ini = ReadFileText(box.AppDataFolder() + "/modulecfg.ini");
+    EXPECT_NE(ini.find("[Module]"), std::string::npos);
+    EXPECT_NE(ini.find("name=zenk.so"), std::string::npos);
+}
+
+TEST(HostProcess, FamilySwitchFollowsSimulatedCard) {
+    HostSandbox box;
+    box.InstallPlugin("zenk.so", "zenk.so");
+    box.InstallPlugin("dorbII.so", "dorbII.so");
+    SimCard card(SimCard::kZenkProductId);
+    SimCardServer server(card);
+    ASSERT_TRUE(server.Start(box.SimSocket()));
+
+    const pid_t host = box.Start();
+    ASSERT_TRUE(box.WaitForLog("zenk init connected=1"));
+    EXPECT_TRUE(box.WaitForLog("zenk exchange ok=1 reply=0x27 firmware=15"));
+    ASSERT_TRUE(box.WaitForLog("zenk run"));
+
+    card.Unplug();
+    ASSERT_TRUE(box.WaitForLog("zenk pnp removed=1"));
+    card.Plug(SimCard::kDorbProductId);
+    ASSERT_TRUE(box.WaitForLog("zenk quit"));
+    ASSERT_TRUE(box.WaitForLog("drII init connected=1"));
+    EXPECT_TRUE(box.WaitForLog("drII exchange ok=1 reply=0x27"));
+    ASSERT_TRUE(box.WaitForLog("drII run"));
+
+    ASSERT_TRUE(box.SendControl("quit"));
+    EXPECT_TRUE(ExitedWith(box.Wait(host), 0));
+    EXPECT_NE(ReadFileText(box.AppDataFolder() + "/modulecfg.ini").find("name=dorbII.so"),
+              std::string::npos);
+}
+
+TEST(HostProcess, UpdateModeCardGoesToFamilyLastUsed) {
+    HostSandbox box;
+    box.InstallPlugin("zenk.so", "zenk.so");
+    box.InstallPlugin("dorbII.so", "dorbII.so");
+    std::filesystem::create_directories(box.AppDataFolder());
+    {
+        std::ofstream ini(box.AppDataFolder() + "/modulecfg.ini");
+        ini << "[Module]\r\nname=dorbIV.so\r\n";
+    }
+    SimCard card(SimCard::kDorbProductId);
+    card.Unplug();
+    card.Plug(SimCard::kUpdateProductId);
+    SimCardServer server(card);
+    ASSERT_TRUE(server.Start(box.SimSocket()));
+
+    const pid_t host = box.Start();
+    ASSERT_TRUE(box.WaitForLog("drII init connected=1"));
+    ASSERT_TRUE(box.WaitForLog("drII run"));
+    ASSERT_TRUE(box.SendControl("quit"));
+    EXPECT_TRUE(ExitedWith(box.Wait(host), 0));
+    EXPECT_EQ(CountLines(box, "zenk"), 0);
+}
+
+TEST(HostProcess, RunsWithoutAppDataFolderAndStoresNothing) {
+    HostSandbox box;
+    box.InstallPlugin("zenk.so", "zenk.so");
+    // A file where the data folder should be: the app-data folder cannot be made.
+    std::ofstream(box.Root() + "/blocker") << "x";
+    const pid_t host = box.Start({{"XDG_DATA_HOME", box.Root() + "/blocker"},
+                                  {"QV_TESTPLUGIN_MODE", "no-attach"}});
+    EXPECT_TRUE(ExitedWith(box.Wait(host), 0));
+    EXPECT_TRUE(box.WaitForLog("zenk end without attach", 0));
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(box.Root()))
+        EXPECT_NE(entry.path().filename(), "modulecfg.ini") << entry.path();
+}
+
+struct FailureCase {
+    const char* name;
+    const char* installed;  // built plug-in copied as zenk.so, or null
+    const char* mode;
+    const char* expectedLine;
+};
+
+class HostPluginFailure : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(HostPluginFailure, HostEndsWithZero) {
+    const FailureCase& c = GetParam();
+    HostSandbox box;
+    if (c.installed) box.InstallPlugin(c.installed, "zenk.so");
+    const pid_t host = box.Start({{"QV_TESTPLUGIN_MODE", c.mode}});
+    EXPECT_TRUE(ExitedWith(box.Wait(host), 0));
+    if (c.expectedLine) {
+        EXPECT_TRUE(box.WaitForLog(c.expectedLine, 0));
+    }
+    EXPECT_EQ(CountLines(box, "zenk run"), 0);
+    EXPECT_NE(ReadFileText(box.AppDataFolder() + "/modulecfg.ini").find("name=zenk.so"),
+              std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Plugins, HostPluginFailure,
+    ::testing::Values(FailureCase{"MissingLibrary", nullptr, "", nullptr},
+                      FailureCase{"MissingExport", "noexport.so", "", nullptr},
+                      FailureCase{"NullClient", "zenk.so", "null-client", "zenk get-client"},
+                      FailureCase{"InitFails", "zenk.so", "init-fail", "zenk init-fail"},
+                      FailureCase{"NeverAttaches", "zenk.so", "no-attach", "zenk uninit"}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
+
+TEST(HostProcess, CrashLeavesDumpNamedByTime) {
+    HostSandbox box;
+    box.InstallPlugin("zenk.so", "zenk.so");
+    const pid_t host = box.Start({{"QV_TESTPLUGIN_MODE", "crash"},
+                                  {"ASAN_OPTIONS", "handle_segv=0:detect_leaks=0"}});
+    const auto status = box.Wait(host);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(WIFSIGNALED(*status));
+    const std::regex name(R"(quorvel_\d{14}\.dmp)");
+    int dumps = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(box.AppDataFolder())) {
+        if (std::regex_match(entry.path().filename().string(), name)) {
+            ++dumps;
+            EXPECT_GT(entry.file_size(), 0u);
+        }
+    }
+    EXPECT_EQ(dumps, 1);
+}
+
+}  // namespace
