@@ -1,0 +1,44 @@
+#include "platform/ui/SHostDialog.h"
+
+#include "platform/os/MessageQueue.h"
+
+namespace qv::ui {
+
+INT_PTR SHostDialog::DoModal(HWND owner) {
+    m_ended = false;
+    m_code = IDCANCEL;
+    if (!GetHwnd() && !Create(owner)) return IDCANCEL;
+    if (m_ended) {  // ended during WM_INITDIALOG
+        DestroyWindow();
+        return m_code;
+    }
+    CenterWindow(owner);
+    ShowWindow(SW_SHOWNORMAL);
+    m_inModal = true;
+    qv::os::LoopOptions options;
+    options.done = [this] { return m_ended || !GetHwnd(); };
+    qv::os::RunMessageLoop(options);
+    m_inModal = false;
+    if (!m_ended) m_code = IDCANCEL;  // WM_QUIT or destroyed from outside
+    INT_PTR code = m_code;
+    if (GetHwnd()) DestroyWindow();
+    return code;
+}
+
+void SHostDialog::EndDialog(INT_PTR code) {
+    m_code = code;
+    m_ended = true;
+    // Wakes the nested loop so it sees the end at once.
+    PostMessage(WM_NULL);
+}
+
+BOOL SHostDialog::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (msg == WM_CLOSE) {
+        EndDialog(IDCANCEL);
+        result = 0;
+        return TRUE;
+    }
+    return SHostWnd::ProcessWindowMessage(hwnd, msg, wParam, lParam, result);
+}
+
+}  // namespace qv::ui

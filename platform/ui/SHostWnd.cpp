@@ -1,0 +1,433 @@
+#include "platform/ui/SHostWnd.h"
+
+#include <algorithm>
+
+#include "platform/os/Log.h"
+#include "platform/os/MessageQueue.h"
+#include "platform/ui/AttrParse.h"
+#include "platform/ui/SApplication.h"
+#include "platform/ui/SwndDispatch.h"
+
+namespace qv::ui {
+
+SHostWnd::SHostWnd(const SStringW& layoutName) : m_layoutName(layoutName) { SetContainer(this); }
+
+SHostWnd::~SHostWnd() {
+    if (m_hwnd) DestroyWindow();
+}
+
+// ---------------------------------------------------------------- creation
+
+HWND SHostWnd::Create(HWND parent, int x, int y, int cx, int cy) {
+    pugi::xml_document doc;
+    SApplication* app = SApplication::getSingletonPtr();
+    if (!m_layoutName.IsEmpty() && (!app || !app->LoadXmlResource(doc, m_layoutName, u"LAYOUT"))) {
+        QV_LOGE("layout %s not found", m_layoutName.ToUtf8().c_str());
+        return nullptr;
+    }
+    HWND hwnd = CreateFromNode(doc.first_child(), parent);
+    if (hwnd && (cx > 0 || cy > 0)) SetWindowPos(CRect(x, y, x + cx, y + cy));
+    return hwnd;
+}
+
+HWND SHostWnd::CreateFromXml(const SStringW& xml, HWND parent) {
+    pugi::xml_document doc;
+    std::string utf8 = xml.ToUtf8();
+    if (!doc.load_buffer(utf8.data(), utf8.size())) {
+        QV_LOGE("bad layout XML");
+        return nullptr;
+    }
+    return CreateFromNode(doc.first_child(), parent);
+}
+
+HWND SHostWnd::CreateFromNode(pugi::xml_node top, HWND parent) {
+    (void)parent;
+    if (m_hwnd) return m_hwnd;
+    m_hwnd = qv::os::CreateTarget([this](HWND, UINT msg, WPARAM wp, LPARAM lp) { return WndProc(msg, wp, lp); });
+    m_hWnd = m_hwnd;
+    if (!m_hwnd) return nullptr;
+    m_native = GetDisplayBackend().CreateNativeWindow();
+    if (SApplication* app = SApplication::getSingletonPtr()) app->RegisterHostWnd(this);
+    DispatchScope scope;
+    if (top) {
+        InitHostAttributes(top);
+        pugi::xml_node root = top.child("root");
+        InitFromXml(root ? root : top);
+    }
+    m_native->SetTitle(m_title);
+    if (m_size.cx <= 0 || m_size.cy <= 0) {
+        // Content-sized host: as large as its children need.
+        CSize desired = GetDesiredSize();
+        if (m_size.cx <= 0) m_size.cx = std::max(1, desired.cx);
+        if (m_size.cy <= 0) m_size.cy = std::max(1, desired.cy);
+    }
+    m_native->SetRect(CRect(0, 0, m_size.cx, m_size.cy));
+    ResizeClient(m_size);
+    SendMessage(WM_CREATE, 0, 0);
+    if (!m_hwnd) return nullptr;  // destroyed by its own WM_CREATE
+    SendMessage(WM_INITDIALOG, 0, 0);
+    return m_hwnd;
+}
+
+void SHostWnd::InitHostAttributes(pugi::xml_node top) {
+    if (auto size = ParseSize(XmlText(top.attribute("size").value()))) m_size = *size;
+    if (auto w = ParseInt(XmlText(top.attribute("width").value()))) m_size.cx = *w;
+    if (auto h = ParseInt(XmlText(top.attribute("height").value()))) m_size.cy = *h;
+    m_title = XmlText(top.attribute("title").value());
+    if (const char* name = top.attribute("name").value(); *name) SetName(XmlText(name));
+}
+
+void SHostWnd::ResizeClient(CSize size) {
+    m_size = size;
+    if (!m_rt || m_rt->Width() != size.cx || m_rt->Height() != size.cy) {
+        m_rt = std::make_unique<SRenderTarget>(size.cx, size.cy);
+    }
+    Move(CRect(0, 0, size.cx, size.cy));
+    m_relayoutPending = false;
+    m_invalid = CRect(0, 0, size.cx, size.cy);
+}
+
+BOOL SHostWnd::DestroyWindow() {
+    if (!m_hwnd) return FALSE;
+    DispatchScope scope;
+    HWND hwnd = m_hwnd;
+    SendMessage(WM_DESTROY, 0, 0);
+    qv::os::KillTimer(hwnd, kTimelineTimerId);
+    for (auto& [nativeId, t] : m_swndTimers) qv::os::KillTimer(hwnd, nativeId);
+    m_swndTimers.clear();
+    m_timeline.clear();
+    m_focus = m_capture = m_hover = nullptr;
+    while (SWindow* child = GetWindow(GSW_FIRSTCHILD)) child->SWindow::DestroyWindow();
+    qv::os::DestroyTarget(hwnd);
+    m_hwnd = m_hWnd = nullptr;
+    m_native.reset();
+    if (SApplication* app = SApplication::getSingletonPtr()) {
+        app->UnregisterHostWnd(this);
+        if (app->GetMainWnd() == this) app->SetMainWnd(nullptr);
+    }
+    OnFinalMessage(hwnd);
+    return TRUE;
+}
+
+// ---------------------------------------------------------------- messages
+
+LRESULT SHostWnd::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (!m_hwnd) return 0;
+    return qv::os::SendMessage(m_hwnd, msg, wParam, lParam);
+}
+
+BOOL SHostWnd::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (!m_hwnd) return FALSE;
+    return qv::os::PostMessage(m_hwnd, msg, wParam, lParam);
+}
+
+LRESULT SHostWnd::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    DispatchScope scope;
+    LRESULT result = 0;
+    HWND hwnd = m_hwnd;
+    // The framework's own timers and repaints never reach the message maps.
+    if (msg == WM_TIMER && wParam >= kFrameworkTimerBase) {
+        OnTimerMessage(wParam);
+        return 0;
+    }
+    if (msg == UM_HOST_PAINT) {
+        m_paintPosted = false;
+        UpdateWindow();
+        return 0;
+    }
+    ProcessWindowMessage(hwnd, msg, wParam, lParam, result);
+    return result;
+}
+
+BOOL SHostWnd::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    (void)hwnd;
+    result = 0;
+    switch (msg) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_MOUSEWHEEL:
+        DispatchMouse(msg, wParam, CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
+        return TRUE;
+    case WM_MOUSELEAVE:
+        UpdateHover(nullptr, {});
+        return TRUE;
+    case WM_KEYDOWN:
+    case WM_CHAR:
+        result = DispatchKey(msg, wParam) ? 1 : 0;
+        return TRUE;
+    case WM_SIZE:
+        ResizeClient(CSize(LOWORD(lParam), HIWORD(lParam)));
+        return TRUE;
+    case WM_CLOSE:
+        DestroyWindow();
+        return TRUE;
+    case WM_SYSCOMMAND:
+        switch (wParam & 0xFFF0) {
+        case SC_MINIMIZE: ShowWindow(SW_SHOWMINIMIZED); return TRUE;
+        case SC_MAXIMIZE: ShowWindow(SW_SHOWMAXIMIZED); return TRUE;
+        case SC_RESTORE: ShowWindow(SW_RESTORE); return TRUE;
+        case SC_CLOSE: SendMessage(WM_CLOSE); return TRUE;
+        default: return FALSE;
+        }
+    default:
+        return FALSE;
+    }
+}
+
+// ---------------------------------------------------------------- input
+
+void SHostWnd::UpdateHover(SWindow* target, CPoint pt) {
+    if (target == m_hover) return;
+    SWindow* old = m_hover;
+    m_hover = target;
+    if (old) old->OnMouseLeave();
+    if (target) target->OnMouseHover(pt);
+}
+
+void SHostWnd::DispatchMouse(UINT msg, WPARAM wParam, CPoint pt) {
+    SWindow* target = m_capture;
+    if (!target) {
+        target = SwndFromPoint(pt);
+        if (target && target->IsDisabled(true)) target = nullptr;
+        UpdateHover(target, pt);
+    }
+    if (!target) return;
+    UINT flags = static_cast<UINT>(wParam);
+    switch (msg) {
+    case WM_MOUSEMOVE: target->OnMouseMove(pt, flags); break;
+    case WM_LBUTTONDOWN: target->OnLButtonDown(pt, flags); break;
+    case WM_LBUTTONUP: target->OnLButtonUp(pt, flags); break;
+    case WM_LBUTTONDBLCLK: target->OnLButtonDblClk(pt, flags); break;
+    case WM_RBUTTONDOWN: target->OnRButtonDown(pt, flags); break;
+    case WM_MOUSEWHEEL: target->OnMouseWheel(static_cast<short>(HIWORD(wParam)), pt); break;
+    default: break;
+    }
+}
+
+bool SHostWnd::DispatchKey(UINT msg, WPARAM wParam) {
+    // Tab moves the focus before any control sees the key.
+    if (msg == WM_KEYDOWN && wParam == VK_TAB) {
+        FocusNext(false);
+        return true;
+    }
+    SWindow* target = m_focus;
+    if (!target || target->IsDisabled(true)) return false;
+    if (msg == WM_KEYDOWN) return target->OnKeyDown(static_cast<UINT>(wParam), 1, 0);
+    return target->OnChar(static_cast<char16_t>(wParam));
+}
+
+void SHostWnd::FocusNext(bool backwards) {
+    std::vector<SWindow*> order;
+    std::vector<SWindow*> stack{this};
+    while (!stack.empty()) {
+        SWindow* w = stack.back();
+        stack.pop_back();
+        if (w != this && w->IsFocusable() && w->IsVisible(true) && !w->IsDisabled(true)) order.push_back(w);
+        std::vector<SWindow*> children;
+        for (SWindow* c = w->GetWindow(GSW_FIRSTCHILD); c; c = c->GetWindow(GSW_NEXTSIBLING)) children.push_back(c);
+        for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back(*it);
+    }
+    if (order.empty()) return;
+    auto it = std::find(order.begin(), order.end(), m_focus);
+    size_t index = 0;
+    if (it != order.end()) {
+        size_t cur = static_cast<size_t>(it - order.begin());
+        index = backwards ? (cur + order.size() - 1) % order.size() : (cur + 1) % order.size();
+    }
+    OnSetSwndFocus(order[index]);
+}
+
+// ---------------------------------------------------------------- container
+
+bool SHostWnd::OnFireEvent(EventArgs& e) { return _HandleEvent(&e) != FALSE || e.handled != 0; }
+
+void SHostWnd::OnSetSwndFocus(SWindow* wnd) {
+    if (wnd == m_focus) return;
+    SWindow* old = m_focus;
+    m_focus = wnd;
+    if (old) {
+        old->ModifyState(0, WndState_Focus, true);
+        old->OnKillFocus();
+    }
+    if (wnd && m_focus == wnd) {
+        wnd->ModifyState(WndState_Focus, 0, true);
+        wnd->OnSetFocus();
+    }
+}
+
+void SHostWnd::OnSetSwndCapture(SWindow* wnd) {
+    SWindow* old = m_capture;
+    m_capture = wnd;
+    if (old && old != wnd) old->OnCaptureLost();
+}
+
+void SHostWnd::OnReleaseSwndCapture(SWindow* wnd) {
+    if (m_capture == wnd) m_capture = nullptr;
+}
+
+void SHostWnd::InvalidateHostRect(const CRect& rc) {
+    CRect clipped;
+    if (!clipped.Intersect(rc, CRect(0, 0, m_size.cx, m_size.cy))) return;
+    m_invalid.Union(m_invalid, clipped);
+    if (m_hwnd && !m_paintPosted) m_paintPosted = PostMessage(UM_HOST_PAINT) != FALSE;
+}
+
+void SHostWnd::RequestRelayout() {
+    m_relayoutPending = true;
+    InvalidateHostRect(CRect(0, 0, m_size.cx, m_size.cy));
+}
+
+void SHostWnd::OnSwndDestroyed(SWindow* wnd) {
+    auto gone = [wnd](SWindow* w) { return w && (w == wnd || w->IsDescendant(wnd)); };
+    if (gone(m_focus)) m_focus = nullptr;
+    if (gone(m_capture)) m_capture = nullptr;
+    if (gone(m_hover)) m_hover = nullptr;
+    for (auto it = m_swndTimers.begin(); it != m_swndTimers.end();) {
+        if (gone(it->second.wnd)) {
+            if (m_hwnd) qv::os::KillTimer(m_hwnd, it->first);
+            it = m_swndTimers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    std::erase_if(m_timeline, [&](ITimelineHandler* h) {
+        auto* w = dynamic_cast<SWindow*>(h);
+        return w && gone(w);
+    });
+}
+
+bool SHostWnd::SetSwndTimer(SWindow* wnd, UINT id, UINT elapseMs) {
+    if (!m_hwnd) return false;
+    UINT_PTR nativeId = 0;
+    for (auto& [n, t] : m_swndTimers) {
+        if (t.wnd == wnd && t.id == id) nativeId = n;
+    }
+    if (!nativeId) nativeId = kFrameworkTimerBase + (m_nextSwndTimer++);
+    if (!qv::os::SetTimer(m_hwnd, nativeId, elapseMs)) return false;
+    m_swndTimers[nativeId] = {wnd, id};
+    return true;
+}
+
+void SHostWnd::KillSwndTimer(SWindow* wnd, UINT id) {
+    for (auto it = m_swndTimers.begin(); it != m_swndTimers.end(); ++it) {
+        if (it->second.wnd == wnd && it->second.id == id) {
+            if (m_hwnd) qv::os::KillTimer(m_hwnd, it->first);
+            m_swndTimers.erase(it);
+            return;
+        }
+    }
+}
+
+void SHostWnd::OnTimerMessage(UINT_PTR id) {
+    if (id == kTimelineTimerId) {
+        OnNextFrame();
+        return;
+    }
+    auto it = m_swndTimers.find(id);
+    if (it == m_swndTimers.end()) return;
+    it->second.wnd->OnTimer(it->second.id);
+}
+
+bool SHostWnd::RegisterTimelineHandler(ITimelineHandler* handler) {
+    if (!handler || std::find(m_timeline.begin(), m_timeline.end(), handler) != m_timeline.end()) return false;
+    m_timeline.push_back(handler);
+    if (m_timeline.size() == 1 && m_hwnd) qv::os::SetTimer(m_hwnd, kTimelineTimerId, kTimelineIntervalMs);
+    return true;
+}
+
+bool SHostWnd::UnregisterTimelineHandler(ITimelineHandler* handler) {
+    auto it = std::find(m_timeline.begin(), m_timeline.end(), handler);
+    if (it == m_timeline.end()) return false;
+    m_timeline.erase(it);
+    if (m_timeline.empty() && m_hwnd) qv::os::KillTimer(m_hwnd, kTimelineTimerId);
+    return true;
+}
+
+void SHostWnd::OnNextFrame() {
+    DispatchScope scope;
+    std::vector<ITimelineHandler*> snapshot = m_timeline;
+    for (ITimelineHandler* h : snapshot) {
+        // A handler may unregister others during the frame.
+        if (std::find(m_timeline.begin(), m_timeline.end(), h) != m_timeline.end()) h->OnNextFrame();
+    }
+}
+
+// ---------------------------------------------------------------- native window
+
+UINT_PTR SHostWnd::SetTimer(UINT_PTR id, UINT elapseMs) {
+    if (!m_hwnd || id >= kFrameworkTimerBase) return 0;
+    return qv::os::SetTimer(m_hwnd, id, elapseMs);
+}
+
+BOOL SHostWnd::KillTimer(UINT_PTR id) {
+    if (!m_hwnd) return FALSE;
+    return qv::os::KillTimer(m_hwnd, id);
+}
+
+BOOL SHostWnd::ShowWindow(int showCmd) {
+    if (!m_native) return FALSE;
+    BOOL wasVisible = m_native->IsVisible();
+    m_native->Show(showCmd);
+    if (showCmd != SW_HIDE) InvalidateHostRect(CRect(0, 0, m_size.cx, m_size.cy));
+    return wasVisible;
+}
+
+BOOL SHostWnd::IsWindowVisible() const { return m_native && m_native->IsVisible(); }
+BOOL SHostWnd::IsIconic() const { return m_native && m_native->IsIconic(); }
+
+void SHostWnd::CenterWindow(HWND parent) {
+    (void)parent;
+    if (!m_native) return;
+    CRect area = GetDisplayBackend().GetWorkArea();
+    CRect rc = m_native->GetRect();
+    int x = area.left + (area.Width() - rc.Width()) / 2;
+    int y = area.top + (area.Height() - rc.Height()) / 2;
+    m_native->SetRect(CRect(x, y, x + rc.Width(), y + rc.Height()));
+}
+
+BOOL SHostWnd::SetWindowPos(const CRect& screenRect) {
+    if (!m_native) return FALSE;
+    m_native->SetRect(screenRect);
+    if (screenRect.Size() != m_size) SendMessage(WM_SIZE, 0, MAKELPARAM(screenRect.Width(), screenRect.Height()));
+    return TRUE;
+}
+
+CRect SHostWnd::GetScreenRect() const { return m_native ? m_native->GetRect() : CRect(); }
+
+void SHostWnd::ClientToScreen(CPoint& pt) const {
+    CRect rc = GetScreenRect();
+    pt.x += rc.left;
+    pt.y += rc.top;
+}
+
+void SHostWnd::ScreenToClient(CPoint& pt) const {
+    CRect rc = GetScreenRect();
+    pt.x -= rc.left;
+    pt.y -= rc.top;
+}
+
+// ---------------------------------------------------------------- drawing
+
+void SHostWnd::UpdateLayout() {
+    m_relayoutPending = false;
+    UpdateChildrenPosition();
+}
+
+void SHostWnd::UpdateWindow() {
+    if (!m_rt) return;
+    DispatchScope scope;
+    if (m_relayoutPending) UpdateLayout();
+    if (m_invalid.IsRectEmpty()) return;
+    CRect dirty = m_invalid;
+    m_invalid = CRect();
+    m_rt->PushClipRect(dirty);
+    m_rt->Clear(RGBA(0, 0, 0, 0));
+    Paint(*m_rt, dirty);
+    m_rt->PopClip();
+    if (m_native) m_native->Present(*m_rt->GetBitmap(), dirty);
+}
+
+}  // namespace qv::ui

@@ -1,0 +1,697 @@
+#include "platform/ui/SWindow.h"
+
+#include <algorithm>
+
+#include "platform/os/Log.h"
+#include "platform/ui/AttrParse.h"
+#include "platform/ui/SApplication.h"
+#include "platform/ui/SRenderTarget.h"
+#include "platform/ui/SSkin.h"
+#include "platform/ui/SWindowFactory.h"
+#include "platform/ui/SwndDispatch.h"
+
+namespace qv::ui {
+
+int SkinFrameForState(DWORD state, int skinStates) {
+    int frame = 0;
+    if (state & WndState_Disable) frame = 3;
+    else if (state & WndState_PushDown) frame = 2;
+    else if (state & WndState_Hover) frame = 1;
+    if ((state & WndState_Check) && skinStates >= 8) frame += 4;
+    if (skinStates <= 0) return 0;
+    if (frame >= skinStates) frame = (skinStates >= 4 && (state & WndState_Check)) ? frame % 4 : 0;
+    return frame;
+}
+
+SWindow::SWindow() {
+    m_events.AddEvent(EVT_CMD, EventCmd::EventName);
+    m_events.AddEvent(EVT_CTXMENU, EventCtxMenu::EventName);
+    m_events.AddEvent(EVT_STATECHANGED, EventSwndStateChanged::EventName);
+}
+
+SWindow::~SWindow() {
+    DestroyChildrenNow();
+}
+
+void SWindow::DestroyChildrenNow() {
+    SWindow* child = m_firstChild;
+    while (child) {
+        SWindow* next = child->m_nextSibling;
+        child->m_parent = nullptr;
+        delete child;
+        child = next;
+    }
+    m_firstChild = m_lastChild = nullptr;
+    m_childCount = 0;
+}
+
+// ---------------------------------------------------------------- tree
+
+SWindow* SWindow::GetWindow(int code) const {
+    switch (code) {
+    case GSW_FIRSTCHILD: return m_firstChild;
+    case GSW_LASTCHILD: return m_lastChild;
+    case GSW_PREVSIBLING: return m_prevSibling;
+    case GSW_NEXTSIBLING: return m_nextSibling;
+    case GSW_PARENT: return m_parent;
+    default: return nullptr;
+    }
+}
+
+SWindow* SWindow::GetRoot() {
+    SWindow* w = this;
+    while (w->m_parent) w = w->m_parent;
+    return w;
+}
+
+void SWindow::InsertChild(SWindow* child, SWindow* after) {
+    if (!child || child == this) return;
+    if (child->m_parent) child->m_parent->RemoveChild(child);
+    child->m_parent = this;
+    if (after && after->m_parent == this) {
+        child->m_prevSibling = after;
+        child->m_nextSibling = after->m_nextSibling;
+        if (after->m_nextSibling) after->m_nextSibling->m_prevSibling = child;
+        else m_lastChild = child;
+        after->m_nextSibling = child;
+    } else {
+        child->m_prevSibling = m_lastChild;
+        child->m_nextSibling = nullptr;
+        if (m_lastChild) m_lastChild->m_nextSibling = child;
+        else m_firstChild = child;
+        m_lastChild = child;
+    }
+    ++m_childCount;
+}
+
+bool SWindow::RemoveChild(SWindow* child) {
+    if (!child || child->m_parent != this) return false;
+    if (child->m_prevSibling) child->m_prevSibling->m_nextSibling = child->m_nextSibling;
+    else m_firstChild = child->m_nextSibling;
+    if (child->m_nextSibling) child->m_nextSibling->m_prevSibling = child->m_prevSibling;
+    else m_lastChild = child->m_prevSibling;
+    child->m_parent = nullptr;
+    child->m_prevSibling = child->m_nextSibling = nullptr;
+    --m_childCount;
+    return true;
+}
+
+bool SWindow::IsDescendant(const SWindow* ancestor) const {
+    for (const SWindow* w = m_parent; w; w = w->m_parent) {
+        if (w == ancestor) return true;
+    }
+    return false;
+}
+
+SWindow* SWindow::FindChildByID(int id, int depth) {
+    if (depth == 0) return nullptr;
+    for (SWindow* c = m_firstChild; c; c = c->m_nextSibling) {
+        if (c->m_id == id && !c->m_destroying) return c;
+    }
+    for (SWindow* c = m_firstChild; c; c = c->m_nextSibling) {
+        if (SWindow* found = c->FindChildByID(id, depth - 1)) return found;
+    }
+    return nullptr;
+}
+
+SWindow* SWindow::FindChildByName(std::u16string_view name, int depth) {
+    if (depth == 0 || name.empty()) return nullptr;
+    for (SWindow* c = m_firstChild; c; c = c->m_nextSibling) {
+        if (c->m_name == SStringW(name) && !c->m_destroying) return c;
+    }
+    for (SWindow* c = m_firstChild; c; c = c->m_nextSibling) {
+        if (SWindow* found = c->FindChildByName(name, depth - 1)) return found;
+    }
+    return nullptr;
+}
+
+ISwndContainer* SWindow::GetContainer() const {
+    for (const SWindow* w = this; w; w = w->m_parent) {
+        if (w->m_container) return w->m_container;
+    }
+    return nullptr;
+}
+
+void SWindow::DetachFromTree() {
+    if (ISwndContainer* c = GetContainer()) {
+        c->InvalidateHostRect(m_rect);
+        c->OnSwndDestroyed(this);
+    }
+    if (m_parent) m_parent->RemoveChild(this);
+}
+
+BOOL SWindow::DestroyWindow() {
+    if (m_destroying) return FALSE;
+    m_destroying = true;
+    // Children learn first, so their hosts forget them while the tree is whole.
+    for (SWindow* c = m_firstChild; c; c = c->m_nextSibling) {
+        c->m_destroying = true;
+        if (ISwndContainer* container = GetContainer()) container->OnSwndDestroyed(c);
+    }
+    OnDestroy();
+    DetachFromTree();
+    m_events.SetMuted(true);
+    DispatchScope::DeleteLater(this);
+    return TRUE;
+}
+
+void SWindow::DestroyAllChildren() {
+    while (m_firstChild) m_firstChild->DestroyWindow();
+    RequestRelayout();
+}
+
+ULONG_PTR SWindow::SetUserData(ULONG_PTR data) {
+    ULONG_PTR old = m_userData;
+    m_userData = data;
+    return old;
+}
+
+// ---------------------------------------------------------------- state
+
+DWORD SWindow::ModifyState(DWORD add, DWORD remove, bool update) {
+    DWORD old = m_state;
+    m_state = (m_state & ~remove) | add;
+    if (m_state == old) return old;
+    OnStateChanged(old, m_state);
+    EventSwndStateChanged e(this);
+    e.dwOldState = old;
+    e.dwNewState = m_state;
+    e.bubbleUp = false;
+    FireEvent(e);
+    if (update) Invalidate();
+    return old;
+}
+
+bool SWindow::IsVisible(bool checkParent) const {
+    if (!checkParent) return m_visible;
+    for (const SWindow* w = this; w; w = w->m_parent) {
+        if (!w->m_visible) return false;
+    }
+    return true;
+}
+
+void SWindow::SetVisible(bool visible, bool update) {
+    if (m_visible == visible) return;
+    if (!visible) Invalidate();
+    m_visible = visible;
+    ModifyState(visible ? 0u : WndState_Invisible, visible ? WndState_Invisible : 0u, false);
+    if (!visible) {
+        if (ISwndContainer* c = GetContainer()) {
+            if (SWindow* f = c->GetSwndFocus(); f && (f == this || f->IsDescendant(this))) c->OnSetSwndFocus(nullptr);
+        }
+    }
+    OnShowWindow(visible);
+    if (m_parent) m_parent->RequestRelayout();
+    if (update && visible) Invalidate();
+}
+
+bool SWindow::IsDisabled(bool checkParent) const {
+    if (!checkParent) return (m_state & WndState_Disable) != 0;
+    for (const SWindow* w = this; w; w = w->m_parent) {
+        if (w->m_state & WndState_Disable) return true;
+    }
+    return false;
+}
+
+void SWindow::EnableWindow(bool enable, bool update) {
+    ModifyState(enable ? 0u : WndState_Disable, enable ? WndState_Disable : 0u, update);
+}
+
+// ---------------------------------------------------------------- text
+
+SStringW SWindow::GetWindowText(bool raw) const { return raw ? m_text.GetSource() : m_text.GetText(); }
+
+void SWindow::SetWindowText(const SStringW& text) {
+    m_text.SetText(text);
+    if (m_pos.width == kSizeWrapContent || m_pos.height == kSizeWrapContent) RequestRelayout();
+    Invalidate();
+}
+
+void SWindow::OnLanguageChanged() {
+    m_text.Translate();
+    m_toolTip.Translate();
+    for (SWindow* c = m_firstChild; c; c = c->m_nextSibling) c->OnLanguageChanged();
+    Invalidate();
+}
+
+// ---------------------------------------------------------------- focus, capture, redraw
+
+void SWindow::SetFocus() {
+    if (ISwndContainer* c = GetContainer()) c->OnSetSwndFocus(this);
+}
+
+void SWindow::KillFocus() {
+    if (ISwndContainer* c = GetContainer(); c && c->GetSwndFocus() == this) c->OnSetSwndFocus(nullptr);
+}
+
+bool SWindow::IsFocused() const {
+    ISwndContainer* c = GetContainer();
+    return c && c->GetSwndFocus() == this;
+}
+
+void SWindow::SetCapture() {
+    if (ISwndContainer* c = GetContainer()) c->OnSetSwndCapture(this);
+}
+
+void SWindow::ReleaseCapture() {
+    if (ISwndContainer* c = GetContainer()) c->OnReleaseSwndCapture(this);
+}
+
+void SWindow::Invalidate() { InvalidateRect(m_rect); }
+
+void SWindow::InvalidateRect(const CRect& rc) {
+    if (m_destroying || !IsVisible(true) || rc.IsRectEmpty()) return;
+    if (ISwndContainer* c = GetContainer()) c->InvalidateHostRect(rc);
+}
+
+// ---------------------------------------------------------------- geometry
+
+CRect SWindow::GetClientRect() const {
+    CRect rc = m_rect;
+    rc.Deflate(m_padding.left, m_padding.top, m_padding.right, m_padding.bottom);
+    if (rc.right < rc.left) rc.right = rc.left;
+    if (rc.bottom < rc.top) rc.bottom = rc.top;
+    return rc;
+}
+
+void SWindow::Move(const CRect& rc) {
+    if (rc == m_rect) {
+        UpdateChildrenPosition();
+        return;
+    }
+    Invalidate();
+    m_rect = rc;
+    OnSize(rc.Size());
+    UpdateChildrenPosition();
+    Invalidate();
+}
+
+CSize SWindow::GetDesiredSize() {
+    CSize size;
+    SStringW text = DisplayText(GetWindowText());
+    if (!text.IsEmpty()) {
+        SFont font{m_fontFace, m_fontSize, m_fontBold};
+        size = SRenderTarget::MeasureTextWith(text, font);
+        int maxText = m_maxWidth - m_padding.left - m_padding.right;
+        if (m_maxWidth > 0 && size.cx > maxText && maxText > 0) {
+            size = SRenderTarget::MeasureTextWith(text, font, maxText);
+            m_textAlign = (m_textAlign & ~DT_SINGLELINE) | DT_WORDBREAK;
+        }
+    }
+    // Children placed from the top-left corner count too.
+    CRect children;
+    for (SWindow* c = m_firstChild; c; c = c->m_nextSibling) {
+        if (!c->m_visible || c->m_destroying || c->m_pos.count == 0) continue;
+        bool fromOrigin = true;
+        for (int i = 0; i < c->m_pos.count; ++i) {
+            PosItem::Ref ref = c->m_pos.items[i].ref;
+            fromOrigin = fromOrigin && (ref == PosItem::Ref::Start || ref == PosItem::Ref::Size);
+        }
+        if (!fromOrigin) continue;
+        CSize desired = c->m_pos.count == 2 ? c->GetDesiredSize() : CSize();
+        children.Union(children, ComputePosRect(c->m_pos, CRect(), CRect(), desired));
+    }
+    size.cx = std::max(size.cx, children.right);
+    size.cy = std::max(size.cy, children.bottom);
+    if (m_skin) {
+        CSize s = m_skin->GetSkinSize();
+        size.cx = std::max(size.cx, s.cx);
+        size.cy = std::max(size.cy, s.cy);
+    }
+    size.cx += m_padding.left + m_padding.right;
+    size.cy += m_padding.top + m_padding.bottom;
+    return size;
+}
+
+void SWindow::LayoutChild(SWindow* child, const CRect& client, CRect& prev, int& gridIndex, int& gridRowTop,
+                          int& gridRowHeight) {
+    if (m_gridLayout) {
+        int columns = std::max(1, m_grid.columns);
+        CSize desired = child->GetDesiredSize();
+        if (gridIndex % columns == 0 && gridIndex > 0) {
+            gridRowTop += gridRowHeight + m_grid.yInterval;
+            gridRowHeight = 0;
+        }
+        int h = child->m_pos.height >= 0 ? child->m_pos.height : desired.cy;
+        gridRowHeight = std::max(gridRowHeight, h);
+        CRect cell = GridCellRect(m_grid, client, gridIndex, h);
+        if (m_grid.rows <= 0) cell.Offset(0, gridRowTop - (client.top + (gridIndex / columns) * (h + m_grid.yInterval)));
+        if (child->m_pos.width >= 0) cell.right = cell.left + child->m_pos.width;
+        if (m_grid.rows <= 0) cell.bottom = cell.top + h;
+        ++gridIndex;
+        child->Move(cell);
+        return;
+    }
+    CSize desired;
+    if (child->m_pos.width == kSizeWrapContent || child->m_pos.height == kSizeWrapContent ||
+        (child->m_pos.count == 2 && (child->m_pos.width == kSizeUnset || child->m_pos.height == kSizeUnset))) {
+        desired = child->GetDesiredSize();
+    }
+    CRect rc = ComputePosRect(child->m_pos, client, prev, desired);
+    child->Move(rc);
+    prev = rc;
+}
+
+void SWindow::UpdateChildrenPosition() {
+    CRect client = GetClientRect();
+    CRect prev;
+    int gridIndex = 0, gridRowTop = client.top, gridRowHeight = 0;
+    for (SWindow* c = m_firstChild; c; c = c->m_nextSibling) {
+        if (!c->m_visible || c->m_destroying) continue;
+        LayoutChild(c, client, prev, gridIndex, gridRowTop, gridRowHeight);
+    }
+}
+
+void SWindow::RequestRelayout() {
+    if (ISwndContainer* c = GetContainer()) c->RequestRelayout();
+}
+
+void SWindow::BringWindowToTop() {
+    if (!m_parent || m_parent->m_lastChild == this) return;
+    SWindow* parent = m_parent;
+    parent->RemoveChild(this);
+    parent->InsertChild(this);
+    Invalidate();
+}
+
+SWindow* SWindow::SwndFromPoint(CPoint pt) {
+    if (!m_rect.PtInRect(pt)) return nullptr;
+    // Later children draw on top, so they are hit first.
+    for (SWindow* c = m_lastChild; c; c = c->m_prevSibling) {
+        if (!c->m_visible || c->m_destroying) continue;
+        if (SWindow* hit = c->SwndFromPoint(pt)) return hit;
+    }
+    return this;
+}
+
+// ---------------------------------------------------------------- attributes
+
+HRESULT SWindow::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
+    HRESULT hr = S_OK;
+    if (name == u"id") {
+        auto v = ParseInt(value);
+        if (!v) return E_FAIL;
+        m_id = *v;
+        hr = S_FALSE;
+    } else if (name == u"name") {
+        m_name = value;
+        hr = S_FALSE;
+    } else if (name == u"class") {
+        m_class = value;
+        ApplyStyleClass(value);
+    } else if (name == u"pos") {
+        auto pos = ParsePos(value);
+        if (!pos) return E_FAIL;
+        int w = m_pos.width, h = m_pos.height;
+        m_pos = *pos;
+        m_pos.width = w;
+        m_pos.height = h;
+        if (!loading) RequestRelayout();
+    } else if (name == u"size") {
+        auto size = ParseSize(value);
+        if (!size) return E_FAIL;
+        m_pos.width = size->cx;
+        m_pos.height = size->cy;
+        if (!loading) RequestRelayout();
+    } else if (name == u"width" || name == u"height") {
+        auto v = ParseLayoutSize(value);
+        if (!v) return E_FAIL;
+        (name == u"width" ? m_pos.width : m_pos.height) = *v;
+        if (!loading) RequestRelayout();
+    } else if (name == u"visible" || name == u"show") {
+        auto v = ParseBool(value);
+        if (!v) return E_FAIL;
+        if (loading) m_visible = *v;
+        else SetVisible(*v);
+        hr = S_FALSE;
+    } else if (name == u"enable" || name == u"disable") {
+        auto v = ParseBool(value);
+        if (!v) return E_FAIL;
+        bool enable = name == u"enable" ? *v : !*v;
+        EnableWindow(enable, !loading);
+        hr = S_FALSE;
+    } else if (name == u"checked" || name == u"check") {
+        auto v = ParseBool(value);
+        if (!v) return E_FAIL;
+        ModifyState(*v ? WndState_Check : 0u, *v ? 0u : WndState_Check, false);
+    } else if (name == u"text") {
+        m_text.SetText(value);
+        if (!loading && (m_pos.width == kSizeWrapContent || m_pos.height == kSizeWrapContent)) RequestRelayout();
+    } else if (name == u"tip" || name == u"toolTip") {
+        m_toolTip.SetText(value);
+        hr = S_FALSE;
+    } else if (name == u"data") {
+        auto v = ParseInt(value);
+        if (!v) return E_FAIL;
+        m_userData = static_cast<ULONG_PTR>(static_cast<unsigned int>(*v));
+        hr = S_FALSE;
+    } else if (name == u"focusable") {
+        auto v = ParseBool(value);
+        if (!v) return E_FAIL;
+        m_focusable = *v;
+        hr = S_FALSE;
+    } else if (name == u"colorBkgnd") {
+        auto c = ParseColor(value);
+        if (!c) return E_FAIL;
+        m_colorBkgnd = *c;
+    } else if (name == u"colorText") {
+        auto c = ParseColor(value);
+        if (!c) return E_FAIL;
+        m_colorText = *c;
+    } else if (name == u"colorTextDisable") {
+        auto c = ParseColor(value);
+        if (!c) return E_FAIL;
+        m_colorTextDisabled = *c;
+    } else if (name == u"font") {
+        // "face:宋体,size:12,bold:1" (any subset, any order)
+        std::u16string_view rest = value;
+        while (!rest.empty()) {
+            size_t comma = rest.find(u',');
+            std::u16string_view part = rest.substr(0, comma);
+            rest = comma == std::u16string_view::npos ? std::u16string_view() : rest.substr(comma + 1);
+            size_t colon = part.find(u':');
+            if (colon == std::u16string_view::npos) continue;
+            std::u16string_view key = part.substr(0, colon), val = part.substr(colon + 1);
+            if (key == u"face") m_fontFace = SStringW(val);
+            else if (key == u"size") { if (auto v = ParseInt(val)) m_fontSize = *v; }
+            else if (key == u"bold") { if (auto v = ParseBool(val)) m_fontBold = *v; }
+        }
+    } else if (name == u"align") {
+        UINT h = value == u"center" ? DT_CENTER : value == u"right" ? DT_RIGHT : value == u"left" ? DT_LEFT : 0xFFFFu;
+        if (h == 0xFFFF) return E_FAIL;
+        m_textAlign = (m_textAlign & ~(DT_CENTER | DT_RIGHT)) | h;
+    } else if (name == u"valign") {
+        UINT v = value == u"middle" || value == u"center" ? DT_VCENTER : value == u"bottom" ? DT_BOTTOM : value == u"top" ? 0u : 0xFFFFu;
+        if (v == 0xFFFF) return E_FAIL;
+        m_textAlign = (m_textAlign & ~(DT_VCENTER | DT_BOTTOM)) | v;
+    } else if (name == u"multiLines") {
+        auto v = ParseBool(value);
+        if (!v) return E_FAIL;
+        if (*v) m_textAlign = (m_textAlign & ~DT_SINGLELINE) | DT_WORDBREAK;
+        else m_textAlign = (m_textAlign & ~DT_WORDBREAK) | DT_SINGLELINE;
+    } else if (name == u"padding" || name == u"inset") {
+        auto rc = ParseRect(value);
+        if (!rc) {
+            auto v = ParseInt(value);
+            if (!v) return E_FAIL;
+            rc = CRect(*v, *v, *v, *v);
+        }
+        m_padding = *rc;
+        if (!loading) RequestRelayout();
+    } else if (name == u"skin") {
+        SApplication* app = SApplication::getSingletonPtr();
+        ISkinObj* skin = app ? app->GetSkin(value) : nullptr;
+        if (!skin) {
+            QV_LOGW("skin %s not found", value.ToUtf8().c_str());
+            return E_FAIL;
+        }
+        m_skin = skin;
+    } else if (name == u"maxWidth") {
+        auto v = ParseInt(value);
+        if (!v || *v < 0) return E_FAIL;
+        m_maxWidth = *v;
+        if (!loading) RequestRelayout();
+    } else if (name == u"alpha") {
+        auto v = ParseInt(value);
+        if (!v) return E_FAIL;
+        m_alpha = std::clamp(*v, 0, 255);
+    } else if (name == u"layout") {
+        if (SStringW(value).EqualsNoCase(u"gridlayout") || SStringW(value).EqualsNoCase(u"grid")) m_gridLayout = true;
+        else if (SStringW(value).EqualsNoCase(u"soui") || value.IsEmpty()) m_gridLayout = false;
+        else return E_FAIL;
+        if (!loading) RequestRelayout();
+    } else if (name == u"columnCount" || name == u"rowCount" || name == u"xInterval" || name == u"yInterval") {
+        auto v = ParseInt(value);
+        if (!v || *v < 0) return E_FAIL;
+        if (name == u"columnCount") m_grid.columns = *v;
+        else if (name == u"rowCount") m_grid.rows = *v;
+        else if (name == u"xInterval") m_grid.xInterval = *v;
+        else m_grid.yInterval = *v;
+        if (!loading) RequestRelayout();
+    } else {
+        return E_FAIL;
+    }
+    return AfterAttribute(name, value, loading, hr);
+}
+
+HRESULT SWindow::AfterAttribute(const SStringW& name, const SStringW& value, bool loading, HRESULT hr) {
+    (void)name;
+    (void)value;
+    if (hr == S_OK && !loading) Invalidate();
+    return hr;
+}
+
+void SWindow::ApplyStyleClass(const SStringW& classes) {
+    SApplication* app = SApplication::getSingletonPtr();
+    if (!app) return;
+    std::u16string_view rest = classes;
+    while (!rest.empty()) {
+        size_t blank = rest.find(u' ');
+        std::u16string_view one = rest.substr(0, blank);
+        rest = blank == std::u16string_view::npos ? std::u16string_view() : rest.substr(blank + 1);
+        if (one.empty()) continue;
+        pugi::xml_node style = app->GetStyle(SStringW(one));
+        if (!style) continue;
+        for (pugi::xml_attribute attr : style.attributes()) {
+            SStringW n = XmlText(attr.name());
+            if (n == u"name" || n == u"class") continue;
+            SetAttribute(n, XmlText(attr.value()), true);
+        }
+    }
+}
+
+BOOL SWindow::InitFromXml(pugi::xml_node node) {
+    if (!node) return FALSE;
+    // The style class first, so the node's own attributes win.
+    if (pugi::xml_attribute cls = node.attribute("class")) SetAttribute(u"class", XmlText(cls.value()), true);
+    for (pugi::xml_attribute attr : node.attributes()) {
+        SStringW name = XmlText(attr.name());
+        if (name == u"class") continue;
+        if (FAILED(SetAttribute(name, XmlText(attr.value()), true))) {
+            QV_TRACE("attribute %s of <%s> not taken", attr.name(), node.name());
+        }
+    }
+    // A control without an id takes it from the named-id table.
+    if (m_id == 0 && !m_name.IsEmpty()) {
+        if (SApplication* app = SApplication::getSingletonPtr()) m_id = app->GetNamedId(m_name);
+    }
+    const char* inner = node.text().get();
+    if (inner && *inner && m_text.GetSource().IsEmpty()) {
+        SStringW text = XmlText(inner);
+        text.Trim();
+        if (!text.IsEmpty()) m_text.SetText(text);
+    }
+    return CreateChildren(node);
+}
+
+BOOL SWindow::CreateChildren(pugi::xml_node node) {
+    for (pugi::xml_node child : node.children()) {
+        if (child.type() != pugi::node_element) continue;
+        SWindow* wnd = CreateWindowByName(XmlText(child.name()));
+        if (!wnd) {
+            QV_TRACE("no window class for <%s>", child.name());
+            continue;
+        }
+        InsertChild(wnd);
+        wnd->InitFromXml(child);
+    }
+    return TRUE;
+}
+
+BOOL SWindow::CreateChildrenFromXml(const SStringW& xml) {
+    pugi::xml_document doc;
+    std::string utf8 = "<root>" + xml.ToUtf8() + "</root>";
+    if (!doc.load_buffer(utf8.data(), utf8.size())) {
+        QV_LOGE("bad XML fragment");
+        return FALSE;
+    }
+    BOOL ok = CreateChildren(doc.first_child());
+    RequestRelayout();
+    return ok;
+}
+
+// ---------------------------------------------------------------- events and timers
+
+bool SWindow::FireEvent(EventArgs& e) {
+    if (m_destroying) return false;
+    DispatchScope scope;
+    m_events.FireEvent(e);
+    if (e.handled || !e.bubbleUp) return e.handled != 0;
+    if (m_owner && !m_owner->m_destroying) return m_owner->FireEvent(e);
+    if (ISwndContainer* c = GetContainer()) return c->OnFireEvent(e);
+    return false;
+}
+
+bool SWindow::FireCommand() {
+    EventCmd e(this);
+    return FireEvent(e);
+}
+
+bool SWindow::SetTimer(UINT id, UINT elapseMs) {
+    ISwndContainer* c = GetContainer();
+    return c && c->SetSwndTimer(this, id, elapseMs);
+}
+
+void SWindow::KillTimer(UINT id) {
+    if (ISwndContainer* c = GetContainer()) c->KillSwndTimer(this, id);
+}
+
+// ---------------------------------------------------------------- painting and input
+
+void SWindow::Paint(SRenderTarget& rt, const CRect& dirty) {
+    if (!m_visible || m_destroying) return;
+    CRect overlap;
+    if (!overlap.Intersect(m_rect, dirty)) return;
+    rt.PushClipRect(m_rect);
+    OnPaint(rt);
+    for (SWindow* c = m_firstChild; c; c = c->m_nextSibling) c->Paint(rt, overlap);
+    if (IsFocused()) DrawFocus(rt);
+    rt.PopClip();
+}
+
+void SWindow::OnPaint(SRenderTarget& rt) {
+    if (GetAValue(m_colorBkgnd) != 0 && m_colorBkgnd != CR_INVALID) rt.FillSolidRect(m_rect, m_colorBkgnd);
+    if (m_skin) m_skin->Draw(rt, m_rect, SkinFrameForState(m_state, m_skin->GetStates()), static_cast<BYTE>(m_alpha));
+    SStringW text = DisplayText(GetWindowText());
+    if (!text.IsEmpty()) DrawText(rt, text, GetTextRect());
+}
+
+void SWindow::DrawText(SRenderTarget& rt, const SStringW& text, CRect rc) {
+    SFont old = rt.SelectFont(SFont{m_fontFace, m_fontSize, m_fontBold});
+    COLORREF oldColor = rt.SetTextColor(IsDisabled(true) ? m_colorTextDisabled : m_colorText);
+    rt.DrawText(text, rc, m_textAlign);
+    rt.SetTextColor(oldColor);
+    rt.SelectFont(old);
+}
+
+void SWindow::OnLButtonDown(CPoint pt, UINT flags) {
+    (void)pt;
+    (void)flags;
+    if (m_focusable) SetFocus();
+    SetCapture();
+    ModifyState(WndState_PushDown, 0, true);
+}
+
+void SWindow::OnLButtonUp(CPoint pt, UINT flags) {
+    (void)flags;
+    ReleaseCapture();
+    if (!(m_state & WndState_PushDown)) return;
+    ModifyState(0, WndState_PushDown, true);
+    if (m_rect.PtInRect(pt)) FireCommand();
+}
+
+void SWindow::OnRButtonDown(CPoint pt, UINT flags) {
+    (void)flags;
+    EventCtxMenu e(this);
+    e.pt = pt;
+    FireEvent(e);
+}
+
+void SWindow::OnMouseHover(CPoint pt) {
+    (void)pt;
+    ModifyState(WndState_Hover, 0, true);
+}
+
+void SWindow::OnMouseLeave() { ModifyState(0, WndState_Hover, true); }
+
+}  // namespace qv::ui

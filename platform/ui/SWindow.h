@@ -1,0 +1,253 @@
+#pragma once
+// A window of the tree: a control or a container drawn inside a host window.
+// Rectangles are in host-client coordinates; "pos" is relative to the parent.
+#include <cstdint>
+#include <functional>
+#include <pugixml.hpp>
+
+#include "platform/os/Types.h"
+#include "platform/ui/Color.h"
+#include "platform/ui/EventSet.h"
+#include "platform/ui/Geometry.h"
+#include "platform/ui/ISwndContainer.h"
+#include "platform/ui/SObject.h"
+#include "platform/ui/STrText.h"
+#include "platform/ui/SwndLayout.h"
+#include "platform/ui/WinDefs.h"
+
+namespace qv::ui {
+
+class ISkinObj;
+class SRenderTarget;
+
+// State bits; the checked state adds 4 to a skin's frame index.
+constexpr DWORD WndState_Normal = 0;
+constexpr DWORD WndState_Hover = 1u << 0;
+constexpr DWORD WndState_PushDown = 1u << 1;
+constexpr DWORD WndState_Check = 1u << 2;
+constexpr DWORD WndState_Invisible = 1u << 3;
+constexpr DWORD WndState_Disable = 1u << 4;
+constexpr DWORD WndState_Focus = 1u << 5;
+
+// Frame of a state skin: normal 0, hover 1, pushed 2, disabled 3, and +4
+// for the checked half of an 8-frame skin.
+int SkinFrameForState(DWORD state, int skinStates);
+
+// For GetWindow.
+enum { GSW_FIRSTCHILD = 0, GSW_LASTCHILD, GSW_PREVSIBLING, GSW_NEXTSIBLING, GSW_PARENT };
+
+// Text alignment flags of DrawText; the same values are used by "align".
+constexpr UINT DT_LEFT = 0x0;
+constexpr UINT DT_CENTER = 0x1;
+constexpr UINT DT_RIGHT = 0x2;
+constexpr UINT DT_VCENTER = 0x4;
+constexpr UINT DT_BOTTOM = 0x8;
+constexpr UINT DT_WORDBREAK = 0x10;
+constexpr UINT DT_SINGLELINE = 0x20;
+constexpr UINT DT_NOPREFIX = 0x800;
+constexpr UINT DT_CALCRECT = 0x400;
+constexpr UINT DT_END_ELLIPSIS = 0x8000;
+
+class SWindow : public SObject {
+    QV_CLASS_NAME(SWindow, SObject, u"window", kObjectWindow)
+
+public:
+    SWindow();
+    ~SWindow() override;
+    SWindow(const SWindow&) = delete;
+    SWindow& operator=(const SWindow&) = delete;
+
+    // --- tree
+    SWindow* GetParent() const { return m_parent; }
+    SWindow* GetWindow(int code) const;
+    SWindow* GetRoot();
+    int GetChildrenCount() const { return m_childCount; }
+    // Inserts after `after` (null: at the end). Takes ownership.
+    void InsertChild(SWindow* child, SWindow* after = nullptr);
+    // Detaches without destroying; the caller owns the child again.
+    bool RemoveChild(SWindow* child);
+    bool IsDescendant(const SWindow* ancestor) const;
+    // Depth-first search; depth -1 is unlimited, 1 direct children only.
+    SWindow* FindChildByID(int id, int depth = -1);
+    SWindow* FindChildByName(std::u16string_view name, int depth = -1);
+    template <class T>
+    T* FindChildByID2(int id, int depth = -1) { return dynamic_cast<T*>(FindChildByID(id, depth)); }
+    template <class T>
+    T* FindChildByName2(std::u16string_view name, int depth = -1) { return dynamic_cast<T*>(FindChildByName(name, depth)); }
+
+    // The host this tree lives in (set on the root, inherited by children).
+    ISwndContainer* GetContainer() const;
+    void SetContainer(ISwndContainer* container) { m_container = container; }
+    // Events this window does not handle go to the owner when set, else to the host.
+    void SetOwner(SWindow* owner) { m_owner = owner; }
+    SWindow* GetOwner() const { return m_owner; }
+
+    // Destroys the window and its children. Inside an event or message being
+    // delivered on this thread the memory is freed once that delivery ends,
+    // so a handler may destroy the window that called it.
+    virtual BOOL DestroyWindow();
+    void DestroyAllChildren();
+    bool IsDestroying() const { return m_destroying; }
+
+    // --- identity and data
+    int GetID() const override { return m_id; }
+    void SetID(int id) { m_id = id; }
+    SStringW GetName() const override { return m_name; }
+    void SetName(const SStringW& name) { m_name = name; }
+    ULONG_PTR GetUserData() const { return m_userData; }
+    ULONG_PTR SetUserData(ULONG_PTR data);
+
+    // --- state
+    DWORD GetState() const { return m_state; }
+    // Returns the old state. Fires the state-change event when it changes.
+    DWORD ModifyState(DWORD add, DWORD remove, bool update = true);
+    bool IsVisible(bool checkParent = false) const;
+    void SetVisible(bool visible, bool update = true);
+    bool IsDisabled(bool checkParent = false) const;
+    void EnableWindow(bool enable, bool update = true);
+    bool IsChecked() const { return (m_state & WndState_Check) != 0; }
+    void SetCheck(bool check) { ModifyState(check ? WndState_Check : 0u, check ? 0u : WndState_Check, true); }
+    bool IsFocusable() const { return m_focusable; }
+
+    // --- text
+    virtual SStringW GetWindowText(bool raw = false) const;
+    virtual void SetWindowText(const SStringW& text);
+    SStringW GetToolTipText() const { return m_toolTip.GetText(); }
+    void SetToolTipText(const SStringW& text) { m_toolTip.SetText(text); }
+
+    // --- focus, capture, hover, redraw
+    void SetFocus();
+    void KillFocus();
+    bool IsFocused() const;
+    void SetCapture();
+    void ReleaseCapture();
+    void Invalidate();
+    void InvalidateRect(const CRect& rc);
+
+    // --- geometry
+    CRect GetWindowRect() const { return m_rect; }
+    CRect GetClientRect() const;
+    void Move(const CRect& rc);
+    const SwndPosition& GetPosition() const { return m_pos; }
+    // Content size for "-1" sizes: text or skin plus padding.
+    virtual CSize GetDesiredSize();
+    // Places every child by its position or the grid layout, recursively.
+    virtual void UpdateChildrenPosition();
+    void RequestRelayout();
+    void BringWindowToTop();
+    // The deepest visible, enabled window under the point (this when no child).
+    SWindow* SwndFromPoint(CPoint pt);
+
+    // --- attributes and layout XML
+    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
+    HRESULT AfterAttribute(const SStringW& name, const SStringW& value, bool loading, HRESULT hr) override;
+    // Applies the style classes named by "class", then the node's attributes,
+    // then creates the children.
+    BOOL InitFromXml(pugi::xml_node node) override;
+    // Creates a child for each element by its tag; unknown tags are skipped.
+    virtual BOOL CreateChildren(pugi::xml_node node);
+    // Parses an XML fragment and creates its elements as children.
+    BOOL CreateChildrenFromXml(const SStringW& xml);
+    const SStringW& GetStyleClass() const { return m_class; }
+
+    // --- events
+    EventSet& GetEventSet() { return m_events; }
+    std::uint64_t SubscribeEvent(int id, EventSlot slot, const void* owner = nullptr) {
+        return m_events.SubscribeEvent(id, std::move(slot), owner);
+    }
+    // Offers the event to this window's subscribers, then to the owner or host.
+    virtual bool FireEvent(EventArgs& e);
+    bool FireCommand();
+
+    // --- timers (delivered to OnTimer)
+    bool SetTimer(UINT id, UINT elapseMs);
+    void KillTimer(UINT id);
+
+    // --- style
+    COLORREF GetTextColor() const { return m_colorText; }
+    void SetTextColor(COLORREF color) { m_colorText = color; Invalidate(); }
+    const SStringW& GetFontFace() const { return m_fontFace; }
+    int GetFontSize() const { return m_fontSize; }
+    bool GetFontBold() const { return m_fontBold; }
+    UINT GetTextAlign() const { return m_textAlign; }
+    ISkinObj* GetSkin() const { return m_skin; }
+    int GetScale() const { return 100; }
+
+    // --- painting and input (the host calls these)
+    void Paint(SRenderTarget& rt, const CRect& dirty);
+    virtual void OnPaint(SRenderTarget& rt);
+    virtual void OnTimer(UINT id) { (void)id; }
+    virtual void OnLButtonDown(CPoint pt, UINT flags);
+    virtual void OnLButtonUp(CPoint pt, UINT flags);
+    virtual void OnLButtonDblClk(CPoint pt, UINT flags) { OnLButtonDown(pt, flags); }
+    virtual void OnRButtonDown(CPoint pt, UINT flags);
+    virtual void OnMouseMove(CPoint pt, UINT flags) { (void)pt; (void)flags; }
+    virtual void OnMouseHover(CPoint pt);
+    virtual void OnMouseLeave();
+    virtual void OnMouseWheel(int delta, CPoint pt) { (void)delta; (void)pt; }
+    // Returns true when the key was used.
+    virtual bool OnKeyDown(UINT vk, UINT repeat, UINT flags) { (void)vk; (void)repeat; (void)flags; return false; }
+    virtual bool OnChar(char16_t ch) { (void)ch; return false; }
+    virtual void OnSetFocus() {}
+    virtual void OnKillFocus() {}
+    virtual void OnCaptureLost() {}
+    virtual void OnLanguageChanged();
+
+protected:
+    virtual void OnStateChanged(DWORD oldState, DWORD newState) { (void)oldState; (void)newState; }
+    virtual void OnSize(CSize size) { (void)size; }
+    virtual void OnShowWindow(bool show) { (void)show; }
+    virtual void OnDestroy() {}
+    // Draws the caption into the text rectangle with the style's alignment.
+    virtual void DrawText(SRenderTarget& rt, const SStringW& text, CRect rc);
+    virtual CRect GetTextRect() const { return GetClientRect(); }
+    virtual void DrawFocus(SRenderTarget& rt) { (void)rt; }
+
+    EventSet m_events;
+    STrText m_text;
+    STrText m_toolTip;
+    CRect m_padding;
+
+private:
+    friend class SwndDeferredDelete;
+    void DetachFromTree();
+    void LayoutChild(SWindow* child, const CRect& client, CRect& prev, int& gridIndex, int& gridRowTop, int& gridRowHeight);
+    void ApplyStyleClass(const SStringW& classes);
+    void DestroyChildrenNow();
+
+    SWindow* m_parent = nullptr;
+    SWindow* m_firstChild = nullptr;
+    SWindow* m_lastChild = nullptr;
+    SWindow* m_prevSibling = nullptr;
+    SWindow* m_nextSibling = nullptr;
+    int m_childCount = 0;
+    ISwndContainer* m_container = nullptr;
+    SWindow* m_owner = nullptr;
+
+    int m_id = 0;
+    SStringW m_name;
+    SStringW m_class;
+    ULONG_PTR m_userData = 0;
+    DWORD m_state = WndState_Normal;
+    bool m_visible = true;
+    bool m_focusable = false;
+    bool m_destroying = false;
+    bool m_gridLayout = false;
+    GridLayoutParams m_grid;
+
+    CRect m_rect;
+    SwndPosition m_pos;
+
+    COLORREF m_colorBkgnd = CR_INVALID;
+    COLORREF m_colorText = RGBA(0, 0, 0, 255);
+    COLORREF m_colorTextDisabled = RGBA(128, 128, 128, 255);
+    SStringW m_fontFace;
+    int m_fontSize = 12;
+    bool m_fontBold = false;
+    UINT m_textAlign = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
+    ISkinObj* m_skin = nullptr;
+    int m_alpha = 255;
+    int m_maxWidth = 0;  // content-sized text wraps beyond this width
+};
+
+}  // namespace qv::ui

@@ -1,0 +1,61 @@
+#include "platform/ui/SWindowFactory.h"
+
+#include "platform/ui/SApplication.h"
+#include "platform/ui/SSkin.h"
+#include "platform/ui/SWindow.h"
+
+namespace qv::ui {
+namespace {
+
+// Text labels and plain containers are windows with other tags.
+class SStatic : public SWindow {
+    QV_CLASS_NAME(SStatic, SWindow, u"text", kObjectWindow)
+};
+
+class SPanel : public SWindow {
+    QV_CLASS_NAME(SPanel, SWindow, u"div", kObjectWindow)
+};
+
+const SWindowFactory& BuiltinWindowFactory() {
+    static const SWindowFactory factory = [] {
+        SWindowFactory f;
+        RegisterBuiltinWindows(f);
+        return f;
+    }();
+    return factory;
+}
+
+const SSkinFactory& BuiltinSkinFactory() {
+    static const SSkinFactory factory = [] {
+        SSkinFactory f;
+        RegisterBuiltinSkins(f);
+        return f;
+    }();
+    return factory;
+}
+
+}  // namespace
+
+void RegisterBuiltinWindows(SWindowFactory& factory) {
+    factory.RegisterClass<SWindow>();
+    factory.RegisterClass<SStatic>();
+    factory.RegisterClass<SPanel>();
+}
+
+void RegisterBuiltinSkins(SSkinFactory& factory) {
+    factory.RegisterClass<SSkinImgList>();
+    factory.RegisterClass<SSkinImgFrame>();
+    factory.RegisterClass<SSkinColor>();
+}
+
+SWindow* CreateWindowByName(const SStringW& tag) {
+    if (SApplication* app = SApplication::getSingletonPtr()) return app->GetWindowFactory().Create(tag);
+    return BuiltinWindowFactory().Create(tag);
+}
+
+ISkinObj* CreateSkinByName(const SStringW& tag) {
+    if (SApplication* app = SApplication::getSingletonPtr()) return app->GetSkinFactory().Create(tag);
+    return BuiltinSkinFactory().Create(tag);
+}
+
+}  // namespace qv::ui
