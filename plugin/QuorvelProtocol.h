@@ -38,6 +38,8 @@ public:
     // Where good notifications go; null drops them. The listener must
     // outlive the connection.
     void SetRecvDataListener(IRecvDataListener* listener);
+    // Whether a device manager has this protocol connected.
+    bool IsAttached() const { return Transport() != nullptr; }
 
     BOOL CheckReply(const std::uint8_t* reply, int expectedCommand) override;
     // Checks and acknowledges a notification 0x9E; ignores anything else.

@@ -81,6 +81,7 @@ QV_EVENT_BEGIN(EventTabSelChanged, EVT_TAB_SELCHANGED, u"on_tab_sel_changed")
 QV_EVENT_END
 
 QV_EVENT_BEGIN(EventSliderPos, EVT_SLIDER_POS, u"on_slider_pos")
+    int nCode = 0;  // 2: the position changed
     int nPos = 0;
 QV_EVENT_END
 

@@ -3,15 +3,12 @@
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SSkin.h"
 #include "platform/ui/SWindow.h"
+#include "platform/ui/controls/StandardControls.h"
 
 namespace qv::ui {
 namespace {
 
-// Text labels and plain containers are windows with other tags.
-class SStatic : public SWindow {
-    QV_CLASS_NAME(SStatic, SWindow, u"text", kObjectWindow)
-};
-
+// Plain containers are windows with another tag.
 class SPanel : public SWindow {
     QV_CLASS_NAME(SPanel, SWindow, u"div", kObjectWindow)
 };
@@ -38,8 +35,8 @@ const SSkinFactory& BuiltinSkinFactory() {
 
 void RegisterBuiltinWindows(SWindowFactory& factory) {
     factory.RegisterClass<SWindow>();
-    factory.RegisterClass<SStatic>();
     factory.RegisterClass<SPanel>();
+    RegisterStandardControls(factory);
 }
 
 void RegisterBuiltinSkins(SSkinFactory& factory) {

@@ -13,91 +13,36 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
+#include "WindowThread.h"
 #include "XvfbServer.h"
 #include "platform/os/MessageQueue.h"
 
 namespace qv::desktop {
 namespace {
 
-constexpr UINT kVkF5 = 0x74, kVkF6 = 0x75, kVkF7 = 0x76, kVkF12 = 0x7B, kVkNumpad1 = 0x61;
+constexpr UINT kVkK = 0x4B, kVkF5 = 0x74, kVkF6 = 0x75, kVkF7 = 0x76, kVkF12 = 0x7B, kVkNumpad1 = 0x61;
 constexpr int kFenceId = 900;
 
-struct HotKeyMessage {
-    WPARAM wParam;
-    LPARAM lParam;
-    DWORD thread;
-};
-
-// A thread with its own message loop and one window that records WM_HOTKEY.
-class WindowThread {
+// The window thread, with the hotkey calls made where the window lives.
+class HotKeyWindow : public test::WindowThread {
 public:
-    WindowThread() {
-        std::promise<void> ready;
-        thread_ = std::thread([this, &ready] {
-            threadId_ = os::GetCurrentThreadId();
-            hwnd_ = os::CreateTarget([this](HWND, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
-                if (msg == WM_HOTKEY) Record({w, l, os::GetCurrentThreadId()});
-                return 0;
-            });
-            ready.set_value();
-            os::RunMessageLoop();
-            os::DestroyTarget(hwnd_);
-        });
-        ready.get_future().wait();
-    }
-    ~WindowThread() {
-        os::PostTask(threadId_, [] { os::PostQuitMessage(0); });
-        thread_.join();
-    }
-
-    HWND Hwnd() const { return hwnd_; }
-    DWORD ThreadId() const { return threadId_; }
-
-    // Runs call on the window's thread and returns its result.
-    BOOL OnThread(std::function<BOOL()> call) {
-        std::promise<BOOL> result;
-        os::PostTask(threadId_, [&] { result.set_value(call()); });
-        return result.get_future().get();
-    }
     BOOL Register(int id, UINT modifiers, UINT vk) {
-        return OnThread([=, this] { return RegisterHotKey(hwnd_, id, modifiers, vk); });
+        return OnThread([=, this] { return RegisterHotKey(Hwnd(), id, modifiers, vk); });
     }
     BOOL Unregister(int id) {
-        return OnThread([=, this] { return UnregisterHotKey(hwnd_, id); });
+        return OnThread([=, this] { return UnregisterHotKey(Hwnd(), id); });
     }
-
-    std::optional<HotKeyMessage> Next() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        if (!cv_.wait_for(lock, std::chrono::seconds(5), [this] { return !received_.empty(); })) {
-            return std::nullopt;
-        }
-        HotKeyMessage m = received_.front();
-        received_.erase(received_.begin());
-        return m;
-    }
-
-private:
-    void Record(HotKeyMessage m) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        received_.push_back(m);
-        cv_.notify_all();
-    }
-
-    std::thread thread_;
-    DWORD threadId_ = 0;
-    HWND hwnd_ = nullptr;
-    std::mutex mutex_;
-    std::condition_variable cv_;
-    std::vector<HotKeyMessage> received_;
 };
 
 // Another X client: types keys through XTest and holds grabs of its own.
 class OtherClient {
 public:
     OtherClient() : conn_(xcb_connect(nullptr, nullptr)) {
+        if (xcb_connection_has_error(conn_)) throw std::runtime_error("cannot reach the X server");
         root_ = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data->root;
         const xcb_setup_t* setup = xcb_get_setup(conn_);
         min_ = setup->min_keycode;
@@ -154,14 +99,14 @@ protected:
     }
     void SetUp() override {
         if (server_->Display().empty()) GTEST_SKIP() << "Xvfb is not available";
-        window_ = std::make_unique<WindowThread>();
+        window_ = std::make_unique<HotKeyWindow>();
         other_ = std::make_unique<OtherClient>();
     }
 
     // Taps the fence hotkey and returns what arrived before it: X delivers in
     // order, so everything the earlier keys caused has then been posted.
-    std::vector<HotKeyMessage> UntilFence() {
-        std::vector<HotKeyMessage> before;
+    std::vector<test::ReceivedMessage> UntilFence() {
+        std::vector<test::ReceivedMessage> before;
         other_->Tap({XK_Shift_L}, XK_F12);
         while (auto m = window_->Next()) {
             if (m->wParam == kFenceId) return before;
@@ -172,29 +117,29 @@ protected:
     }
 
     static test::XvfbServer* server_;
-    std::unique_ptr<WindowThread> window_;
+    std::unique_ptr<HotKeyWindow> window_;
     std::unique_ptr<OtherClient> other_;
 };
 
 test::XvfbServer* HotKeyOnXvfb::server_ = nullptr;
 
 TEST_F(HotKeyOnXvfb, DeliveredAsWmHotkeyOnOwningThreadWhateverTheLocks) {
-    ASSERT_TRUE(window_->Register(14003, MOD_CONTROL | MOD_ALT, kVkF5));
+    ASSERT_TRUE(window_->Register(14003, MOD_CONTROL | MOD_ALT, kVkK));
     ASSERT_TRUE(window_->Register(kFenceId, MOD_SHIFT, kVkF12));
 
-    other_->Tap({XK_Control_L, XK_Alt_L}, XK_F5);
+    other_->Tap({XK_Control_L, XK_Alt_L}, XK_k);
     auto m = window_->Next();
     ASSERT_TRUE(m);
     EXPECT_EQ(m->wParam, 14003u);
-    EXPECT_EQ(m->lParam, static_cast<LPARAM>((MOD_CONTROL | MOD_ALT) | (kVkF5 << 16)));
+    EXPECT_EQ(m->lParam, static_cast<LPARAM>((MOD_CONTROL | MOD_ALT) | (kVkK << 16)));
     EXPECT_EQ(m->thread, window_->ThreadId());
 
     // CapsLock and NumLock on: still the same hotkey.
     other_->Tap({}, XK_Caps_Lock);
     other_->Tap({}, XK_Num_Lock);
-    other_->Tap({XK_Control_L, XK_Alt_L}, XK_F5);
+    other_->Tap({XK_Control_L, XK_Alt_L}, XK_k);
     // A different combination of the same key is not it.
-    other_->Tap({XK_Control_L}, XK_F5);
+    other_->Tap({XK_Control_L}, XK_k);
     auto seen = UntilFence();
     other_->Tap({}, XK_Caps_Lock);
     other_->Tap({}, XK_Num_Lock);
@@ -260,11 +205,38 @@ TEST_F(HotKeyOnXvfb, DuplicatesAndUnknownKeysAreRefused) {
 
 TEST_F(HotKeyOnXvfb, GrabOfDestroyedWindowIsDroppedForTheNextRegistration) {
     {
-        WindowThread gone;
+        HotKeyWindow gone;
         ASSERT_TRUE(gone.Register(14010, MOD_CONTROL | MOD_SHIFT, kVkF5));
     }
     EXPECT_TRUE(window_->Register(14010, MOD_CONTROL | MOD_SHIFT, kVkF5));
     EXPECT_TRUE(window_->Unregister(14010));
+}
+
+TEST(HotKeyServerLoss, RegistersAfreshOnANewServer) {
+    const char* saved = std::getenv("DISPLAY");
+    const std::string restore = saved ? saved : "";
+    HotKeyWindow window;
+    {
+        test::XvfbServer first;
+        if (!first.Start()) GTEST_SKIP() << "Xvfb is not available";
+        setenv("DISPLAY", first.Display().c_str(), 1);
+        ASSERT_TRUE(window.Register(14020, MOD_CONTROL, kVkF7));
+    }
+    test::XvfbServer second;
+    ASSERT_TRUE(second.Start());
+    setenv("DISPLAY", second.Display().c_str(), 1);
+    ASSERT_TRUE(window.Register(14021, MOD_CONTROL, kVkF6));
+    {
+        OtherClient other;  // the new server really holds the grab
+        EXPECT_FALSE(other.Grab(XCB_MOD_MASK_CONTROL, XK_F6));
+    }
+    EXPECT_TRUE(window.Unregister(14021));
+    EXPECT_FALSE(window.Unregister(14020));  // dropped with the lost server
+    if (saved) {
+        setenv("DISPLAY", restore.c_str(), 1);
+    } else {
+        unsetenv("DISPLAY");
+    }
 }
 
 TEST(HotKeyWithoutDisplay, RegistrationIsRefusedCleanly) {

@@ -27,13 +27,14 @@ bool XvfbServer::Start() {
     // -displayfd: the server picks a free display and writes its number.
     const std::string fdText = std::to_string(fds[1]);
     std::vector<std::string> args = {"Xvfb", "-displayfd", fdText, "-screen", "0", "640x480x24",
-                                     "-nolisten", "tcp"};
+                                     "-nolisten", "tcp", "-noreset"};
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     const int rc = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);

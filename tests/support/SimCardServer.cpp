@@ -82,6 +82,13 @@ int SimCardServer::DroppedReports() const {
     return m_droppedReports;
 }
 
+int SimCardServer::MonitorCount() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    int count = 0;
+    for (const auto& client : m_clients) count += client.role == Role::Monitor;
+    return count;
+}
+
 void SimCardServer::Run() {
     for (;;) {
         std::vector<pollfd> fds{{m_wakeFd, POLLIN, 0}, {m_listenFd, POLLIN, 0}};

@@ -33,6 +33,8 @@ public:
     void SetPlugObserver(std::function<void(bool plugged, std::uint16_t productId)> observer);
     // Reports dropped because a reader fell too far behind.
     int DroppedReports() const;
+    // Clients subscribed to arrival and removal now.
+    int MonitorCount() const;
 
 private:
     enum class Role { New, Control, Reports, Monitor };

@@ -6,12 +6,12 @@
 // stored settings hold them.
 #include "platform/os/Types.h"
 
+namespace qv::desktop {
+
 constexpr UINT MOD_ALT = 0x0001;
 constexpr UINT MOD_CONTROL = 0x0002;
 constexpr UINT MOD_SHIFT = 0x0004;
 constexpr UINT MOD_WIN = 0x0008;
-
-namespace qv::desktop {
 
 class IHotKeyService {
 public:

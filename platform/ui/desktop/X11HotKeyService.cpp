@@ -63,6 +63,15 @@ BOOL X11HotKeyService::Register(HWND hwnd, int id, UINT modifiers, UINT vk) {
         QV_LOGE("virtual key 0x%X has no X key", vk);
         return FALSE;
     }
+    if (conn_ && xcb_connection_has_error(conn_)) {
+        // The X server went away: its grabs went with it. Start afresh.
+        QV_LOGE("the X connection was lost: registering again on a new one");
+        {
+            std::lock_guard<std::mutex> table(tableMutex_);
+            grabs_.clear();
+        }
+        Disconnect();
+    }
     if (conn_) DropGrabsOfGoneWindows();
     for (const Grab& g : grabs_) {
         if (g.hwnd == hwnd && g.id == id) {
@@ -264,6 +273,7 @@ bool X11HotKeyService::GrabAll(const Grab& grab) {
             std::free(error);
         }
     }
+    if (xcb_connection_has_error(conn_)) ok = false;
     if (!ok) UngrabAll(grab);
     return ok;
 }

@@ -1,0 +1,99 @@
+#include "platform/ui/controls/SScrollView.h"
+
+#include <algorithm>
+
+#include "platform/ui/AttrParse.h"
+#include "platform/ui/SRenderTarget.h"
+#include "platform/ui/controls/ControlLook.h"
+
+namespace qv::ui {
+namespace {
+constexpr int kWheelStep = 60;
+constexpr int kBarWidth = 4;
+}  // namespace
+
+SScrollView::SScrollView() { m_events.AddEvent(EVT_SCROLLVIEW_ORIGINCHANGED, EventScrollViewOriginChanged::EventName); }
+
+HRESULT SScrollView::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
+    if (name == u"viewSize") {
+        auto size = ParseSize(value);
+        if (!size) return E_FAIL;
+        m_fixedSize = *size;
+        if (!loading) RequestRelayout();
+        return AfterAttribute(name, value, loading, S_OK);
+    }
+    return SWindow::SetAttribute(name, value, loading);
+}
+
+void SScrollView::SetViewSize(CSize size) {
+    m_fixedSize = size;
+    UpdateChildrenPosition();
+    Invalidate();
+}
+
+CPoint SScrollView::BoundOrigin(CPoint origin) const {
+    CRect client = GetClientRect();
+    return CPoint(std::clamp(origin.x, 0, std::max(0, m_viewSize.cx - client.Width())),
+                  std::clamp(origin.y, 0, std::max(0, m_viewSize.cy - client.Height())));
+}
+
+void SScrollView::UpdateChildrenPosition() {
+    // Children are placed as if the view began at the window's client
+    // corner, then moved by the origin.
+    SWindow::UpdateChildrenPosition();
+    CRect client = GetClientRect();
+    CSize extent;
+    for (SWindow* c = GetWindow(GSW_FIRSTCHILD); c; c = c->GetWindow(GSW_NEXTSIBLING)) {
+        if (!c->IsVisible() || c->IsDestroying()) continue;
+        CRect rc = c->GetWindowRect();
+        extent.cx = std::max(extent.cx, rc.right - client.left);
+        extent.cy = std::max(extent.cy, rc.bottom - client.top);
+    }
+    m_viewSize.cx = m_fixedSize.cx >= 0 ? m_fixedSize.cx : std::max(client.Width(), extent.cx);
+    m_viewSize.cy = m_fixedSize.cy >= 0 ? m_fixedSize.cy : std::max(client.Height(), extent.cy);
+    CPoint bounded = BoundOrigin(m_origin);
+    if (bounded != m_origin) {
+        EventScrollViewOriginChanged e(this);
+        e.ptOldOrigin = m_origin;
+        e.ptNewOrigin = m_origin = bounded;
+        FireEvent(e);
+    }
+    if (m_origin == CPoint()) return;
+    for (SWindow* c = GetWindow(GSW_FIRSTCHILD); c; c = c->GetWindow(GSW_NEXTSIBLING)) {
+        if (!c->IsVisible() || c->IsDestroying()) continue;
+        CRect rc = c->GetWindowRect();
+        rc.Offset(-m_origin.x, -m_origin.y);
+        c->Move(rc);
+    }
+}
+
+void SScrollView::SetViewOrigin(CPoint origin) {
+    origin = BoundOrigin(origin);
+    if (origin == m_origin) return;
+    EventScrollViewOriginChanged e(this);
+    e.ptOldOrigin = m_origin;
+    e.ptNewOrigin = origin;
+    m_origin = origin;
+    UpdateChildrenPosition();
+    Invalidate();
+    FireEvent(e);
+}
+
+void SScrollView::OnMouseWheel(int delta, CPoint pt) {
+    (void)pt;
+    int step = delta > 0 ? -kWheelStep : kWheelStep;
+    bool vertical = m_viewSize.cy > GetClientRect().Height();
+    SetViewOrigin(vertical ? CPoint(m_origin.x, m_origin.y + step) : CPoint(m_origin.x + step, m_origin.y));
+}
+
+void SScrollView::OnPaint(SRenderTarget& rt) {
+    SWindow::OnPaint(rt);
+    CRect client = GetClientRect();
+    if (m_viewSize.cy <= client.Height() || m_viewSize.cy <= 0) return;
+    // A thin bar at the right shows where the view stands.
+    int length = std::max(kBarWidth * 2, client.Height() * client.Height() / m_viewSize.cy);
+    int top = client.top + (client.Height() - length) * m_origin.y / std::max(1, m_viewSize.cy - client.Height());
+    rt.FillSolidRect(CRect(client.right - kBarWidth, top, client.right, top + length), look::kLine);
+}
+
+}  // namespace qv::ui

@@ -1,0 +1,20 @@
+#pragma once
+// A page of a tab control (layout tag "page"); "title" is its tab's text.
+#include "platform/ui/SWindow.h"
+
+namespace qv::ui {
+
+class STabPage : public SWindow {
+    QV_CLASS_NAME(STabPage, SWindow, u"page", kObjectWindow)
+
+public:
+    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
+    SStringW GetTitle() const { return m_title.GetText(); }
+    void SetTitle(const SStringW& title);
+    void OnLanguageChanged() override;
+
+private:
+    STrText m_title;
+};
+
+}  // namespace qv::ui

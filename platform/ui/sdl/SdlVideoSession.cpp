@@ -1,0 +1,118 @@
+#include "platform/ui/sdl/SdlVideoSession.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+
+#include <array>
+#include <cstdlib>
+
+#include "platform/os/Log.h"
+#include "platform/os/MessageQueue.h"
+#include "platform/ui/sdl/SdlWindow.h"
+
+namespace qv::ui::sdl {
+
+std::shared_ptr<SdlVideoSession> SdlVideoSession::Open() {
+    // The loop waits on the X connection, so X11 it is (XWayland on Wayland).
+    if (!std::getenv("SDL_VIDEODRIVER")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    // The screensaver is the desktop's business, and keeping it away would
+    // wake the loop every 30 s.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        QV_LOGE("SDL video: %s", SDL_GetError());
+        return nullptr;
+    }
+    return std::shared_ptr<SdlVideoSession>(new SdlVideoSession());
+}
+
+SdlVideoSession::SdlVideoSession() : m_thread(qv::os::GetCurrentThreadId()) {}
+
+SdlVideoSession::~SdlVideoSession() {
+    if (m_fd >= 0) qv::os::UnwatchFd(m_fd);
+    // Events of the closed windows would otherwise greet the next session.
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // With nothing else of SDL running, let it free what it keeps between
+    // subsystems too (hints, its D-Bus link): a plug-in run leaves nothing.
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+}
+
+bool SdlVideoSession::IsOwnerThread() const { return qv::os::GetCurrentThreadId() == m_thread; }
+
+void SdlVideoSession::Register(SdlWindow* window, SDL_Window* sdlWindow) {
+    m_windows[SDL_GetWindowID(sdlWindow)] = window;
+    if (m_fd < 0) WatchConnection(sdlWindow);
+}
+
+void SdlVideoSession::Unregister(SDL_Window* sdlWindow) {
+    const Uint32 id = SDL_GetWindowID(sdlWindow);
+    m_windows.erase(id);
+    if (m_lastPressed == id) m_lastPressed = 0;
+}
+
+void SdlVideoSession::WatchConnection(SDL_Window* sdlWindow) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(sdlWindow, &info) || info.subsystem != SDL_SYSWM_X11) {
+        QV_LOGE("SDL window is not on X11; its input cannot wake the loop");
+        return;
+    }
+    m_fd = ConnectionNumber(info.info.x11.display);
+    std::weak_ptr<SdlVideoSession> weak = weak_from_this();
+    qv::os::WatchFd(m_fd, qv::os::kFdRead, [weak](int, unsigned) {
+        if (auto self = weak.lock()) {
+            ++self->m_wakes;
+            self->Drain();
+        }
+    });
+}
+
+void SdlVideoSession::ScheduleDrain() {
+    if (m_drainPosted) return;
+    std::weak_ptr<SdlVideoSession> weak = weak_from_this();
+    m_drainPosted = qv::os::PostTask(m_thread, [weak] {
+        if (auto self = weak.lock()) {
+            self->m_drainPosted = false;
+            self->Drain();
+        }
+    }) != FALSE;
+}
+
+void SdlVideoSession::Drain() {
+    // Keep the session alive even if a window's handling closes the last window.
+    auto keep = shared_from_this();
+    SDL_PumpEvents();
+    std::array<SDL_Event, 64> events;
+    for (;;) {
+        const int n = SDL_PeepEvents(events.data(), static_cast<int>(events.size()), SDL_GETEVENT, SDL_FIRSTEVENT,
+                                     SDL_LASTEVENT);
+        if (n <= 0) break;
+        for (int i = 0; i < n; ++i) Route(events[static_cast<size_t>(i)]);
+    }
+}
+
+void SdlVideoSession::Route(const SDL_Event& event) {
+    Uint32 id = 0;
+    switch (event.type) {
+    case SDL_WINDOWEVENT: id = event.window.windowID; break;
+    case SDL_MOUSEMOTION: id = event.motion.windowID; break;
+    case SDL_MOUSEBUTTONDOWN:
+        id = event.button.windowID;
+        m_lastPressed = id;
+        break;
+    case SDL_MOUSEBUTTONUP: id = event.button.windowID; break;
+    case SDL_MOUSEWHEEL: id = event.wheel.windowID; break;
+    // Without a window manager no window may hold SDL's keyboard focus; keys
+    // then go to the window clicked last.
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: id = event.key.windowID ? event.key.windowID : m_lastPressed; break;
+    case SDL_TEXTINPUT: id = event.text.windowID ? event.text.windowID : m_lastPressed; break;
+    case SDL_TEXTEDITING: id = event.edit.windowID ? event.edit.windowID : m_lastPressed; break;
+    default: return;
+    }
+    auto it = m_windows.find(id);
+    if (it != m_windows.end()) it->second->OnSdlEvent(event);
+}
+
+}  // namespace qv::ui::sdl

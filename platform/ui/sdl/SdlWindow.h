@@ -1,0 +1,65 @@
+#pragma once
+// A host window's native window on SDL2: borderless (the skin draws the
+// frame), hidden until shown. Finished frames are kept in a copy of which
+// only the dirty part is refreshed and sent to the window's surface. Its input goes to the
+// host's handle as posted Windows messages.
+#include <SDL_video.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/ui/IDisplayBackend.h"
+#include "platform/ui/sdl/SdlInputTranslator.h"
+
+namespace qv::ui::sdl {
+
+class SdlVideoSession;
+
+class SdlWindow : public INativeWindow {
+public:
+    // Null when SDL cannot make the window.
+    static std::unique_ptr<SdlWindow> Create(std::shared_ptr<SdlVideoSession> session);
+    ~SdlWindow() override;
+    SdlWindow(const SdlWindow&) = delete;
+    SdlWindow& operator=(const SdlWindow&) = delete;
+
+    void Show(int showCmd) override;
+    bool IsVisible() const override { return m_visible; }
+    bool IsIconic() const override { return m_iconic; }
+    void SetRect(const CRect& rc) override;
+    CRect GetRect() const override { return m_rect; }
+    void SetTitle(const SStringW& title) override;
+    void Present(const SBitmap& frame, const CRect& dirty) override;
+
+    // Where input goes: the host window's handle (null: nowhere).
+    void SetInputTarget(HWND host) { m_target = host; }
+    HWND GetInputTarget() const { return m_target; }
+    void SetTopMost(bool topMost);
+    // The X11 window id, for tests that look at the screen.
+    unsigned long GetX11Window() const;
+
+    // From the session: one SDL event of this window.
+    void OnSdlEvent(const SDL_Event& event);
+
+private:
+    SdlWindow(std::shared_ptr<SdlVideoSession> session, SDL_Window* window);
+    void Deliver(InputMessage& msg);
+    void UpdateCapture();
+    // Shows the kept frame again (after exposure).
+    void Repaint();
+    void Blit(const CRect& part);
+
+    std::shared_ptr<SdlVideoSession> m_session;
+    SDL_Window* m_window;
+    std::vector<std::uint32_t> m_frame;  // the last frame, premultiplied ARGB32
+    CSize m_frameSize;
+    SdlInputTranslator m_input;
+    HWND m_target = nullptr;
+    CRect m_rect;
+    bool m_visible = false;
+    bool m_iconic = false;
+    bool m_captured = false;
+};
+
+}  // namespace qv::ui::sdl

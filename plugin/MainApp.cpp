@@ -1,0 +1,162 @@
+#include "plugin/MainApp.h"
+
+#include <unistd.h>
+
+#include <exception>
+
+#include "common/device/ICommDeviceMgmt.h"
+#include "common/device/ICommunicateDevice.h"
+#include "families/ThisFamily.h"
+#include "platform/os/Log.h"
+#include "platform/os/MessageQueue.h"
+#include "platform/os/Path.h"
+#include "platform/os/Utf.h"
+#include "plugin/AppPaths.h"
+#include "plugin/DeviceIds.h"
+#include "plugin/DevicePath.h"
+#include "plugin/NamedIds.h"
+#include "plugin/PluginIdentity.h"
+#include "plugin/ResNames.h"
+
+namespace {
+
+std::atomic<CMainApp*> g_current{nullptr};
+
+}  // namespace
+
+CMainApp::CMainApp(IAppHost* host, HMODULE pluginModule) : m_host(host) {
+    m_pluginModule = pluginModule;
+    g_current.store(this);
+    if (m_host) {
+        m_hostModule = m_host->GetHostInstance();
+        m_manager = m_host->GetDeviceMgmt();
+    }
+}
+
+CMainApp::~CMainApp() {
+    DisconnectOwnDevice();
+    ReleaseUi();
+    m_workspace.reset();
+    m_pluginModule = nullptr;
+    m_hostModule = nullptr;
+    CMainApp* self = this;
+    g_current.compare_exchange_strong(self, nullptr);
+}
+
+CMainApp* CMainApp::Current() { return g_current.load(); }
+
+BOOL CMainApp::Init() {
+    try {
+        LoadStateStore(AppDataFolder(), ThisFamily().stateFileName);
+        if (!InitSoui()) {
+            QV_LOGE("the UI framework could not be started");
+            delete this;
+            return 0;
+        }
+        GetSysInfo();
+        m_workspace = std::make_unique<CWorkSpace>(m_manager, kPluginNormalProductId);
+    } catch (const std::exception& e) {
+        QV_LOGE("%s", e.what());
+        delete this;
+        return 0;
+    }
+    ConnectDevice();
+    StartWithConnectedCard();
+    return 1;
+}
+
+BOOL CMainApp::InitSoui() {
+    // Relative paths of the skin and the components are the program's.
+    const std::string hostFolder = qv::os::NativePath(HostFolder());
+    if (!hostFolder.empty() && ::chdir(hostFolder.c_str()) != 0) {
+        QV_LOGW("cannot change to the program folder %s", hostFolder.c_str());
+    }
+
+    m_app = std::make_unique<qv::ui::SApplication>(m_pluginModule, kPluginHostWndClass);
+    if (qv::ui::SApplication::getSingletonPtr() != m_app.get()) {
+        m_app.reset();
+        return 0;
+    }
+
+    if (m_app->LoadComponent(u"log4z.dll")) {
+        qv::ui::SLogManager& log = m_app->GetLogManager();
+        log.CreateLogger("main");
+        log.SetLogFolder(hostFolder + "/log/");
+        log.Start();
+    }
+
+    // The host's skin, then the plug-in's own resources, which are searched
+    // first.
+    if (!m_app->AddResProvider(m_hostModule, res::uidef::XML_INIT) || !m_app->AddResProvider(m_pluginModule)) {
+        QV_LOGE("初始化界面资源失败");
+        ReleaseUi();
+        return 0;
+    }
+    m_app->SetNamedIds(kNamedIds, kNamedIdCount);
+    m_notifyCenter = std::make_unique<qv::ui::SNotifyCenter>();
+
+    if (m_app->LoadComponent(u"translator.dll") && !m_app->InstallLanguage(res::translator::lang_cn)) {
+        QV_LOGW("language %s not installed", qv::os::Utf16ToUtf8(res::translator::lang_cn).c_str());
+    }
+    return 1;
+}
+
+void CMainApp::StartWithConnectedCard() {
+    if (!m_manager || !m_manager->IsConnected()) return;
+    ICommunicateDevice* device = m_manager->GetDevice();
+    const char16_t* path = device ? device->GetDevicePath() : nullptr;
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+    if (!path || !ParseVidPid(path, vendorId, productId) || vendorId != kCardVendorId) return;
+    if (productId == kPluginNormalProductId) {
+        m_workspace->OpenSession();
+    } else if (productId == kUpdateModeProductId) {
+        m_workspace->SetNeedsUpgrade(1);
+    }
+}
+
+int CMainApp::Run(const char16_t* /*commandLine*/) {
+    if (m_host) m_host->AttachClient(this);
+    const int result = m_app ? m_app->Run() : 0;
+    // The main window's going ends the session and detaches from the host;
+    // until the plug-in has one, the end of the loop does.
+    if (m_workspace) m_workspace->CloseSession();
+    DetachFromHost();
+    return result;
+}
+
+void CMainApp::Uninit() {
+    if (IsRestartRequested()) {
+        // The new process must be able to take the single-instance guard.
+        if (m_host) m_host->ReleaseInstanceGuard();
+        StartProgramAgain();
+    }
+    delete this;
+}
+
+void CMainApp::OnDevicePnp(int removed, const char16_t* path) {
+    if (m_workspace) m_workspace->OnDeviceArrival(removed, path);
+}
+
+ICommProtocol* CMainApp::GetProtocol() { return m_workspace ? m_workspace->AsProtocol() : nullptr; }
+
+std::uint32_t CMainApp::GetModelId() { return kPluginModelId; }
+
+void CMainApp::Quit() { qv::os::PostQuitMessage(0); }
+
+void CMainApp::ConnectDevice() {
+    if (m_host) m_host->ConnectDevice(this);
+}
+
+void CMainApp::DetachFromHost() {
+    if (m_host) m_host->DetachClient();
+}
+
+void CMainApp::DisconnectOwnDevice() {
+    if (m_manager && m_workspace && m_workspace->Protocol().IsAttached()) m_manager->Disconnect();
+}
+
+void CMainApp::ReleaseUi() {
+    m_notifyCenter.reset();
+    m_app.reset();
+}

@@ -1,0 +1,50 @@
+#include "plugin/WorkSpace.h"
+
+#include "common/device/ICommDeviceMgmt.h"
+#include "platform/os/Log.h"
+#include "plugin/AppEvents.h"
+#include "plugin/DeviceIds.h"
+#include "plugin/DevicePath.h"
+
+CWorkSpace::CWorkSpace(ICommDeviceMgmt* manager, std::uint16_t normalProductId)
+    : m_protocol(normalProductId), m_manager(manager), m_normalProductId(normalProductId) {
+    m_protocol.SetRecvDataListener(&m_recvEvents);
+}
+
+CWorkSpace::~CWorkSpace() {
+    // The protocol is attached only while the manager has it connected.
+    if (m_manager && m_protocol.IsAttached()) m_manager->Disconnect();
+    m_protocol.SetRecvDataListener(nullptr);
+}
+
+BOOL CWorkSpace::OpenSession() {
+    if (m_protocol.IsAttached()) m_protocol.SendSessionFlag(1);
+    if (!m_sync) {
+        QV_LOGW("no parameter model attached: nothing synchronised");
+        return 0;
+    }
+    return m_sync->SyncParams(TRUE);
+}
+
+BOOL CWorkSpace::CloseSession() {
+    if (!m_protocol.IsAttached()) return 0;
+    return m_protocol.SendSessionFlag(0);
+}
+
+void CWorkSpace::OnDeviceArrival(int removed, const char16_t* path) {
+    if (!removed) {
+        std::uint16_t vendorId = 0;
+        std::uint16_t productId = 0;
+        if (!path || !ParseVidPid(path, vendorId, productId)) return;
+        if (vendorId != kCardVendorId || productId != m_normalProductId) return;
+        OpenSession();
+    }
+    FireAppEventAsync(NewAppEvent<EventDeviceChanged>());
+}
+
+void CWorkSpace::DisconnectDevice() {
+    if (m_manager) m_manager->Disconnect();
+    m_updateMode = 0;
+}
+
+BOOL CWorkSpace::IsDeviceConnected() { return m_manager && m_manager->IsConnected(); }

@@ -1,0 +1,60 @@
+#pragma once
+// The workspace: the card's protocol (first member, so that the workspace
+// serves as the plug-in's ICommProtocol) and the session with the card.
+// Everything here runs on the plug-in's UI thread; only the protocol's
+// notification handling runs on the receive thread.
+#include <cstdint>
+
+#include "platform/os/Types.h"
+#include "plugin/QuorvelProtocol.h"
+#include "plugin/RecvDataEvents.h"
+
+class ICommDeviceMgmt;
+
+// The full parameter sync that opening a session runs.
+class IParamSync {
+public:
+    virtual ~IParamSync() = default;
+    virtual BOOL SyncParams(BOOL all) = 0;
+};
+
+class CWorkSpace {
+public:
+    // manager: the host's device manager (never null); normalProductId: the
+    // family's product id in normal mode.
+    CWorkSpace(ICommDeviceMgmt* manager, std::uint16_t normalProductId);
+    // Disconnects the host's manager when this workspace is its protocol, so
+    // that the receive thread never calls into a workspace that is gone.
+    ~CWorkSpace();
+    CWorkSpace(const CWorkSpace&) = delete;
+    CWorkSpace& operator=(const CWorkSpace&) = delete;
+
+    CQuorvelProtocol& Protocol() { return m_protocol; }
+    ICommProtocol* AsProtocol() { return &m_protocol; }
+
+    // Null until the parameter model is attached: a session then opens
+    // without a sync and reports 0.
+    void SetParamSync(IParamSync* sync) { m_sync = sync; }
+
+    // Opens the session (0x90 with 1; its failure is ignored) and syncs every
+    // parameter; the result is the sync's.
+    BOOL OpenSession();
+    // Closes the session (0x90 with 0); 0 without a card.
+    BOOL CloseSession();
+    // Arrival of a card of this family in normal mode opens a session;
+    // removal of any device, and such an arrival, fire EventDeviceChanged.
+    void OnDeviceArrival(int removed, const char16_t* path);
+    void DisconnectDevice();
+    BOOL IsDeviceConnected();
+
+    int NeedsUpgrade() const { return m_updateMode; }
+    void SetNeedsUpgrade(int on) { m_updateMode = on; }
+
+private:
+    CQuorvelProtocol m_protocol;  // first member
+    CRecvDataEvents m_recvEvents;
+    ICommDeviceMgmt* m_manager;
+    std::uint16_t m_normalProductId;
+    int m_updateMode = 0;
+    IParamSync* m_sync = nullptr;
+};

@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/ui/controls/SScrollView.h"
+#include "tests/uictl/CtlTestEnv.h"
+
+namespace qv::ui {
+namespace {
+
+using test::ControlTest;
+
+TEST_F(ControlTest, ScrollViewPlacesGridCellsAndMovesThemByTheOrigin) {
+    CreateHost(R"(<scrollview name="sv" pos="0,0,@200,@100" layout="gridLayout" columnCount="2" xInterval="10" yInterval="5">
+                    <window name="c0" height="50"/><window name="c1" height="50"/><window name="c2" height="50"/>
+                    <window name="c3" height="50"/><window name="c4" height="50"/><window name="c5" height="50"/>
+                  </scrollview>)");
+    auto* sv = Find<SScrollView>(u"sv");
+    std::vector<std::pair<CPoint, CPoint>> moves;
+    sv->SubscribeEvent(EVT_SCROLLVIEW_ORIGINCHANGED, [&](EventArgs* e) {
+        auto* ev = EventCast<EventScrollViewOriginChanged>(e);
+        moves.push_back({ev->ptOldOrigin, ev->ptNewOrigin});
+        return true;
+    });
+    m_host->UpdateWindow();
+    EXPECT_EQ(m_host->FindChildByName(u"c0")->GetWindowRect(), CRect(0, 0, 95, 50));
+    EXPECT_EQ(m_host->FindChildByName(u"c3")->GetWindowRect(), CRect(105, 55, 200, 105));
+    EXPECT_EQ(m_host->FindChildByName(u"c4")->GetWindowRect(), CRect(0, 110, 95, 160));
+    EXPECT_EQ(sv->GetViewSize(), CSize(200, 160));
+
+    Wheel(-120, {50, 50});
+    EXPECT_EQ(sv->GetViewOrigin(), CPoint(0, 60));  // the bottom of the view
+    EXPECT_EQ(m_host->FindChildByName(u"c3")->GetWindowRect(), CRect(105, -5, 200, 45));
+    Wheel(-120, {50, 50});  // already at the end
+    sv->SetViewOrigin(CPoint(-5, -10));
+    EXPECT_EQ(sv->GetViewOrigin(), CPoint(0, 0));
+    EXPECT_EQ(m_host->FindChildByName(u"c3")->GetWindowRect(), CRect(105, 55, 200, 105));
+    EXPECT_EQ(moves, (std::vector<std::pair<CPoint, CPoint>>{{CPoint(0, 0), CPoint(0, 60)}, {CPoint(0, 60), CPoint(0, 0)}}));
+
+    // Children added later extend the view; a fixed view size bounds the origin.
+    sv->SetViewOrigin(CPoint(0, 60));
+    sv->CreateChildrenFromXml(u"<window height=\"50\"/>");
+    m_host->UpdateWindow();
+    EXPECT_EQ(sv->GetViewSize(), CSize(200, 215));
+    EXPECT_EQ(sv->GetViewOrigin(), CPoint(0, 60));
+    sv->SetViewSize(CSize(200, 120));
+    EXPECT_EQ(sv->GetViewOrigin(), CPoint(0, 20));
+    EXPECT_EQ(moves.back(), std::make_pair(CPoint(0, 60), CPoint(0, 20)));
+}
+
+}  // namespace
+}  // namespace qv::ui

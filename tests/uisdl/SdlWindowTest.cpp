@@ -1,0 +1,348 @@
+// Real windows under a private Xvfb: what the SDL backend shows, the input it
+// delivers and how often it wakes the loop.
+#include <cairo.h>
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "XvfbServer.h"
+#include "platform/os/MessageQueue.h"
+#include "platform/ui/SApplication.h"
+#include "platform/ui/SHostWnd.h"
+#include "platform/ui/SRenderTarget.h"
+#include "platform/ui/sdl/SdlDisplay.h"
+#include "platform/ui/sdl/SdlHostBinding.h"
+#include "platform/ui/sdl/SdlWindow.h"
+
+// libdbus (SDL's link to the session bus) keeps a buffer for the process's
+// life on purpose.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
+
+namespace qv::ui::sdl {
+namespace {
+
+constexpr const char16_t* kLayout =
+    u"<SOUI size=\"160,120\" title=\"sdl\"><root colorBkgnd=\"#FF8000\">"
+    u"<window name=\"box\" pos=\"40,30,@60,@40\" colorBkgnd=\"#0040C0\"/>"
+    u"</root></SOUI>";
+constexpr std::uint32_t kOrange = 0xFF8000;
+constexpr std::uint32_t kBlue = 0x0040C0;
+
+// Runs the calling thread's loop for a while.
+void RunFor(int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        while (qv::os::PumpOneMessage()) {
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return;
+        qv::os::WaitMessage(static_cast<DWORD>(left.count()));
+    }
+}
+
+bool Near(std::uint32_t a, std::uint32_t b) {
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int ca = static_cast<int>((a >> shift) & 0xFF);
+        const int cb = static_cast<int>((b >> shift) & 0xFF);
+        if (std::abs(ca - cb) > 8) return false;
+    }
+    return true;
+}
+
+// The test's own X connection: screenshots, injected input, window state.
+class XClient {
+public:
+    explicit XClient(const std::string& display) : m_conn(xcb_connect(display.c_str(), nullptr)) {
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_conn)).data->root;
+    }
+    ~XClient() { xcb_disconnect(m_conn); }
+
+    // 0x00RRGGBB pixels of a screen rectangle (24-bit depth).
+    std::vector<std::uint32_t> Grab(const CRect& rc) {
+        auto* reply = xcb_get_image_reply(
+            m_conn,
+            xcb_get_image(m_conn, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root, static_cast<int16_t>(rc.left),
+                          static_cast<int16_t>(rc.top), static_cast<uint16_t>(rc.Width()),
+                          static_cast<uint16_t>(rc.Height()), ~0u),
+            nullptr);
+        std::vector<std::uint32_t> pixels;
+        if (!reply) return pixels;
+        const auto* data = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(reply));
+        const auto count = static_cast<size_t>(xcb_get_image_data_length(reply)) / 4;
+        for (size_t i = 0; i < count; ++i) pixels.push_back(data[i] & 0xFFFFFF);
+        free(reply);
+        return pixels;
+    }
+
+    void MoveTo(int x, int y) {
+        xcb_test_fake_input(m_conn, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, m_root, static_cast<int16_t>(x),
+                            static_cast<int16_t>(y), 0);
+        xcb_flush(m_conn);
+    }
+
+    // Button 4 is the wheel turned away from the user.
+    void Click(uint8_t button = 1) {
+        xcb_test_fake_input(m_conn, XCB_BUTTON_PRESS, button, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_test_fake_input(m_conn, XCB_BUTTON_RELEASE, button, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_flush(m_conn);
+    }
+
+    void Type(xcb_keysym_t keysym, xcb_window_t focus) {
+        xcb_set_input_focus(m_conn, XCB_INPUT_FOCUS_POINTER_ROOT, focus, XCB_CURRENT_TIME);
+        const xcb_keycode_t code = KeyCode(keysym);
+        xcb_test_fake_input(m_conn, XCB_KEY_PRESS, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_test_fake_input(m_conn, XCB_KEY_RELEASE, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_flush(m_conn);
+    }
+
+    bool IsMapped(xcb_window_t w) {
+        auto* reply = xcb_get_window_attributes_reply(m_conn, xcb_get_window_attributes(m_conn, w), nullptr);
+        const bool mapped = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+        free(reply);
+        return mapped;
+    }
+
+    CPoint Origin(xcb_window_t w) {
+        auto* reply = xcb_translate_coordinates_reply(m_conn, xcb_translate_coordinates(m_conn, w, m_root, 0, 0), nullptr);
+        CPoint pt = reply ? CPoint(reply->dst_x, reply->dst_y) : CPoint(-1, -1);
+        free(reply);
+        return pt;
+    }
+
+private:
+    xcb_keycode_t KeyCode(xcb_keysym_t keysym) {
+        const xcb_setup_t* setup = xcb_get_setup(m_conn);
+        const int count = setup->max_keycode - setup->min_keycode + 1;
+        auto* reply = xcb_get_keyboard_mapping_reply(
+            m_conn, xcb_get_keyboard_mapping(m_conn, setup->min_keycode, static_cast<uint8_t>(count)), nullptr);
+        xcb_keycode_t found = 0;
+        if (reply) {
+            const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(reply);
+            for (int i = 0; i < count * reply->keysyms_per_keycode && !found; ++i)
+                if (syms[i] == keysym) found = static_cast<xcb_keycode_t>(setup->min_keycode + i / reply->keysyms_per_keycode);
+            free(reply);
+        }
+        return found;
+    }
+
+    xcb_connection_t* m_conn;
+    xcb_window_t m_root = 0;
+};
+
+bool SavePng(const std::vector<std::uint32_t>& pixels, int width, int height, const char* name) {
+    std::filesystem::create_directories(QV_UISDL_ARTIFACTS);
+    std::vector<std::uint32_t> copy = pixels;
+    cairo_surface_t* s = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(copy.data()),
+                                                             CAIRO_FORMAT_RGB24, width, height, width * 4);
+    const std::string path = std::string(QV_UISDL_ARTIFACTS) + "/" + name;
+    const bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(s);
+    return ok;
+}
+
+// A host that notes the input it is given and passes it on.
+class InputHost : public SHostWnd {
+public:
+    struct Seen {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+
+    BEGIN_MSG_MAP_EX(InputHost)
+        if (uMsg == WM_LBUTTONDOWN || uMsg == WM_LBUTTONUP || uMsg == WM_LBUTTONDBLCLK || uMsg == WM_MOUSEWHEEL ||
+            uMsg == WM_KEYDOWN || uMsg == WM_CHAR || uMsg == WM_TIMER)
+            seen.push_back({uMsg, wParam, lParam});
+        CHAIN_MSG_MAP(SHostWnd)
+    END_MSG_MAP()
+
+    int Count(UINT message) const {
+        int n = 0;
+        for (const Seen& s : seen) n += s.message == message;
+        return n;
+    }
+    const Seen* Find(UINT message) const {
+        for (const Seen& s : seen)
+            if (s.message == message) return &s;
+        return nullptr;
+    }
+
+    std::vector<Seen> seen;
+};
+
+class SdlWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!m_xvfb.Start()) GTEST_SKIP() << "Xvfb is not available";
+        setenv("DISPLAY", m_xvfb.Display().c_str(), 1);
+        // Lets the leak checker see a clean process: SDL shuts libdbus down as it quits.
+        setenv("SDL_SHUTDOWN_DBUS_ON_QUIT", "1", 1);
+        m_x = std::make_unique<XClient>(m_xvfb.Display());
+        m_app = std::make_unique<SApplication>(nullptr);
+        SetDisplayBackend(&m_display);
+    }
+    void TearDown() override {
+        SetDisplayBackend(nullptr);
+        RunFor(0);
+        m_app.reset();
+        qv::os::DestroyThreadQueue();
+        SRenderTarget::ReleaseThreadFontCache();
+    }
+
+    // Opens the demo host at rc on the calling thread and lets it paint.
+    void Open(InputHost& host, const CRect& rc) {
+        ASSERT_NE(host.CreateFromXml(kLayout), nullptr);
+        ASSERT_TRUE(BindHostInput(host));
+        host.SetWindowPos(rc);
+        host.ShowWindow(SW_SHOW);
+        RunFor(300);
+    }
+
+    qv::test::XvfbServer m_xvfb;
+    std::unique_ptr<XClient> m_x;
+    std::unique_ptr<SApplication> m_app;
+    SdlDisplay m_display;
+};
+
+TEST_F(SdlWindowTest, ShowsTheFramesPixelsAndTakesInput) {
+    const CRect rc(50, 40, 210, 160);
+    InputHost host;
+    Open(host, rc);
+    auto* native = dynamic_cast<SdlWindow*>(host.GetNativeWindow());
+    ASSERT_NE(native, nullptr);
+    const auto xwin = static_cast<xcb_window_t>(native->GetX11Window());
+    EXPECT_TRUE(m_x->IsMapped(xwin));
+    EXPECT_EQ(m_x->Origin(xwin), CPoint(50, 40));
+    EXPECT_EQ(m_display.GetScreenSize(), CSize(640, 480));
+    EXPECT_EQ(m_display.GetWorkArea(), CRect(0, 0, 640, 480));
+
+    std::vector<std::uint32_t> shot = m_x->Grab(rc);
+    EXPECT_TRUE(SavePng(shot, 160, 120, "demo.png"));
+    EXPECT_TRUE(Near(shot[5 * 160 + 5], kOrange)) << std::hex << shot[5 * 160 + 5];
+    EXPECT_TRUE(Near(shot[50 * 160 + 70], kBlue)) << std::hex << shot[50 * 160 + 70];
+
+    // A click on the box reaches the host in client coordinates and the box fires.
+    int commands = 0;
+    host.FindChildByName(u"box")->SubscribeEvent(EVT_CMD, [&](EventArgs*) {
+        ++commands;
+        return true;
+    });
+    // The pointer arrives first, as a person's would: SDL drops presses it
+    // cannot place in a window.
+    m_x->MoveTo(rc.left + 70, rc.top + 50);
+    RunFor(150);
+    m_x->Click();
+    RunFor(300);
+    const InputHost::Seen* down = host.Find(WM_LBUTTONDOWN);
+    ASSERT_NE(down, nullptr);
+    EXPECT_EQ(down->lParam, MAKELPARAM(70, 50));
+    EXPECT_EQ(host.Count(WM_LBUTTONUP), 1);
+    EXPECT_EQ(commands, 1);
+    EXPECT_EQ(m_display.GetCursorPos(), CPoint(rc.left + 70, rc.top + 50));
+
+    m_x->Type('a', xwin);
+    RunFor(300);
+    const InputHost::Seen* key = host.Find(WM_KEYDOWN);
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->wParam, WPARAM('A'));
+    const InputHost::Seen* ch = host.Find(WM_CHAR);
+    ASSERT_NE(ch, nullptr);
+    EXPECT_EQ(ch->wParam, WPARAM('a'));
+
+    // A quick second click is a double click; the wheel comes in WHEEL_DELTA steps.
+    RunFor(300);
+    m_x->Click();
+    m_x->Click();
+    m_x->Click(4);
+    RunFor(300);
+    EXPECT_EQ(host.Count(WM_LBUTTONDBLCLK), 1);
+    const InputHost::Seen* wheel = host.Find(WM_MOUSEWHEEL);
+    ASSERT_NE(wheel, nullptr);
+    EXPECT_EQ(static_cast<short>(HIWORD(wheel->wParam)), WHEEL_DELTA);
+    EXPECT_EQ(wheel->lParam, MAKELPARAM(70, 50));
+
+    // Hidden, shown again elsewhere, minimised and restored.
+    host.ShowWindow(SW_HIDE);
+    RunFor(100);
+    EXPECT_FALSE(m_x->IsMapped(xwin));
+    EXPECT_FALSE(host.IsWindowVisible());
+    const CRect moved(300, 200, 460, 320);
+    host.SetWindowPos(moved);
+    host.ShowWindow(SW_SHOWNOACTIVATE);
+    RunFor(200);
+    EXPECT_TRUE(m_x->IsMapped(xwin));
+    EXPECT_EQ(m_x->Origin(xwin), CPoint(300, 200));
+    EXPECT_TRUE(Near(m_x->Grab(moved)[5 * 160 + 5], kOrange));
+    host.ShowWindow(SW_MINIMIZE);
+    EXPECT_TRUE(host.IsIconic());
+    host.ShowWindow(SW_RESTORE);
+    EXPECT_FALSE(host.IsIconic());
+    native->SetTopMost(true);
+    RunFor(100);
+
+    host.DestroyWindow();
+    EXPECT_FALSE(m_display.IsOpen());
+}
+
+TEST_F(SdlWindowTest, IdleWindowWakesTheLoopOnlyForTimers) {
+    InputHost host;
+    Open(host, CRect(10, 10, 170, 130));
+    ASSERT_NE(host.SetTimer(7, 500), 0u);
+    RunFor(200);
+    host.seen.clear();
+    const std::uint64_t xWakes = m_display.GetWakeCount();
+
+    int loopWakes = 0;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        if (left.count() <= 0) break;
+        if (qv::os::WaitMessage(static_cast<DWORD>(left.count()))) ++loopWakes;
+        while (qv::os::PumpOneMessage()) {
+        }
+    }
+    const int timers = host.Count(WM_TIMER);
+    EXPECT_GE(timers, 3);
+    EXPECT_LE(timers, 4);
+    EXPECT_LE(loopWakes, timers);
+    EXPECT_EQ(m_display.GetWakeCount() - xWakes, 0u);
+    host.DestroyWindow();
+}
+
+TEST_F(SdlWindowTest, VideoClosesWithTheLastWindowAndReopensOnTheNextThread) {
+    SetDisplayBackend(&m_display);
+    for (int run = 0; run < 2; ++run) {
+        std::uint32_t pixel = 0;
+        bool closed = false;
+        // Each run is a plug-in's thread: its own loop, windows and SDL video.
+        std::thread plugin([&] {
+            {
+                InputHost first;
+                InputHost second;
+                Open(first, CRect(0, 0, 160, 120));
+                Open(second, CRect(200, 0, 360, 120));
+                first.DestroyWindow();
+                EXPECT_TRUE(m_display.IsOpen());
+                pixel = m_x->Grab(CRect(200, 0, 360, 120))[5 * 160 + 5];
+                second.DestroyWindow();
+                closed = !m_display.IsOpen();
+            }
+            RunFor(0);
+            qv::os::DestroyThreadQueue();
+            SRenderTarget::ReleaseThreadFontCache();
+        });
+        plugin.join();
+        EXPECT_TRUE(Near(pixel, kOrange)) << "run " << run << std::hex << " pixel " << pixel;
+        EXPECT_TRUE(closed) << "run " << run;
+    }
+}
+
+}  // namespace
+}  // namespace qv::ui::sdl
