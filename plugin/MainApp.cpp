@@ -17,6 +17,7 @@
 #include "plugin/NamedIds.h"
 #include "plugin/PluginIdentity.h"
 #include "plugin/ResNames.h"
+#include "plugin/SettingsStore.h"
 
 namespace {
 
@@ -55,6 +56,8 @@ BOOL CMainApp::Init() {
         }
         GetSysInfo();
         m_workspace = std::make_unique<CWorkSpace>(m_manager, kPluginNormalProductId);
+        // The parameters with the state file of store 0, before any session opens.
+        m_workspace->AttachParamModel(ThisFamily(), *CSettingsStore::GetStore(0));
     } catch (const std::exception& e) {
         QV_LOGE("%s", e.what());
         delete this;

@@ -5,6 +5,8 @@
 #include "plugin/AppEvents.h"
 #include "plugin/DeviceIds.h"
 #include "plugin/DevicePath.h"
+#include "plugin/SettingsStateStore.h"
+#include "plugin/WorkSpaceParams.h"
 
 CWorkSpace::CWorkSpace(ICommDeviceMgmt* manager, std::uint16_t normalProductId)
     : m_protocol(normalProductId), m_manager(manager), m_normalProductId(normalProductId) {
@@ -17,6 +19,21 @@ CWorkSpace::~CWorkSpace() {
     m_protocol.SetRecvDataListener(nullptr);
 }
 
+CWorkSpaceParams& CWorkSpace::AttachParamModel(const FamilyData& family, IWorkspaceStateStore* store) {
+    if (m_params && m_sync == m_params.get()) m_sync = nullptr;
+    m_params.reset();
+    m_params = std::make_unique<CWorkSpaceParams>(*this, family, store);
+    m_sync = m_params.get();
+    return *m_params;
+}
+
+CWorkSpaceParams& CWorkSpace::AttachParamModel(const FamilyData& family, CSettingsStore& settings) {
+    auto store = std::make_unique<CSettingsStateStore>(settings);
+    CWorkSpaceParams& params = AttachParamModel(family, store.get());
+    m_ownedStore = std::move(store);  // the old model, which used the old store, is gone
+    return params;
+}
+
 BOOL CWorkSpace::OpenSession() {
     if (m_protocol.IsAttached()) m_protocol.SendSessionFlag(1);
     if (!m_sync) {
@@ -27,6 +44,7 @@ BOOL CWorkSpace::OpenSession() {
 }
 
 BOOL CWorkSpace::CloseSession() {
+    if (m_params) m_params->Model().SaveCurrentEffect();
     if (!m_protocol.IsAttached()) return 0;
     return m_protocol.SendSessionFlag(0);
 }

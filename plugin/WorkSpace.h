@@ -4,12 +4,17 @@
 // Everything here runs on the plug-in's UI thread; only the protocol's
 // notification handling runs on the receive thread.
 #include <cstdint>
+#include <memory>
 
 #include "platform/os/Types.h"
 #include "plugin/QuorvelProtocol.h"
 #include "plugin/RecvDataEvents.h"
 
 class ICommDeviceMgmt;
+class CSettingsStore;
+class CWorkSpaceParams;
+class IWorkspaceStateStore;
+struct FamilyData;
 
 // The full parameter sync that opening a session runs.
 class IParamSync {
@@ -36,10 +41,19 @@ public:
     // without a sync and reports 0.
     void SetParamSync(IParamSync* sync) { m_sync = sync; }
 
+    // Builds the parameter model of the family over the state file (null:
+    // none) and makes it the session's sync. Replaces an earlier one.
+    CWorkSpaceParams& AttachParamModel(const FamilyData& family, IWorkspaceStateStore* store);
+    // The same over a settings store (the plug-in's store 0).
+    CWorkSpaceParams& AttachParamModel(const FamilyData& family, CSettingsStore& settings);
+    // Null until attached.
+    CWorkSpaceParams* Params() { return m_params.get(); }
+
     // Opens the session (0x90 with 1; its failure is ignored) and syncs every
     // parameter; the result is the sync's.
     BOOL OpenSession();
-    // Closes the session (0x90 with 0); 0 without a card.
+    // Writes the current effect to the state file (with a parameter model),
+    // then closes the session (0x90 with 0); 0 without a card.
     BOOL CloseSession();
     // Arrival of a card of this family in normal mode opens a session;
     // removal of any device, and such an arrival, fire EventDeviceChanged.
@@ -57,4 +71,6 @@ private:
     std::uint16_t m_normalProductId;
     int m_updateMode = 0;
     IParamSync* m_sync = nullptr;
+    std::unique_ptr<IWorkspaceStateStore> m_ownedStore;  // outlives m_params
+    std::unique_ptr<CWorkSpaceParams> m_params;  // last: goes first
 };

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev clang libclang-rt-14-dev
   libcurl4-openssl-dev libjsoncpp-dev libmad0-dev libpugixml-dev
   libsdl2-dev libcairo2-dev libpango1.0-dev libgif-dev
   libudev-dev libsystemd-dev libx11-dev libmp3lame-dev

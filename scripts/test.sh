@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what the build needs, builds the normal, the ASan+UBSan and the TSan
-# trees, runs the whole suite under ASan+UBSan and the thread tests under TSan.
+# trees, runs each fuzz target for a bounded time (QV_FUZZ_SECONDS), the thread
+# tests under TSan and the whole suite under ASan+UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
+fuzz_seconds=${QV_FUZZ_SECONDS:-30}
 
 scripts/install-deps.sh
 scripts/build.sh build
@@ -13,6 +15,24 @@ scripts/build.sh build-tsan -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=thread
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+
+echo "== fuzz targets, $fuzz_seconds s each"
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON >/dev/null
+cmake --build build-fuzz --target fuzz_notification fuzz_state_load fuzz_value_text
+for target in notification state_load value_text; do
+  mkdir -p "build-fuzz/corpus/$target"
+  log="build-fuzz/fuzz_$target.log"
+  # libFuzzer exits non-zero on a crash, leak, time-out or out-of-memory.
+  if ! "build-fuzz/bin/fuzz_$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix="build-fuzz/crash-$target-" \
+      "build-fuzz/corpus/$target" >"$log" 2>&1; then
+    tail -n 60 "$log"
+    echo "fuzz_$target failed"
+    exit 1
+  fi
+  echo "fuzz_$target: $(grep -m1 'stat::number_of_executed_units' "$log" || echo done)"
+done
 
 echo "== thread tests under ThreadSanitizer"
 ctest --test-dir build-tsan -L thread --output-on-failure -j "$jobs"

@@ -12,6 +12,7 @@ std::atomic<IDisplayBackend*> g_backend{nullptr};
 }  // namespace
 
 void HeadlessWindow::Show(int showCmd) {
+    m_lastShowCmd = showCmd;
     m_visible = showCmd != SW_HIDE;
     m_iconic = showCmd == SW_SHOWMINIMIZED || showCmd == SW_MINIMIZE;
 }

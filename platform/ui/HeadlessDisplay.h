@@ -13,6 +13,9 @@ public:
     void SetRect(const CRect& rc) override { m_rect = rc; }
     CRect GetRect() const override { return m_rect; }
     void SetTitle(const SStringW& title) override { m_title = title; }
+    void SetStyle(DWORD style) override { m_style = style; }
+    DWORD GetStyle() const { return m_style; }
+    int GetLastShowCmd() const { return m_lastShowCmd; }
     void Present(const SBitmap& frame, const CRect& dirty) override;
 
     int GetPresentCount() const { return m_presents; }
@@ -23,6 +26,8 @@ private:
     bool m_iconic = false;
     CRect m_rect;
     SStringW m_title;
+    DWORD m_style = 0;
+    int m_lastShowCmd = -1;
     int m_presents = 0;
     CRect m_lastDirty;
 };

@@ -4,6 +4,7 @@
 // to its native window.
 #include <memory>
 
+#include "platform/os/Types.h"
 #include "platform/ui/Geometry.h"
 #include "platform/ui/SBitmap.h"
 #include "platform/ui/SStringW.h"
@@ -20,6 +21,11 @@ public:
     virtual void SetRect(const CRect& rc) = 0;
     virtual CRect GetRect() const = 0;
     virtual void SetTitle(const SStringW& title) = 0;
+    // The host's HostStyle_* bits (SHostWnd.h): set before the first Show
+    // and again whenever they change.
+    virtual void SetStyle(DWORD style) { (void)style; }
+    // The host window that receives this window's input messages.
+    virtual void SetInputTarget(HWND host) { (void)host; }
     // A finished frame; dirty is the part that changed.
     virtual void Present(const SBitmap& frame, const CRect& dirty) = 0;
 };

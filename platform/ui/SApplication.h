@@ -96,6 +96,7 @@ public:
     void RegisterHostWnd(SHostWnd* host);
     void UnregisterHostWnd(SHostWnd* host);
     SHostWnd* FindHostWnd(HWND hwnd) const;
+    const std::vector<SHostWnd*>& GetHostWnds() const { return m_hosts; }
 
     SHostWnd* GetMainWnd() const { return m_mainWnd; }
     void SetMainWnd(SHostWnd* wnd);

@@ -6,6 +6,7 @@
 #include "platform/os/MessageQueue.h"
 #include "platform/ui/AttrParse.h"
 #include "platform/ui/SApplication.h"
+#include "platform/ui/SToolTipWnd.h"
 #include "platform/ui/SwndDispatch.h"
 
 namespace qv::ui {
@@ -47,6 +48,7 @@ HWND SHostWnd::CreateFromNode(pugi::xml_node top, HWND parent) {
     m_hWnd = m_hwnd;
     if (!m_hwnd) return nullptr;
     m_native = GetDisplayBackend().CreateNativeWindow();
+    m_native->SetInputTarget(m_hwnd);
     if (SApplication* app = SApplication::getSingletonPtr()) app->RegisterHostWnd(this);
     DispatchScope scope;
     if (top) {
@@ -55,6 +57,8 @@ HWND SHostWnd::CreateFromNode(pugi::xml_node top, HWND parent) {
         InitFromXml(root ? root : top);
     }
     m_native->SetTitle(m_title);
+    m_native->SetStyle(m_style);
+    m_contentSized = m_size.cx <= 0 || m_size.cy <= 0;
     if (m_size.cx <= 0 || m_size.cy <= 0) {
         // Content-sized host: as large as its children need.
         CSize desired = GetDesiredSize();
@@ -75,6 +79,36 @@ void SHostWnd::InitHostAttributes(pugi::xml_node top) {
     if (auto h = ParseInt(XmlText(top.attribute("height").value()))) m_size.cy = *h;
     m_title = XmlText(top.attribute("title").value());
     if (const char* name = top.attribute("name").value(); *name) SetName(XmlText(name));
+    static constexpr struct {
+        const char* attr;
+        DWORD style;
+    } kStyles[] = {{"popup", HostStyle_Popup},
+                   {"topmost", HostStyle_TopMost},
+                   {"toolWindow", HostStyle_ToolWindow},
+                   {"noActivate", HostStyle_NoActivate},
+                   {"hidden", HostStyle_Hidden}};
+    for (const auto& s : kStyles) {
+        pugi::xml_attribute a = top.attribute(s.attr);
+        if (!a) continue;
+        bool on = ParseInt(XmlText(a.value())).value_or(0) != 0;
+        m_style = on ? (m_style | s.style) : (m_style & ~s.style);
+    }
+}
+
+void SHostWnd::ModifyHostStyle(DWORD add, DWORD remove) {
+    DWORD style = (m_style & ~remove) | add;
+    if (style == m_style) return;
+    m_style = style;
+    if (m_native) m_native->SetStyle(m_style);
+}
+
+void SHostWnd::SizeToContent() {
+    if (!m_native || !m_contentSized) return;
+    DispatchScope scope;
+    CSize desired = GetDesiredSize();
+    CRect rc = m_native->GetRect();
+    SetWindowPos(CRect(rc.left, rc.top, rc.left + std::max(1, desired.cx), rc.top + std::max(1, desired.cy)));
+    UpdateLayout();
 }
 
 void SHostWnd::ResizeClient(CSize size) {
@@ -93,6 +127,8 @@ BOOL SHostWnd::DestroyWindow() {
     HWND hwnd = m_hwnd;
     SendMessage(WM_DESTROY, 0, 0);
     qv::os::KillTimer(hwnd, kTimelineTimerId);
+    qv::os::KillTimer(hwnd, kToolTipTimerId);
+    m_toolTip.reset();
     for (auto& [nativeId, t] : m_swndTimers) qv::os::KillTimer(hwnd, nativeId);
     m_swndTimers.clear();
     m_timeline.clear();
@@ -143,11 +179,16 @@ BOOL SHostWnd::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     (void)hwnd;
     result = 0;
     switch (msg) {
-    case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        HideToolTip();
+        // The click that closes a popup is used up by it, as under a capture.
+        if (DeactivatePopupsElsewhere() || !m_hwnd) return TRUE;
+        DispatchMouse(msg, wParam, CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
+        return TRUE;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
     case WM_MOUSEWHEEL:
         DispatchMouse(msg, wParam, CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
         return TRUE;
@@ -155,8 +196,20 @@ BOOL SHostWnd::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         UpdateHover(nullptr, {});
         return TRUE;
     case WM_KEYDOWN:
+    case WM_KEYUP:
     case WM_CHAR:
         result = DispatchKey(msg, wParam) ? 1 : 0;
+        return TRUE;
+    case WM_KILLFOCUS:
+    case WM_ACTIVATE:
+        // Key-ups of modifiers released in another window never come.
+        if (msg == WM_KILLFOCUS || LOWORD(wParam) == WA_INACTIVE) m_modifiers = 0;
+        return FALSE;
+    case WM_IME_COMPOSITION:
+        DispatchComposition(lParam ? SStringW(std::u16string(reinterpret_cast<const char16_t*>(lParam))) : SStringW());
+        return TRUE;
+    case WM_IME_ENDCOMPOSITION:
+        DispatchComposition({});
         return TRUE;
     case WM_SIZE:
         ResizeClient(CSize(LOWORD(lParam), HIWORD(lParam)));
@@ -183,6 +236,8 @@ void SHostWnd::UpdateHover(SWindow* target, CPoint pt) {
     if (target == m_hover) return;
     SWindow* old = m_hover;
     m_hover = target;
+    HideToolTip();
+    if (target && !target->GetToolTipText().IsEmpty() && m_hwnd) qv::os::SetTimer(m_hwnd, kToolTipTimerId, kToolTipDelayMs);
     if (old) old->OnMouseLeave();
     if (target) target->OnMouseHover(pt);
 }
@@ -207,7 +262,67 @@ void SHostWnd::DispatchMouse(UINT msg, WPARAM wParam, CPoint pt) {
     }
 }
 
+void SHostWnd::ShowToolTip() {
+    if (m_hwnd) qv::os::KillTimer(m_hwnd, kToolTipTimerId);
+    if (!m_hover || m_hover->GetToolTipText().IsEmpty()) return;
+    if (!m_toolTip) {
+        m_toolTip = std::make_unique<SToolTipWnd>();
+        if (!m_toolTip->Create()) {
+            m_toolTip.reset();
+            return;
+        }
+    }
+    m_toolTip->SetText(m_hover->GetToolTipText());
+    m_toolTip->ShowBelow(*m_hover, *this);
+}
+
+void SHostWnd::HideToolTip() {
+    if (m_hwnd) qv::os::KillTimer(m_hwnd, kToolTipTimerId);
+    if (m_toolTip && m_toolTip->IsWindowVisible()) m_toolTip->Hide();
+}
+
+UINT SHostWnd::KeyFlags() const { return m_modifiers; }
+
+void SHostWnd::TrackModifier(UINT msg, WPARAM vk) {
+    UINT bit = 0;
+    switch (vk) {
+    case VK_SHIFT: case 0xA0: case 0xA1: bit = MK_SHIFT; break;
+    case VK_CONTROL: case 0xA2: case 0xA3: bit = MK_CONTROL; break;
+    case VK_MENU: case 0xA4: case 0xA5: bit = MK_ALT; break;
+    default: return;
+    }
+    if (msg == WM_KEYDOWN) m_modifiers |= bit;
+    else if (msg == WM_KEYUP) m_modifiers &= ~bit;
+}
+
+void SHostWnd::DispatchComposition(const SStringW& text) {
+    if (m_focus && !m_focus->IsDisabled(true)) m_focus->SetCompositionText(text);
+}
+
+bool SHostWnd::DeactivatePopupsElsewhere() {
+    SApplication* app = SApplication::getSingletonPtr();
+    if (!app) return false;
+    DWORD thread = qv::os::GetCurrentThreadId();
+    std::vector<HWND> popups;
+    for (SHostWnd* h : app->GetHostWnds()) {
+        if (h == this || !h->m_hwnd || !h->IsWindowVisible()) continue;
+        if (!h->m_shownNoActivate && !(h->m_style & HostStyle_NoActivate)) continue;
+        if (qv::os::GetTargetThreadId(h->m_hwnd) != thread) continue;
+        popups.push_back(h->m_hwnd);
+    }
+    // Each may close (and unregister) as it is told; look it up again.
+    bool closed = false;
+    for (HWND popup : popups) {
+        if (!app->FindHostWnd(popup)) continue;
+        qv::os::SendMessage(popup, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(m_hwnd));
+        SHostWnd* still = app->FindHostWnd(popup);
+        closed = closed || !still || !still->IsWindowVisible();
+    }
+    return closed;
+}
+
 bool SHostWnd::DispatchKey(UINT msg, WPARAM wParam) {
+    TrackModifier(msg, wParam);
     // Tab moves the focus before any control sees the key.
     if (msg == WM_KEYDOWN && wParam == VK_TAB) {
         FocusNext(false);
@@ -215,7 +330,8 @@ bool SHostWnd::DispatchKey(UINT msg, WPARAM wParam) {
     }
     SWindow* target = m_focus;
     if (!target || target->IsDisabled(true)) return false;
-    if (msg == WM_KEYDOWN) return target->OnKeyDown(static_cast<UINT>(wParam), 1, 0);
+    if (msg == WM_KEYDOWN) return target->OnKeyDown(static_cast<UINT>(wParam), 1, KeyFlags());
+    if (msg == WM_KEYUP) return target->OnKeyUp(static_cast<UINT>(wParam), 1, KeyFlags());
     return target->OnChar(static_cast<char16_t>(wParam));
 }
 
@@ -326,6 +442,10 @@ void SHostWnd::OnTimerMessage(UINT_PTR id) {
         OnNextFrame();
         return;
     }
+    if (id == kToolTipTimerId) {
+        ShowToolTip();
+        return;
+    }
     auto it = m_swndTimers.find(id);
     if (it == m_swndTimers.end()) return;
     it->second.wnd->OnTimer(it->second.id);
@@ -370,6 +490,8 @@ BOOL SHostWnd::KillTimer(UINT_PTR id) {
 BOOL SHostWnd::ShowWindow(int showCmd) {
     if (!m_native) return FALSE;
     BOOL wasVisible = m_native->IsVisible();
+    if (m_style & HostStyle_Hidden && showCmd != SW_HIDE) return wasVisible;
+    if (showCmd != SW_HIDE) m_shownNoActivate = showCmd == SW_SHOWNOACTIVATE;
     m_native->Show(showCmd);
     if (showCmd != SW_HIDE) InvalidateHostRect(CRect(0, 0, m_size.cx, m_size.cy));
     return wasVisible;

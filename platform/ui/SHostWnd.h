@@ -14,6 +14,17 @@
 
 namespace qv::ui {
 
+class SToolTipWnd;
+
+// Styles of a host window, read by the display backends (INativeWindow::SetStyle).
+// In a layout they are attributes of the top element: "popup", "topmost",
+// "toolWindow", "noActivate", "hidden" (value 1 or 0).
+constexpr DWORD HostStyle_Popup = 1u << 0;       // no frame or caption of the desktop's
+constexpr DWORD HostStyle_TopMost = 1u << 1;     // above normal windows
+constexpr DWORD HostStyle_ToolWindow = 1u << 2;  // no taskbar entry
+constexpr DWORD HostStyle_NoActivate = 1u << 3;  // shown and clicked without taking the activation
+constexpr DWORD HostStyle_Hidden = 1u << 4;      // never shown: a window for messages only
+
 class SHostWnd : public SWindow, public ISwndContainer, public CMessageMap {
     QV_CLASS_NAME(SHostWnd, SWindow, u"hostwnd", kObjectWindow)
 
@@ -53,6 +64,14 @@ public:
     void ClientToScreen(CPoint& pt) const;
     void ScreenToClient(CPoint& pt) const;
     INativeWindow* GetNativeWindow() const { return m_native.get(); }
+    // Host styles (HostStyle_*); may change before or after Create.
+    DWORD GetHostStyle() const { return m_style; }
+    void ModifyHostStyle(DWORD add, DWORD remove);
+    // Top-most or back to the normal z-order.
+    void SetTopMost(bool topMost) { ModifyHostStyle(topMost ? HostStyle_TopMost : 0, topMost ? 0 : HostStyle_TopMost); }
+    // Resizes a content-sized window (layout without "size") to what its
+    // children need now, keeping its top-left corner.
+    void SizeToContent();
 
     // --- drawing
     // Lays out if asked and repaints the invalid part now.
@@ -98,7 +117,18 @@ private:
     HWND CreateFromNode(pugi::xml_node top, HWND parent);
     void DispatchMouse(UINT msg, WPARAM wParam, CPoint pt);
     bool DispatchKey(UINT msg, WPARAM wParam);
+    void DispatchComposition(const SStringW& text);
+    // A button went down in this window: no-activate windows elsewhere on
+    // this thread (drop-downs, menus) lose their activation and close.
+    // True when one closed or hid: the click was its.
+    bool DeactivatePopupsElsewhere();
+    // MK_SHIFT / MK_CONTROL / MK_ALT from the modifier keys seen.
+    UINT KeyFlags() const;
+    void TrackModifier(UINT msg, WPARAM vk);
     void UpdateHover(SWindow* target, CPoint pt);
+    // The tool tip of the hovered control, after the pointer rested on it.
+    void ShowToolTip();
+    void HideToolTip();
     void FocusNext(bool backwards);
     void OnTimerMessage(UINT_PTR id);
     void ResizeClient(CSize size);
@@ -107,6 +137,11 @@ private:
     std::unique_ptr<INativeWindow> m_native;
     std::unique_ptr<SRenderTarget> m_rt;
     SStringW m_title;
+    DWORD m_style = 0;
+    bool m_contentSized = false;
+    bool m_shownNoActivate = false;
+    UINT m_modifiers = 0;
+    std::unique_ptr<SToolTipWnd> m_toolTip;
     CSize m_size;
     CRect m_invalid;
     bool m_relayoutPending = false;
@@ -132,5 +167,8 @@ constexpr UINT UM_HOST_PAINT = WM_USER + 0x3F0;
 constexpr UINT_PTR kFrameworkTimerBase = UINT_PTR(1) << 62;
 constexpr UINT_PTR kTimelineTimerId = kFrameworkTimerBase;
 constexpr UINT kTimelineIntervalMs = 10;
+constexpr UINT_PTR kToolTipTimerId = kFrameworkTimerBase | (UINT_PTR(1) << 61);
+// How long the pointer rests on a control before its tool tip shows.
+constexpr UINT kToolTipDelayMs = 500;
 
 }  // namespace qv::ui

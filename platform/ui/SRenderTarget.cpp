@@ -1,7 +1,6 @@
 #include "platform/ui/SRenderTarget.h"
 
 #include <cairo.h>
-#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
 #include <cmath>
@@ -317,8 +316,6 @@ CSize SRenderTarget::MeasureTextWith(const SStringW& text, const SFont& font, in
 
 void SRenderTarget::ReleaseThreadFontCache() {
     pango_cairo_font_map_set_default(nullptr);
-    cairo_debug_reset_static_data();
-    FcFini();
 }
 
 void SRenderTarget::DrawBitmapEx(const CRect& dst, const SBitmap& bmp, const CRect& src, BYTE alpha) {

@@ -96,9 +96,8 @@ public:
     CSize MeasureText(const SStringW& text, int wrapWidth = 0);
     // Measures on a scratch target of the calling thread.
     static CSize MeasureTextWith(const SStringW& text, const SFont& font, int wrapWidth = 0);
-    // Frees the calling thread's font map and the process's font caches.
-    // Only for the end of the process, when no other thread draws text (a
-    // thread's font map is freed anyway when the thread ends).
+    // Frees the calling thread's font map (a thread's font map is freed
+    // anyway when the thread ends). The libraries' process-wide caches stay.
     static void ReleaseThreadFontCache();
 
     // --- bitmaps

@@ -353,7 +353,7 @@ void SWindow::LayoutChild(SWindow* child, const CRect& client, CRect& prev, int&
 }
 
 void SWindow::UpdateChildrenPosition() {
-    CRect client = GetClientRect();
+    CRect client = GetChildrenLayoutRect();
     CRect prev;
     int gridIndex = 0, gridRowTop = client.top, gridRowHeight = 0;
     for (SWindow* c = m_firstChild; c; c = c->m_nextSibling) {

@@ -187,7 +187,11 @@ public:
     virtual void OnMouseWheel(int delta, CPoint pt) { (void)delta; (void)pt; }
     // Returns true when the key was used.
     virtual bool OnKeyDown(UINT vk, UINT repeat, UINT flags) { (void)vk; (void)repeat; (void)flags; return false; }
+    // flags: the modifiers held (MK_SHIFT, MK_CONTROL, MK_ALT).
+    virtual bool OnKeyUp(UINT vk, UINT repeat, UINT flags) { (void)vk; (void)repeat; (void)flags; return false; }
     virtual bool OnChar(char16_t ch) { (void)ch; return false; }
+    // The input method's text being composed; empty when composition ends.
+    virtual void SetCompositionText(const SStringW& text) { (void)text; }
     virtual void OnSetFocus() {}
     virtual void OnKillFocus() {}
     virtual void OnCaptureLost() {}
@@ -201,6 +205,8 @@ protected:
     // Draws the caption into the text rectangle with the style's alignment.
     virtual void DrawText(SRenderTarget& rt, const SStringW& text, CRect rc);
     virtual CRect GetTextRect() const { return GetClientRect(); }
+    // The rectangle children are laid out in (positions and grid cells).
+    virtual CRect GetChildrenLayoutRect() const { return GetClientRect(); }
     virtual void DrawFocus(SRenderTarget& rt) { (void)rt; }
 
     EventSet m_events;

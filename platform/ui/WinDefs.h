@@ -27,6 +27,15 @@ constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_MOUSELEAVE = 0x02A3;
+constexpr UINT WM_IME_STARTCOMPOSITION = 0x010D;
+constexpr UINT WM_IME_ENDCOMPOSITION = 0x010E;
+// wParam: caret position in the composition; lParam: const char16_t* to the
+// zero-terminated composition text, valid during the call (sent, never posted).
+constexpr UINT WM_IME_COMPOSITION = 0x010F;
+
+// WM_ACTIVATE's low word of wParam.
+constexpr WORD WA_INACTIVE = 0;
+constexpr WORD WA_ACTIVE = 1;
 
 constexpr WPARAM SC_MINIMIZE = 0xF020;
 constexpr WPARAM SC_MAXIMIZE = 0xF030;
@@ -49,6 +58,16 @@ constexpr int IDNO = 7;
 
 constexpr UINT MK_LBUTTON = 0x0001;
 constexpr UINT MK_RBUTTON = 0x0002;
+constexpr UINT MK_SHIFT = 0x0004;
+constexpr UINT MK_CONTROL = 0x0008;
+// Alt held: the flags the host passes to key handlers (OnKeyDown/OnKeyUp).
+constexpr UINT MK_ALT = 0x0020;
+
+// Message-box types and their results (IDOK, IDYES, IDNO, IDCANCEL).
+constexpr UINT MB_OK = 0x0;
+constexpr UINT MB_YESNOCANCEL = 0x3;
+constexpr UINT MB_YESNO = 0x4;
+constexpr UINT MB_TYPEMASK = 0xF;
 
 constexpr UINT VK_BACK = 0x08;
 constexpr UINT VK_TAB = 0x09;

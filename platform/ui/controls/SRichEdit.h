@@ -43,7 +43,7 @@ public:
     // The input method's text being composed, shown underlined at the caret
     // until it is committed (it then arrives as typed characters) or
     // cancelled; empty ends the composition. It is not part of the text.
-    void SetCompositionText(const SStringW& text);
+    void SetCompositionText(const SStringW& text) override;
     SStringW GetCompositionText() const { return SStringW(m_composition); }
 
     void OnLButtonDown(CPoint pt, UINT flags) override;

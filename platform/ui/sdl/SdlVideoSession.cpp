@@ -19,6 +19,9 @@ std::shared_ptr<SdlVideoSession> SdlVideoSession::Open() {
     // The screensaver is the desktop's business, and keeping it away would
     // wake the loop every 30 s.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // Frames are drawn on the CPU already: X's own image transfer takes them,
+    // with no GL driver loaded on the plug-in's thread.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         QV_LOGE("SDL video: %s", SDL_GetError());
         return nullptr;

@@ -99,6 +99,7 @@ void SdlWindow::Present(const SBitmap& frame, const CRect& dirty) {
     const int width = frame.Width();
     const int height = frame.Height();
     if (width <= 0 || height <= 0) return;
+    // The copy lets an exposed or re-shown window be redrawn without the host.
     CRect part = dirty;
     if (m_frameSize != CSize(width, height)) {
         m_frame.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);

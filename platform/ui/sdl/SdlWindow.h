@@ -33,7 +33,7 @@ public:
     void Present(const SBitmap& frame, const CRect& dirty) override;
 
     // Where input goes: the host window's handle (null: nowhere).
-    void SetInputTarget(HWND host) { m_target = host; }
+    void SetInputTarget(HWND host) override { m_target = host; }
     HWND GetInputTarget() const { return m_target; }
     void SetTopMost(bool topMost);
     // The X11 window id, for tests that look at the screen.

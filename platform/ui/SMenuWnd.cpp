@@ -1,0 +1,273 @@
+#include "platform/ui/SMenuWnd.h"
+
+#include <algorithm>
+#include <string>
+
+#include "platform/os/MessageQueue.h"
+#include "platform/ui/AttrParse.h"
+#include "platform/ui/SRenderTarget.h"
+#include "platform/ui/SSkin.h"
+
+namespace qv::ui {
+namespace {
+
+// Item metrics at scale 100.
+constexpr int kDefaultItemHeight = 24;
+constexpr int kDefaultSepHeight = 1;
+constexpr int kSepMargin = 3;      // above and below a separator
+constexpr int kCheckColumn = 24;   // left of the text: the check mark
+constexpr int kArrowColumn = 20;   // right of the text: the sub-menu arrow
+constexpr int kBorder = 2;
+constexpr int kMinWidth = 96;
+
+int Scaled(int v, int scale) { return v * scale / 100; }
+
+int RootInt(pugi::xml_node root, const char* name, int fallback) {
+    return ParseInt(XmlText(root.attribute(name).value())).value_or(fallback);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- item
+
+SMenuItemWnd::SMenuItemWnd(pugi::xml_node node, int scale)
+    : m_node(node), m_scale(scale), m_separator(std::string_view(node.name()) == "sep") {}
+
+HRESULT SMenuItemWnd::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
+    if (name == u"colorTextHover") {
+        if (auto c = ParseColor(value.str())) m_colorTextHover = *c;
+        return S_OK;
+    }
+    return SWindow::SetAttribute(name, value, loading);
+}
+
+// Sub-menu items open in a window of their own.
+BOOL SMenuItemWnd::CreateChildren(pugi::xml_node node) {
+    (void)node;
+    return TRUE;
+}
+
+int SMenuItemWnd::GetContentWidth() const {
+    if (m_separator) return 0;
+    CSize text = SRenderTarget::MeasureTextWith(GetWindowText(), SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+    return Scaled(kCheckColumn + kArrowColumn, m_scale) + text.cx;
+}
+
+CRect SMenuItemWnd::GetTextRect() const {
+    CRect rc = GetWindowRect();
+    rc.left += Scaled(kCheckColumn, m_scale);
+    rc.right -= Scaled(kArrowColumn, m_scale);
+    return rc;
+}
+
+void SMenuItemWnd::OnPaint(SRenderTarget& rt) {
+    CRect rc = GetWindowRect();
+    if (m_separator) {
+        if (ISkinObj* skin = GetSkin()) skin->Draw(rt, rc, 0);
+        else rt.FillSolidRect(rc, RGBA(128, 128, 128, 255));
+        return;
+    }
+    SWindow::OnPaint(rt);
+    COLORREF mark = IsDisabled(true) ? RGBA(128, 128, 128, 255) : GetTextColor();
+    int mid = rc.top + rc.Height() / 2;
+    if (IsChecked()) {
+        int x = rc.left + Scaled(kCheckColumn, m_scale) / 2;
+        int u = std::max(2, Scaled(4, m_scale));
+        PointF tick[] = {{float(x - u), float(mid)}, {float(x - u / 3), float(mid + u)}, {float(x + u), float(mid - u)}};
+        SPen old = rt.SelectPen(SPen{mark, static_cast<float>(std::max(1, Scaled(2, m_scale)))});
+        rt.DrawLines(tick, 3);
+        rt.SelectPen(old);
+    }
+    if (HasSubMenu()) {
+        int x = rc.right - Scaled(kArrowColumn, m_scale) / 2;
+        int u = std::max(2, Scaled(4, m_scale));
+        PointF arrow[] = {{float(x - u / 2), float(mid - u)}, {float(x + u / 2), float(mid)}, {float(x - u / 2), float(mid + u)}};
+        SBrush old = rt.SelectBrush(SBrush{mark});
+        rt.FillPolygon(arrow, 3);
+        rt.SelectBrush(old);
+    }
+}
+
+void SMenuItemWnd::DrawText(SRenderTarget& rt, const SStringW& text, CRect rc) {
+    bool hover = (GetState() & WndState_Hover) && !IsDisabled(true);
+    if (!hover || m_colorTextHover == CR_INVALID) {
+        SWindow::DrawText(rt, text, rc);
+        return;
+    }
+    SFont old = rt.SelectFont(SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+    COLORREF oldColor = rt.SetTextColor(m_colorTextHover);
+    rt.DrawText(text, rc, GetTextAlign());
+    rt.SetTextColor(oldColor);
+    rt.SelectFont(old);
+}
+
+SMenuTracker* SMenuItemWnd::Tracker() const {
+    auto* wnd = dynamic_cast<SMenuWnd*>(GetContainer());
+    return wnd ? wnd->GetTracker() : nullptr;
+}
+
+void SMenuItemWnd::OnMouseHover(CPoint pt) {
+    SWindow::OnMouseHover(pt);
+    auto* wnd = dynamic_cast<SMenuWnd*>(GetContainer());
+    if (wnd && !m_separator) wnd->GetTracker()->HoverItem(this, wnd->GetLevel());
+}
+
+void SMenuItemWnd::OnLButtonUp(CPoint pt, UINT flags) {
+    SWindow::OnLButtonUp(pt, flags);
+    if (m_separator || IsDisabled(true) || !GetWindowRect().PtInRect(pt)) return;
+    SMenuTracker* tracker = Tracker();
+    if (!tracker) return;
+    if (HasSubMenu()) {
+        auto* wnd = dynamic_cast<SMenuWnd*>(GetContainer());
+        tracker->HoverItem(this, wnd->GetLevel());
+        return;
+    }
+    tracker->Choose(static_cast<UINT>(GetID()));
+}
+
+// ---------------------------------------------------------------- window
+
+bool SMenuWnd::Open(pugi::xml_node menu, pugi::xml_node root, CPoint at, int scale) {
+    ModifyHostStyle(HostStyle_Popup | HostStyle_TopMost | HostStyle_ToolWindow | HostStyle_NoActivate, 0);
+    if (!CreateFromXml(u"<menuwnd size=\"1,1\"/>")) return false;
+    if (const char* skin = root.attribute("skin").value(); *skin) SetAttribute(u"skin", XmlText(skin), true);
+
+    const int itemHeight = Scaled(RootInt(root, "itemHeight", kDefaultItemHeight), scale);
+    const int sepHeight = Scaled(RootInt(root, "sepHeight", kDefaultSepHeight), scale);
+    const int border = Scaled(kBorder, scale);
+    // The root's attributes that style every item, under the item's names.
+    static constexpr struct {
+        const char* rootAttr;
+        const char16_t* itemAttr;
+    } kShared[] = {{"itemSkin", u"skin"},
+                   {"font", u"font"},
+                   {"colorText", u"colorText"},
+                   {"colorTextDisable", u"colorTextDisable"},
+                   {"colorTextHover", u"colorTextHover"}};
+    int y = border;
+    int width = Scaled(kMinWidth, scale);
+    for (pugi::xml_node node : menu.children()) {
+        std::string_view tag = node.name();
+        if (tag != "item" && tag != "sep") continue;
+        auto* item = new SMenuItemWnd(node, scale);
+        InsertChild(item);
+        bool sep = tag == "sep";
+        for (const auto& s : kShared) {
+            const char* rootAttr = sep && s.itemAttr == std::u16string_view(u"skin") ? "sepSkin" : s.rootAttr;
+            if (const char* v = root.attribute(rootAttr).value(); *v) item->SetAttribute(s.itemAttr, XmlText(v), true);
+        }
+        item->InitFromXml(node);
+        int h = sep ? sepHeight : itemHeight;
+        if (sep) y += Scaled(kSepMargin, scale);
+        item->SetAttribute(u"pos", SStringW::FromUtf8(std::to_string(border) + "," + std::to_string(y) + ",-" +
+                                                     std::to_string(border) + ",@" + std::to_string(h)),
+                           true);
+        y += h + (sep ? Scaled(kSepMargin, scale) : 0);
+        width = std::max(width, item->GetContentWidth() + 2 * border);
+    }
+    CSize size(width, y + border);
+    CRect area = GetDisplayBackend().GetWorkArea();
+    int x = std::clamp(at.x, area.left, std::max(area.left, area.right - size.cx));
+    int top = std::clamp(at.y, area.top, std::max(area.top, area.bottom - size.cy));
+    SetWindowPos(CRect(x, top, x + size.cx, top + size.cy));
+    UpdateLayout();
+    ShowWindow(SW_SHOWNOACTIVATE);
+    return true;
+}
+
+SMenuItemWnd* SMenuWnd::FindItem(UINT id) {
+    for (SWindow* c = GetWindow(GSW_FIRSTCHILD); c; c = c->GetWindow(GSW_NEXTSIBLING)) {
+        auto* item = dynamic_cast<SMenuItemWnd*>(c);
+        if (item && !item->IsSeparator() && static_cast<UINT>(item->GetID()) == id) return item;
+    }
+    return nullptr;
+}
+
+BOOL SMenuWnd::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    if (msg == WM_KEYDOWN && wParam == VK_ESCAPE) {
+        m_tracker->Cancel();
+        return TRUE;
+    }
+    // A click in another window than the menu's own ends the menu.
+    if (msg == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) {
+        if (!m_tracker->IsMenuWindow(reinterpret_cast<HWND>(lParam))) m_tracker->Cancel();
+        return TRUE;
+    }
+    if (msg == WM_CLOSE) {
+        m_tracker->Cancel();
+        return TRUE;
+    }
+    return SHostWnd::ProcessWindowMessage(hwnd, msg, wParam, lParam, result);
+}
+
+// ---------------------------------------------------------------- tracker
+
+SMenuTracker::~SMenuTracker() { CloseLevelsFrom(0); }
+
+bool SMenuTracker::Open(CPoint at) {
+    auto wnd = std::make_unique<SMenuWnd>(this, 0);
+    if (!wnd->Open(m_root, m_root, at, m_scale)) return false;
+    m_windows.push_back(std::move(wnd));
+    return true;
+}
+
+UINT SMenuTracker::Run() {
+    qv::os::LoopOptions options;
+    options.done = [this] { return m_ended; };
+    qv::os::RunMessageLoop(options);
+    CloseLevelsFrom(0);
+    return m_ended ? m_choice : 0;
+}
+
+void SMenuTracker::Choose(UINT id) {
+    if (m_ended) return;
+    m_ended = true;
+    m_choice = id;
+    HideAll();
+}
+
+void SMenuTracker::Cancel() {
+    if (m_ended) return;
+    m_ended = true;
+    m_choice = 0;
+    HideAll();
+}
+
+// At once, so the click that ended the menu finds it closed; the windows go
+// when the loop has returned.
+void SMenuTracker::HideAll() {
+    for (auto& w : m_windows) w->ShowWindow(SW_HIDE);
+}
+
+void SMenuTracker::HoverItem(SMenuItemWnd* item, int level) {
+    const size_t below = static_cast<size_t>(level) + 1;
+    if (below < m_windows.size()) {
+        // Already open for this item: keep it.
+        if (item->HasSubMenu() && m_windows[below]->GetUserData() == reinterpret_cast<ULONG_PTR>(item)) return;
+        CloseLevelsFrom(below);
+    }
+    if (!item->HasSubMenu() || item->IsDisabled(true) || m_ended) return;
+    auto* host = dynamic_cast<SHostWnd*>(item->GetContainer());
+    if (!host) return;
+    CRect rc = item->GetWindowRect();
+    CPoint at(rc.right, rc.top);
+    host->ClientToScreen(at);
+    auto wnd = std::make_unique<SMenuWnd>(this, level + 1);
+    if (!wnd->Open(item->GetNode(), m_root, at, m_scale)) return;
+    wnd->SetUserData(reinterpret_cast<ULONG_PTR>(item));
+    m_windows.push_back(std::move(wnd));
+}
+
+bool SMenuTracker::IsMenuWindow(HWND hwnd) const {
+    return hwnd && std::any_of(m_windows.begin(), m_windows.end(), [hwnd](const auto& w) { return w->GetHwnd() == hwnd; });
+}
+
+void SMenuTracker::CloseLevelsFrom(size_t level) {
+    while (m_windows.size() > level) {
+        m_windows.back()->DestroyWindow();
+        m_windows.pop_back();
+    }
+}
+
+}  // namespace qv::ui
