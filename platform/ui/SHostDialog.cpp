@@ -1,8 +1,40 @@
 #include "platform/ui/SHostDialog.h"
 
 #include "platform/os/MessageQueue.h"
+#include "platform/ui/SApplication.h"
 
 namespace qv::ui {
+namespace {
+
+// Disables the owner host for the life of a modal loop. The owner is looked
+// up again at the end, as it may be gone by then; one already disabled (by
+// an outer loop) is left as it was.
+class OwnerDisabler {
+public:
+    explicit OwnerDisabler(HWND owner) : m_owner(owner) {
+        SHostWnd* host = Find();
+        if (host && host->IsHostWindowEnabled()) {
+            host->EnableHostWindow(false);
+            m_disabled = true;
+        }
+    }
+    ~OwnerDisabler() {
+        if (!m_disabled) return;
+        if (SHostWnd* host = Find()) host->EnableHostWindow(true);
+    }
+    OwnerDisabler(const OwnerDisabler&) = delete;
+    OwnerDisabler& operator=(const OwnerDisabler&) = delete;
+
+private:
+    SHostWnd* Find() const {
+        SApplication* app = SApplication::getSingletonPtr();
+        return app && m_owner ? app->FindHostWnd(m_owner) : nullptr;
+    }
+    HWND m_owner;
+    bool m_disabled = false;
+};
+
+}  // namespace
 
 INT_PTR SHostDialog::DoModal(HWND owner) {
     m_ended = false;
@@ -12,6 +44,7 @@ INT_PTR SHostDialog::DoModal(HWND owner) {
         DestroyWindow();
         return m_code;
     }
+    OwnerDisabler disabler(owner != GetHwnd() ? owner : nullptr);
     CenterWindow(owner);
     ShowWindow(SW_SHOWNORMAL);
     m_inModal = true;

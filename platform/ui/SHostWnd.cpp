@@ -171,6 +171,8 @@ LRESULT SHostWnd::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         UpdateWindow();
         return 0;
     }
+    const bool input = (msg >= WM_KEYDOWN && msg <= WM_IME_COMPOSITION) || (msg >= WM_MOUSEMOVE && msg <= WM_MOUSEWHEEL);
+    if (input && !m_inputEnabled) return 0;
     ProcessWindowMessage(hwnd, msg, wParam, lParam, result);
     return result;
 }

@@ -69,6 +69,10 @@ public:
     void ModifyHostStyle(DWORD add, DWORD remove);
     // Top-most or back to the normal z-order.
     void SetTopMost(bool topMost) { ModifyHostStyle(topMost ? HostStyle_TopMost : 0, topMost ? 0 : HostStyle_TopMost); }
+    // A disabled host ignores mouse, key and text input (a modal loop
+    // disables its owner); everything else still reaches it.
+    void EnableHostWindow(bool enable) { m_inputEnabled = enable; }
+    bool IsHostWindowEnabled() const { return m_inputEnabled; }
     // Resizes a content-sized window (layout without "size") to what its
     // children need now, keeping its top-left corner.
     void SizeToContent();
@@ -140,6 +144,7 @@ private:
     DWORD m_style = 0;
     bool m_contentSized = false;
     bool m_shownNoActivate = false;
+    bool m_inputEnabled = true;
     UINT m_modifiers = 0;
     std::unique_ptr<SToolTipWnd> m_toolTip;
     CSize m_size;

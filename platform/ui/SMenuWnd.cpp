@@ -109,7 +109,9 @@ SMenuTracker* SMenuItemWnd::Tracker() const {
 void SMenuItemWnd::OnMouseHover(CPoint pt) {
     SWindow::OnMouseHover(pt);
     auto* wnd = dynamic_cast<SMenuWnd*>(GetContainer());
-    if (wnd && !m_separator) wnd->GetTracker()->HoverItem(this, wnd->GetLevel());
+    if (!wnd || m_separator) return;
+    if (!IsDisabled(true)) wnd->SetHotItem(this);
+    wnd->GetTracker()->HoverItem(this, wnd->GetLevel());
 }
 
 void SMenuItemWnd::OnLButtonUp(CPoint pt, UINT flags) {
@@ -183,12 +185,36 @@ SMenuItemWnd* SMenuWnd::FindItem(UINT id) {
     return nullptr;
 }
 
+void SMenuWnd::SetHotItem(SMenuItemWnd* item) {
+    if (item == m_hot) return;
+    if (m_hot) m_hot->ModifyState(0, WndState_Hover);
+    m_hot = item;
+    if (m_hot) m_hot->ModifyState(WndState_Hover, 0);
+}
+
+bool SMenuWnd::StepHotItem(int dir) {
+    std::vector<SMenuItemWnd*> items;
+    for (SWindow* c = GetWindow(GSW_FIRSTCHILD); c; c = c->GetWindow(GSW_NEXTSIBLING))
+        if (auto* item = dynamic_cast<SMenuItemWnd*>(c)) items.push_back(item);
+    const int n = static_cast<int>(items.size());
+    if (n == 0) return false;
+    auto at = std::find(items.begin(), items.end(), m_hot);
+    // With no hot item, Down starts at the first and Up at the last.
+    int i = at == items.end() ? (dir > 0 ? n - 1 : 0) : static_cast<int>(at - items.begin());
+    for (int step = 0; step < n; ++step) {
+        i = ((i + dir) % n + n) % n;
+        SMenuItemWnd* item = items[static_cast<size_t>(i)];
+        if (!item->IsSeparator() && !item->IsDisabled(true) && item->IsVisible()) {
+            SetHotItem(item);
+            return true;
+        }
+    }
+    return false;
+}
+
 BOOL SMenuWnd::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     result = 0;
-    if (msg == WM_KEYDOWN && wParam == VK_ESCAPE) {
-        m_tracker->Cancel();
-        return TRUE;
-    }
+    if (msg == WM_KEYDOWN && m_tracker->OnKey(static_cast<UINT>(wParam))) return TRUE;
     // A click in another window than the menu's own ends the menu.
     if (msg == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) {
         if (!m_tracker->IsMenuWindow(reinterpret_cast<HWND>(lParam))) m_tracker->Cancel();
@@ -203,7 +229,10 @@ BOOL SMenuWnd::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 
 // ---------------------------------------------------------------- tracker
 
-SMenuTracker::~SMenuTracker() { CloseLevelsFrom(0); }
+SMenuTracker::~SMenuTracker() {
+    CloseLevelsFrom(0);
+    for (auto& w : m_retired) w->DestroyWindow();
+}
 
 bool SMenuTracker::Open(CPoint at) {
     auto wnd = std::make_unique<SMenuWnd>(this, 0);
@@ -215,8 +244,15 @@ bool SMenuTracker::Open(CPoint at) {
 UINT SMenuTracker::Run() {
     qv::os::LoopOptions options;
     options.done = [this] { return m_ended; };
+    // The menus are never activated, so the keys of the loop go to the
+    // window that has the focus; the menu takes them as it takes the mouse.
+    options.preTranslate = [this](qv::os::MSG& msg) {
+        return msg.message == WM_KEYDOWN && !IsMenuWindow(msg.hwnd) && OnKey(static_cast<UINT>(msg.wParam));
+    };
     qv::os::RunMessageLoop(options);
     CloseLevelsFrom(0);
+    for (auto& w : m_retired) w->DestroyWindow();
+    m_retired.clear();
     return m_ended ? m_choice : 0;
 }
 
@@ -257,6 +293,45 @@ void SMenuTracker::HoverItem(SMenuItemWnd* item, int level) {
     if (!wnd->Open(item->GetNode(), m_root, at, m_scale)) return;
     wnd->SetUserData(reinterpret_cast<ULONG_PTR>(item));
     m_windows.push_back(std::move(wnd));
+}
+
+bool SMenuTracker::OnKey(UINT vk) {
+    if (m_windows.empty() || m_ended) return false;
+    SMenuWnd* deepest = m_windows.back().get();
+    const size_t level = m_windows.size() - 1;
+    SMenuItemWnd* hot = deepest->GetHotItem();
+    switch (vk) {
+    case VK_UP:
+    case VK_DOWN:
+        deepest->StepHotItem(vk == VK_DOWN ? 1 : -1);
+        return true;
+    case VK_RIGHT:
+    case VK_RETURN:
+        if (hot && hot->HasSubMenu()) {
+            HoverItem(hot, static_cast<int>(level));
+            if (m_windows.size() > level + 1) m_windows.back()->StepHotItem(1);
+        } else if (hot && vk == VK_RETURN) {
+            Choose(static_cast<UINT>(hot->GetID()));
+        }
+        return true;
+    case VK_LEFT:
+        if (level > 0) RetireLevelsFrom(level);
+        return true;
+    case VK_ESCAPE:
+        if (level > 0) RetireLevelsFrom(level);
+        else Cancel();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SMenuTracker::RetireLevelsFrom(size_t level) {
+    while (m_windows.size() > level) {
+        m_windows.back()->ShowWindow(SW_HIDE);
+        m_retired.push_back(std::move(m_windows.back()));
+        m_windows.pop_back();
+    }
 }
 
 bool SMenuTracker::IsMenuWindow(HWND hwnd) const {

@@ -56,12 +56,19 @@ public:
     int GetLevel() const { return m_level; }
     // The item window of a command id on this level.
     SMenuItemWnd* FindItem(UINT id);
+    // The item the keyboard acts on (the last one hovered or stepped to).
+    SMenuItemWnd* GetHotItem() const { return m_hot; }
+    void SetHotItem(SMenuItemWnd* item);
+    // Steps the hot item by +1 or -1, skipping separators, disabled and hidden
+    // items and wrapping at the ends; false when no item can be hot.
+    bool StepHotItem(int dir);
 
     BOOL ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     SMenuTracker* m_tracker;
     int m_level;
+    SMenuItemWnd* m_hot = nullptr;
 };
 
 class SMenuTracker {
@@ -80,16 +87,23 @@ public:
     // Opens the sub-menu of an item beside it (closing deeper levels), or
     // closes the levels below the item's own when it has none.
     void HoverItem(SMenuItemWnd* item, int level);
+    // Up/Down, Right, Left, Return and Escape on the deepest open level;
+    // false for other keys.
+    bool OnKey(UINT vk);
     bool IsMenuWindow(HWND hwnd) const;
     const std::vector<std::unique_ptr<SMenuWnd>>& GetWindows() const { return m_windows; }
 
 private:
     void CloseLevelsFrom(size_t level);
     void HideAll();
+    // Hides the levels from `level` on and keeps them until the loop ends,
+    // as a key may close the very window that is handling it.
+    void RetireLevelsFrom(size_t level);
 
     pugi::xml_node m_root;
     int m_scale;
     std::vector<std::unique_ptr<SMenuWnd>> m_windows;
+    std::vector<std::unique_ptr<SMenuWnd>> m_retired;
     bool m_ended = false;
     UINT m_choice = 0;
 };

@@ -89,6 +89,11 @@ int SimCardServer::MonitorCount() const {
     return count;
 }
 
+int SimCardServer::MonitorSubscriptions() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_subscriptions;
+}
+
 void SimCardServer::Run() {
     for (;;) {
         std::vector<pollfd> fds{{m_wakeFd, POLLIN, 0}, {m_listenFd, POLLIN, 0}};
@@ -232,6 +237,7 @@ std::vector<std::uint8_t> SimCardServer::Subscribe(int fd) {
     Client* client = Find(fd);
     if (!client || client->role != Role::New) return {kSubscribe, 0};
     client->role = Role::Monitor;
+    ++m_subscriptions;
     reply.push_back(plugged ? 1 : 0);
     if (plugged) PutPath(reply, CardPath(productId));
     return reply;

@@ -35,6 +35,8 @@ public:
     int DroppedReports() const;
     // Clients subscribed to arrival and removal now.
     int MonitorCount() const;
+    // Subscriptions to arrival and removal made since the server started.
+    int MonitorSubscriptions() const;
 
 private:
     enum class Role { New, Control, Reports, Monitor };
@@ -64,6 +66,7 @@ private:
     std::thread m_thread;
 
     mutable std::mutex m_mutex;  // guards the clients; fds close only under it
+    int m_subscriptions = 0;     // guarded by m_mutex
     std::vector<Client> m_clients;
     std::uint64_t m_generation = 0;
     std::uint32_t m_nextSession = 1;

@@ -48,5 +48,24 @@ TEST_F(ControlTest, ScrollViewPlacesGridCellsAndMovesThemByTheOrigin) {
     EXPECT_EQ(moves.back(), std::make_pair(CPoint(0, 60), CPoint(0, 20)));
 }
 
+TEST_F(ControlTest, ScrollViewSizesGridCellsAgainstAWiderView) {
+    CreateHost(R"(<scrollview name="sv" pos="0,0,@200,@100" viewSize="300,-1" layout="gridLayout" columnCount="2" xInterval="10" yInterval="5">
+                    <window name="c0" height="50"/><window name="c1" height="50"/><window name="c2" height="50"/>
+                  </scrollview>)");
+    auto* sv = Find<SScrollView>(u"sv");
+    m_host->UpdateWindow();
+    EXPECT_EQ(m_host->FindChildByName(u"c0")->GetWindowRect(), CRect(0, 0, 145, 50));
+    EXPECT_EQ(m_host->FindChildByName(u"c1")->GetWindowRect(), CRect(155, 0, 300, 50));
+    EXPECT_EQ(sv->GetViewSize(), CSize(300, 105));
+    sv->SetViewOrigin(CPoint(500, 30));  // bounded to the view
+    EXPECT_EQ(sv->GetViewOrigin(), CPoint(100, 5));
+    EXPECT_EQ(m_host->FindChildByName(u"c1")->GetWindowRect(), CRect(55, -5, 200, 45));
+    EXPECT_EQ(m_host->FindChildByName(u"c2")->GetWindowRect(), CRect(-100, 50, 45, 100));
+    // A narrower view shrinks the cells and pulls the origin back.
+    sv->SetViewSize(CSize(250, -1));
+    EXPECT_EQ(sv->GetViewOrigin(), CPoint(50, 5));
+    EXPECT_EQ(m_host->FindChildByName(u"c1")->GetWindowRect(), CRect(80, -5, 200, 45));
+}
+
 }  // namespace
 }  // namespace qv::ui

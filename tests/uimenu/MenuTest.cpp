@@ -183,6 +183,64 @@ TEST_F(MenuTest, SubMenusOpenBesideTheirItemAndChoicesInThemCount) {
     EXPECT_EQ(sink.commands, std::vector<UINT>{111});
 }
 
+TEST_F(MenuTest, KeysStepOpenCloseAndChooseItems) {
+    ASSERT_TRUE(menu.LoadMenu(u"smenu:menu_test"));
+    Later([&] {
+        SMenuWnd* top = Level(0);
+        auto key = [&](int level, UINT vk) { Level(level)->SendMessage(WM_KEYDOWN, vk, 0); };
+        auto hot = [&](int level) { return Level(level)->GetHotItem() ? UINT(Level(level)->GetHotItem()->GetID()) : 0u; };
+        EXPECT_EQ(hot(0), 0u);
+        key(0, VK_RETURN);  // nothing hot: nothing chosen
+        EXPECT_FALSE(menu.GetTracker()->IsEnded());
+        key(0, VK_DOWN);
+        EXPECT_EQ(hot(0), 7u);
+        EXPECT_TRUE(top->FindItem(7)->GetState() & WndState_Hover);
+        key(0, VK_UP);  // wraps to the last
+        EXPECT_EQ(hot(0), 10u);
+        EXPECT_FALSE(top->FindItem(7)->GetState() & WndState_Hover);
+        key(0, VK_UP);  // skips the disabled item
+        EXPECT_EQ(hot(0), 1006u);
+        key(0, VK_UP);  // and the separator
+        EXPECT_EQ(hot(0), 8u);
+        key(0, VK_DOWN);
+        key(0, VK_RIGHT);
+        ASSERT_NE(Level(1), nullptr);
+        EXPECT_EQ(hot(1), 110u);
+        key(1, VK_LEFT);  // closes the sub-menu only
+        EXPECT_EQ(Level(1), nullptr);
+        EXPECT_EQ(hot(0), 1006u);
+        key(0, VK_LEFT);  // nothing to close on the top level
+        EXPECT_NE(Level(0), nullptr);
+        key(0, VK_RETURN);  // opens the sub-menu as Right does
+        ASSERT_NE(Level(1), nullptr);
+        key(1, VK_ESCAPE);
+        EXPECT_EQ(Level(1), nullptr);
+        EXPECT_FALSE(menu.GetTracker()->IsEnded());
+        key(0, VK_RIGHT);
+        key(0, VK_DOWN);  // keys act on the deepest level whichever window has them
+        EXPECT_EQ(hot(1), 111u);
+        key(1, VK_RETURN);
+    });
+    EXPECT_EQ(Track(), 111u);
+    EXPECT_EQ(sink.commands, std::vector<UINT>{111});
+
+    // Keys posted to the focused window, not the menu, are the menu's.
+    Later([&] {
+        qv::os::PostMessage(sink.hwnd, WM_KEYDOWN, VK_DOWN, 0);
+        qv::os::PostMessage(sink.hwnd, WM_KEYDOWN, VK_RETURN, 0);
+    });
+    EXPECT_EQ(Track(), 7u);
+    EXPECT_EQ(sink.commands, (std::vector<UINT>{111, 7}));
+
+    // Escape on the top level ends the menu.
+    Later([&] {
+        Level(0)->SendMessage(WM_KEYDOWN, VK_DOWN, 0);
+        Level(0)->SendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    EXPECT_EQ(Track(), 0u);
+    EXPECT_EQ(sink.commands.size(), 2u);
+}
+
 TEST_F(MenuTest, TheMenuStaysOnTheWorkArea) {
     ASSERT_TRUE(menu.LoadMenu(u"smenu:menu_test"));
     CRect area = GetDisplayBackend().GetWorkArea();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "platform/ui/SMessageBox.h"
 #include "tests/uimenu/MenuTestEnv.h"
 
@@ -104,6 +106,53 @@ TEST_F(MessageBoxTest, ATemplateReplacesTheLayoutAndABrokenOneFailsWithoutALoop)
     // No page for Yes/No in this template.
     EXPECT_EQ(SMessageBox(nullptr, u"t", u"c", MB_YESNO), IDCANCEL);
     EXPECT_EQ(OpenBox(), nullptr);
+}
+
+TEST_F(MessageBoxTest, AModalLoopDisablesItsOwnerUntilItEndsHoweverItEnds) {
+    SHostWnd owner;
+    ASSERT_NE(owner.CreateFromXml(u"<SOUI size=\"200,100\"><root><button name=\"b\" pos=\"0,0,-0,-0\">x</button></root></SOUI>"),
+              nullptr);
+    int commands = 0;
+    owner.FindChildByName(u"b")->SubscribeEvent(EVT_CMD, [&](EventArgs*) { return ++commands, true; });
+    owner.ShowWindow(SW_SHOWNORMAL);
+    Later([&] {
+        EXPECT_FALSE(owner.IsHostWindowEnabled());
+        Click(owner, {50, 50});  // ignored while the box is up
+        owner.SendMessage(WM_KEYDOWN, VK_RETURN, 0);
+        EXPECT_EQ(commands, 0);
+        EXPECT_NE(OpenBox(), nullptr);
+        ClickButton(OpenBox(), IDOK);
+    });
+    EXPECT_EQ(SMessageBox(owner.GetHwnd(), u"t", u"c", MB_OK), IDOK);
+    EXPECT_TRUE(owner.IsHostWindowEnabled());
+    Click(owner, {50, 50});
+    EXPECT_EQ(commands, 1);
+
+    // A dialog destroyed from outside its loop, over an owner a box disabled:
+    // the inner loop leaves the owner to the outer one.
+    SHostDialog dialog;
+    Later([&] {
+        ASSERT_NE(dialog.CreateFromXml(u"<SOUI size=\"100,50\"/>", owner.GetHwnd()), nullptr);
+        Later([&] {
+            EXPECT_FALSE(owner.IsHostWindowEnabled());
+            dialog.DestroyWindow();
+        });
+        EXPECT_EQ(dialog.DoModal(owner.GetHwnd()), IDCANCEL);
+        EXPECT_FALSE(owner.IsHostWindowEnabled());
+        OpenBox()->SendMessage(WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(SMessageBox(owner.GetHwnd(), u"t", u"c", MB_OK), IDCANCEL);
+    EXPECT_TRUE(owner.IsHostWindowEnabled());
+
+    // An owner that goes while the box is up is not touched afterwards.
+    auto gone = std::make_unique<SHostWnd>();
+    ASSERT_NE(gone->CreateFromXml(u"<SOUI size=\"100,50\"/>"), nullptr);
+    HWND goneHwnd = gone->GetHwnd();
+    Later([&] {
+        gone.reset();
+        OpenBox()->SendMessage(WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(SMessageBox(goneHwnd, u"t", u"c", MB_OK), IDCANCEL);
 }
 
 TEST_F(MessageBoxTest, AnInstalledServiceAnswersWithoutAWindow) {

@@ -118,6 +118,15 @@ TEST(SdlInputTranslator, ClicksDoubleClicksAndCaptureOutsideTheWindow) {
     EXPECT_TRUE(t.Translate(WindowEvent(SDL_WINDOWEVENT_LEAVE), 0).empty());
 }
 
+TEST(SdlInputTranslator, FocusLossDropsHeldStateAndDeactivates) {
+    SdlInputTranslator t;
+    t.Translate(Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 5, 6), 0);
+    auto lost = t.Translate(WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST), 0);
+    ASSERT_EQ(Ids(lost), (std::vector<UINT>{WM_KILLFOCUS, WM_ACTIVATE}));
+    EXPECT_EQ(lost[1].wParam, WPARAM(WA_INACTIVE));
+    EXPECT_FALSE(t.ButtonsHeld());
+}
+
 TEST(SdlInputTranslator, WheelStepsAtThePointer) {
     SdlInputTranslator t;
     t.Translate(Motion(30, 40), 0);

@@ -5,7 +5,9 @@
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -114,6 +116,37 @@ public:
         return mapped;
     }
 
+    xcb_atom_t Atom(const char* name) {
+        auto* reply = xcb_intern_atom_reply(m_conn, xcb_intern_atom(m_conn, 0, static_cast<uint16_t>(strlen(name)), name),
+                                            nullptr);
+        const xcb_atom_t atom = reply ? reply->atom : XCB_NONE;
+        free(reply);
+        return atom;
+    }
+
+    // The 32-bit items of a window's property.
+    std::vector<std::uint32_t> Property(xcb_window_t w, const char* name) {
+        auto* reply = xcb_get_property_reply(
+            m_conn, xcb_get_property(m_conn, 0, w, Atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 64), nullptr);
+        std::vector<std::uint32_t> items;
+        if (reply && reply->format == 32) {
+            const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+            items.assign(data, data + xcb_get_property_value_length(reply) / 4);
+        }
+        free(reply);
+        return items;
+    }
+
+    bool Has(xcb_window_t w, const char* property, const char* atom) {
+        const std::vector<std::uint32_t> items = Property(w, property);
+        return std::find(items.begin(), items.end(), Atom(atom)) != items.end();
+    }
+
+    void Focus(xcb_window_t w) {
+        xcb_set_input_focus(m_conn, XCB_INPUT_FOCUS_POINTER_ROOT, w, XCB_CURRENT_TIME);
+        xcb_flush(m_conn);
+    }
+
     CPoint Origin(xcb_window_t w) {
         auto* reply = xcb_translate_coordinates_reply(m_conn, xcb_translate_coordinates(m_conn, w, m_root, 0, 0), nullptr);
         CPoint pt = reply ? CPoint(reply->dst_x, reply->dst_y) : CPoint(-1, -1);
@@ -163,7 +196,8 @@ public:
 
     BEGIN_MSG_MAP_EX(InputHost)
         if (uMsg == WM_LBUTTONDOWN || uMsg == WM_LBUTTONUP || uMsg == WM_LBUTTONDBLCLK || uMsg == WM_MOUSEWHEEL ||
-            uMsg == WM_MOUSEMOVE || uMsg == WM_MOUSELEAVE || uMsg == WM_KEYDOWN || uMsg == WM_CHAR || uMsg == WM_TIMER)
+            uMsg == WM_MOUSEMOVE || uMsg == WM_MOUSELEAVE || uMsg == WM_KEYDOWN || uMsg == WM_CHAR || uMsg == WM_TIMER ||
+            uMsg == WM_ACTIVATE || uMsg == WM_KILLFOCUS)
             seen.push_back({uMsg, wParam, lParam});
         CHAIN_MSG_MAP(SHostWnd)
     END_MSG_MAP()
@@ -313,6 +347,88 @@ TEST_F(SdlWindowTest, ShowsTheFramesPixelsAndTakesInput) {
 
     host.DestroyWindow();
     EXPECT_FALSE(m_display.IsOpen());
+}
+
+xcb_window_t XWindowOf(SHostWnd& host) {
+    auto* native = dynamic_cast<SdlWindow*>(host.GetNativeWindow());
+    return native ? static_cast<xcb_window_t>(native->GetX11Window()) : XCB_NONE;
+}
+
+TEST_F(SdlWindowTest, HostStylesReachTheXWindow) {
+    InputHost tip;
+    ASSERT_NE(tip.CreateFromXml(kLayout), nullptr);
+    tip.ModifyHostStyle(HostStyle_Popup | HostStyle_TopMost | HostStyle_ToolWindow | HostStyle_NoActivate, 0);
+    tip.SetWindowPos(CRect(20, 20, 180, 140));
+    tip.ShowWindow(SW_SHOWNOACTIVATE);
+    RunFor(200);
+    const xcb_window_t xwin = XWindowOf(tip);
+    EXPECT_TRUE(m_x->IsMapped(xwin));
+    EXPECT_TRUE(m_x->Has(xwin, "_NET_WM_STATE", "_NET_WM_STATE_ABOVE"));
+    EXPECT_TRUE(m_x->Has(xwin, "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR"));
+    EXPECT_TRUE(m_x->Has(xwin, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_UTILITY"));
+    EXPECT_FALSE(m_x->Has(xwin, "WM_PROTOCOLS", "WM_TAKE_FOCUS"));
+    // WM_HINTS: flags, then input (InputHint is bit 0).
+    const std::vector<std::uint32_t> hints = m_x->Property(xwin, "WM_HINTS");
+    ASSERT_GE(hints.size(), 2u);
+    EXPECT_TRUE(hints[0] & 1u);
+    EXPECT_EQ(hints[1], 0u);
+
+    // Dropped before the next show, the styles go from the window too.
+    tip.ShowWindow(SW_HIDE);
+    tip.ModifyHostStyle(0, HostStyle_TopMost | HostStyle_ToolWindow | HostStyle_NoActivate);
+    RunFor(100);
+    EXPECT_FALSE(m_x->Has(xwin, "_NET_WM_STATE", "_NET_WM_STATE_ABOVE"));
+    EXPECT_FALSE(m_x->Has(xwin, "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR"));
+    EXPECT_TRUE(m_x->Has(xwin, "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL"));
+    EXPECT_TRUE(m_x->Has(xwin, "WM_PROTOCOLS", "WM_TAKE_FOCUS"));
+    tip.DestroyWindow();
+}
+
+TEST_F(SdlWindowTest, HiddenStyleWindowIsNeverMapped) {
+    InputHost host;
+    ASSERT_NE(host.CreateFromXml(kLayout), nullptr);
+    host.ModifyHostStyle(HostStyle_Hidden, 0);
+    host.ShowWindow(SW_SHOW);
+    host.GetNativeWindow()->Show(SW_SHOWNOACTIVATE);
+    RunFor(100);
+    EXPECT_FALSE(m_x->IsMapped(XWindowOf(host)));
+    EXPECT_FALSE(host.IsWindowVisible());
+    host.DestroyWindow();
+}
+
+TEST_F(SdlWindowTest, FocusLeavingTheApplicationDeactivatesPopups) {
+    InputHost main;
+    InputHost popup;
+    Open(main, CRect(0, 0, 160, 120));
+    ASSERT_NE(popup.CreateFromXml(kLayout), nullptr);
+    popup.SetWindowPos(CRect(200, 0, 360, 120));
+    popup.ShowWindow(SW_SHOWNOACTIVATE);
+    m_x->Focus(XWindowOf(main));
+    RunFor(200);
+    main.seen.clear();
+    popup.seen.clear();
+
+    // Focus moving between our own windows leaves the popup open.
+    InputHost other;
+    Open(other, CRect(0, 200, 160, 320));
+    m_x->Focus(XWindowOf(other));
+    RunFor(200);
+    EXPECT_NE(main.Find(WM_KILLFOCUS), nullptr);
+    EXPECT_EQ(popup.Find(WM_ACTIVATE), nullptr);
+    main.seen.clear();
+
+    m_x->Focus(XCB_NONE);
+    RunFor(200);
+    EXPECT_NE(other.Find(WM_KILLFOCUS), nullptr);
+    const InputHost::Seen* inactive = popup.Find(WM_ACTIVATE);
+    ASSERT_NE(inactive, nullptr);
+    EXPECT_EQ(LOWORD(inactive->wParam), WA_INACTIVE);
+    const InputHost::Seen* otherInactive = other.Find(WM_ACTIVATE);
+    ASSERT_NE(otherInactive, nullptr);
+    EXPECT_EQ(LOWORD(otherInactive->wParam), WA_INACTIVE);
+    other.DestroyWindow();
+    popup.DestroyWindow();
+    main.DestroyWindow();
 }
 
 TEST(SdlDisplayTest, WithoutADisplayWindowsAreHeadless) {

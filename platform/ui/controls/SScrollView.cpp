@@ -37,34 +37,38 @@ CPoint SScrollView::BoundOrigin(CPoint origin) const {
                   std::clamp(origin.y, 0, std::max(0, m_viewSize.cy - client.Height())));
 }
 
-void SScrollView::UpdateChildrenPosition() {
-    // Children are placed as if the view began at the window's client
-    // corner, then moved by the origin.
-    SWindow::UpdateChildrenPosition();
+CRect SScrollView::GetChildrenLayoutRect() const {
     CRect client = GetClientRect();
+    int width = m_fixedSize.cx >= 0 ? m_fixedSize.cx : client.Width();
+    int height = m_fixedSize.cy >= 0 ? m_fixedSize.cy : client.Height();
+    CRect rc(client.left, client.top, client.left + width, client.top + height);
+    rc.Offset(-m_origin.x, -m_origin.y);
+    return rc;
+}
+
+void SScrollView::UpdateChildrenPosition() {
+    SWindow::UpdateChildrenPosition();
+    // The view's extent, measured from its own corner.
+    const CRect view = GetChildrenLayoutRect();
+    const CRect client = GetClientRect();
     CSize extent;
     for (SWindow* c = GetWindow(GSW_FIRSTCHILD); c; c = c->GetWindow(GSW_NEXTSIBLING)) {
         if (!c->IsVisible() || c->IsDestroying()) continue;
         CRect rc = c->GetWindowRect();
-        extent.cx = std::max(extent.cx, rc.right - client.left);
-        extent.cy = std::max(extent.cy, rc.bottom - client.top);
+        extent.cx = std::max(extent.cx, rc.right - view.left);
+        extent.cy = std::max(extent.cy, rc.bottom - view.top);
     }
     m_viewSize.cx = m_fixedSize.cx >= 0 ? m_fixedSize.cx : std::max(client.Width(), extent.cx);
     m_viewSize.cy = m_fixedSize.cy >= 0 ? m_fixedSize.cy : std::max(client.Height(), extent.cy);
     CPoint bounded = BoundOrigin(m_origin);
-    if (bounded != m_origin) {
-        EventScrollViewOriginChanged e(this);
-        e.ptOldOrigin = m_origin;
-        e.ptNewOrigin = m_origin = bounded;
-        FireEvent(e);
-    }
-    if (m_origin == CPoint()) return;
-    for (SWindow* c = GetWindow(GSW_FIRSTCHILD); c; c = c->GetWindow(GSW_NEXTSIBLING)) {
-        if (!c->IsVisible() || c->IsDestroying()) continue;
-        CRect rc = c->GetWindowRect();
-        rc.Offset(-m_origin.x, -m_origin.y);
-        c->Move(rc);
-    }
+    if (bounded == m_origin) return;
+    // The view shrank under the origin: place the children again where it
+    // now stands.
+    EventScrollViewOriginChanged e(this);
+    e.ptOldOrigin = m_origin;
+    e.ptNewOrigin = m_origin = bounded;
+    SWindow::UpdateChildrenPosition();
+    FireEvent(e);
 }
 
 void SScrollView::SetViewOrigin(CPoint origin) {

@@ -27,6 +27,10 @@ public:
 
 protected:
     void OnPaint(SRenderTarget& rt) override;
+    // The view, moved by the origin: children and grid cells are sized
+    // against the view (a side without a fixed size: the client's) and
+    // placed where the view stands.
+    CRect GetChildrenLayoutRect() const override;
 
 private:
     CPoint BoundOrigin(CPoint origin) const;

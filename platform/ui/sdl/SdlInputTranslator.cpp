@@ -156,6 +156,9 @@ void SdlInputTranslator::Window(std::vector<InputMessage>& out, const SDL_Window
         m_buttons = 0;
         if (m_composing) out.push_back({WM_IME_ENDCOMPOSITION, 0, 0, {}});
         m_composing = false;
+        // The host forgets the modifiers held: their key-ups go elsewhere.
+        out.push_back({WM_KILLFOCUS, 0, 0, {}});
+        out.push_back({WM_ACTIVATE, WA_INACTIVE, 0, {}});
         break;
     case SDL_WINDOWEVENT_CLOSE:
         out.push_back({WM_SYSCOMMAND, SC_CLOSE, 0, {}});

@@ -9,6 +9,7 @@
 
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
+#include "platform/ui/WinDefs.h"
 #include "platform/ui/sdl/SdlWindow.h"
 
 namespace qv::ui::sdl {
@@ -51,6 +52,7 @@ void SdlVideoSession::Register(SdlWindow* window, SDL_Window* sdlWindow) {
 void SdlVideoSession::Unregister(SDL_Window* sdlWindow) {
     const Uint32 id = SDL_GetWindowID(sdlWindow);
     m_windows.erase(id);
+    if (m_focused == id) m_focused = 0;
     if (m_lastPressed == id) m_lastPressed = 0;
 }
 
@@ -93,12 +95,37 @@ void SdlVideoSession::Drain() {
         if (n <= 0) break;
         for (int i = 0; i < n; ++i) Route(events[static_cast<size_t>(i)]);
     }
+    // Decided once the batch is through: a focus moving between our own
+    // windows loses it and gains it in the same batch.
+    if (m_focusLeft && m_focused == 0) DeactivatePopups();
+    m_focusLeft = false;
+}
+
+void SdlVideoSession::TrackFocus(const SDL_WindowEvent& event) {
+    if (event.event == SDL_WINDOWEVENT_FOCUS_GAINED && m_windows.count(event.windowID)) {
+        m_focused = event.windowID;
+        m_focusLeft = false;
+    } else if (event.event == SDL_WINDOWEVENT_FOCUS_LOST && event.windowID == m_focused) {
+        m_focused = 0;
+        m_focusLeft = true;
+    }
+}
+
+void SdlVideoSession::DeactivatePopups() {
+    // Posted: a popup told may close and take its window with it.
+    for (const auto& [id, window] : m_windows) {
+        if (window->IsNoActivatePopup() && window->GetInputTarget())
+            qv::os::PostMessage(window->GetInputTarget(), WM_ACTIVATE, WA_INACTIVE, 0);
+    }
 }
 
 void SdlVideoSession::Route(const SDL_Event& event) {
     Uint32 id = 0;
     switch (event.type) {
-    case SDL_WINDOWEVENT: id = event.window.windowID; break;
+    case SDL_WINDOWEVENT:
+        id = event.window.windowID;
+        TrackFocus(event.window);
+        break;
     case SDL_MOUSEMOTION: id = event.motion.windowID; break;
     case SDL_MOUSEBUTTONDOWN:
         id = event.button.windowID;

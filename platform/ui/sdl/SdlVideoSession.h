@@ -45,6 +45,10 @@ private:
     SdlVideoSession();
     void WatchConnection(SDL_Window* sdlWindow);
     void Route(const SDL_Event& event);
+    void TrackFocus(const SDL_WindowEvent& event);
+    // The application lost the focus: every open no-activate popup (menus,
+    // drop-downs) is told it is inactive, as a click elsewhere would.
+    void DeactivatePopups();
 
     DWORD m_thread = 0;
     int m_fd = -1;
@@ -52,6 +56,8 @@ private:
     std::uint64_t m_wakes = 0;
     std::map<Uint32, SdlWindow*> m_windows;  // by SDL window id
     Uint32 m_lastPressed = 0;                // fallback target of keys without focus
+    Uint32 m_focused = 0;                    // our window with the keyboard focus
+    bool m_focusLeft = false;                // it lost the focus and no window of ours took it
 };
 
 }  // namespace qv::ui::sdl

@@ -5,11 +5,18 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
+#include "platform/ui/SHostWnd.h"
 #include "platform/ui/WinDefs.h"
 #include "platform/ui/sdl/SdlVideoSession.h"
+
+// Last: Xlib's macros (None, Status...) must not meet our headers.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace qv::ui::sdl {
 
@@ -35,7 +42,136 @@ SdlWindow::~SdlWindow() {
     // The last window closes the session (and SDL's video) with it.
 }
 
+namespace {
+
+// Maps the window; a no-activate one neither takes the focus nor asks for it.
+void MapWindow(SDL_Window* window, bool noActivate) {
+    if (!noActivate) {
+        SDL_ShowWindow(window);
+        return;
+    }
+    SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
+    SDL_ShowWindow(window);
+    SDL_ResetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN);
+}
+
+struct X11Handles {
+    Display* display = nullptr;
+    Window window = 0;
+};
+
+X11Handles GetX11(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return {};
+    return {info.info.x11.display, info.info.x11.window};
+}
+
+bool IsMapped(const X11Handles& x) {
+    XWindowAttributes attrs;
+    return XGetWindowAttributes(x.display, x.window, &attrs) && attrs.map_state != IsUnmapped;
+}
+
+// Adds or removes states in _NET_WM_STATE: through the window manager once
+// mapped, in the property itself before.
+void SetNetWmStates(const X11Handles& x, const std::vector<Atom>& states, bool on) {
+    const Atom property = XInternAtom(x.display, "_NET_WM_STATE", False);
+    if (IsMapped(x)) {
+        for (Atom state : states) {
+            XEvent e{};
+            e.xclient.type = ClientMessage;
+            e.xclient.window = x.window;
+            e.xclient.message_type = property;
+            e.xclient.format = 32;
+            e.xclient.data.l[0] = on ? 1 : 0;  // _NET_WM_STATE_ADD / _REMOVE
+            e.xclient.data.l[1] = static_cast<long>(state);
+            e.xclient.data.l[3] = 1;  // from a normal application
+            XSendEvent(x.display, DefaultRootWindow(x.display), False,
+                       SubstructureNotifyMask | SubstructureRedirectMask, &e);
+        }
+        return;
+    }
+    std::vector<Atom> current;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(x.display, x.window, property, 0, 64, False, XA_ATOM, &type, &format, &count, &after,
+                           &data) == Success &&
+        data) {
+        if (format == 32) {
+            const auto* atoms = reinterpret_cast<const Atom*>(data);
+            current.assign(atoms, atoms + count);
+        }
+        XFree(data);
+    }
+    for (Atom state : states) {
+        current.erase(std::remove(current.begin(), current.end(), state), current.end());
+        if (on) current.push_back(state);
+    }
+    XChangeProperty(x.display, x.window, property, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(current.data()), static_cast<int>(current.size()));
+}
+
+// ICCCM's "no input" model: the window manager gives no focus on a click.
+void SetTakesFocus(const X11Handles& x, bool takes) {
+    XWMHints* hints = XGetWMHints(x.display, x.window);
+    XWMHints fresh{};
+    XWMHints* h = hints ? hints : &fresh;
+    h->flags |= InputHint;
+    h->input = takes ? True : False;
+    XSetWMHints(x.display, x.window, h);
+    if (hints) XFree(hints);
+
+    const Atom takeFocus = XInternAtom(x.display, "WM_TAKE_FOCUS", False);
+    Atom* protocols = nullptr;
+    int count = 0;
+    std::vector<Atom> list;
+    if (XGetWMProtocols(x.display, x.window, &protocols, &count) && protocols) {
+        list.assign(protocols, protocols + count);
+        XFree(protocols);
+    }
+    list.erase(std::remove(list.begin(), list.end(), takeFocus), list.end());
+    if (takes) list.push_back(takeFocus);
+    XSetWMProtocols(x.display, x.window, list.data(), static_cast<int>(list.size()));
+}
+
+}  // namespace
+
+void SdlWindow::SetStyle(DWORD style) {
+    m_style = style;
+    // SDL rewrites _NET_WM_STATE here: the hints of ours go after it.
+    SDL_SetWindowAlwaysOnTop(m_window, style & HostStyle_TopMost ? SDL_TRUE : SDL_FALSE);
+    ApplyWindowManagerHints();
+    if (style & HostStyle_Hidden && m_visible) Show(SW_HIDE);
+    m_session->ScheduleDrain();
+}
+
+bool SdlWindow::IsNoActivatePopup() const {
+    return m_visible && (m_shownNoActivate || (m_style & HostStyle_NoActivate));
+}
+
+void SdlWindow::ApplyWindowManagerHints() {
+    const X11Handles x = GetX11(m_window);
+    if (!x.display) return;
+    const bool tool = m_style & HostStyle_ToolWindow;
+    const Atom type = XInternAtom(x.display, tool ? "_NET_WM_WINDOW_TYPE_UTILITY" : "_NET_WM_WINDOW_TYPE_NORMAL", False);
+    XChangeProperty(x.display, x.window, XInternAtom(x.display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&type), 1);
+    SetNetWmStates(x,
+                   {XInternAtom(x.display, "_NET_WM_STATE_SKIP_TASKBAR", False),
+                    XInternAtom(x.display, "_NET_WM_STATE_SKIP_PAGER", False)},
+                   tool);
+    SetTakesFocus(x, !(m_style & HostStyle_NoActivate));
+    XFlush(x.display);
+}
+
 void SdlWindow::Show(int showCmd) {
+    if (showCmd != SW_HIDE && (m_style & HostStyle_Hidden)) return;  // a window for messages only
+    const bool noActivate = showCmd == SW_SHOWNOACTIVATE || (m_style & HostStyle_NoActivate);
+    if (showCmd != SW_HIDE) m_shownNoActivate = showCmd == SW_SHOWNOACTIVATE;
+    if (showCmd != SW_HIDE && !m_visible) ApplyWindowManagerHints();
     switch (showCmd) {
     case SW_HIDE:
         SDL_HideWindow(m_window);
@@ -43,26 +179,26 @@ void SdlWindow::Show(int showCmd) {
         break;
     case SW_SHOWMINIMIZED:
     case SW_MINIMIZE:
-        SDL_ShowWindow(m_window);
+        MapWindow(m_window, noActivate);
         SDL_MinimizeWindow(m_window);
         m_visible = m_iconic = true;
         break;
     case SW_SHOWMAXIMIZED:
-        SDL_ShowWindow(m_window);
+        MapWindow(m_window, noActivate);
         SDL_MaximizeWindow(m_window);
         m_visible = true;
         m_iconic = false;
         break;
     case SW_SHOWNOACTIVATE:
         if (m_iconic) SDL_RestoreWindow(m_window);
-        SDL_ShowWindow(m_window);
+        MapWindow(m_window, noActivate);
         m_visible = true;
         m_iconic = false;
         break;
     default:  // SW_SHOW, SW_SHOWNORMAL, SW_RESTORE: shown and activated
         if (m_iconic) SDL_RestoreWindow(m_window);
-        SDL_ShowWindow(m_window);
-        SDL_RaiseWindow(m_window);
+        MapWindow(m_window, noActivate);
+        if (!noActivate) SDL_RaiseWindow(m_window);
         m_visible = true;
         m_iconic = false;
         break;
@@ -81,8 +217,7 @@ void SdlWindow::SetRect(const CRect& rc) {
 void SdlWindow::SetTitle(const SStringW& title) { SDL_SetWindowTitle(m_window, title.ToUtf8().c_str()); }
 
 void SdlWindow::SetTopMost(bool topMost) {
-    SDL_SetWindowAlwaysOnTop(m_window, topMost ? SDL_TRUE : SDL_FALSE);
-    m_session->ScheduleDrain();
+    SetStyle(topMost ? m_style | HostStyle_TopMost : m_style & ~HostStyle_TopMost);
 }
 
 unsigned long SdlWindow::GetX11Window() const {

@@ -30,6 +30,12 @@ public:
     void SetRect(const CRect& rc) override;
     CRect GetRect() const override { return m_rect; }
     void SetTitle(const SStringW& title) override;
+    // HostStyle_* bits: top-most, tool window, no activation, never shown.
+    void SetStyle(DWORD style) override;
+    DWORD GetStyle() const { return m_style; }
+    // Shown without activation (by style or by SW_SHOWNOACTIVATE): a popup
+    // that closes when the application loses the focus.
+    bool IsNoActivatePopup() const;
     void Present(const SBitmap& frame, const CRect& dirty) override;
 
     // Where input goes: the host window's handle (null: nowhere).
@@ -49,6 +55,8 @@ private:
     // Shows the kept frame again (after exposure).
     void Repaint();
     void Blit(const CRect& part);
+    // X11 window-manager hints for the tool-window and no-activate styles.
+    void ApplyWindowManagerHints();
 
     std::shared_ptr<SdlVideoSession> m_session;
     SDL_Window* m_window;
@@ -60,6 +68,8 @@ private:
     bool m_visible = false;
     bool m_iconic = false;
     bool m_captured = false;
+    bool m_shownNoActivate = false;
+    DWORD m_style = 0;
 };
 
 }  // namespace qv::ui::sdl
