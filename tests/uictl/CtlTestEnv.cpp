@@ -5,15 +5,6 @@
 #include "platform/ui/SSkin.h"
 #include "platform/ui/controls/StandardControls.h"
 
-// Pango loads fontconfig on a thread of its own and hands the result over
-// through glib's futex-based locks, which ThreadSanitizer cannot see.
-extern "C" const char* __tsan_default_suppressions() {
-    return "race:libfontconfig.so\n"
-           "race:libglib-2.0.so\n"
-           "race:libpango-1.0.so\n"
-           "race:libpangoft2-1.0.so\n";
-}
-
 namespace qv::ui::test {
 
 void ControlTest::SetUp() {

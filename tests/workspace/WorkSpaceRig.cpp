@@ -12,15 +12,6 @@
 #include "platform/ui/controls/StandardControls.h"
 #include "plugin/AppEvents.h"
 
-// Pango loads fontconfig on a thread of its own and hands the result over
-// through glib's futex-based locks, which ThreadSanitizer cannot see.
-extern "C" const char* __tsan_default_suppressions() {
-    return "race:libfontconfig.so\n"
-           "race:libglib-2.0.so\n"
-           "race:libpango-1.0.so\n"
-           "race:libpangoft2-1.0.so\n";
-}
-
 namespace qv::test {
 
 void StepClock::Step(std::uint64_t ms) {
