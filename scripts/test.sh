@@ -20,8 +20,9 @@ export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:supp
 echo "== fuzz targets, $fuzz_seconds s each"
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON >/dev/null
-cmake --build build-fuzz --target fuzz_notification fuzz_state_load fuzz_value_text
-for target in notification state_load value_text; do
+cmake --build build-fuzz --target fuzz_all
+while read -r target; do
+  [ -n "$target" ] || continue
   mkdir -p "build-fuzz/corpus/$target"
   log="build-fuzz/fuzz_$target.log"
   # libFuzzer exits non-zero on a crash, leak, time-out or out-of-memory.
@@ -33,9 +34,18 @@ for target in notification state_load value_text; do
     exit 1
   fi
   echo "fuzz_$target: $(grep -m1 'stat::number_of_executed_units' "$log" || echo done)"
-done
+done < build-fuzz/fuzz_targets.txt
 
 echo "== thread tests under ThreadSanitizer"
 ctest --test-dir build-tsan -L thread --output-on-failure -j "$jobs"
 echo "== all tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+# What the tests kept for people to look at (screenshots), in one folder.
+rm -rf artifacts
+mkdir -p artifacts
+for tree in build-asan build-tsan; do
+  [ -d "$tree/artifacts" ] && cp -r "$tree/artifacts/." artifacts/
+done
+echo "== artifacts"
+find artifacts -type f | sort

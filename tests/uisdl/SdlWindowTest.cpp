@@ -175,11 +175,11 @@ private:
 };
 
 bool SavePng(const std::vector<std::uint32_t>& pixels, int width, int height, const char* name) {
-    std::filesystem::create_directories(QV_UISDL_ARTIFACTS);
+    std::filesystem::create_directories(QV_ARTIFACTS_DIR);
     std::vector<std::uint32_t> copy = pixels;
     cairo_surface_t* s = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(copy.data()),
                                                              CAIRO_FORMAT_RGB24, width, height, width * 4);
-    const std::string path = std::string(QV_UISDL_ARTIFACTS) + "/" + name;
+    const std::string path = std::string(QV_ARTIFACTS_DIR) + "/" + name;
     const bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(s);
     return ok;
