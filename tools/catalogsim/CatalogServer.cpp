@@ -108,7 +108,9 @@ void CatalogServer::Handle(const httplib::Request& request, httplib::Response& r
                                       });
         return;
     }
-    response.set_content(Expand(reply->body), reply->contentType);
+    std::string body = Expand(reply->body);
+    if (body.size() < reply->padTo) body.append(reply->padTo - body.size(), ' ');
+    response.set_content(body, reply->contentType);
 }
 
 }  // namespace catalogsim

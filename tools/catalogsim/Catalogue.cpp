@@ -90,7 +90,7 @@ bool ApplySwitch(Catalogue& c, const std::string& name) {
     } else if (const std::string size = ArgumentOf(name, "exact-size="); !size.empty()) {
         const std::size_t target = std::stoul(size);
         for (auto& [route, reply] : c.routes)
-            if (!IsFile(route) && reply.body.size() < target) reply.body.append(target - reply.body.size(), ' ');
+            if (!IsFile(route)) reply.padTo = target;
     } else if (name == "malformed") {
         ForEachJsonRoute(c, [](Reply& reply) { reply.body = R"({"message":"ok","data":[{"id":1,)"; });
     } else if (name == "wrong-types") {
@@ -183,10 +183,7 @@ std::optional<Catalogue> ReadDescription(const std::string& text, std::string& e
         } else {
             reply.body = entry.get("body", "").asString();
         }
-        if (entry.isMember("padTo")) {
-            const std::size_t target = entry["padTo"].asUInt();
-            if (reply.body.size() < target) reply.body.append(target - reply.body.size(), ' ');
-        }
+        reply.padTo = entry.get("padTo", 0).asUInt();
         reply.delayMs = entry.get("delayMs", 0).asInt();
         reply.stall = entry.get("stall", false).asBool();
         reply.generated = entry.get("size", -1).asInt64();

@@ -20,6 +20,7 @@ struct Reply {
     int delayMs = 0;              // waits before answering
     bool stall = false;           // never answers while the server runs
     std::int64_t generated = -1;  // a body of this many bytes, streamed
+    std::size_t padTo = 0;        // the body padded with blanks to this size, once "{base}" is filled in
 };
 
 struct Catalogue {
