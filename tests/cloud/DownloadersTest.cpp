@@ -25,7 +25,7 @@ namespace {
 
 using qv::ui::EventArgs;
 
-const char* kEffectBody = "genreId=7&pageNumber=1&pageSize=1000&categoryId=-2";
+const char* const kEffectBody = DorbIIFamily().cloudEffectListBody;
 
 // What one round of the four downloaders reported.
 struct Round {
@@ -145,7 +145,8 @@ TEST_F(DownloadersTest, TheRegularCatalogueArrivesWithItsEvents) {
 
     bool sawEffectBody = false;
     for (const auto& request : sim.Requests()) {
-        if (request.path == "/tuning/api/sound/getSoundList.json") sawEffectBody = request.body == kEffectBody;
+        if (request.path == "/tuning/api/sound/getSoundList.json")
+            sawEffectBody = request.body == "genreId=7&pageNumber=1&pageSize=1000&categoryId=-2";
         if (request.path == "/tuning/api/sound/getSoundDetail.json") {
             EXPECT_EQ(request.body, "soundId=301");
         }

@@ -118,7 +118,8 @@ TEST_F(EffectListsTest, ADownloadGoesFromTheRowToTheDownloadedList) {
     qv::test::CatalogSim sim;
     ASSERT_TRUE(sim.Start());
     sim.UseAsCatalogue();
-    TakeFetchedCloudEffects(*workspace, {Row(u"KTV", 301, 0), Row(u"R&&B", 302, 0)}, true);
+    TakeFetchedCloudEffects(*workspace, {Row(u"KTV", 301, 0), Row(u"R&&B", 302, 0)},
+                            DorbIIFamily().cloudListHasBuiltInEntry);
     ASSERT_EQ(workspace->CloudEffects().size(), 3u);
     CCloudEffectListMcAdapter cloud(&workspace->CloudEffects(), *workspace, &page);
     CDownloadEffectListMcAdapter downloaded(*workspace, &page);
@@ -221,8 +222,8 @@ TEST_F(EffectListsTest, TheBuiltInEntryHeadsTheListExceptUnderElectro) {
         for (const CloudEffectItem& row : list) ids.push_back(row.id);
         EXPECT_EQ(ids, c.ids);
     }
-    TakeFetchedCloudEffects(*workspace, {Row(u"a", 1, 0)}, false);
-    EXPECT_EQ(workspace->CloudEffects().size(), 1u);
+    TakeFetchedCloudEffects(*workspace, {Row(u"a", 1, 0)}, ZenkFamily().cloudListHasBuiltInEntry);
+    EXPECT_EQ(workspace->CloudEffects().size(), 1u);  // zenk has no "回荡"
 }
 
 }  // namespace
