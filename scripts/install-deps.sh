@@ -11,6 +11,7 @@ packages=(
   libudev-dev libsystemd-dev libx11-dev libmp3lame-dev
   fonts-wqy-microhei xvfb xauth
   libxcb-xtest0-dev dbus-daemon ccache
+  zlib1g-dev python3 unzip
 )
 
 missing=()
