@@ -14,7 +14,7 @@ public:
         : m_input(input), m_piece(piece), m_output(output) {}
     int ReadInput(std::uint8_t* buffer, unsigned size) override {
         const std::size_t count = std::min({static_cast<std::size_t>(size), m_piece, m_input.size() - m_read});
-        std::memcpy(buffer, m_input.data() + m_read, count);
+        if (count > 0) std::memcpy(buffer, m_input.data() + m_read, count);
         m_read += count;
         return static_cast<int>(count);
     }

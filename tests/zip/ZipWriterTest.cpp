@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -29,7 +30,9 @@ std::u16string Describe(ZipResult code) {
     return buffer;
 }
 
+// The source keeps a pointer to the text: it must outlive the addition.
 ZipSource Text(const std::string& text) { return ZipSource::Memory(text.data(), static_cast<std::uint32_t>(text.size())); }
+ZipSource Text(const char* literal) { return ZipSource::Memory(literal, static_cast<std::uint32_t>(std::strlen(literal))); }
 
 // Writes an archive into memory the writer maps itself and returns its bytes.
 Bytes MemoryArchive(const std::function<void(ZipWriterHandle*)>& add, const char* password = nullptr) {
