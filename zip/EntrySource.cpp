@@ -70,6 +70,7 @@ ZipResult EntrySource::OpenMemory(const void* data, std::uint32_t length) {
 }
 
 void EntrySource::OpenFolder() {
+    m_folder = true;
     m_attributes = kAttrFolder;
     m_size = 0;
     StampNow();

@@ -50,6 +50,7 @@ public:
     std::uint64_t BytesRead() const { return m_bytesRead; }
     bool ReadFailed() const { return m_readFailed; }
     bool TooLarge() const { return m_tooLarge; }
+    bool IsFolder() const { return m_folder; }
 
 private:
     void StampNow();
@@ -67,6 +68,7 @@ private:
     std::uint64_t m_bytesRead = 0;
     bool m_readFailed = false;
     bool m_tooLarge = false;
+    bool m_folder = false;
 };
 
 }  // namespace qv::zip

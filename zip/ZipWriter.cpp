@@ -44,9 +44,9 @@ ZipResult GetZipBuffer(ZipWriterHandle* zip, void** buffer, std::uint32_t* lengt
     if (!buffer || !length) return StoreLastResult(kZipBadArguments);
     ZipWriterState& state = *zip->state;
     if (const ZipResult ended = state.End(); ended != kZipOk) return StoreLastResult(ended);
-    if (!state.output.InMemory()) return StoreLastResult(kZipNotInMemory);
-    *buffer = state.output.Memory();
-    *length = static_cast<std::uint32_t>(state.output.Written());
+    if (!state.Output().InMemory()) return StoreLastResult(kZipNotInMemory);
+    *buffer = state.Output().Memory();
+    *length = static_cast<std::uint32_t>(state.Output().Written());
     return StoreLastResult(kZipOk);
 }
 

@@ -15,7 +15,7 @@
 
 #include "zip/ZipResult.h"
 
-struct ZipWriterState;
+class ZipWriterState;
 
 // kind is kZipWriterKind for every handle OpenZipWriter returns; a handle of
 // another kind is refused with kZipMixedHandle, a null one with kZipBadArguments.

@@ -160,7 +160,7 @@ TEST_P(ZipMatrix, EverySourceReadsBack) {
     const std::string filePath = m_folder.File("source.txt"), seekPath = m_folder.File("source.bin");
     qv::test::WriteFileBytes(filePath, Bytes(fileData.begin(), fileData.end()));
     qv::test::WriteFileBytes(seekPath, Bytes(seekData.begin(), seekData.end()));
-    chmod(filePath.c_str(), 0644);
+    chmod(filePath.c_str(), 0444);
     chmod(seekPath.c_str(), 0755);
     struct stat fileStat{}, seekStat{};
     ASSERT_EQ(stat(filePath.c_str(), &fileStat), 0);
@@ -187,7 +187,7 @@ TEST_P(ZipMatrix, EverySourceReadsBack) {
     const std::time_t latest = std::time(nullptr);
 
     const std::vector<Member> members = {
-        {"file.txt", fileData, true, 0x81800000, fileStat.st_mtim.tv_sec},
+        {"file.txt", fileData, true, 0x81000001, fileStat.st_mtim.tv_sec},  // read-only
         {"seekable.bin", seekData, true, 0x81C00000, seekStat.st_mtim.tv_sec},
         {"pipe with length.txt", pipeData, true, 0x80000000, -1},
         {"pipe.log", streamData, true, 0x80000000, -1},
