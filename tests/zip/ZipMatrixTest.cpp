@@ -25,7 +25,9 @@ namespace {
 using qv::test::Bytes;
 using qv::test::TempFolder;
 
-enum class Target { File, DescriptorAtStart, DescriptorAfterPrefix, Pipe, Memory };
+// Appending: a descriptor opened with O_APPEND on a file that already holds
+// a prefix; every write lands at its end, so no header can be written again.
+enum class Target { File, DescriptorAtStart, DescriptorAfterPrefix, Appending, Pipe, Memory };
 
 struct MatrixCase {
     Target target;
@@ -91,6 +93,10 @@ protected:
                     EXPECT_EQ(write(m_fd, prefix.data(), prefix.size()), static_cast<ssize_t>(prefix.size()));
                 }
                 return OpenZipWriter(ZipTarget::Descriptor(m_fd), GetParam().password);
+            case Target::Appending:
+                qv::test::WriteFileBytes(path, Bytes(kPrefixLength, 'P'));
+                m_fd = open(path.c_str(), O_WRONLY | O_APPEND);
+                return OpenZipWriter(ZipTarget::Descriptor(m_fd), GetParam().password);
             case Target::Pipe:
                 m_pipe = std::make_unique<qv::test::DrainedPipe>();
                 return OpenZipWriter(ZipTarget::Descriptor(m_pipe->WriteEnd()), GetParam().password);
@@ -116,7 +122,7 @@ protected:
         return path;
     }
 
-    bool Rewritable() const { return GetParam().target != Target::Pipe; }
+    bool Rewritable() const { return GetParam().target != Target::Pipe && GetParam().target != Target::Appending; }
 
     std::uint16_t FlagsOf(const Member& m) const {
         const bool encrypted = GetParam().password && m.name.back() != '/';
@@ -205,7 +211,8 @@ TEST_P(ZipMatrix, EverySourceReadsBack) {
     const std::string password = GetParam().password ? std::string(" -P ") + GetParam().password : "";
     const auto [tested, testStatus] = RunCommand(std::string(QV_UNZIP) + " -t" + password + " " + archive);
     // unzip warns (status 1) about bytes before an archive that does not count them.
-    const int warning = GetParam().target == Target::DescriptorAfterPrefix ? 1 : 0;
+    const bool prefixed = GetParam().target == Target::DescriptorAfterPrefix || GetParam().target == Target::Appending;
+    const int warning = prefixed ? 1 : 0;
     EXPECT_EQ(testStatus, warning) << tested;
     EXPECT_NE(tested.find("No errors detected"), std::string::npos) << tested;
     if (GetParam().password) {
@@ -221,16 +228,19 @@ TEST_P(ZipMatrix, EverySourceReadsBack) {
 }
 
 std::string CaseName(const testing::TestParamInfo<MatrixCase>& info) {
-    static const char* const kNames[] = {"File", "DescriptorAtStart", "DescriptorAfterPrefix", "Pipe", "Memory"};
+    static const char* const kNames[] = {"File", "DescriptorAtStart", "DescriptorAfterPrefix", "Appending", "Pipe",
+                                         "Memory"};
     return std::string(kNames[static_cast<int>(info.param.target)]) + (info.param.password ? "Encrypted" : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Targets, ZipMatrix,
     testing::Values(MatrixCase{Target::File, nullptr}, MatrixCase{Target::DescriptorAtStart, nullptr},
-                    MatrixCase{Target::DescriptorAfterPrefix, nullptr}, MatrixCase{Target::Pipe, nullptr},
+                    MatrixCase{Target::DescriptorAfterPrefix, nullptr}, MatrixCase{Target::Appending, nullptr},
+                    MatrixCase{Target::Pipe, nullptr},
                     MatrixCase{Target::Memory, nullptr}, MatrixCase{Target::File, "pa55"},
                     MatrixCase{Target::DescriptorAtStart, "pa55"}, MatrixCase{Target::DescriptorAfterPrefix, "pa55"},
+                    MatrixCase{Target::Appending, "pa55"},
                     MatrixCase{Target::Pipe, "pa55"}, MatrixCase{Target::Memory, "pa55"}),
     CaseName);
 
