@@ -2,7 +2,7 @@
 // The deflate compressor (RFC 1951): LZ77 over a 32 KB sliding window with
 // hash chains and lazy matching, then Huffman coding in stored, fixed-tree or
 // dynamic-tree blocks. One state serves a writer's every deflated entry; it
-// is large (about 450 KB) and is made once.
+// is large (about 300 KB) and is made once.
 //
 // Output depends on the input bytes and the level only: how the stream cuts
 // its reads, and what an earlier entry left in the state, change nothing.
