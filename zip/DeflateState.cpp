@@ -10,7 +10,6 @@ using deflate::kMaxMatch;
 using deflate::kMinMatch;
 
 constexpr unsigned kWSize = 0x8000;
-constexpr unsigned kWMask = kWSize - 1;
 constexpr unsigned kWindowSize = 2 * kWSize;
 constexpr unsigned kWindowSlack = 16;  // the compare loop reads a word past the lookahead
 constexpr unsigned kHashSize = 0x8000;
@@ -65,7 +64,7 @@ inline unsigned MatchLength(const std::uint8_t* scan, const std::uint8_t* match,
 DeflateState::DeflateState()
     : m_window(std::make_unique<std::uint8_t[]>(kWindowSize + kWindowSlack)),
       m_head(std::make_unique<std::uint16_t[]>(kHashSize)),
-      m_prev(std::make_unique<std::uint16_t[]>(kWSize)) {}
+      m_prev(std::make_unique<std::uint16_t[]>(kWindowSize)) {}
 
 ZipResult DeflateState::DeflateEntry(IDeflateStream& stream, std::uint16_t* entryFlags, int level) {
     m_stream = &stream;
@@ -134,9 +133,11 @@ void DeflateState::FillWindow() {
         m_matchStart -= kWSize;
         m_strStart -= kWSize;
         m_blockStart -= kWSize;
-        for (std::uint16_t* table : {m_head.get(), m_prev.get()}) {
-            for (unsigned n = 0; n < kWSize; ++n)
-                table[n] = static_cast<std::uint16_t>(table[n] >= kWSize ? table[n] - kWSize : 0);
+        for (unsigned n = 0; n < kHashSize; ++n)
+            m_head[n] = static_cast<std::uint16_t>(m_head[n] >= kWSize ? m_head[n] - kWSize : 0);
+        for (unsigned n = 0; n < kWSize; ++n) {
+            const unsigned link = m_prev[n + kWSize];
+            m_prev[n] = static_cast<std::uint16_t>(link >= kWSize ? link - kWSize : 0);
         }
         more += kWSize;
     }
@@ -148,7 +149,7 @@ void DeflateState::FillWindow() {
 inline unsigned DeflateState::InsertString(unsigned position) {
     m_hash = ((m_hash << kHashShift) ^ m_window[position + kMinMatch - 1]) & kHashMask;
     const unsigned head = m_head[m_hash];
-    m_prev[position & kWMask] = static_cast<std::uint16_t>(head);
+    m_prev[position] = static_cast<std::uint16_t>(head);
     m_head[m_hash] = static_cast<std::uint16_t>(position);
     return head;
 }
@@ -187,7 +188,7 @@ inline unsigned DeflateState::LongestMatch(unsigned candidate, unsigned prevLeng
             if (length >= nice) break;
             scanEnd = Load16(scan + best - 1);
         }
-    } while ((candidate = prev[candidate & kWMask]) > limit && --chain != 0);
+    } while ((candidate = prev[candidate]) > limit && --chain != 0);
     return best;
 }
 

@@ -2,7 +2,7 @@
 // The deflate compressor (RFC 1951): LZ77 over a 32 KB sliding window with
 // hash chains and lazy matching, then Huffman coding in stored, fixed-tree or
 // dynamic-tree blocks. One state serves a writer's every deflated entry; it
-// is large (about 300 KB) and is made once.
+// is large (about 350 KB) and is made once.
 //
 // Output depends on the input bytes and the level only: how the stream cuts
 // its reads, and what an earlier entry left in the state, change nothing.
@@ -60,6 +60,9 @@ private:
 
     // Two 32 KB halves of input (plus slack for word-wide compares), the hash
     // heads and the chain links. Positions are window offsets; 0 is "none".
+    // Links are kept per window position rather than modulo 32 KB: the chain
+    // walk then needs no masking between its dependent loads, and only the
+    // last 32 KB of links are ever live, so the cache sees the same amount.
     std::unique_ptr<std::uint8_t[]> m_window;
     std::unique_ptr<std::uint16_t[]> m_head;
     std::unique_ptr<std::uint16_t[]> m_prev;
