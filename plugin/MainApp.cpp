@@ -13,7 +13,10 @@
 #include "platform/os/Utf.h"
 #include "plugin/AppPaths.h"
 #include "plugin/DeviceIds.h"
+#include "plugin/AboutBox.h"
 #include "plugin/DevicePath.h"
+#include "plugin/MainDlg.h"
+#include "plugin/MainHideWnd.h"
 #include "plugin/NamedIds.h"
 #include "plugin/PluginIdentity.h"
 #include "plugin/ResNames.h"
@@ -28,6 +31,7 @@ std::atomic<CMainApp*> g_current{nullptr};
 CMainApp::CMainApp(IAppHost* host, HMODULE pluginModule) : m_host(host) {
     m_pluginModule = pluginModule;
     g_current.store(this);
+    SetCurrentPluginApp(this);
     if (m_host) {
         m_hostModule = m_host->GetHostInstance();
         m_manager = m_host->GetDeviceMgmt();
@@ -36,12 +40,15 @@ CMainApp::CMainApp(IAppHost* host, HMODULE pluginModule) : m_host(host) {
 
 CMainApp::~CMainApp() {
     DisconnectOwnDevice();
+    m_switchWindows.RemoveAll();
+    m_hideWnd.reset();
     ReleaseUi();
     m_workspace.reset();
     m_pluginModule = nullptr;
     m_hostModule = nullptr;
     CMainApp* self = this;
     g_current.compare_exchange_strong(self, nullptr);
+    if (CurrentPluginApp() == this) SetCurrentPluginApp(nullptr);
 }
 
 CMainApp* CMainApp::Current() { return g_current.load(); }
@@ -119,13 +126,43 @@ void CMainApp::StartWithConnectedCard() {
 }
 
 int CMainApp::Run(const char16_t* /*commandLine*/) {
-    if (m_host) m_host->AttachClient(this);
-    const int result = m_app ? m_app->Run() : 0;
-    // The main window's going ends the session and detaches from the host;
-    // until the plug-in has one, the end of the loop does.
-    if (m_workspace) m_workspace->CloseSession();
-    DetachFromHost();
+    m_hostAndCardReleased = false;
+    int result = 0;
+    m_hideWnd = std::make_unique<CMainHideWnd>();
+    // Create sends WM_INITDIALOG, which shows the tray icon.
+    if (m_app && m_hideWnd->Create(nullptr)) {
+        m_hideWnd->ShowWindow(SW_HIDE);
+        m_switchWindows.Init(m_pluginModule, m_app.get(), m_hideWnd->GetHwnd());
+        if (!m_switchWindows.HasWindow(kMainSwitchWindowId)) {
+            m_switchWindows.AddWindow(kMainSwitchWindowId, std::make_unique<CBaseSwitchWindow<CMainDlg>>());
+        }
+        m_switchWindows.RequestSwitch();
+        if (m_host) m_host->AttachClient(this);
+        m_loopRunning = true;
+        result = m_app->Run(m_hideWnd->GetHwnd());
+        m_loopRunning = false;
+        m_app->SetMainWnd(nullptr);
+        // Destroys a main window that still exists.
+        m_switchWindows.RemoveAll();
+        CloseAboutBox();
+    } else {
+        QV_LOGE("the hidden main window could not be created");
+    }
+    m_hideWnd.reset();  // its destruction removes the tray icon
+    LetGoOfHostAndCard();
     return result;
+}
+
+void CMainApp::EndRun() {
+    LetGoOfHostAndCard();
+    if (m_loopRunning) qv::os::PostQuitMessage(0);
+}
+
+void CMainApp::LetGoOfHostAndCard() {
+    if (m_hostAndCardReleased) return;
+    m_hostAndCardReleased = true;
+    DetachFromHost();
+    if (m_workspace) m_workspace->CloseSession();
 }
 
 void CMainApp::Uninit() {

@@ -15,6 +15,16 @@ const FamilyData& DorbIIFamily() {
         .notifiedEffectRule = NotifiedEffectRule::kApplyAtNamingTriple,
         .deviceEffectSaveRule = DeviceEffectSaveRule::kStoreCopy,
         .stateFileName = u"DorbIIConfigData.db",
+        .window =
+            {
+                .mainLayout = u"LAYOUT:XML_MAINWND_DORBII",
+                .aboutLayout = u"LAYOUT:XML_ABOUT_DORBII",
+                .mainMenu = u"smenu:menu_main",
+                .manualFile = u"/Manuals/DorbⅡPro_UserManual.pdf",
+                .productLine = u"产品名称：Dorb Ⅱ Pro\n",
+                .manualCommand = 3,
+                .aboutCommand = 4,
+            },
     };
     return family;
 }

@@ -15,6 +15,16 @@ const FamilyData& ZenkFamily() {
         .notifiedEffectRule = NotifiedEffectRule::kApplyAfterFrame,
         .deviceEffectSaveRule = DeviceEffectSaveRule::kMakeCurrentAndSend,
         .stateFileName = u"ZenkConfigData.db",
+        .window =
+            {
+                .mainLayout = u"LAYOUT:XML_MAINWND_ZENK",
+                .aboutLayout = u"LAYOUT:XML_ABOUT_ZENK",
+                .mainMenu = u"smenu:menu_main1",
+                .manualFile = u"/Manuals/UserManual.pdf",
+                .productLine = u"产品名称：Zenk\n",
+                .manualCommand = 4,
+                .aboutCommand = 3,
+            },
     };
     return family;
 }
