@@ -1,6 +1,6 @@
 // The real dorbII plug-in loaded into this process and driven as the host
-// drives it, with a fake host and device manager. The test executable's own
-// resources stand in for the host's skin.
+// drives it, with a fake host and device manager. The skin is compiled into
+// the test executable, as the host carries it.
 #include <dirent.h>
 #include <dlfcn.h>
 #include <stdlib.h>
@@ -22,37 +22,14 @@
 #include "platform/ui/SHostWnd.h"
 #include "platform/ui/SNotifyCenter.h"
 #include "plugin/AppEvents.h"
+#include "tests/support/FakeAppHost.h"
 #include "tests/support/FakeDeviceMgmt.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using qv::test::FakeDeviceMgmt;
-
-constexpr const char16_t* kNormalPath = u"\\\\?\\hid#vid_2b53&pid_0036#7&1";
-
-class FakeHost : public IAppHost {
-public:
-    void AttachClient(IAppClient* client) override { attached.store(client); }
-    void DetachClient() override { ++detaches; }
-    HMODULE GetHostInstance() override { return hostModule; }
-    ICommDeviceMgmt* GetDeviceMgmt() override { return &manager; }
-    int ConnectDevice(IAppClient* client) override {
-        ++connects;
-        if (!cardPresent) return 0;
-        manager.SetDevicePath(cardPath);
-        return manager.Connect(nullptr, client->GetProtocol());
-    }
-    void ReleaseInstanceGuard() override {}
-
-    FakeDeviceMgmt manager;
-    HMODULE hostModule = nullptr;  // the executable's resources
-    bool cardPresent = true;
-    std::u16string cardPath = kNormalPath;
-    std::atomic<IAppClient*> attached{nullptr};
-    int detaches = 0;
-    int connects = 0;
-};
+using FakeHost = qv::test::FakeAppHost;
 
 int ThreadCount() {
     int count = 0;
@@ -124,7 +101,7 @@ TEST_F(PluginClientTest, RunsASessionAndDeliversNotificationsToTheUiThread) {
     qv::ui::SNotifyCenter* center = qv::ui::SNotifyCenter::getSingletonPtr();
     ASSERT_NE(app, nullptr);
     ASSERT_NE(center, nullptr);
-    EXPECT_EQ(app->GetString(u"@string/ver")->str(), u"9.9.9-test");
+    EXPECT_EQ(app->GetString(u"@string/ver")->str(), u"1.0.3");
     EXPECT_EQ(app->GetNamedId(u"tgl_switch"), 5401);
     qv::ui::SHostWnd mainWnd;
     app->SetMainWnd(&mainWnd);
@@ -152,7 +129,7 @@ TEST_F(PluginClientTest, RunsASessionAndDeliversNotificationsToTheUiThread) {
     EXPECT_EQ(result, 0);
     EXPECT_EQ(deliveredOn, uiThread);
     EXPECT_EQ(deliveredValue, 42);
-    EXPECT_EQ(host.detaches, 1);
+    EXPECT_EQ(host.detaches.load(), 1);
     const auto acks = host.manager.Posted();
     ASSERT_EQ(acks.size(), 1u);
     EXPECT_EQ(acks[0][0], 0x9F);
