@@ -11,6 +11,7 @@
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Path.h"
 #include "platform/os/Utf.h"
+#include "platform/ui/SRenderTarget.h"
 #include "plugin/AppPaths.h"
 #include "plugin/DeviceIds.h"
 #include "plugin/AboutBox.h"
@@ -25,6 +26,17 @@
 namespace {
 
 std::atomic<CMainApp*> g_current{nullptr};
+
+// Text drawn for the first time loads the fonts. Done while the switch timer
+// runs, it keeps that load out of the main window's first frame.
+void WarmUpTextRendering() {
+    qv::ui::SRenderTarget scratch(96, 20);
+    qv::ui::CRect rc(0, 0, 96, 20);
+    for (int size : {12, 14}) {
+        scratch.SelectFont(qv::ui::SFont{.face = {}, .size = size, .bold = false});
+        scratch.DrawText(u"Quorvel 音效 1.0", rc, 0);
+    }
+}
 
 }  // namespace
 
@@ -137,6 +149,7 @@ int CMainApp::Run(const char16_t* /*commandLine*/) {
             m_switchWindows.AddWindow(kMainSwitchWindowId, std::make_unique<CBaseSwitchWindow<CMainDlg>>());
         }
         m_switchWindows.RequestSwitch();
+        WarmUpTextRendering();
         if (m_host) m_host->AttachClient(this);
         m_loopRunning = true;
         result = m_app->Run(m_hideWnd->GetHwnd());

@@ -153,7 +153,9 @@ TEST_F(MainDlgTest, ClosingEndsTheRunOnlyWithCloseOperation1AndNoSwitchPending) 
         for (bool pending : {false, true}) {
             SCOPED_TRACE(::testing::Message() << "CloseBtnOperation " << operation << " pending " << pending);
             LoadSettings(m_dir + "/data", {{u"CloseBtnOperation", operation}});
-            if (pending) ASSERT_TRUE(m_fake.switches.RequestSwitch());
+            if (pending) {
+                ASSERT_TRUE(m_fake.switches.RequestSwitch());
+            }
             ASSERT_EQ(m_fake.switches.HasPendingSwitch(), pending);
             m_fake.endRuns = 0;
             auto dlg = Open();
