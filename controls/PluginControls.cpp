@@ -1,6 +1,7 @@
 #include "controls/PluginControls.h"
 
 #include "controls/QvRotaryKnob.h"
+#include "controls/QvSlider.h"
 #include "controls/SEdit2.h"
 #include "platform/ui/SApplication.h"
 
@@ -8,6 +9,7 @@ namespace qv::controls {
 
 void RegisterPluginControls(qv::ui::SApplication& app) {
     qv::ui::SWindowFactory& windows = app.GetWindowFactory();
+    windows.RegisterClass<QvSlider>();
     windows.RegisterClass<SEdit2>();
     windows.RegisterClass<QvRotaryKnob>();
 }

@@ -1,6 +1,8 @@
 #include "tests/controls/PluginControlTest.h"
 
 #include "controls/PluginControls.h"
+#include "platform/ui/SRenderTarget.h"
+#include "platform/ui/SSkin.h"
 
 namespace qv::controls::test {
 
@@ -15,6 +17,20 @@ qv::ui::COLORREF PluginControlTest::Pixel(int x, int y) { return m_host->GetFram
 void PluginControlTest::Redraw() {
     m_host->InvalidateHostRect(m_host->GetWindowRect());
     m_host->UpdateWindow();
+}
+
+void PluginControlTest::AddSolidSkin(const char16_t* name, int width, int height,
+                                     std::initializer_list<qv::ui::COLORREF> frames) {
+    qv::ui::SRenderTarget rt(width * static_cast<int>(frames.size()), height);
+    int x = 0;
+    for (qv::ui::COLORREF c : frames) {
+        rt.FillSolidRect(qv::ui::CRect(x, 0, x + width, height), c);
+        x += width;
+    }
+    auto skin = std::make_unique<qv::ui::SSkinImgList>();
+    skin->SetImage(rt.GetBitmap());
+    skin->SetAttribute(u"states", qv::ui::SStringW::Format(u"%d", static_cast<int>(frames.size())), true);
+    m_app->GetSkinPool().AddSkin(name, std::move(skin));
 }
 
 }  // namespace qv::controls::test
