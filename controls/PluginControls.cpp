@@ -1,6 +1,10 @@
 #include "controls/PluginControls.h"
 
+#include "controls/QvProgress.h"
+#include "controls/QvProgressEX.h"
 #include "controls/QvRotaryKnob.h"
+#include "controls/QvVuGroup.h"
+#include "controls/QvVumeter.h"
 #include "controls/QvSlider.h"
 #include "controls/SEdit2.h"
 #include "platform/ui/SApplication.h"
@@ -9,9 +13,13 @@ namespace qv::controls {
 
 void RegisterPluginControls(qv::ui::SApplication& app) {
     qv::ui::SWindowFactory& windows = app.GetWindowFactory();
+    windows.RegisterClass<QvProgress>();
     windows.RegisterClass<QvSlider>();
     windows.RegisterClass<SEdit2>();
+    windows.RegisterClass<QvVumeter>();
+    windows.RegisterClass<QvVuGroup>();
     windows.RegisterClass<QvRotaryKnob>();
+    windows.RegisterClass<QvProgressEX>();
 }
 
 int StartupGdiplus() { return 1; }

@@ -1,0 +1,54 @@
+#include "controls/QvProgressEX.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "controls/ControlAttr.h"
+
+namespace qv::controls {
+
+using namespace qv::ui;
+
+HRESULT QvProgressEX::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
+    if (name.EqualsNoCase(u"SkinPosBottom")) return ParseSkin(value, m_litSkin) ? AfterAttribute(name, value, loading, S_OK) : E_FAIL;
+    if (name.EqualsNoCase(u"SkinPosMid")) return ParseSkin(value, m_maskSkin) ? AfterAttribute(name, value, loading, S_OK) : E_FAIL;
+    if (name.EqualsNoCase(u"SkinPosTop")) return ParseSkin(value, m_overlaySkin) ? AfterAttribute(name, value, loading, S_OK) : E_FAIL;
+    if (name.EqualsNoCase(u"DeclineSpeed")) return ParseInto(value, m_declineSpeed) ? AfterAttribute(name, value, loading, S_FALSE) : E_FAIL;
+    return SProgress::SetAttribute(name, value, loading);
+}
+
+void QvProgressEX::Decline() {
+    const int value = GetValue();
+    if (value == 0) {
+        m_shown = 0;
+        return;
+    }
+    const int step = std::max<std::int64_t>(1, static_cast<std::int64_t>(m_declineSpeed) * GetMax() / 100);
+    if (static_cast<std::int64_t>(value) + step < m_shown) {
+        m_shown -= step;
+        SetValue(m_shown);
+    } else {
+        m_shown = value;
+    }
+}
+
+CRect QvProgressEX::MaskRect() const {
+    const std::int64_t range = static_cast<std::int64_t>(GetMax()) - GetMin();
+    if (range <= 0) return {};
+    const std::int64_t unlit = static_cast<std::int64_t>(GetMax()) - GetValue();
+    CRect rc = GetClientRect();
+    if (m_vertical) rc.bottom = rc.top + static_cast<int>(rc.Height() * unlit / range);
+    else rc.left = rc.right - static_cast<int>(rc.Width() * unlit / range);
+    return rc;
+}
+
+void QvProgressEX::OnPaint(SRenderTarget& rt) {
+    Decline();
+    const CRect client = GetClientRect();
+    if (m_litSkin) m_litSkin->Draw(rt, client, 0);
+    const CRect mask = MaskRect();
+    if (m_maskSkin && !mask.IsRectEmpty()) m_maskSkin->Draw(rt, mask, 0);
+    if (m_overlaySkin) m_overlaySkin->Draw(rt, client, 0);
+}
+
+}  // namespace qv::controls
