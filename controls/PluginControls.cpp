@@ -1,7 +1,9 @@
 #include "controls/PluginControls.h"
 
+#include "controls/QvCheckButton.h"
 #include "controls/QvProgress.h"
 #include "controls/QvProgressEX.h"
+#include "controls/QvRadioButton.h"
 #include "controls/QvRotaryKnob.h"
 #include "controls/QvVuGroup.h"
 #include "controls/QvVumeter.h"
@@ -15,6 +17,8 @@ void RegisterPluginControls(qv::ui::SApplication& app) {
     qv::ui::SWindowFactory& windows = app.GetWindowFactory();
     windows.RegisterClass<QvProgress>();
     windows.RegisterClass<QvSlider>();
+    windows.RegisterClass<QvCheckButton>();
+    windows.RegisterClass<QvRadioButton>();
     windows.RegisterClass<SEdit2>();
     windows.RegisterClass<QvVumeter>();
     windows.RegisterClass<QvVuGroup>();
