@@ -33,12 +33,11 @@ int RootInt(pugi::xml_node root, const char* name, int fallback) {
 SMenuItemWnd::SMenuItemWnd(pugi::xml_node node, int scale)
     : m_node(node), m_scale(scale), m_separator(std::string_view(node.name()) == "sep") {}
 
-HRESULT SMenuItemWnd::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"colorTextHover") {
-        if (auto c = ParseColor(value.str())) m_colorTextHover = *c;
-        return S_OK;
-    }
-    return SWindow::SetAttribute(name, value, loading);
+std::span<const AttrRow> SMenuItemWnd::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&SMenuItemWnd::m_colorTextHover>(u"colorTextHover"),
+    };
+    return kRows;
 }
 
 // Sub-menu items open in a window of their own.

@@ -6,6 +6,7 @@
 #include <pugixml.hpp>
 
 #include "platform/os/Types.h"
+#include "platform/ui/AttrTable.h"
 #include "platform/ui/Color.h"
 #include "platform/ui/EventSet.h"
 #include "platform/ui/Geometry.h"
@@ -50,6 +51,7 @@ constexpr UINT DT_END_ELLIPSIS = 0x8000;
 
 class SWindow : public SObject {
     QV_CLASS_NAME(SWindow, SObject, u"window", kObjectWindow)
+    QV_ATTRIBUTES(SObject)
 
 public:
     SWindow();
@@ -139,7 +141,6 @@ public:
     SWindow* SwndFromPoint(CPoint pt);
 
     // --- attributes and layout XML
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
     HRESULT AfterAttribute(const SStringW& name, const SStringW& value, bool loading, HRESULT hr) override;
     // Applies the style classes named by "class", then the node's attributes,
     // then creates the children.
@@ -220,6 +221,29 @@ private:
     void LayoutChild(SWindow* child, const CRect& client, CRect& prev, int& gridIndex, int& gridRowTop, int& gridRowHeight);
     void ApplyStyleClass(const SStringW& classes);
     void DestroyChildrenNow();
+
+    // Attribute setters of the table.
+    HRESULT SetClassAttr(const SStringW& value, bool loading);
+    HRESULT SetPosAttr(const SStringW& value, bool loading);
+    HRESULT SetSizeAttr(const SStringW& value, bool loading);
+    HRESULT SetWidthAttr(const SStringW& value, bool loading);
+    HRESULT SetHeightAttr(const SStringW& value, bool loading);
+    HRESULT SetVisibleAttr(const SStringW& value, bool loading);
+    HRESULT SetEnableAttr(const SStringW& value, bool loading);
+    HRESULT SetDisableAttr(const SStringW& value, bool loading);
+    HRESULT SetCheckAttr(const SStringW& value, bool loading);
+    HRESULT SetTextAttr(const SStringW& value, bool loading);
+    HRESULT SetTipAttr(const SStringW& value, bool loading);
+    HRESULT SetDataAttr(const SStringW& value, bool loading);
+    HRESULT SetFontAttr(const SStringW& value, bool loading);
+    HRESULT SetAlignAttr(const SStringW& value, bool loading);
+    HRESULT SetVAlignAttr(const SStringW& value, bool loading);
+    HRESULT SetMultiLinesAttr(const SStringW& value, bool loading);
+    HRESULT SetPaddingAttr(const SStringW& value, bool loading);
+    HRESULT SetAlphaAttr(const SStringW& value, bool loading);
+    HRESULT SetLayoutAttr(const SStringW& value, bool loading);
+    template <int GridLayoutParams::*Field>
+    HRESULT SetGridAttr(const SStringW& value, bool loading);
 
     SWindow* m_parent = nullptr;
     SWindow* m_firstChild = nullptr;

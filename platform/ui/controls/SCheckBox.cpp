@@ -15,14 +15,11 @@ constexpr int kBoxGap = 4;
 
 SCheckBox::SCheckBox() { SetAttribute(u"focusable", u"1", true); }
 
-HRESULT SCheckBox::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"autoCheck") {
-        auto v = ParseBool(value);
-        if (!v) return E_FAIL;
-        m_autoCheck = *v;
-        return AfterAttribute(name, value, loading, S_FALSE);
-    }
-    return SWindow::SetAttribute(name, value, loading);
+std::span<const AttrRow> SCheckBox::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&SCheckBox::m_autoCheck>(u"autoCheck", AttrEffect::NoRepaint),
+    };
+    return kRows;
 }
 
 void SCheckBox::OnLButtonUp(CPoint pt, UINT flags) {

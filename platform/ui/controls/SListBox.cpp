@@ -15,26 +15,20 @@ constexpr int kWheelLines = 3;
 
 SListBox::SListBox() { SetAttribute(u"focusable", u"1", true); }
 
-HRESULT SListBox::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"itemHeight") {
-        auto v = ParseInt(value);
-        if (!v || *v <= 0) return E_FAIL;
-        m_itemHeight = *v;
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    if (name == u"iconSkin") {
-        ISkinObj* skin = FindSkin(value);
-        if (!skin) return E_FAIL;
-        m_iconSkin = skin;
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    if (name == u"curSel") {
-        auto v = ParseInt(value);
-        if (!v) return E_FAIL;
-        SetCurSel(*v);
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    return SWindow::SetAttribute(name, value, loading);
+std::span<const AttrRow> SListBox::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&SListBox::m_itemHeight, 1>(u"itemHeight"),
+        AttrMember<&SListBox::m_iconSkin>(u"iconSkin"),
+        AttrCall<&SListBox::SetCurSelAttr>(u"curSel"),
+    };
+    return kRows;
+}
+
+HRESULT SListBox::SetCurSelAttr(const SStringW& value, bool) {
+    auto v = ParseInt(value);
+    if (!v) return E_FAIL;
+    SetCurSel(*v);
+    return S_OK;
 }
 
 BOOL SListBox::CreateChildren(pugi::xml_node node) {

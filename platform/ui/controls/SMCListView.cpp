@@ -36,15 +36,12 @@ void SMCListView::DestroyRows() {
     m_rowPositions.clear();
 }
 
-HRESULT SMCListView::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"itemHeight" || name == u"headerHeight") {
-        auto v = ParseInt(value);
-        if (!v || *v < 0 || (name == u"itemHeight" && *v == 0)) return E_FAIL;
-        (name == u"itemHeight" ? m_itemHeight : m_headerHeight) = *v;
-        if (!loading) RequestRelayout();
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    return SWindow::SetAttribute(name, value, loading);
+std::span<const AttrRow> SMCListView::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&SMCListView::m_itemHeight, 1>(u"itemHeight", AttrEffect::Relayout),
+        AttrMember<&SMCListView::m_headerHeight, 0>(u"headerHeight", AttrEffect::Relayout),
+    };
+    return kRows;
 }
 
 BOOL SMCListView::CreateChildren(pugi::xml_node node) {

@@ -18,24 +18,19 @@ SRichEdit::SRichEdit() {
     m_events.AddEvent(EVT_RE_NOTIFY, EventRENotify::EventName);
 }
 
-HRESULT SRichEdit::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"maxBuf") {
-        auto v = ParseInt(value);
-        if (!v || *v < 0) return E_FAIL;
-        m_maxLength = *v;
-        return AfterAttribute(name, value, loading, S_FALSE);
-    }
-    if (name == u"notifyChange" || name == u"wantReturn") {
-        auto v = ParseBool(value);
-        if (!v) return E_FAIL;
-        (name == u"notifyChange" ? m_notifyChange : m_wantReturn) = *v;
-        return AfterAttribute(name, value, loading, S_FALSE);
-    }
-    if (name == u"text") {
-        SetWindowText(STrText(value).GetText());
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    return SWindow::SetAttribute(name, value, loading);
+std::span<const AttrRow> SRichEdit::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&SRichEdit::m_maxLength, 0>(u"maxBuf", AttrEffect::NoRepaint),
+        AttrMember<&SRichEdit::m_notifyChange>(u"notifyChange", AttrEffect::NoRepaint),
+        AttrMember<&SRichEdit::m_wantReturn>(u"wantReturn", AttrEffect::NoRepaint),
+        AttrCall<&SRichEdit::SetTextAttr>(u"text"),
+    };
+    return kRows;
+}
+
+HRESULT SRichEdit::SetTextAttr(const SStringW& value, bool) {
+    SetWindowText(STrText(value).GetText());
+    return S_OK;
 }
 
 BOOL SRichEdit::InitFromXml(pugi::xml_node node) {

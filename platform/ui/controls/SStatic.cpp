@@ -26,15 +26,11 @@ std::vector<SStringW> SplitLines(const SStringW& text) {
 
 }  // namespace
 
-HRESULT SStatic::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"lineSpacing") {
-        auto v = ParseInt(value);
-        if (!v || *v < 0) return E_FAIL;
-        m_lineSpacing = *v;
-        if (!loading) RequestRelayout();
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    return SWindow::SetAttribute(name, value, loading);
+std::span<const AttrRow> SStatic::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&SStatic::m_lineSpacing, 0>(u"lineSpacing", AttrEffect::Relayout),
+    };
+    return kRows;
 }
 
 bool SStatic::IsMultiLine(const SStringW& text) const { return text.str().find(u'\n') != std::u16string::npos; }
