@@ -3,18 +3,20 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "controls/ControlAttr.h"
+#include "platform/ui/SSkin.h"
 
 namespace qv::controls {
 
 using namespace qv::ui;
 
-HRESULT QvProgressEX::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name.EqualsNoCase(u"SkinPosBottom")) return ParseSkin(value, m_litSkin) ? AfterAttribute(name, value, loading, S_OK) : E_FAIL;
-    if (name.EqualsNoCase(u"SkinPosMid")) return ParseSkin(value, m_maskSkin) ? AfterAttribute(name, value, loading, S_OK) : E_FAIL;
-    if (name.EqualsNoCase(u"SkinPosTop")) return ParseSkin(value, m_overlaySkin) ? AfterAttribute(name, value, loading, S_OK) : E_FAIL;
-    if (name.EqualsNoCase(u"DeclineSpeed")) return ParseInto(value, m_declineSpeed) ? AfterAttribute(name, value, loading, S_FALSE) : E_FAIL;
-    return SProgress::SetAttribute(name, value, loading);
+std::span<const AttrRow> QvProgressEX::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&QvProgressEX::m_litSkin>(u"SkinPosBottom"),
+        AttrMember<&QvProgressEX::m_maskSkin>(u"SkinPosMid"),
+        AttrMember<&QvProgressEX::m_overlaySkin>(u"SkinPosTop"),
+        AttrMember<&QvProgressEX::m_declineSpeed>(u"DeclineSpeed", AttrEffect::NoRepaint),
+    };
+    return kRows;
 }
 
 void QvProgressEX::Decline() {

@@ -9,16 +9,16 @@
 // step down, and the fallen level is written back as the value, so every
 // new lower value the page sets takes the level one step further down. A
 // value of 0 clears the level at once.
+#include "platform/ui/AttrTable.h"
 #include "platform/ui/controls/SProgress.h"
 
 namespace qv::controls {
 
 class QvProgressEX : public qv::ui::SProgress {
     QV_CLASS_NAME(QvProgressEX, qv::ui::SProgress, u"qvprogressex", qv::ui::kObjectWindow)
+    QV_ATTRIBUTES(qv::ui::SProgress)
 
-public:
-    HRESULT SetAttribute(const qv::ui::SStringW& name, const qv::ui::SStringW& value, bool loading) override;
-    int GetShownLevel() const { return m_shown; }
+public:    int GetShownLevel() const { return m_shown; }
     // The masked part above the level; empty without a range.
     qv::ui::CRect MaskRect() const;
 

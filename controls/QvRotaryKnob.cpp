@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "controls/ControlAttr.h"
 #include "platform/os/Log.h"
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SRenderTarget.h"
@@ -23,45 +22,49 @@ double ToDeg(double rad) { return rad * 180 / kPi314; }
 
 }  // namespace
 
-HRESULT QvRotaryKnob::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    HRESULT hr = E_FAIL;
-    if (name.EqualsNoCase(u"includedAngle")) {
-        hr = ParseFinite(value, m_includedAngle) ? S_FALSE : E_FAIL;
-    } else if (name.EqualsNoCase(u"dotSkin")) {
-        hr = ParseSkin(value, m_dotSkin) ? S_OK : E_FAIL;
-    } else if (name.EqualsNoCase(u"slashSkin")) {
-        SApplication* app = SApplication::getSingletonPtr();
-        BitmapPtr image = app ? app->LoadImage(value) : nullptr;
-        if (!image) {
-            QV_LOGW("pointer image %s not loaded", value.ToUtf8().c_str());
-            return E_FAIL;
-        }
-        m_slashSkin = std::move(image);
-        hr = S_OK;
-    } else if (name.EqualsNoCase(u"dotRadius")) {
-        hr = ParseInto(value, m_dotRadius) ? S_FALSE : E_FAIL;
-    } else if (name.EqualsNoCase(u"fgRadius")) {
-        hr = ParseInto(value, m_fgRadius) ? S_FALSE : E_FAIL;
-    } else if (name.EqualsNoCase(u"fgPaintArc")) {
-        int on = 0;
-        hr = ParseInto(value, on) ? S_OK : E_FAIL;
-        if (hr == S_OK) m_fgPaintArc = on != 0;
-    } else if (name.EqualsNoCase(u"pointerSize")) {
-        hr = ParseInto(value, m_pointerSize) ? S_FALSE : E_FAIL;
-    } else if (name.EqualsNoCase(u"poniterOffset")) {
-        hr = ParseInto(value, m_pointerOffset) ? S_FALSE : E_FAIL;
-    } else if (name.EqualsNoCase(u"colorCircle")) {
-        hr = ParseInto(value, m_colorCircle) ? S_FALSE : E_FAIL;
-    } else if (name.EqualsNoCase(u"pointertype")) {
-        if (value == u"pterDot") m_pointerType = 0;
-        else if (value == u"pterSlash") m_pointerType = 1;
-        else return E_FAIL;
-        hr = S_OK;
-    } else {
-        return SSliderBar::SetAttribute(name, value, loading);
+std::span<const AttrRow> QvRotaryKnob::AttrRows() {
+    constexpr AttrEffect kQuiet = AttrEffect::NoRepaint;
+    static constexpr AttrRow kRows[] = {
+        AttrCall<&QvRotaryKnob::SetIncludedAngleAttr>(u"includedAngle", kQuiet),
+        AttrMember<&QvRotaryKnob::m_dotSkin>(u"dotSkin"),
+        AttrCall<&QvRotaryKnob::SetSlashSkinAttr>(u"slashSkin"),
+        AttrMember<&QvRotaryKnob::m_dotRadius>(u"dotRadius", kQuiet),
+        AttrMember<&QvRotaryKnob::m_fgRadius>(u"fgRadius", kQuiet),
+        AttrMember<&QvRotaryKnob::m_fgPaintArc>(u"fgPaintArc"),
+        AttrMember<&QvRotaryKnob::m_pointerSize>(u"pointerSize", kQuiet),
+        AttrMember<&QvRotaryKnob::m_pointerOffset>(u"poniterOffset", kQuiet),
+        AttrMember<&QvRotaryKnob::m_colorCircle>(u"colorCircle", kQuiet),
+        AttrCall<&QvRotaryKnob::SetPointerTypeAttr>(u"pointertype"),
+    };
+    return kRows;
+}
+
+// A value that is not a finite number is refused.
+HRESULT QvRotaryKnob::SetIncludedAngleAttr(const SStringW& value, bool) {
+    double angle = 0;
+    if (!ParseAttrValue(value, angle) || !std::isfinite(angle)) return E_FAIL;
+    m_includedAngle = angle;
+    return S_OK;
+}
+
+// The image replaces the held one; one that does not load is refused.
+HRESULT QvRotaryKnob::SetSlashSkinAttr(const SStringW& value, bool) {
+    SApplication* app = SApplication::getSingletonPtr();
+    BitmapPtr image = app ? app->LoadImage(value) : nullptr;
+    if (!image) {
+        QV_LOGW("pointer image %s not loaded", value.ToUtf8().c_str());
+        return E_FAIL;
     }
-    if (FAILED(hr)) return hr;
-    return AfterAttribute(name, value, loading, hr);
+    m_slashSkin = std::move(image);
+    return S_OK;
+}
+
+// The names are compared with their case.
+HRESULT QvRotaryKnob::SetPointerTypeAttr(const SStringW& value, bool) {
+    if (value == u"pterDot") m_pointerType = 0;
+    else if (value == u"pterSlash") m_pointerType = 1;
+    else return E_FAIL;
+    return S_OK;
 }
 
 double QvRotaryKnob::GetIncludedAngle() const { return std::min(m_includedAngle, 359.0); }
@@ -222,7 +225,7 @@ void QvRotaryKnob::PaintPointer(SRenderTarget& rt) const {
     CSize size = m_slashSkin->Size();
     if (m_pointerSize.cx != 0 && m_pointerSize.cy != 0) size = m_pointerSize;
     CRect pointer(m_centre.x, m_centre.y, m_centre.x + size.cx, m_centre.y + size.cy);
-    pointer.Offset(m_pointerOffset.x, m_pointerOffset.y);
+    pointer.Offset(m_pointerOffset.cx, m_pointerOffset.cy);
     double rotation = GetCurrentAngle() + GetIncludedAngle() / 2;
     if (size.cy < size.cx) rotation += 90;  // a horizontal image
     const SMatrix old = rt.GetTransform();

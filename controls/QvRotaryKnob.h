@@ -13,6 +13,7 @@
 // The range starts at 90 + includedAngle / 2 (bottom left of the gap).
 #include <optional>
 
+#include "platform/ui/AttrTable.h"
 #include "platform/ui/SBitmap.h"
 #include "platform/ui/controls/SSliderBar.h"
 
@@ -20,10 +21,9 @@ namespace qv::controls {
 
 class QvRotaryKnob : public qv::ui::SSliderBar {
     QV_CLASS_NAME(QvRotaryKnob, qv::ui::SSliderBar, u"qvrotaryknob", qv::ui::kObjectWindow)
+    QV_ATTRIBUTES(qv::ui::SSliderBar)
 
 public:
-    HRESULT SetAttribute(const qv::ui::SStringW& name, const qv::ui::SStringW& value, bool loading) override;
-
     // Angles from the current range and included angle (at least 1 degree of
     // travel; an included angle of 360 or more counts as 359).
     double GetIncludedAngle() const;
@@ -52,6 +52,9 @@ protected:
     void OnPaint(qv::ui::SRenderTarget& rt) override;
 
 private:
+    HRESULT SetIncludedAngleAttr(const qv::ui::SStringW& value, bool loading);
+    HRESULT SetSlashSkinAttr(const qv::ui::SStringW& value, bool loading);
+    HRESULT SetPointerTypeAttr(const qv::ui::SStringW& value, bool loading);
     // Stores a value (bounded) and reports it.
     void SetAndNotify(long long value);
     void PaintSector(qv::ui::SRenderTarget& rt) const;
@@ -64,7 +67,7 @@ private:
     qv::ui::ISkinObj* m_dotSkin = nullptr;
     qv::ui::BitmapPtr m_slashSkin;
     qv::ui::CSize m_pointerSize;
-    qv::ui::CPoint m_pointerOffset;
+    qv::ui::CSize m_pointerOffset;
     int m_dotRadius = 20;
     bool m_fgPaintArc = true;
     // A drag crossed the gap: the value holds until the pointer comes back.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "controls/ControlAttr.h"
 #include "controls/SSimpleToolTip.h"
 #include "platform/ui/SHostWnd.h"
 #include "platform/ui/SRenderTarget.h"
@@ -15,20 +14,13 @@ using namespace qv::ui;
 
 QvSlider::~QvSlider() { ReleasePopup(); }
 
-HRESULT QvSlider::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    bool ok = false;
-    if (name.EqualsNoCase(u"thumbInRail-x")) {
-        ok = ParseInto(value, m_thumbInRailX);
-    } else if (name.EqualsNoCase(u"SelectPosDeflate")) {
-        ok = ParseInto(value, m_selectPosDeflate);
-    } else if (name.EqualsNoCase(u"bDawThumb")) {
-        int on = 0;
-        ok = ParseInto(value, on);
-        if (ok) m_drawThumb = on != 0;
-    } else {
-        return SSliderBar::SetAttribute(name, value, loading);
-    }
-    return ok ? AfterAttribute(name, value, loading, S_FALSE) : E_FAIL;
+std::span<const AttrRow> QvSlider::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&QvSlider::m_thumbInRailX>(u"thumbInRail-x", AttrEffect::NoRepaint),
+        AttrMember<&QvSlider::m_selectPosDeflate>(u"SelectPosDeflate", AttrEffect::NoRepaint),
+        AttrMember<&QvSlider::m_drawThumb>(u"bDawThumb", AttrEffect::NoRepaint),
+    };
+    return kRows;
 }
 
 CSize QvSlider::ThumbSize() const { return m_thumbSkin ? m_thumbSkin->GetSkinSize() : CSize(); }

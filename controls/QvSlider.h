@@ -9,6 +9,7 @@
 // Lengths along the rail run from the left of a horizontal slider and from
 // the bottom of a vertical one. Without the thumb or rail skin their size
 // counts as zero; while the rail has no length, clicks and drags do nothing.
+#include "platform/ui/AttrTable.h"
 #include "platform/ui/controls/SSliderBar.h"
 
 namespace qv::controls {
@@ -17,10 +18,10 @@ class SSimpleToolTip;
 
 class QvSlider : public qv::ui::SSliderBar {
     QV_CLASS_NAME(QvSlider, qv::ui::SSliderBar, u"qvslider", qv::ui::kObjectWindow)
+    QV_ATTRIBUTES(qv::ui::SSliderBar)
 
 public:
     ~QvSlider() override;
-    HRESULT SetAttribute(const qv::ui::SStringW& name, const qv::ui::SStringW& value, bool loading) override;
 
     // Rail 0, filled span 1, thumb 2, whole rail background 3.
     virtual qv::ui::CRect PartRect(int part) const;

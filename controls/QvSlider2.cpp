@@ -2,19 +2,18 @@
 
 #include <cstdint>
 
-#include "controls/ControlAttr.h"
 #include "platform/ui/SSkin.h"
 
 namespace qv::controls {
 
 using namespace qv::ui;
 
-HRESULT QvSlider2::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    bool ok = false;
-    if (name.EqualsNoCase(u"selectPos")) ok = ParseInto(value, m_selectPos);
-    else if (name.EqualsNoCase(u"SelectPosDeflate")) ok = ParseInto(value, m_spanDeflate);
-    else return QvSlider::SetAttribute(name, value, loading);
-    return ok ? AfterAttribute(name, value, loading, S_FALSE) : E_FAIL;
+std::span<const AttrRow> QvSlider2::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&QvSlider2::m_selectPos>(u"selectPos", AttrEffect::NoRepaint),
+        AttrMember<&QvSlider2::m_spanDeflate>(u"SelectPosDeflate", AttrEffect::NoRepaint),
+    };
+    return kRows;
 }
 
 CRect QvSlider2::SpanRect() const {

@@ -9,10 +9,9 @@ namespace qv::controls {
 
 class QvSlider2 : public QvSlider {
     QV_CLASS_NAME(QvSlider2, QvSlider, u"qvslider2", qv::ui::kObjectWindow)
+    QV_ATTRIBUTES(QvSlider)
 
 public:
-    HRESULT SetAttribute(const qv::ui::SStringW& name, const qv::ui::SStringW& value, bool loading) override;
-
     // The span from the mark at selectPos to the thumb's centre; empty when
     // the range is empty.
     qv::ui::CRect SpanRect() const;
