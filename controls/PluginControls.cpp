@@ -1,6 +1,9 @@
 #include "controls/PluginControls.h"
 
 #include "controls/QvCheckButton.h"
+#include "controls/QvEQ.h"
+#include "controls/QvEqCurve.h"
+#include "controls/QvEqGrid.h"
 #include "controls/QvProgress.h"
 #include "controls/QvProgressEX.h"
 #include "controls/QvRadioButton.h"
@@ -9,6 +12,7 @@
 #include "controls/QvVumeter.h"
 #include "controls/QvSlider.h"
 #include "controls/SEdit2.h"
+#include "controls/SMoveThumb.h"
 #include "platform/ui/SApplication.h"
 
 namespace qv::controls {
@@ -19,6 +23,10 @@ void RegisterPluginControls(qv::ui::SApplication& app) {
     windows.RegisterClass<QvSlider>();
     windows.RegisterClass<QvCheckButton>();
     windows.RegisterClass<QvRadioButton>();
+    windows.RegisterClass<SMoveThumb>();
+    windows.RegisterClass<QvEqCurve>();
+    windows.RegisterClass<QvEqGrid>();
+    windows.RegisterClass<QvEQ>();
     windows.RegisterClass<SEdit2>();
     windows.RegisterClass<QvVumeter>();
     windows.RegisterClass<QvVuGroup>();

@@ -1,5 +1,7 @@
 #include "tests/controls/PluginControlTest.h"
 
+#include <string>
+
 #include "controls/PluginControls.h"
 #include "platform/ui/SRenderTarget.h"
 #include "platform/ui/SSkin.h"
@@ -10,6 +12,14 @@ void PluginControlTest::SetUp() {
     ControlTest::SetUp();
     ASSERT_TRUE(m_app->AddResProvider(nullptr, u"uidef:xml_init"));
     RegisterPluginControls(*m_app);
+}
+
+void PluginControlTest::CreateHostSized(const char* rootXml, int width, int height) {
+    m_host = std::make_unique<qv::ui::SHostWnd>();
+    const std::string xml = "<SOUI size=\"" + std::to_string(width) + "," + std::to_string(height) + "\"><root>" + rootXml +
+                            "</root></SOUI>";
+    ASSERT_NE(m_host->CreateFromXml(qv::ui::SStringW::FromUtf8(xml)), nullptr);
+    m_host->UpdateWindow();
 }
 
 qv::ui::COLORREF PluginControlTest::Pixel(int x, int y) { return m_host->GetFrameBitmap()->GetPixel(x, y); }

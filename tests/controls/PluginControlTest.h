@@ -10,6 +10,8 @@ namespace qv::controls::test {
 class PluginControlTest : public qv::ui::test::ControlTest {
 protected:
     void SetUp() override;
+    // A host of the given size from <root> contents.
+    void CreateHostSized(const char* rootXml, int width, int height);
     // Colour of a pixel of the host's last frame.
     qv::ui::COLORREF Pixel(int x, int y);
     // Repaints everything now.
