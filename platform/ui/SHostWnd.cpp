@@ -74,11 +74,11 @@ HWND SHostWnd::CreateFromNode(pugi::xml_node top, HWND parent) {
 }
 
 void SHostWnd::InitHostAttributes(pugi::xml_node top) {
-    if (auto size = ParseSize(XmlText(top.attribute("size").value()))) m_size = *size;
-    if (auto w = ParseInt(XmlText(top.attribute("width").value()))) m_size.cx = *w;
-    if (auto h = ParseInt(XmlText(top.attribute("height").value()))) m_size.cy = *h;
-    m_title = XmlText(top.attribute("title").value());
-    if (const char* name = top.attribute("name").value(); *name) SetName(XmlText(name));
+    if (auto size = ParseSize(XmlText(XmlAttrNoCase(top, "size").value()))) m_size = *size;
+    if (auto w = ParseInt(XmlText(XmlAttrNoCase(top, "width").value()))) m_size.cx = *w;
+    if (auto h = ParseInt(XmlText(XmlAttrNoCase(top, "height").value()))) m_size.cy = *h;
+    m_title = XmlText(XmlAttrNoCase(top, "title").value());
+    if (const char* name = XmlAttrNoCase(top, "name").value(); *name) SetName(XmlText(name));
     static constexpr struct {
         const char* attr;
         DWORD style;
@@ -88,7 +88,7 @@ void SHostWnd::InitHostAttributes(pugi::xml_node top) {
                    {"noActivate", HostStyle_NoActivate},
                    {"hidden", HostStyle_Hidden}};
     for (const auto& s : kStyles) {
-        pugi::xml_attribute a = top.attribute(s.attr);
+        pugi::xml_attribute a = XmlAttrNoCase(top, s.attr);
         if (!a) continue;
         bool on = ParseInt(XmlText(a.value())).value_or(0) != 0;
         m_style = on ? (m_style | s.style) : (m_style & ~s.style);

@@ -48,7 +48,7 @@ BOOL SMenuItemWnd::CreateChildren(pugi::xml_node node) {
 
 int SMenuItemWnd::GetContentWidth() const {
     if (m_separator) return 0;
-    CSize text = SRenderTarget::MeasureTextWith(GetWindowText(), SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+    CSize text = SRenderTarget::MeasureTextWith(GetWindowText(), GetFont());
     return Scaled(kCheckColumn + kArrowColumn, m_scale) + text.cx;
 }
 
@@ -93,7 +93,7 @@ void SMenuItemWnd::DrawText(SRenderTarget& rt, const SStringW& text, CRect rc) {
         SWindow::DrawText(rt, text, rc);
         return;
     }
-    SFont old = rt.SelectFont(SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+    SFont old = rt.SelectFont(GetFont());
     COLORREF oldColor = rt.SetTextColor(m_colorTextHover);
     rt.DrawText(text, rc, GetTextAlign());
     rt.SetTextColor(oldColor);

@@ -234,6 +234,39 @@ void SWindow::OnLanguageChanged() {
     Invalidate();
 }
 
+// ---------------------------------------------------------------- style
+
+COLORREF SWindow::GetTextColor() const {
+    for (const SWindow* w = this; w; w = w->m_parent) {
+        if (w->m_colorText) return *w->m_colorText;
+    }
+    return RGBA(0, 0, 0, 255);
+}
+
+void SWindow::SetTextColor(COLORREF color) {
+    m_colorText = color;
+    Invalidate();
+}
+
+COLORREF SWindow::GetDisabledTextColor() const {
+    for (const SWindow* w = this; w; w = w->m_parent) {
+        if (w->m_colorTextDisabled) return *w->m_colorTextDisabled;
+    }
+    return RGBA(128, 128, 128, 255);
+}
+
+SFont SWindow::GetFont() const {
+    FontSpec font = m_font;
+    for (const SWindow* w = m_parent; w; w = w->m_parent) font.InheritFrom(w->m_font);
+    if (SApplication* app = SApplication::getSingletonPtr()) font.InheritFrom(app->GetDefaultFont());
+    return font.Resolve();
+}
+
+void SWindow::SetOwnFont(const FontSpec& font) {
+    m_font = font;
+    Invalidate();
+}
+
 // ---------------------------------------------------------------- focus, capture, redraw
 
 void SWindow::SetFocus() {
@@ -290,7 +323,7 @@ CSize SWindow::GetDesiredSize() {
     CSize size;
     SStringW text = DisplayText(GetWindowText());
     if (!text.IsEmpty()) {
-        SFont font{m_fontFace, m_fontSize, m_fontBold};
+        SFont font = GetFont();
         size = SRenderTarget::MeasureTextWith(text, font);
         int maxText = m_maxWidth - m_padding.left - m_padding.right;
         if (m_maxWidth > 0 && size.cx > maxText && maxText > 0) {
@@ -408,8 +441,8 @@ std::span<const AttrRow> SWindow::AttrRows() {
         AttrCall<&SWindow::SetDataAttr>(u"data", E::NoRepaint),
         AttrMember<&SWindow::m_focusable>(u"focusable", E::NoRepaint),
         AttrMember<&SWindow::m_colorBkgnd>(u"colorBkgnd"),
-        AttrMember<&SWindow::m_colorText>(u"colorText"),
-        AttrMember<&SWindow::m_colorTextDisabled>(u"colorTextDisable"),
+        AttrCall<&SWindow::SetColorTextAttr>(u"colorText"),
+        AttrCall<&SWindow::SetColorTextDisableAttr>(u"colorTextDisable"),
         AttrCall<&SWindow::SetFontAttr>(u"font"),
         AttrCall<&SWindow::SetAlignAttr>(u"align"),
         AttrCall<&SWindow::SetVAlignAttr>(u"valign"),
@@ -514,19 +547,20 @@ HRESULT SWindow::SetDataAttr(const SStringW& value, bool) {
 }
 
 HRESULT SWindow::SetFontAttr(const SStringW& value, bool) {
-    // "face:宋体,size:12,bold:1" (any subset, any order)
-    std::u16string_view rest = value;
-    while (!rest.empty()) {
-        size_t comma = rest.find(u',');
-        std::u16string_view part = rest.substr(0, comma);
-        rest = comma == std::u16string_view::npos ? std::u16string_view() : rest.substr(comma + 1);
-        size_t colon = part.find(u':');
-        if (colon == std::u16string_view::npos) continue;
-        std::u16string_view key = part.substr(0, colon), val = part.substr(colon + 1);
-        if (AttrNameEquals(key, u"face")) m_fontFace = SStringW(val);
-        else if (AttrNameEquals(key, u"size")) { if (auto v = ParseInt(val)) m_fontSize = *v; }
-        else if (AttrNameEquals(key, u"bold")) { if (auto v = ParseBool(val)) m_fontBold = *v; }
-    }
+    return ParseFontSpec(value, m_font) ? S_OK : E_FAIL;
+}
+
+HRESULT SWindow::SetColorTextAttr(const SStringW& value, bool) {
+    auto c = ParseColor(value);
+    if (!c) return E_FAIL;
+    m_colorText = *c;
+    return S_OK;
+}
+
+HRESULT SWindow::SetColorTextDisableAttr(const SStringW& value, bool) {
+    auto c = ParseColor(value);
+    if (!c) return E_FAIL;
+    m_colorTextDisabled = *c;
     return S_OK;
 }
 
@@ -710,8 +744,8 @@ void SWindow::OnPaint(SRenderTarget& rt) {
 }
 
 void SWindow::DrawText(SRenderTarget& rt, const SStringW& text, CRect rc) {
-    SFont old = rt.SelectFont(SFont{m_fontFace, m_fontSize, m_fontBold});
-    COLORREF oldColor = rt.SetTextColor(IsDisabled(true) ? m_colorTextDisabled : m_colorText);
+    SFont old = rt.SelectFont(GetFont());
+    COLORREF oldColor = rt.SetTextColor(IsDisabled(true) ? GetDisabledTextColor() : GetTextColor());
     rt.DrawText(text, rc, m_textAlign);
     rt.SetTextColor(oldColor);
     rt.SelectFont(old);

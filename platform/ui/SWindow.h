@@ -3,12 +3,14 @@
 // Rectangles are in host-client coordinates; "pos" is relative to the parent.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <pugixml.hpp>
 
 #include "platform/os/Types.h"
 #include "platform/ui/AttrTable.h"
 #include "platform/ui/Color.h"
 #include "platform/ui/EventSet.h"
+#include "platform/ui/FontSpec.h"
 #include "platform/ui/Geometry.h"
 #include "platform/ui/ISwndContainer.h"
 #include "platform/ui/SObject.h"
@@ -164,12 +166,19 @@ public:
     bool SetTimer(UINT id, UINT elapseMs);
     void KillTimer(UINT id);
 
-    // --- style
-    COLORREF GetTextColor() const { return m_colorText; }
-    void SetTextColor(COLORREF color) { m_colorText = color; Invalidate(); }
-    const SStringW& GetFontFace() const { return m_fontFace; }
-    int GetFontSize() const { return m_fontSize; }
-    bool GetFontBold() const { return m_fontBold; }
+    // --- style. The text colours and the font's parts that a window does not
+    // set come from its parent, and at the top from the skin's UI font.
+    COLORREF GetTextColor() const;
+    void SetTextColor(COLORREF color);
+    COLORREF GetDisabledTextColor() const;
+    // The font drawn with: every part resolved.
+    SFont GetFont() const;
+    SStringW GetFontFace() const { return GetFont().face; }
+    int GetFontSize() const { return GetFont().size; }
+    bool GetFontBold() const { return GetFont().bold; }
+    // The window's own font parts (open ones inherit).
+    const FontSpec& GetOwnFont() const { return m_font; }
+    void SetOwnFont(const FontSpec& font);
     UINT GetTextAlign() const { return m_textAlign; }
     ISkinObj* GetSkin() const { return m_skin; }
     int GetScale() const { return 100; }
@@ -236,6 +245,8 @@ private:
     HRESULT SetTipAttr(const SStringW& value, bool loading);
     HRESULT SetDataAttr(const SStringW& value, bool loading);
     HRESULT SetFontAttr(const SStringW& value, bool loading);
+    HRESULT SetColorTextAttr(const SStringW& value, bool loading);
+    HRESULT SetColorTextDisableAttr(const SStringW& value, bool loading);
     HRESULT SetAlignAttr(const SStringW& value, bool loading);
     HRESULT SetVAlignAttr(const SStringW& value, bool loading);
     HRESULT SetMultiLinesAttr(const SStringW& value, bool loading);
@@ -269,11 +280,10 @@ private:
     SwndPosition m_pos;
 
     COLORREF m_colorBkgnd = CR_INVALID;
-    COLORREF m_colorText = RGBA(0, 0, 0, 255);
-    COLORREF m_colorTextDisabled = RGBA(128, 128, 128, 255);
-    SStringW m_fontFace;
-    int m_fontSize = 12;
-    bool m_fontBold = false;
+    // Text colours; unset ones come from the parent.
+    std::optional<COLORREF> m_colorText;
+    std::optional<COLORREF> m_colorTextDisabled;
+    FontSpec m_font;
     UINT m_textAlign = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
     ISkinObj* m_skin = nullptr;
     int m_alpha = 255;

@@ -60,7 +60,7 @@ CSize SCheckBox::GetDesiredSize() {
     SStringW text = DisplayText(GetWindowText());
     CSize size = box;
     if (!text.IsEmpty()) {
-        CSize t = SRenderTarget::MeasureTextWith(text, SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+        CSize t = SRenderTarget::MeasureTextWith(text, GetFont());
         size = CSize(box.cx + kBoxGap + t.cx, std::max(box.cy, t.cy));
     }
     return CSize(size.cx + m_padding.left + m_padding.right, size.cy + m_padding.top + m_padding.bottom);

@@ -33,13 +33,13 @@ HRESULT SListBox::SetCurSelAttr(const SStringW& value, bool) {
 
 BOOL SListBox::CreateChildren(pugi::xml_node node) {
     for (pugi::xml_node item : node.child("items").children("item")) {
-        int icon = item.attribute("icon").as_int(-1);
-        auto data = ParseInt(XmlText(item.attribute("data").value()));
-        SStringW text = XmlText(item.attribute("text").value());
+        int icon = XmlAttrNoCase(item, "icon").as_int(-1);
+        auto data = ParseInt(XmlText(XmlAttrNoCase(item, "data").value()));
+        SStringW text = XmlText(XmlAttrNoCase(item, "text").value());
         if (text.IsEmpty()) text = XmlText(item.text().get());
         AddString(STrText(text).GetText(), icon, data ? static_cast<LPARAM>(*data) : 0);
     }
-    if (int sel = node.attribute("curSel").as_int(-1); sel >= 0) SetCurSel(sel);
+    if (int sel = XmlAttrNoCase(node, "curSel").as_int(-1); sel >= 0) SetCurSel(sel);
     return TRUE;  // a list has no child windows
 }
 
@@ -184,7 +184,7 @@ void SListBox::OnPaint(SRenderTarget& rt) {
     SWindow::OnPaint(rt);
     CRect client = GetClientRect();
     int first = std::max(0, m_scrollTop / m_itemHeight);
-    SFont oldFont = rt.SelectFont(SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+    SFont oldFont = rt.SelectFont(GetFont());
     COLORREF oldColor = rt.SetTextColor(GetTextColor());
     for (int i = first; i < GetCount(); ++i) {
         CRect rc = GetItemRect(i);

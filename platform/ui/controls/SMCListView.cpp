@@ -46,9 +46,9 @@ std::span<const AttrRow> SMCListView::AttrRows() {
 
 BOOL SMCListView::CreateChildren(pugi::xml_node node) {
     for (pugi::xml_node item : node.child("header").children("item")) {
-        SStringW title = XmlText(item.attribute("text").value());
+        SStringW title = XmlText(XmlAttrNoCase(item, "text").value());
         if (title.IsEmpty()) title = XmlText(item.text().get());
-        InsertColumn(-1, STrText(title).GetText(), item.attribute("width").as_int(80));
+        InsertColumn(-1, STrText(title).GetText(), XmlAttrNoCase(item, "width").as_int(80));
     }
     if (pugi::xml_node tpl = node.child("template")) {
         m_template.reset();
@@ -252,7 +252,7 @@ bool SMCListView::OnKeyDown(UINT vk, UINT repeat, UINT flags) {
 
 void SMCListView::OnPaint(SRenderTarget& rt) {
     SWindow::OnPaint(rt);
-    SFont oldFont = rt.SelectFont(SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+    SFont oldFont = rt.SelectFont(GetFont());
     COLORREF oldColor = rt.SetTextColor(GetTextColor());
     for (int i = 0; i < GetColumnCount(); ++i) {
         CRect rc = GetHeaderRect(i);

@@ -87,7 +87,7 @@ void SProgress::OnPaint(SRenderTarget& rt) {
     }
     if (m_showPercent) {
         SStringW text = SStringW::Format(u"%d%%", static_cast<int>(span > 0 ? done * 100 / span : 0));
-        SFont old = rt.SelectFont(SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+        SFont old = rt.SelectFont(GetFont());
         COLORREF oldColor = rt.SetTextColor(GetTextColor());
         rt.DrawText(text, rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         rt.SetTextColor(oldColor);

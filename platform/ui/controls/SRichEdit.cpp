@@ -200,7 +200,7 @@ void SRichEdit::OnKillFocus() {
 int SRichEdit::PrefixWidth(const std::u16string& text, int count) const {
     if (count <= 0) return 0;
     SStringW prefix(text.substr(0, static_cast<size_t>(count)));
-    return SRenderTarget::MeasureTextWith(prefix, SFont{GetFontFace(), GetFontSize(), GetFontBold()}).cx;
+    return SRenderTarget::MeasureTextWith(prefix, GetFont()).cx;
 }
 
 int SRichEdit::HitTest(CPoint pt) const {
@@ -282,7 +282,7 @@ void SRichEdit::OnPaint(SRenderTarget& rt) {
         CRect text = client;
         text.left -= m_scrollX;
         text.right = std::max(text.right, text.left + PrefixWidth(shown, static_cast<int>(shown.size())) + 1);
-        SFont old = rt.SelectFont(SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+        SFont old = rt.SelectFont(GetFont());
         COLORREF oldColor = rt.SetTextColor(GetTextColor());
         rt.DrawText(SStringW(shown), text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         rt.SetTextColor(oldColor);

@@ -180,7 +180,7 @@ bool STabCtrl::OnKeyDown(UINT vk, UINT repeat, UINT flags) {
 
 void STabCtrl::OnPaint(SRenderTarget& rt) {
     SWindow::OnPaint(rt);
-    SFont oldFont = rt.SelectFont(SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+    SFont oldFont = rt.SelectFont(GetFont());
     COLORREF oldColor = rt.SetTextColor(GetTextColor());
     for (int i = 0; i < GetItemCount(); ++i) {
         CRect tab = GetTabRect(i);
