@@ -64,7 +64,7 @@ void QvEqGrid::OnPaint(SRenderTarget& rt) {
     const bool antiAlias = rt.GetAntiAlias();
     rt.SetAntiAlias(true);
     const SPen oldPen = rt.SelectPen(SPen{GetTextColor(), 1, PenStyle::Solid});
-    const SFont oldFont = rt.SelectFont(SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+    const SFont oldFont = rt.SelectFont(GetFont());
     const COLORREF oldColor = rt.SetTextColor(GetTextColor());
     // Lines run through the middle of their pixels.
     for (const Line& line : DbLines()) {
