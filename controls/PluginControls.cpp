@@ -12,6 +12,9 @@
 #include "controls/QvVumeter.h"
 #include "controls/QvSlider.h"
 #include "controls/SEdit2.h"
+#include "controls/SGifPlayer.h"
+#include "controls/SSkinGif.h"
+#include "controls/SSkinVScrollbar.h"
 #include "controls/SMoveThumb.h"
 #include "platform/ui/SApplication.h"
 
@@ -32,6 +35,10 @@ void RegisterPluginControls(qv::ui::SApplication& app) {
     windows.RegisterClass<QvVuGroup>();
     windows.RegisterClass<QvRotaryKnob>();
     windows.RegisterClass<QvProgressEX>();
+    windows.RegisterClass<SGifPlayer>();
+    qv::ui::SSkinFactory& skins = app.GetSkinFactory();
+    skins.RegisterClass<SSkinGif>();
+    skins.RegisterClass<SSkinVScrollbar>();
 }
 
 int StartupGdiplus() { return 1; }

@@ -10,8 +10,9 @@ namespace qv::controls::test {
 
 void PluginControlTest::SetUp() {
     ControlTest::SetUp();
-    ASSERT_TRUE(m_app->AddResProvider(nullptr, u"uidef:xml_init"));
+    // As at start-up: the classes first, then the skin that names them.
     RegisterPluginControls(*m_app);
+    ASSERT_TRUE(m_app->AddResProvider(nullptr, u"uidef:xml_init"));
 }
 
 void PluginControlTest::CreateHostSized(const char* rootXml, int width, int height) {
