@@ -8,20 +8,18 @@
 #include "controls/QvProgressEX.h"
 #include "controls/QvRadioButton.h"
 #include "controls/QvRotaryKnob.h"
+#include "controls/QvSlider.h"
 #include "controls/QvVuGroup.h"
 #include "controls/QvVumeter.h"
-#include "controls/QvSlider.h"
 #include "controls/SEdit2.h"
 #include "controls/SGifPlayer.h"
+#include "controls/SMoveThumb.h"
 #include "controls/SSkinGif.h"
 #include "controls/SSkinVScrollbar.h"
-#include "controls/SMoveThumb.h"
-#include "platform/ui/SApplication.h"
 
 namespace qv::controls {
 
-void RegisterPluginControls(qv::ui::SApplication& app) {
-    qv::ui::SWindowFactory& windows = app.GetWindowFactory();
+void RegisterPluginControls(qv::ui::SWindowFactory& windows, qv::ui::SSkinFactory& skins) {
     windows.RegisterClass<QvProgress>();
     windows.RegisterClass<QvSlider>();
     windows.RegisterClass<QvCheckButton>();
@@ -36,7 +34,6 @@ void RegisterPluginControls(qv::ui::SApplication& app) {
     windows.RegisterClass<QvRotaryKnob>();
     windows.RegisterClass<QvProgressEX>();
     windows.RegisterClass<SGifPlayer>();
-    qv::ui::SSkinFactory& skins = app.GetSkinFactory();
     skins.RegisterClass<SSkinGif>();
     skins.RegisterClass<SSkinVScrollbar>();
 }

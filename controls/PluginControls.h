@@ -1,13 +1,13 @@
 #pragma once
-// The plug-in's own window and skin classes, registered with the
-// application's factories in the order the plug-in's start-up uses.
-namespace qv::ui {
-class SApplication;
-}
+// The plug-in's own control and skin classes, registered with the
+// application before any resource loads, so every layout and skin the
+// plug-in loads can use them.
+#include "platform/ui/SWindowFactory.h"
 
 namespace qv::controls {
 
-void RegisterPluginControls(qv::ui::SApplication& app);
+// Registers them in the start-up order of the plug-in, then "scrolltext".
+void RegisterPluginControls(qv::ui::SWindowFactory& windows, qv::ui::SSkinFactory& skins);
 
 // The drawing library needs no start or stop here; both succeed.
 int StartupGdiplus();

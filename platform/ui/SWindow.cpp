@@ -1,5 +1,7 @@
 #include "platform/ui/SWindow.h"
 
+#include <strings.h>
+
 #include <algorithm>
 
 #include "platform/os/Log.h"
@@ -671,17 +673,51 @@ BOOL SWindow::InitFromXml(pugi::xml_node node) {
     return CreateChildren(node);
 }
 
+namespace {
+
+// Includes nest at most this deep, so a layout that includes itself ends.
+constexpr int kMaxIncludeDepth = 8;
+thread_local int t_includeDepth = 0;
+
+}  // namespace
+
+// What cannot be created is logged and left out; the rest of the layout
+// still builds.
 BOOL SWindow::CreateChildren(pugi::xml_node node) {
     for (pugi::xml_node child : node.children()) {
         if (child.type() != pugi::node_element) continue;
+        if (::strcasecmp(child.name(), "include") == 0) {
+            SStringW src = XmlText(XmlAttrNoCase(child, "src").value());
+            if (src.IsEmpty()) QV_LOGE("<include> without src");
+            else CreateChildrenFromResource(src);
+            continue;
+        }
         SWindow* wnd = CreateWindowByName(XmlText(child.name()));
         if (!wnd) {
-            QV_TRACE("no window class for <%s>", child.name());
+            QV_LOGE("no window class for <%s>", child.name());
             continue;
         }
         InsertChild(wnd);
         wnd->InitFromXml(child);
     }
+    return TRUE;
+}
+
+BOOL SWindow::CreateChildrenFromResource(const SStringW& resName) {
+    if (t_includeDepth >= kMaxIncludeDepth) {
+        QV_LOGE("layout %s included %d deep", resName.ToUtf8().c_str(), t_includeDepth);
+        return FALSE;
+    }
+    SApplication* app = SApplication::getSingletonPtr();
+    pugi::xml_document doc;
+    if (!app || !app->LoadXmlResource(doc, resName, u"LAYOUT")) {
+        QV_LOGE("layout %s not found", resName.ToUtf8().c_str());
+        return FALSE;
+    }
+    ++t_includeDepth;
+    CreateChildren(doc.document_element());
+    --t_includeDepth;
+    RequestRelayout();
     return TRUE;
 }
 

@@ -147,10 +147,15 @@ public:
     // Applies the style classes named by "class", then the node's attributes,
     // then creates the children.
     BOOL InitFromXml(pugi::xml_node node) override;
-    // Creates a child for each element by its tag; unknown tags are skipped.
+    // Creates a child for each element by its tag. <include src="LAYOUT:name"/>
+    // creates the elements of a named layout in its place. A tag without a
+    // registered class is logged with its name and skipped.
     virtual BOOL CreateChildren(pugi::xml_node node);
     // Parses an XML fragment and creates its elements as children.
     BOOL CreateChildrenFromXml(const SStringW& xml);
+    // Creates the elements of a named layout ("LAYOUT:XML_INC_x"; the
+    // children of its top element) as children, then lays them out.
+    BOOL CreateChildrenFromResource(const SStringW& resName);
     const SStringW& GetStyleClass() const { return m_class; }
 
     // --- events

@@ -11,7 +11,7 @@ namespace qv::controls::test {
 void PluginControlTest::SetUp() {
     ControlTest::SetUp();
     // As at start-up: the classes first, then the skin that names them.
-    RegisterPluginControls(*m_app);
+    RegisterPluginControls(m_app->GetWindowFactory(), m_app->GetSkinFactory());
     ASSERT_TRUE(m_app->AddResProvider(nullptr, u"uidef:xml_init"));
 }
 

@@ -6,6 +6,7 @@
 #include "platform/ui/SHostWnd.h"
 #include "platform/ui/SRenderTarget.h"
 #include "platform/ui/SSkin.h"
+#include "tests/device/LogProbe.h"
 #include "tests/ui/UiTestEnv.h"
 
 namespace qv::ui {
@@ -81,6 +82,58 @@ TEST_F(StyleTest, ColourReferencesResolveEverywhereAndUnknownOnesAreRefused) {
     EXPECT_EQ(w.GetTextColor(), kAccent);
     EXPECT_EQ(w.GetFont().size, 12);
     host.DestroyWindow();
+}
+
+}  // namespace
+}  // namespace qv::ui
+
+namespace qv::ui {
+namespace {
+
+using test::UiAppTest;
+
+class LayoutIncludeTest : public UiAppTest {};
+
+TEST_F(LayoutIncludeTest, IncludedLayoutsTakeTheStylesOfWhereTheyStand) {
+    LogProbe log;
+    SHostWnd host;
+    ASSERT_NE(host.CreateFromXml(u"<SOUI size=\"200,100\"><root colorText=\"#E6E8EE\" font=\"@font/title\">"
+                                 u"<window name=\"holder\" pos=\"0,0,-0,-0\" class=\"cls_accent\">"
+                                 u"<Include SRC=\"LAYOUT:XML_INC_PANEL\"/></window>"
+                                 u"<bogus name=\"x\"/></root></SOUI>"),
+              nullptr);
+    host.UpdateWindow();
+    SWindow* holder = host.FindChildByName(u"holder");
+    SWindow* plain = host.FindChildByName(u"inc_plain");
+    SWindow* over = host.FindChildByName(u"inc_over");
+    SWindow* inner = host.FindChildByName(u"inc_inner");
+    ASSERT_TRUE(plain && over && inner);
+    EXPECT_EQ(inner->GetParent(), holder);  // nested includes land where the include stood
+    EXPECT_EQ(plain->GetTextColor(), kAccent);
+    EXPECT_EQ(plain->GetFont().size, 10);
+    EXPECT_TRUE(plain->GetFont().bold);
+    EXPECT_EQ(over->GetTextColor(), RGBA(0xFF, 0, 0, 0xFF));
+    EXPECT_FALSE(over->GetFont().bold);
+    EXPECT_EQ(over->GetFont().size, 10);
+    EXPECT_EQ(host.GetRenderTarget()->GetPixel(190, 2), kPanel);
+    EXPECT_EQ(inner->GetWindowRect().top, 40);  // placed after the included box
+    EXPECT_EQ(log.Count("qv::ui::SWindow::CreateChildren: no window class for <bogus>"), 1);
+    host.DestroyWindow();
+}
+
+TEST_F(LayoutIncludeTest, NamedLayoutsLoadIntoAWindowAndIncludeLoopsEnd) {
+    LogProbe log;
+    SWindow root;
+    EXPECT_TRUE(root.CreateChildrenFromResource(u"LAYOUT:XML_INC_INNER"));
+    EXPECT_NE(root.FindChildByName(u"inc_inner"), nullptr);
+    EXPECT_FALSE(root.CreateChildrenFromResource(u"LAYOUT:XML_NONE"));
+
+    SWindow loops;
+    EXPECT_TRUE(loops.CreateChildrenFromResource(u"layout:xml_inc_self"));
+    int count = 0;
+    for (SWindow* w = loops.GetWindow(GSW_FIRSTCHILD); w; w = w->GetWindow(GSW_NEXTSIBLING)) ++count;
+    EXPECT_EQ(count, 8);
+    EXPECT_EQ(log.Count("qv::ui::SWindow::CreateChildrenFromResource: layout LAYOUT:XML_INC_SELF included 8 deep"), 1);
 }
 
 }  // namespace
