@@ -1,5 +1,7 @@
 #include "controls/PluginControls.h"
 
+#include "controls/CInActiveCloseDlg.h"
+#include "controls/CTipWnd.h"
 #include "controls/QvCheckButton.h"
 #include "controls/QvEQ.h"
 #include "controls/QvEqCurve.h"
@@ -14,6 +16,7 @@
 #include "controls/SEdit2.h"
 #include "controls/SGifPlayer.h"
 #include "controls/SMoveThumb.h"
+#include "controls/SScrollText.h"
 #include "controls/SSkinGif.h"
 #include "controls/SSkinVScrollbar.h"
 
@@ -36,6 +39,12 @@ void RegisterPluginControls(qv::ui::SWindowFactory& windows, qv::ui::SSkinFactor
     windows.RegisterClass<SGifPlayer>();
     skins.RegisterClass<SSkinGif>();
     skins.RegisterClass<SSkinVScrollbar>();
+    windows.RegisterClass<SScrollText>();
+}
+
+void ClosePluginPopups() {
+    CTipWnd::HideTip();
+    CInActiveCloseDlg::CloseAll();
 }
 
 int StartupGdiplus() { return 1; }
