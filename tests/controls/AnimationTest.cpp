@@ -78,6 +78,35 @@ TEST(VScrollbarSkin, PartsComeFromTheColumnOfTheStateAndTheRowOfThePart) {
     EXPECT_EQ(skin.ScrollPartRect(SSkinVScrollbar::kThumb, 4, true), CRect(80, 0, 100, 20));
 }
 
+using SkinTest = test::PluginControlTest;
+
+TEST_F(SkinTest, TheSkinsControlSkinsLoadWithTheirImages) {
+    const struct {
+        const char16_t* name;
+        int states;
+        CSize size;
+    } skins[] = {{u"skin_knob_bg", 1, {64, 64}},          {u"skin_slider_thumb", 4, {16, 16}}, {u"skin_chk_switch", 8, {36, 20}},
+                 {u"skin_check_button", 8, {24, 24}},     {u"skin_vscrollbar", 3, {8, 48}},   {u"skin_ani_busy", 8, {20, 20}},
+                 {u"skin_level_lit", 1, {8, 96}},          {u"skin_slider_rail", 1, {6, 24}}};
+    for (const auto& s : skins) {
+        SCOPED_TRACE(SStringW(s.name).ToUtf8());
+        ISkinObj* skin = m_app->GetSkin(s.name);
+        ASSERT_NE(skin, nullptr);
+        EXPECT_EQ(skin->GetStates(), s.states);
+        EXPECT_EQ(skin->GetSkinSize(), s.size);
+    }
+    EXPECT_EQ(dynamic_cast<SSkinVScrollbar*>(m_app->GetSkin(u"skin_vscrollbar"))->ScrollIdealWidth(), 8);
+    EXPECT_NE(m_app->LoadImage(u"IMG:image_Rotray_pointer"), nullptr);
+    // A bare name is a resource of type "gif".
+    SSkinGif bare;
+    EXPECT_EQ(bare.SetAttribute(u"src", u"test_spin", true), S_OK);
+    EXPECT_EQ(bare.GetStates(), 8);
+    EXPECT_EQ(bare.GetFrameDelay(3), 8);
+    SSkinGif missing;
+    EXPECT_EQ(missing.SetAttribute(u"src", u"gif:no_such", true), S_OK);
+    EXPECT_EQ(missing.GetStates(), 0);
+}
+
 class GifPlayerTest : public test::PluginControlTest {
 protected:
     void SetUp() override {
