@@ -1,6 +1,5 @@
 #include "controls/CInActiveCloseDlg.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "platform/os/Log.h"
@@ -51,10 +50,7 @@ int CInActiveCloseDlg::OpenCount() { return static_cast<int>(OpenDialogs().size(
 void CInActiveCloseDlg::CentreOverMainWindow() {
     SApplication* app = SApplication::getSingletonPtr();
     SHostWnd* main = app ? app->GetMainWnd() : nullptr;
-    const CRect over = main && main->IsWindow() ? main->GetScreenRect() : GetDisplayBackend().GetWorkArea();
-    const CSize size = GetScreenRect().Size();
-    const CPoint at(over.left + (over.Width() - size.cx) / 2, over.top + (over.Height() - size.cy) / 2);
-    if (INativeWindow* native = GetNativeWindow()) native->SetRect(CRect(at, size));
+    CenterWindow(main ? main->GetHwnd() : nullptr);
 }
 
 void CInActiveCloseDlg::OnClose() {

@@ -60,8 +60,9 @@ void SSimpleToolTip::SetText(const SStringW& text) {
     CRect rc = GetScreenRect();
     rc.right = rc.left + size.cx + 2 * kMargin;
     rc.bottom = rc.top + size.cy + 2 * kMargin;
-    // Inside the work area: moved left or up by what passes its edge.
-    const CRect area = GetDisplayBackend().GetWorkArea();
+    // Inside the work area of its display: moved left or up by what passes
+    // its edge.
+    const CRect area = GetDisplayBackend().GetDisplayNear(rc).work;
     rc.Offset(-std::max(0, rc.right - area.right), -std::max(0, rc.bottom - area.bottom));
     SetWindowPos(rc);
     ShowWindow(SW_SHOWNOACTIVATE);

@@ -167,7 +167,7 @@ bool SMenuWnd::Open(pugi::xml_node menu, pugi::xml_node root, CPoint at, int sca
         width = std::max(width, item->GetContentWidth() + 2 * border);
     }
     CSize size(width, y + border);
-    CRect area = GetDisplayBackend().GetWorkArea();
+    CRect area = GetDisplayBackend().GetDisplayNear(CRect(at, size)).work;
     int x = std::clamp(at.x, area.left, std::max(area.left, area.right - size.cx));
     int top = std::clamp(at.y, area.top, std::max(area.top, area.bottom - size.cy));
     SetWindowPos(CRect(x, top, x + size.cx, top + size.cy));

@@ -5,7 +5,7 @@
 #include "controls/PluginControls.h"
 #include "controls/SScrollText.h"
 #include "platform/os/MessageQueue.h"
-#include "platform/ui/HeadlessDisplay.h"
+#include "platform/ui/headless/HeadlessDisplay.h"
 #include "tests/controls/PluginControlTest.h"
 #include "tests/ui/UiTestEnv.h"
 
@@ -101,6 +101,7 @@ TEST_F(TipWindowsTest, PopupClosesWhenTheActivationGoesElsewhereWithThePointer) 
     EXPECT_EQ(CInActiveCloseDlg::OpenCount(), 0);
     CreateHost("");
     m_host->SetWindowPos(CRect(100, 100, 400, 300));
+    m_host->ShowWindow(SW_SHOW);
     m_app->SetMainWnd(m_host.get());
     ASSERT_TRUE(CInActiveCloseDlg::ShowPopup(u"LAYOUT:XML_TEST_POPUP"));
     ASSERT_EQ(CInActiveCloseDlg::OpenCount(), 1);

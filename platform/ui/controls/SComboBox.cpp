@@ -148,7 +148,7 @@ void SComboBox::DropDown() {
     int height = std::min(m_dropHeight, m_list->GetContentHeight() + 2 * kListBorder);
     CRect drop(topLeft, CSize(rc.Width(), height));
     // Above the combo when it does not fit below.
-    CRect work = GetDisplayBackend().GetWorkArea();
+    CRect work = GetDisplayBackend().GetDisplayNear(drop).work;
     if (drop.bottom > work.bottom) drop.Offset(0, -(height + rc.Height()));
     m_selBeforeDrop = GetCurSel();
     m_dropDown = std::make_unique<SDropDownWnd>(this);
