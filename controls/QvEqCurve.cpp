@@ -20,6 +20,25 @@ constexpr float kFarY = 1e5f;
 
 float Clamped(double y) { return static_cast<float>(std::clamp(y, -static_cast<double>(kFarY), static_cast<double>(kFarY))); }
 
+// The points of a curve worth stroking: one per pixel column, plus every
+// peak and trough. Stroking the 1024 points of a curve only half a pixel
+// apart costs many times more and draws the same line.
+std::vector<PointF> Thinned(const PointF* pts, int count) {
+    std::vector<PointF> kept;
+    kept.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const bool ends = i == 0 || i == count - 1;
+        const bool extreme = !ends && (pts[i].y - pts[i - 1].y) * (pts[i + 1].y - pts[i].y) < 0;
+        if (ends || extreme || pts[i].x - kept.back().x >= 1.0f) kept.push_back(pts[i]);
+    }
+    return kept;
+}
+
+void StrokeCurve(SRenderTarget& rt, const PointF* pts, int count) {
+    const std::vector<PointF> kept = Thinned(pts, count);
+    rt.DrawLines(kept.data(), static_cast<int>(kept.size()));
+}
+
 }  // namespace
 
 std::span<const AttrRow> QvEqCurve::AttrRows() {
@@ -75,14 +94,14 @@ void QvEqCurve::OnPaint(SRenderTarget& rt) {
         rt.FillPolygon(m_polygon.data(), n + 2);
         rt.SelectBrush(oldBrush);
         const SPen old = rt.SelectPen(SPen{m_colorCurrLine, static_cast<float>(m_lineWidth), PenStyle::Solid});
-        rt.DrawLines(m_polygon.data() + 1, n);
+        StrokeCurve(rt, m_polygon.data() + 1, n);
         rt.SelectPen(old);
     }
     SPen old = rt.SelectPen(SPen{(m_colorLine & 0x00FFFFFFu) | 0xFF000000u, 2, PenStyle::Solid});
-    rt.DrawLines(m_curveA.data(), n);
+    StrokeCurve(rt, m_curveA.data(), n);
     if (m_drawCurveB) {
         rt.SelectPen(SPen{kCurveBColor, 2, PenStyle::Solid});
-        rt.DrawLines(m_curveB.data(), n);
+        StrokeCurve(rt, m_curveB.data(), n);
     }
     rt.SelectPen(old);
     rt.SetAntiAlias(antiAlias);
