@@ -74,14 +74,17 @@ TEST_F(MeterTest, FallingLevelDropsOneStepPerNewLowerValue) {
     m->SetValue(127);
     Pump();
     EXPECT_EQ(m->GetShownLevel(), 127);
-    // Each value of 10 the page sets is one repaint that takes the level 5
-    // lower, until it is 15 or less; then it shows 10.
+    // Each value of 10 the page sets takes the level 5 lower, until it is
+    // 15 or less; then it shows 10. The fallen level written back asks for
+    // one more paint, which changes nothing.
     std::vector<int> shown;
     for (int set = 0; set < 30 && m->GetShownLevel() != 10; ++set) {
+        const int draws = paints->draws;
         m->SetValue(10);
         Pump();
         shown.push_back(m->GetShownLevel());
         EXPECT_EQ(m->GetValue(), m->GetShownLevel());
+        EXPECT_EQ(paints->draws - draws, m->GetShownLevel() == 10 ? 1 : 2);
     }
     ASSERT_EQ(shown.size(), 24u);
     for (std::size_t i = 0; i + 1 < shown.size(); ++i) EXPECT_EQ(shown[i], 122 - 5 * static_cast<int>(i));
