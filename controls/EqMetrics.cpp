@@ -1,5 +1,6 @@
 #include "controls/EqMetrics.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "controls/CEqModel.h"
@@ -18,12 +19,17 @@ void EqMetrics::Recompute(const qv::ui::CRect& rc, int pointCount) {
     pxPerDb = dbMax > dbMin ? static_cast<double>(gridHeight) / (dbMax - dbMin) : 0;
 }
 
+namespace {
+
+// Far outside any window, yet a valid int for any finite value.
+int Pixels(double v) { return static_cast<int>(std::clamp(std::trunc(v + 0.5), -1e6, 1e6)); }
+
+}  // namespace
+
 int EqMetrics::XOfFreq(double freq) const {
-    return client.left + ldist + static_cast<int>(std::trunc((std::log10(freq) - log10Zero) * pxPerDecade + 0.5));
+    return client.left + ldist + Pixels((std::log10(freq) - log10Zero) * pxPerDecade);
 }
 
-int EqMetrics::YOfGain(double gain) const {
-    return client.top + tdist + static_cast<int>(std::trunc((dbMax - gain) * pxPerDb + 0.5));
-}
+int EqMetrics::YOfGain(double gain) const { return client.top + tdist + Pixels((dbMax - gain) * pxPerDb); }
 
 }  // namespace qv::controls

@@ -31,7 +31,8 @@ struct EqMetrics {
     void Recompute(const qv::ui::CRect& rc, int pointCount);
     // A grid to place thumbs on and label: a dB range and both sides.
     bool HasScale() const { return dbMax > dbMin && gridWidth > 0 && gridHeight > 0 && pxPerDecade > 0; }
-    // x of a frequency and y of a gain in the editor's client rectangle.
+    // x of a frequency (above 0) and y of a gain in the editor's client
+    // rectangle, rounded.
     int XOfFreq(double freq) const;
     int YOfGain(double gain) const;
 };

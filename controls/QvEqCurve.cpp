@@ -15,10 +15,11 @@ namespace {
 // The second summed curve's fixed colour.
 constexpr COLORREF kCurveBColor = RGBA(0xC5, 0xC5, 0x12, 0xC8);
 // Far enough outside any window to be invisible, near enough for the
-// rasteriser: responses can run towards minus infinity near a zero.
-constexpr float kFarY = 1e5f;
+// rasteriser: responses run towards minus infinity near a zero, and a band
+// of absurd gain gives no number at all.
+constexpr double kFarY = 1e5;
 
-float Clamped(double y) { return static_cast<float>(std::clamp(y, -static_cast<double>(kFarY), static_cast<double>(kFarY))); }
+float Clamped(double y) { return static_cast<float>(std::isnan(y) ? kFarY : std::clamp(y, -kFarY, kFarY)); }
 
 // The points of a curve worth stroking: one per pixel column, plus every
 // peak and trough. Stroking the 1024 points of a curve only half a pixel

@@ -25,9 +25,9 @@ void QvProgressEX::Decline() {
         m_shown = 0;
         return;
     }
-    const int step = std::max<std::int64_t>(1, static_cast<std::int64_t>(m_declineSpeed) * GetMax() / 100);
-    if (static_cast<std::int64_t>(value) + step < m_shown) {
-        m_shown -= step;
+    const std::int64_t step = std::max<std::int64_t>(1, static_cast<std::int64_t>(m_declineSpeed) * GetMax() / 100);
+    if (value + step < m_shown) {
+        m_shown = static_cast<int>(m_shown - step);
         SetValue(m_shown);
     } else {
         m_shown = value;

@@ -163,10 +163,7 @@ void QvRotaryKnob::OnMouseMove(CPoint pt, UINT) {
 }
 
 void QvRotaryKnob::OnLButtonUp(CPoint, UINT) {
-    if (m_dragging) {
-        ReleaseCapture();
-        m_stuckAtMax = m_stuckAtMin = false;
-    }
+    m_stuckAtMax = m_stuckAtMin = false;
     m_dragging = false;
     ReleaseCapture();
     ModifyState(0, WndState_PushDown, true);

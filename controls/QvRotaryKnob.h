@@ -42,7 +42,7 @@ public:
     void OnLButtonDown(qv::ui::CPoint pt, UINT flags) override;
     void OnLButtonUp(qv::ui::CPoint pt, UINT flags) override;
     void OnMouseMove(qv::ui::CPoint pt, UINT flags) override;
-    void OnMouseLeave() override {}
+    void OnMouseLeave() override { SWindow::OnMouseLeave(); }
     void OnMouseWheel(int delta, qv::ui::CPoint pt) override;
     bool OnKeyDown(UINT vk, UINT repeat, UINT flags) override;
     void OnCaptureLost() override;

@@ -167,6 +167,7 @@ void QvSlider::OnMouseLeave() {
         m_hoverPart = kPartNone;
     }
     HidePopup();
+    SWindow::OnMouseLeave();
 }
 
 void QvSlider::OnMouseWheel(int delta, CPoint) {

@@ -1,5 +1,6 @@
 #include "controls/SMoveThumb.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/ui/SRenderTarget.h"
@@ -39,8 +40,11 @@ void SMoveThumb::UpdateFloatPosition(const CRect& area) {
     m_area = area;
     const int w = GetPosition().width > 0 ? GetPosition().width : GetWindowRect().Width();
     const int h = GetPosition().height > 0 ? GetPosition().height : GetWindowRect().Height();
-    const int left = area.left + static_cast<int>(std::trunc(area.Width() * static_cast<double>(m_xFloat) + 0.5));
-    const int top = area.top + static_cast<int>(std::trunc(area.Height() * static_cast<double>(m_yFloat) + 0.5));
+    auto offset = [](int length, float fraction) {
+        return static_cast<int>(std::clamp(std::trunc(length * static_cast<double>(fraction) + 0.5), -1e6, 1e6));
+    };
+    const int left = area.left + offset(area.Width(), m_xFloat);
+    const int top = area.top + offset(area.Height(), m_yFloat);
     Move(CRect(left, top, left + w, top + h));
 }
 

@@ -96,6 +96,11 @@ void SScrollText::OnDestroy() {
 }
 
 void SScrollText::OnNextFrame() {
+    // Out of sight (a hidden parent too): rest until drawn again.
+    if (!IsVisible(true)) {
+        LeaveTimeline();
+        return;
+    }
     m_countdown -= kFrameMs;
     if (m_countdown > 0) return;
     m_countdown = m_speed;
@@ -114,6 +119,7 @@ void SScrollText::DrawText(SRenderTarget& rt, const SStringW& text, CRect rc) {
     const COLORREF oldColor = rt.SetTextColor(IsDisabled(true) ? GetDisabledTextColor() : GetTextColor());
     const CRect client = GetClientRect();
     if (IsScrolling()) {
+        if (!m_onTimeline) JoinTimeline();
         rt.PushClipRect(client);
         CRect line(client.left - m_offset, client.top, client.left - m_offset + m_textWidth, client.bottom);
         rt.DrawText(text, line, DT_SINGLELINE | DT_VCENTER);

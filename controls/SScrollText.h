@@ -3,7 +3,8 @@
 // (tag "scrolltext"): one pixel every "speed" ms of the host's timeline, in
 // an endless loop ("rolltype" 0), re-entering from the right edge (1), or
 // running out once (other values). Text that fits stands still, aligned by
-// "textAlign" ("left", "right", "top", "bottom", "center").
+// "textAlign" ("left", "right", "top", "bottom", "center"). Out of sight it
+// rests until it is drawn again.
 #include "platform/ui/AttrTable.h"
 #include "platform/ui/controls/SStatic.h"
 

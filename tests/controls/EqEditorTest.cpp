@@ -208,6 +208,11 @@ TEST_F(EqEditorTest, TheCurveShowsTheSumAndTheSelectedBand) {
     const auto low = std::max_element(polygon.begin(), polygon.end(), [](const PointF& p, const PointF& q) { return p.y < q.y; });
     EXPECT_NEAR(low->y, 100 + 6 * 164.0 / 24, 0.5);
     EXPECT_EQ(Centre(eq->GetBandThumb(5)).y, 141);
+    // A gain no response can be computed for draws nothing of it and breaks
+    // nothing else.
+    eq->SetBandGain(2, 1e300);
+    Redraw();
+    EXPECT_EQ(Pixel(300, 59), kGridColor);
 }
 
 TEST(MoveThumbLook, SurroundIsTheCentreLightenedBy57) {

@@ -201,10 +201,17 @@ TEST_F(ScrollTextTest, WideTextMovesOnePixelPerSpeedAndLoopsWithoutAGap) {
     EXPECT_EQ(s->GetOffset(), width - 1);
     Step(20);
     EXPECT_EQ(s->GetOffset(), 0);  // the start again, no repeated frame
-    // Out of sight it leaves the timeline; a text that fits too.
+    // Out of sight it leaves the timeline, also under a hidden parent until
+    // drawn again; a text that fits too.
     s->SetVisible(false);
     EXPECT_FALSE(s->IsOnTimeline());
     s->SetVisible(true);
+    EXPECT_TRUE(s->IsOnTimeline());
+    m_host->SetVisible(false);
+    Step(20);
+    EXPECT_FALSE(s->IsOnTimeline());
+    m_host->SetVisible(true);
+    m_host->UpdateWindow();
     EXPECT_TRUE(s->IsOnTimeline());
     s->SetWindowText(u"short");
     EXPECT_FALSE(s->IsScrolling());
