@@ -6,7 +6,15 @@
 
 namespace qv::controls {
 
-// Registers them in the start-up order of the plug-in.
+// Registers them in the start-up order of the plug-in, then "scrolltext".
 void RegisterPluginControls(qv::ui::SWindowFactory& windows, qv::ui::SSkinFactory& skins);
+
+// Closes the timed tip and every self-closing popup: none may outlive the
+// plug-in's UI.
+void ClosePluginPopups();
+
+// The drawing library needs no start or stop here; both succeed.
+int StartupGdiplus();
+void ShutdownGdiplus();
 
 }  // namespace qv::controls

@@ -71,6 +71,7 @@ CMainApp* CMainApp::Current() { return g_current.load(); }
 
 BOOL CMainApp::Init() {
     try {
+        qv::controls::StartupGdiplus();
         LoadStateStore(AppDataFolder(), ThisFamily().stateFileName);
         if (!InitSoui()) {
             QV_LOGE("the UI framework could not be started");
@@ -198,6 +199,7 @@ void CMainApp::LetGoOfHostAndCard() {
 }
 
 void CMainApp::Uninit() {
+    qv::controls::ShutdownGdiplus();
     if (IsRestartRequested()) {
         // The new process must be able to take the single-instance guard.
         if (m_host) m_host->ReleaseInstanceGuard();
@@ -229,6 +231,8 @@ void CMainApp::DisconnectOwnDevice() {
 }
 
 void CMainApp::ReleaseUi() {
+    // No tip or popup outlives the UI of this run.
+    if (m_app) qv::controls::ClosePluginPopups();
     // The templates are the skin's, which goes with this run.
     qv::ui::SetMsgTemplate({});
     qv::ui::SetEditMenuTemplate({});

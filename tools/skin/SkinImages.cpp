@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "tools/skin/ControlImages.h"
 #include "tools/skin/MainWindowImages.h"
 
 namespace qv::skintool {
@@ -103,6 +104,7 @@ std::span<const SkinImage> AllSkinImages() {
     static const std::vector<SkinImage> all = [] {
         std::vector<SkinImage> images(std::begin(kImages), std::end(kImages));
         for (const SkinImage& image : MainWindowImages()) images.push_back(image);
+        for (const SkinImage& image : ControlSkinImages()) images.push_back(image);
         return images;
     }();
     return all;
