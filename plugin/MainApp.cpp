@@ -18,7 +18,6 @@
 #include "platform/ui/SToolTipWnd.h"
 #include "plugin/AppPaths.h"
 #include "plugin/DeviceIds.h"
-#include "plugin/AboutBox.h"
 #include "plugin/DevicePath.h"
 #include "plugin/MainDlg.h"
 #include "plugin/MainHideWnd.h"
@@ -177,7 +176,6 @@ int CMainApp::Run(const char16_t* /*commandLine*/) {
         m_app->SetMainWnd(nullptr);
         // Destroys a main window that still exists.
         m_switchWindows.RemoveAll();
-        CloseAboutBox();
     } else {
         QV_LOGE("the hidden main window could not be created");
     }

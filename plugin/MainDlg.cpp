@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "common/device/ICommDeviceMgmt.h"
+#include "controls/CInActiveCloseDlg.h"
 #include "families/ThisFamily.h"
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
@@ -10,7 +11,6 @@
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SMenu.h"
 #include "platform/ui/SMessageBox.h"
-#include "plugin/AboutBox.h"
 #include "plugin/AutoRun.h"
 #include "plugin/DeviceInfoText.h"
 #include "plugin/DlgDeviceInfo.h"
@@ -205,4 +205,4 @@ void CMainDlg::StartUpdater() {
     }
 }
 
-void CMainDlg::ShowAbout() { ShowAboutBox(ThisFamily().window.aboutLayout); }
+void CMainDlg::ShowAbout() { qv::controls::CInActiveCloseDlg::ShowPopup(ThisFamily().window.aboutLayout); }

@@ -1,5 +1,6 @@
 #include "plugin/MainHideWnd.h"
 
+#include "controls/CInActiveCloseDlg.h"
 #include "families/ThisFamily.h"
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
@@ -7,7 +8,6 @@
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SMenu.h"
 #include "platform/ui/SMessageBox.h"
-#include "plugin/AboutBox.h"
 #include "plugin/AutoRun.h"
 #include "plugin/PluginApp.h"
 #include "plugin/ResNames.h"
@@ -94,7 +94,7 @@ void CMainHideWnd::OnCommand(int index) {
         SetAutoRun(!IsAutoRun());
         break;
     case kTrayCmdAbout:
-        ShowAboutBox(ThisFamily().window.aboutLayout);
+        qv::controls::CInActiveCloseDlg::ShowPopup(ThisFamily().window.aboutLayout);
         break;
     case kTrayCmdExit:
         Exit();

@@ -17,6 +17,7 @@
 #include "plugin/PluginApp.h"
 #include "plugin/SwitchWindowMgr.h"
 #include "tests/support/FakeDesktopServices.h"
+#include "tests/support/FakeMessageBoxService.h"
 #include "tests/ui/UiTestEnv.h"
 
 namespace qv::test {
@@ -52,7 +53,7 @@ protected:
     ui::test::SteppedClock m_clock;
     FakeTrayService m_tray;
     FakeShellService m_shell;
-    FakeMessageBoxes m_boxes;
+    FakeMessageBoxService m_boxes;
 
 private:
     std::vector<std::pair<std::string, std::optional<std::string>>> m_savedEnv;

@@ -30,13 +30,4 @@ BOOL FakeShellService::StartProgram(std::u16string_view program, std::u16string_
     return TRUE;
 }
 
-FakeMessageBoxes::FakeMessageBoxes() { ui::SetMessageBoxService(this); }
-FakeMessageBoxes::~FakeMessageBoxes() { ui::SetMessageBoxService(nullptr); }
-
-int FakeMessageBoxes::MessageBox(HWND owner, const ui::SStringW& text, const ui::SStringW& caption, UINT type) {
-    boxes_.push_back({owner, text.str(), caption.str(), type});
-    if (onShow_) onShow_(boxes_.back());
-    return answer_;
-}
-
 }  // namespace qv::test

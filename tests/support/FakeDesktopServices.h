@@ -1,12 +1,10 @@
 #pragma once
-// The desktop services a page uses, answered in the test: the tray, the
-// shell and the message boxes. Each installs itself for its lifetime and
+// The desktop services a page uses, answered in the test: the tray and the
+// shell (message boxes: FakeMessageBoxService.h). Each installs itself for its lifetime and
 // records what it was asked. Used on the UI thread.
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "platform/ui/SMessageBox.h"
 #include "platform/ui/desktop/ShellService.h"
 #include "platform/ui/desktop/TrayIcon.h"
 
@@ -59,34 +57,6 @@ public:
 private:
     std::vector<std::u16string> documents_;
     std::vector<Started> programs_;
-};
-
-class FakeMessageBoxes final : public ui::IMessageBoxService {
-public:
-    struct Box {
-        HWND owner;
-        std::u16string text;
-        std::u16string caption;
-        UINT type;
-    };
-
-    FakeMessageBoxes();
-    ~FakeMessageBoxes() override;
-    FakeMessageBoxes(const FakeMessageBoxes&) = delete;
-    FakeMessageBoxes& operator=(const FakeMessageBoxes&) = delete;
-
-    // The answer of every box (IDOK unless set); onShow runs while a box
-    // "shows", as a person would act then.
-    void SetAnswer(int answer) { answer_ = answer; }
-    void SetOnShow(std::function<void(const Box&)> onShow) { onShow_ = std::move(onShow); }
-    const std::vector<Box>& Boxes() const { return boxes_; }
-
-    int MessageBox(HWND owner, const ui::SStringW& text, const ui::SStringW& caption, UINT type) override;
-
-private:
-    int answer_ = IDOK;
-    std::function<void(const Box&)> onShow_;
-    std::vector<Box> boxes_;
 };
 
 }  // namespace qv::test
