@@ -5,15 +5,22 @@
 #include <exception>
 
 #include "common/device/ICommDeviceMgmt.h"
+#include "controls/PluginControls.h"
 #include "common/device/ICommunicateDevice.h"
 #include "families/ThisFamily.h"
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Path.h"
 #include "platform/os/Utf.h"
+#include "platform/ui/SMenu.h"
+#include "platform/ui/SMessageBox.h"
+#include "platform/ui/SRenderTarget.h"
+#include "platform/ui/SToolTipWnd.h"
 #include "plugin/AppPaths.h"
 #include "plugin/DeviceIds.h"
 #include "plugin/DevicePath.h"
+#include "plugin/MainDlg.h"
+#include "plugin/MainHideWnd.h"
 #include "plugin/NamedIds.h"
 #include "plugin/PluginIdentity.h"
 #include "plugin/ResNames.h"
@@ -23,11 +30,23 @@ namespace {
 
 std::atomic<CMainApp*> g_current{nullptr};
 
+// Text drawn for the first time loads the fonts. Done while the switch timer
+// runs, it keeps that load out of the main window's first frame.
+void WarmUpTextRendering() {
+    qv::ui::SRenderTarget scratch(96, 20);
+    qv::ui::CRect rc(0, 0, 96, 20);
+    for (int size : {12, 14}) {
+        scratch.SelectFont(qv::ui::SFont{.face = {}, .size = size, .bold = false});
+        scratch.DrawText(u"Quorvel 音效 1.0", rc, 0);
+    }
+}
+
 }  // namespace
 
 CMainApp::CMainApp(IAppHost* host, HMODULE pluginModule) : m_host(host) {
     m_pluginModule = pluginModule;
     g_current.store(this);
+    SetCurrentPluginApp(this);
     if (m_host) {
         m_hostModule = m_host->GetHostInstance();
         m_manager = m_host->GetDeviceMgmt();
@@ -38,18 +57,22 @@ CMainApp::~CMainApp() {
     if (m_workspace) m_workspace->SetUsageReport(nullptr);
     m_backstage.reset();
     DisconnectOwnDevice();
+    m_switchWindows.RemoveAll();
+    m_hideWnd.reset();
     ReleaseUi();
     m_workspace.reset();
     m_pluginModule = nullptr;
     m_hostModule = nullptr;
     CMainApp* self = this;
     g_current.compare_exchange_strong(self, nullptr);
+    if (CurrentPluginApp() == this) SetCurrentPluginApp(nullptr);
 }
 
 CMainApp* CMainApp::Current() { return g_current.load(); }
 
 BOOL CMainApp::Init() {
     try {
+        qv::controls::StartupGdiplus();
         LoadStateStore(AppDataFolder(), ThisFamily().stateFileName);
         if (!InitSoui()) {
             QV_LOGE("the UI framework could not be started");
@@ -92,10 +115,14 @@ BOOL CMainApp::InitSoui() {
         log.Start();
     }
 
+    // Before any resource: the skins and layouts loaded next may use them.
+    qv::controls::RegisterPluginControls(m_app->GetWindowFactory(), m_app->GetSkinFactory());
+
     // The host's skin, then the plug-in's own resources, which are searched
     // first.
     if (!m_app->AddResProvider(m_hostModule, res::uidef::XML_INIT) || !m_app->AddResProvider(m_pluginModule)) {
         QV_LOGE("初始化界面资源失败");
+        qv::ui::SMessageBox(nullptr, u"初始化界面资源失败", u"ERROR", MB_OK);
         ReleaseUi();
         return 0;
     }
@@ -105,7 +132,18 @@ BOOL CMainApp::InitSoui() {
     if (m_app->LoadComponent(u"translator.dll") && !m_app->InstallLanguage(res::translator::lang_cn)) {
         QV_LOGW("language %s not installed", qv::os::Utf16ToUtf8(res::translator::lang_cn).c_str());
     }
+    InstallTemplates();
     return 1;
+}
+
+void CMainApp::InstallTemplates() {
+    pugi::xml_document msgbox;
+    if (m_app->LoadXmlResource(msgbox, res::layout::XML_MSGBOX, u"LAYOUT")) qv::ui::SetMsgTemplate(msgbox.child("SOUI"));
+    pugi::xml_document editMenu;
+    if (m_app->LoadXmlResource(editMenu, res::smenu::XML_EDITMENU, u"SMENU")) {
+        qv::ui::SetEditMenuTemplate(editMenu.child("editmenu"));
+    }
+    qv::ui::SetToolTipLayout(res::layout::XML_TOOLTIP);
 }
 
 void CMainApp::StartWithConnectedCard() {
@@ -123,16 +161,47 @@ void CMainApp::StartWithConnectedCard() {
 }
 
 int CMainApp::Run(const char16_t* /*commandLine*/) {
-    if (m_host) m_host->AttachClient(this);
-    const int result = m_app ? m_app->Run() : 0;
-    // The main window's going ends the session and detaches from the host;
-    // until the plug-in has one, the end of the loop does.
-    if (m_workspace) m_workspace->CloseSession();
-    DetachFromHost();
+    m_hostAndCardReleased = false;
+    int result = 0;
+    m_hideWnd = std::make_unique<CMainHideWnd>();
+    // Create sends WM_INITDIALOG, which shows the tray icon.
+    if (m_app && m_hideWnd->Create(nullptr)) {
+        m_hideWnd->ShowWindow(SW_HIDE);
+        m_switchWindows.Init(m_pluginModule, m_app.get(), m_hideWnd->GetHwnd());
+        if (!m_switchWindows.HasWindow(kMainSwitchWindowId)) {
+            m_switchWindows.AddWindow(kMainSwitchWindowId, std::make_unique<CBaseSwitchWindow<CMainDlg>>());
+        }
+        m_switchWindows.RequestSwitch();
+        WarmUpTextRendering();
+        if (m_host) m_host->AttachClient(this);
+        m_loopRunning = true;
+        result = m_app->Run(m_hideWnd->GetHwnd());
+        m_loopRunning = false;
+        m_app->SetMainWnd(nullptr);
+        // Destroys a main window that still exists.
+        m_switchWindows.RemoveAll();
+    } else {
+        QV_LOGE("the hidden main window could not be created");
+    }
+    m_hideWnd.reset();  // its destruction removes the tray icon
+    LetGoOfHostAndCard();
     return result;
 }
 
+void CMainApp::EndRun() {
+    LetGoOfHostAndCard();
+    if (m_loopRunning) qv::os::PostQuitMessage(0);
+}
+
+void CMainApp::LetGoOfHostAndCard() {
+    if (m_hostAndCardReleased) return;
+    m_hostAndCardReleased = true;
+    DetachFromHost();
+    if (m_workspace) m_workspace->CloseSession();
+}
+
 void CMainApp::Uninit() {
+    qv::controls::ShutdownGdiplus();
     if (IsRestartRequested()) {
         // The new process must be able to take the single-instance guard.
         if (m_host) m_host->ReleaseInstanceGuard();
@@ -164,6 +233,11 @@ void CMainApp::DisconnectOwnDevice() {
 }
 
 void CMainApp::ReleaseUi() {
+    // No tip or popup outlives the UI of this run.
+    if (m_app) qv::controls::ClosePluginPopups();
+    // The templates are the skin's, which goes with this run.
+    qv::ui::SetMsgTemplate({});
+    qv::ui::SetEditMenuTemplate({});
     m_notifyCenter.reset();
     m_app.reset();
 }

@@ -1,6 +1,6 @@
 // The real dorbII plug-in loaded into this process and driven as the host
-// drives it, with a fake host and device manager. The test executable's own
-// resources stand in for the host's skin.
+// drives it, with a fake host and device manager. The skin is compiled into
+// the test executable, as the host carries it.
 #include <dirent.h>
 #include <dlfcn.h>
 #include <stdlib.h>
@@ -21,40 +21,20 @@
 #include "platform/ui/ModuleResources.h"
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SHostWnd.h"
+#include "platform/ui/SMenu.h"
+#include "platform/ui/SWindowFactory.h"
 #include "platform/ui/SNotifyCenter.h"
 #include "plugin/AppEvents.h"
 #include "tests/support/CatalogSim.h"
+#include "tests/support/FakeAppHost.h"
 #include "tests/support/FakeDeviceMgmt.h"
+#include "tests/support/FakeMessageBoxService.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using qv::test::FakeDeviceMgmt;
-
-constexpr const char16_t* kNormalPath = u"\\\\?\\hid#vid_2b53&pid_0036#7&1";
-
-class FakeHost : public IAppHost {
-public:
-    void AttachClient(IAppClient* client) override { attached.store(client); }
-    void DetachClient() override { ++detaches; }
-    HMODULE GetHostInstance() override { return hostModule; }
-    ICommDeviceMgmt* GetDeviceMgmt() override { return &manager; }
-    int ConnectDevice(IAppClient* client) override {
-        ++connects;
-        if (!cardPresent) return 0;
-        manager.SetDevicePath(cardPath);
-        return manager.Connect(nullptr, client->GetProtocol());
-    }
-    void ReleaseInstanceGuard() override {}
-
-    FakeDeviceMgmt manager;
-    HMODULE hostModule = nullptr;  // the executable's resources
-    bool cardPresent = true;
-    std::u16string cardPath = kNormalPath;
-    std::atomic<IAppClient*> attached{nullptr};
-    int detaches = 0;
-    int connects = 0;
-};
+using FakeHost = qv::test::FakeAppHost;
 
 int ThreadCount() {
     int count = 0;
@@ -127,7 +107,7 @@ TEST_F(PluginClientTest, RunsASessionAndDeliversNotificationsToTheUiThread) {
     qv::ui::SNotifyCenter* center = qv::ui::SNotifyCenter::getSingletonPtr();
     ASSERT_NE(app, nullptr);
     ASSERT_NE(center, nullptr);
-    EXPECT_EQ(app->GetString(u"@string/ver")->str(), u"9.9.9-test");
+    EXPECT_EQ(app->GetString(u"@string/ver")->str(), u"1.0.3");
     EXPECT_EQ(app->GetNamedId(u"tgl_switch"), 5401);
     qv::ui::SHostWnd mainWnd;
     app->SetMainWnd(&mainWnd);
@@ -155,7 +135,7 @@ TEST_F(PluginClientTest, RunsASessionAndDeliversNotificationsToTheUiThread) {
     EXPECT_EQ(result, 0);
     EXPECT_EQ(deliveredOn, uiThread);
     EXPECT_EQ(deliveredValue, 42);
-    EXPECT_EQ(host.detaches, 1);
+    EXPECT_EQ(host.detaches.load(), 1);
     const auto acks = host.manager.Posted();
     ASSERT_EQ(acks.size(), 1u);
     EXPECT_EQ(acks[0][0], 0x9F);
@@ -180,10 +160,15 @@ TEST_F(PluginClientTest, WithoutACardInitSucceedsAndSendsNothing) {
     ASSERT_NE(client, nullptr);
     ASSERT_EQ(client->Init(), 1);
     EXPECT_TRUE(host.manager.Requests().empty());
+    // The plug-in's controls and the skin's edit menu are the framework's now.
+    std::unique_ptr<qv::ui::SWindow> edit(qv::ui::CreateWindowByName(u"edit2"));
+    EXPECT_NE(edit, nullptr);
+    EXPECT_TRUE(qv::ui::GetEditMenuTemplate());
     client->Quit();
     EXPECT_EQ(client->Run(u""), 0);
     EXPECT_TRUE(host.manager.Requests().empty());
     client->Uninit();
+    EXPECT_FALSE(qv::ui::GetEditMenuTemplate());  // it went with the run's skin
     Unload();
 }
 
@@ -243,10 +228,15 @@ TEST_F(PluginClientTest, FailingInitLeavesNothingBehind) {
     // A module without the skin's definition.
     host.hostModule = qv::ui::ModuleOfAddress(reinterpret_cast<const void*>(&dlopen));
     const int threadsBefore = ThreadCount();
+    qv::test::FakeMessageBoxService boxes;
     for (int round = 0; round < 3; ++round) {
         IAppClient* client = Load();
         ASSERT_NE(client, nullptr);
         EXPECT_EQ(client->Init(), 0);  // the client is gone with it
+        ASSERT_EQ(boxes.Boxes().size(), static_cast<size_t>(round + 1));
+        EXPECT_EQ(boxes.Boxes().back().text, u"初始化界面资源失败");
+        EXPECT_EQ(boxes.Boxes().back().caption, u"ERROR");
+        EXPECT_EQ(boxes.Boxes().back().type, MB_OK);
         EXPECT_EQ(qv::ui::SApplication::getSingletonPtr(), nullptr);
         EXPECT_EQ(qv::ui::SNotifyCenter::getSingletonPtr(), nullptr);
         EXPECT_EQ(host.attached.load(), nullptr);
