@@ -78,7 +78,7 @@ TEST_F(MainWindowOnX, OpensWithTheSessionAndShowsTheDeviceInformationAndAboutBox
     m_pid = StartProgram();
     const auto main = m_client->WaitForWindow(kMainTitle);
     ASSERT_TRUE(main);
-    EXPECT_EQ(main->width, 1000);
+    EXPECT_EQ(main->width, 1040);
     ASSERT_TRUE(m_card.WaitFor(kSessionOpen));
     EXPECT_TRUE(m_card.WaitFor("> 94", 5));  // the full parameter sync
     EXPECT_TRUE(m_client->SaveShot(*main, "mainwnd/main_window.png"));

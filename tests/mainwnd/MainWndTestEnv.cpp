@@ -8,6 +8,7 @@
 #include <thread>
 #include <filesystem>
 
+#include "controls/PluginControls.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Tick.h"
 #include "platform/os/Utf.h"
@@ -96,11 +97,13 @@ void LoadSettings(const std::string& dataFolder, std::initializer_list<std::pair
 void SkinAppTest::SetUp() {
     DesktopTestEnv::SetUp();
     m_app = std::make_unique<ui::SApplication>(nullptr);
+    qv::controls::RegisterPluginControls(m_app->GetWindowFactory(), m_app->GetSkinFactory());
     ASSERT_TRUE(m_app->AddResProvider(nullptr, u"uidef:xml_init"));
     m_app->SetNamedIds(kNamedIds, kNamedIdCount);
 }
 
 void SkinAppTest::TearDown() {
+    qv::controls::ClosePluginPopups();
     ui::test::PumpPending();
     m_app.reset();
     DesktopTestEnv::TearDown();
