@@ -38,6 +38,8 @@ struct FamilyWindowData {
     const char16_t* mainMenu;     // the caption's menu button
     const char16_t* manualFile;   // the user manual, under the program folder
     const char16_t* productLine;  // first line of the device information
+    const char16_t* titleSuffix;  // after the title while a usable card is connected
+    const char16_t* presetFileFilter;  // the preset files' filter name, with "*.data"
     int manualCommand;            // main-menu command ids
     int aboutCommand;
 };

@@ -220,9 +220,7 @@ std::uint32_t CMainApp::GetModelId() { return kPluginModelId; }
 
 void CMainApp::Quit() { qv::os::PostQuitMessage(0); }
 
-void CMainApp::ConnectDevice() {
-    if (m_host) m_host->ConnectDevice(this);
-}
+int CMainApp::ConnectDevice() { return m_host ? m_host->ConnectDevice(this) : 0; }
 
 void CMainApp::DetachFromHost() {
     if (m_host) m_host->DetachClient();

@@ -47,8 +47,6 @@ public:
     std::uint32_t GetModelId() override;
     void Quit() override;
 
-    // Connects the card again through the host.
-    void ConnectDevice();
     // Lets the host go on without this client (its module loop wakes).
     void DetachFromHost();
 
@@ -56,6 +54,7 @@ public:
     CSwitchWindowMgr& SwitchWindows() override { return m_switchWindows; }
     CWorkSpace* GetWorkSpace() override { return m_workspace.get(); }
     ICommDeviceMgmt* GetDeviceMgmt() override { return m_manager; }
+    int ConnectDevice() override;
     const std::u16string& ProgramFolder() const override { return HostFolder(); }
     int IsUploadBusy() const override { return m_uploadBusy; }
     void EndRun() override;

@@ -22,7 +22,11 @@ set(QV_SKIN_RESOURCES
   LAYOUT:XML_INC_REVERB_PITCH=${QV_SKIN_DIR}/layout/inc_reverb_pitch.xml
   LAYOUT:XML_ABOUT_DORBII=${QV_SKIN_DIR}/layout/about_dorbii.xml
   LAYOUT:XML_DLGDEVICEINFO=${QV_SKIN_DIR}/layout/dlgdeviceinfo.xml
+  LAYOUT:XML_SAVEPRESET=${QV_SKIN_DIR}/layout/savepreset.xml
+  LAYOUT:XML_SAVEEFFECT=${QV_SKIN_DIR}/layout/saveeffect.xml
+  LAYOUT:XML_UPGRADEFIRMWARE=${QV_SKIN_DIR}/layout/upgradefirmware.xml
   SMENU:XML_EDITMENU=${QV_SKIN_DIR}/menu/editmenu.xml
+  SMENU:menu_preset=${QV_SKIN_DIR}/menu/menu_preset.xml
   SMENU:menu_main=${QV_SKIN_DIR}/menu/menu_main.xml
   SMENU:menu_tray=${QV_SKIN_DIR}/menu/menu_tray.xml
   translator:lang_cn=${QV_SKIN_DIR}/lang/lang_cn.xml

@@ -25,6 +25,8 @@ const FamilyData& DorbIIFamily() {
                 .mainMenu = u"smenu:menu_main",
                 .manualFile = u"/Manuals/DorbⅡPro_UserManual.pdf",
                 .productLine = u"产品名称：Dorb Ⅱ Pro\n",
+                .titleSuffix = u" - Dorb Ⅱ Pro",
+                .presetFileFilter = u"预设音效参数文件(*.data)",
                 .manualCommand = 3,
                 .aboutCommand = 4,
             },

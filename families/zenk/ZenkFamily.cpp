@@ -25,6 +25,8 @@ const FamilyData& ZenkFamily() {
                 .mainMenu = u"smenu:menu_main1",
                 .manualFile = u"/Manuals/UserManual.pdf",
                 .productLine = u"产品名称：Zenk\n",
+                .titleSuffix = u" - Zenk",
+                .presetFileFilter = u"预设参数文件(*.data)",
                 .manualCommand = 4,
                 .aboutCommand = 3,
             },

@@ -122,6 +122,9 @@ TEST_F(MainWindowOnX, ClosedToTheTrayItKeepsTheSessionUntilTheTraysExit) {
     ASSERT_TRUE(main);
     ASSERT_TRUE(m_card.WaitFor(kSessionOpen));
 
+    // Clicked once it has drawn: input that comes while the window is still
+    // being built may be lost.
+    EXPECT_TRUE(m_client->SaveShot(*main, "mainwnd/main_window_tray_settings.png"));
     ClickCaption(*main, 36);
     ASSERT_TRUE(m_client->WaitUntilGone(kMainTitle));
     Sleep(300);
@@ -136,6 +139,7 @@ TEST_F(MainWindowOnX, ClosedToTheTrayItKeepsTheSessionUntilTheTraysExit) {
     EXPECT_EQ(m_card.Count(kSessionOpen), 1);
 
     // Closed again, the tray icon opens it.
+    EXPECT_TRUE(m_client->SaveShot(*main, "mainwnd/main_window_again.png"));
     ClickCaption(*main, 36);
     ASSERT_TRUE(m_client->WaitUntilGone(kMainTitle));
     ASSERT_EQ(watcher.Items().size(), 1u);

@@ -85,6 +85,8 @@ public:
     CSwitchWindowMgr& SwitchWindows() override { return switches; }
     CWorkSpace* GetWorkSpace() override { return workspace; }
     ICommDeviceMgmt* GetDeviceMgmt() override { return manager; }
+    int ConnectDevice() override { return connect ? connect() : 0; }
+    HMODULE GetInstance() override { return module; }
     const std::u16string& ProgramFolder() const override { return folder; }
     int IsUploadBusy() const override { return uploadBusy; }
     void EndRun() override { ++endRuns; }
@@ -92,6 +94,8 @@ public:
     CSwitchWindowMgr switches;
     CWorkSpace* workspace = nullptr;
     ICommDeviceMgmt* manager = nullptr;
+    std::function<int()> connect;
+    HMODULE module = nullptr;  // the test executable's resources
     std::u16string folder;
     int uploadBusy = 0;
     int endRuns = 0;
