@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <fstream>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "plugin/ButtonText.h"
 #include "plugin/PresetFile.h"
 #include "plugin/model/RecordText.h"
+#include "tests/effect/fuzz/PresetImportFuzz.h"
 
 namespace {
 
@@ -137,6 +139,23 @@ TEST(ButtonTextTest, LongNamesAreCutByCharactersNeverInsideAPair) {
         {u"", 5, u""},
     };
     for (const Case& c : cases) EXPECT_EQ(ButtonText(c.name, c.maxWhole), c.shown) << qv::os::Utf16ToUtf8(c.name);
+}
+
+// The fuzz target over seeded inputs, as raw files and as records written well.
+TEST(PresetImportFuzzSmoke, FilesAndRecordsOfAnyContent) {
+    std::mt19937 random(20260514);
+    std::vector<std::uint8_t> input;
+    for (int run = 0; run < 1000; ++run) {
+        input.resize(1 + random() % 400);
+        for (auto& byte : input) byte = static_cast<std::uint8_t>(random());
+        // Mostly small values in a record, so some fit their parameters.
+        if (run % 2 && input.size() > 169) {
+            input[0] |= 0x80;
+            for (std::size_t i = 33; i < 169; ++i) input[i] = i % 4 == 1 ? static_cast<std::uint8_t>(input[i] % 30) : 0;
+            input[161] = static_cast<std::uint8_t>(run % 3 == 0 ? 10 : run % 3 == 1 ? 5 : 3);
+        }
+        FuzzPresetImport(input.data(), input.size());
+    }
 }
 
 }  // namespace
