@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace qv::test {
 
@@ -14,9 +15,13 @@ public:
     CardSimProcess(const CardSimProcess&) = delete;
     CardSimProcess& operator=(const CardSimProcess&) = delete;
 
-    // False when it did not start listening within 10 s.
-    [[nodiscard]] bool Start(const std::string& socketPath, const std::string& logPath);
+    // False when it did not start listening within 10 s. extraArgs: more of
+    // cardsim's options ("--update").
+    [[nodiscard]] bool Start(const std::string& socketPath, const std::string& logPath,
+                             const std::vector<std::string>& extraArgs = {});
     bool Running() const;
+    // One line of cardsim's commands ("notify 0=3", "status").
+    bool Command(const std::string& line);
 
     // Log lines that start with the prefix ("> 90 00 00 00 00" is a session
     // close from the program).
@@ -25,6 +30,7 @@ public:
 
 private:
     pid_t m_pid = -1;
+    int m_input = -1;  // cardsim's standard input
     std::string m_log;
 };
 
