@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -116,6 +117,43 @@ TEST_F(EffectOnX, ACardInUpdateModeIsUpgradedFromTheStartUpQuestion) {
     EXPECT_GT(Colours(TitleTail(*main)), 4u);
     ASSERT_TRUE(m_card.Command("status"));
     EXPECT_TRUE(m_card.WaitFor("cardsim: firmware image 65536 bytes in 2048 blocks"));
+}
+
+TEST_F(EffectOnX, TheSaveDialogsAndThePresetMenu) {
+    ASSERT_TRUE(m_card.Start(m_box.SimSocket(), m_box.Root() + "/cardsim.log"));
+    StartProgram();
+    const auto main = m_client->WaitForWindow(kMainTitle);
+    ASSERT_TRUE(main);
+    EXPECT_TRUE(m_client->SaveShot(*main, "effect/main_window_before_dialogs.png"));
+    // Where the layout puts them: the EQ's save button, the save-effect
+    // button and the EQ's first custom preset, in window coordinates.
+    const int eqTop = main->y + 41 + 180;
+    struct Shot {
+        int x, y;
+        const char* title;
+        const char* file;
+    };
+    for (const Shot& s : {Shot{main->x + 312 + 716 - 184 + 40, eqTop + 6 + 12, "保存预设", "effect/save_preset.png"},
+                          Shot{main->x + 12 + 144, main->y + 41 + 254 + 15, "保存音效", "effect/save_effect.png"}}) {
+        SCOPED_TRACE(s.title);
+        m_client->Click(s.x, s.y);
+        const auto dialog = m_client->WaitForWindow(s.title);
+        ASSERT_TRUE(dialog);
+        EXPECT_EQ(dialog->width, 400);
+        EXPECT_TRUE(m_client->SaveShot(*dialog, s.file));
+        m_client->Click(dialog->Right() - 32 + 12, dialog->y + 6 + 12);  // its close button
+        ASSERT_TRUE(m_client->WaitUntilGone(s.title));
+    }
+    m_client->Click(main->x + 312 + 14 + 414 + 32, eqTop + 188 + 14, 3);  // 自定义1 of the EQ
+    std::optional<ScreenRect> menu;
+    for (int i = 0; i < 250 && !menu; ++i) {
+        for (const XClient::Window& w : m_client->MappedWindows())
+            if (w.title.empty() && w.rect.width < 400) menu = w.rect;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(m_client->SaveShot(*menu, "effect/preset_menu.png", 4));
+    m_client->Click(main->x + 100, main->y + 20);  // a click elsewhere closes it
 }
 
 }  // namespace

@@ -131,13 +131,14 @@ void XClient::MoveTo(int x, int y) {
     xcb_flush(m_conn);
 }
 
-void XClient::Click(int x, int y) {
+void XClient::Click(int x, int y, int button) {
     MoveTo(x, y);
     Sleep(50);
-    xcb_test_fake_input(m_conn, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    const auto detail = static_cast<std::uint8_t>(button);
+    xcb_test_fake_input(m_conn, XCB_BUTTON_PRESS, detail, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     xcb_flush(m_conn);
     Sleep(30);
-    xcb_test_fake_input(m_conn, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_test_fake_input(m_conn, XCB_BUTTON_RELEASE, detail, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     xcb_flush(m_conn);
     Sleep(50);
 }

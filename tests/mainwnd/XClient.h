@@ -46,7 +46,8 @@ public:
     // (the window has drawn), then saves it under the artifacts folder.
     bool SaveShot(const ScreenRect& rc, const std::string& relativePath, int colours = 16);
 
-    void Click(int x, int y);
+    // button: 1 left, 3 right.
+    void Click(int x, int y, int button = 1);
     void MoveTo(int x, int y);
 
 private:
