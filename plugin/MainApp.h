@@ -14,6 +14,7 @@
 #include "plugin/PluginApp.h"
 #include "plugin/SwitchWindowMgr.h"
 #include "plugin/WorkSpace.h"
+#include "plugin/usage/BackstageInterface.h"
 
 class CMainHideWnd;
 class ICommDeviceMgmt;
@@ -86,6 +87,9 @@ private:
     std::unique_ptr<qv::ui::SApplication> m_app;
     std::unique_ptr<qv::ui::SNotifyCenter> m_notifyCenter;
     std::unique_ptr<CWorkSpace> m_workspace;
+    // Posts the usage report on each session opening; its sends are stopped
+    // and joined when it goes.
+    std::unique_ptr<CBackstageInterface> m_backstage;
     CSwitchWindowMgr m_switchWindows;
     std::unique_ptr<CMainHideWnd> m_hideWnd;
     int m_uploadBusy = 0;

@@ -10,6 +10,8 @@ set(QV_SKIN_RESOURCES
   values:skin_main=${QV_SKIN_DIR}/values/skin_main.xml
   LAYOUT:XML_MSGBOX=${QV_SKIN_DIR}/layout/msgbox.xml
   LAYOUT:XML_TOOLTIP=${QV_SKIN_DIR}/layout/tooltip.xml
+  LAYOUT:XML_INPUTDLG=${QV_SKIN_DIR}/layout/inputdlg.xml
+  LAYOUT:XML_HOTKEYDLG=${QV_SKIN_DIR}/layout/hotkeydlg.xml
   LAYOUT:XML_MAINHIDEWND=${QV_SKIN_DIR}/layout/mainhidewnd.xml
   LAYOUT:XML_MAINWND_DORBII=${QV_SKIN_DIR}/layout/mainwnd_dorbii.xml
   LAYOUT:XML_INC_EFFECTS=${QV_SKIN_DIR}/layout/inc_effects.xml
