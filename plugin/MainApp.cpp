@@ -5,8 +5,8 @@
 #include <exception>
 
 #include "common/device/ICommDeviceMgmt.h"
-#include "controls/PluginControls.h"
 #include "common/device/ICommunicateDevice.h"
+#include "controls/PluginControls.h"
 #include "families/ThisFamily.h"
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
