@@ -271,10 +271,19 @@ int SRenderTarget::DrawText(const SStringW& text, CRect& rc, UINT flags) {
         pango_layout_set_width(layout.get(), rc.Width() * PANGO_SCALE);
         pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
     }
+    // A single line is placed below from its measured width, so Pango keeps
+    // it at the left of its box (an ellipsized line has a box of the
+    // rectangle's width); wrapped lines are aligned by Pango.
     PangoAlignment align = (flags & DT_CENTER) ? PANGO_ALIGN_CENTER : (flags & DT_RIGHT) ? PANGO_ALIGN_RIGHT : PANGO_ALIGN_LEFT;
-    pango_layout_set_alignment(layout.get(), align);
+    pango_layout_set_alignment(layout.get(), wrap ? align : PANGO_ALIGN_LEFT);
     int w = 0, h = 0;
     pango_layout_get_pixel_size(layout.get(), &w, &h);
+    if ((flags & DT_END_ELLIPSIS) && !wrap) {
+        // The layout is as wide as the box; the line is as wide as what shows.
+        PangoRectangle logical{};
+        pango_layout_line_get_pixel_extents(pango_layout_get_line_readonly(layout.get(), 0), nullptr, &logical);
+        w = logical.width;
+    }
     if (flags & DT_CALCRECT) {
         rc.right = rc.left + w;
         rc.bottom = rc.top + h;
@@ -325,8 +334,12 @@ void SRenderTarget::DrawBitmapEx(const CRect& dst, const SBitmap& bmp, const CRe
     cairo_clip(m_cr);
     cairo_translate(m_cr, dst.left, dst.top);
     cairo_scale(m_cr, static_cast<double>(dst.Width()) / src.Width(), static_cast<double>(dst.Height()) / src.Height());
-    cairo_set_source_surface(m_cr, bmp.Surface(), -src.left, -src.top);
-    // Stretched edges take their own pixels, not the transparent outside.
+    // Only src's pixels: a stretched frame of a strip must not take colour
+    // from its neighbours, and its edges repeat its own pixels rather than
+    // the transparent outside.
+    cairo_surface_t* part = cairo_surface_create_for_rectangle(bmp.Surface(), src.left, src.top, src.Width(), src.Height());
+    cairo_set_source_surface(m_cr, part, 0, 0);
+    cairo_surface_destroy(part);
     cairo_pattern_set_extend(cairo_get_source(m_cr), CAIRO_EXTEND_PAD);
     cairo_pattern_set_filter(cairo_get_source(m_cr), m_antiAlias ? CAIRO_FILTER_GOOD : CAIRO_FILTER_NEAREST);
     cairo_paint_with_alpha(m_cr, alpha / 255.0);
