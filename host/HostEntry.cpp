@@ -17,6 +17,7 @@
 #include "platform/os/InstanceLock.h"
 #include "platform/os/Log.h"
 #include "platform/os/Messages.h"
+#include "platform/os/TerminationSignals.h"
 
 namespace {
 
@@ -84,6 +85,11 @@ int HostMain(const std::u16string& commandLine) {
     {
         CQuorvelApp app(std::move(services), qv::os::ExecutableFolder(), nullptr,
                         std::move(manager));
+        // From here on a termination signal ends the program as a normal
+        // close does: the plug-in closes its session and saves, the last
+        // plug-in is recorded and the locks are released.
+        const qv::os::TerminationSignals signals([&app](int) { app.RequestEnd(); });
+        if (!signals.IsActive()) QV_LOGE("termination signals end the program at once");
         result = app.RunModuleLoop(commandLine);
         moduleConfig.WriteLastPluginFile(app.CurrentPluginFile());
     }
