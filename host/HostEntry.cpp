@@ -1,7 +1,8 @@
 #include "host/HostEntry.h"
 
-#include <memory>
+#include <cstdio>
 #include <exception>
+#include <memory>
 #include <optional>
 
 #include "common/device/DeviceManager.h"
@@ -45,12 +46,19 @@ std::unique_ptr<ICommDeviceMgmt> MakeDeviceManager() {
 
 int HostMain(const std::u16string& commandLine) {
     qv::os::InstanceLock singleInstance(kSingleInstanceName);
-    if (!singleInstance.TryAcquire()) {
+    switch (singleInstance.Acquire()) {
+    case qv::os::InstanceLock::Result::Acquired:
+        break;
+    case qv::os::InstanceLock::Result::HeldElsewhere:
         // Another host runs: bring its window forward and leave.
         if (!qv::os::SendToWindowOfClass(kHiddenWindowClass, kActivateMessage, kActivateWParam, 0)) {
             QV_TRACE("no running window to activate\n");
         }
         return 0;
+    case qv::os::InstanceLock::Result::Unusable:
+        // Not another instance: the lock cannot be trusted, so nothing starts.
+        std::fprintf(stderr, "quorvel: not started: %s\n", singleInstance.Problem().c_str());
+        return kExitNoSafeLock;
     }
     (void)qv::os::SendToWindowOfClass(kFirmwareToolClass, WM_CLOSE, 0, 0, nullptr,
                                       kCloseToolTimeoutMs);
