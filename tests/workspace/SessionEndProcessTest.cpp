@@ -81,6 +81,9 @@ TEST_P(SessionEnd, ASignalEndsTheProgramAsACloseDoesAndKeepsTheCardsChanges) {
     qv::os::GetPrivateProfileString(u"Module", u"name", u"", name.data(), name.size(),
                                     AppDataFile("modulecfg.ini").c_str());
     EXPECT_EQ(std::u16string(name.data()), u"dorbII.so");
+    // The plug-in logged to the user's state folder, not the program's.
+    EXPECT_NE(ReadFileText(box.StateFolder() + "/log/default.log").find("CPU:"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(box.Root() + "/app/log"));
 
     // The next session gives the card its own value back, not the old one.
     const pid_t second = StartSynced();
