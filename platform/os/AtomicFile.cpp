@@ -119,8 +119,9 @@ UniqueFd OpenRegularFile(const std::string& path, struct stat& info) {
     return fd;
 }
 
-std::optional<std::string> ReadToEnd(int fd) {
+std::optional<std::string> ReadToEnd(int fd, std::size_t expected) {
     std::string content;
+    content.reserve(expected);
     char buffer[65536];
     for (;;) {
         const ssize_t n = read(fd, buffer, sizeof buffer);

@@ -25,8 +25,9 @@ namespace qv::os {
 // status. Invalid with errno ENOENT when it is missing, EINVAL when it is
 // not a regular file.
 [[nodiscard]] UniqueFd OpenRegularFile(const std::string& path, struct stat& info);
-// Reads from the descriptor to its end; nullopt on a read error.
-[[nodiscard]] std::optional<std::string> ReadToEnd(int fd);
+// Reads from the descriptor to its end (expected: the size to make room
+// for); nullopt on a read error.
+[[nodiscard]] std::optional<std::string> ReadToEnd(int fd, std::size_t expected = 0);
 // Reads a whole regular file; nullopt when it cannot be opened or read.
 [[nodiscard]] std::optional<std::string> ReadWholeFile(const std::string& path);
 

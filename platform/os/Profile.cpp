@@ -58,6 +58,15 @@ std::u16string StripLineEnd(std::u16string text) {
     return text;
 }
 
+// The UTF-16LE units of bytes [begin, end) (an even count).
+std::u16string DecodeUtf16(const std::string& bytes, std::size_t begin, std::size_t end) {
+    std::u16string text((end - begin) / 2, u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[begin + 2 * i]) |
+                                        static_cast<unsigned char>(bytes[begin + 2 * i + 1]) << 8);
+    return text;
+}
+
 Document Parse(const std::string& bytes) {
     Document doc;
     bool crlf = true;
@@ -66,24 +75,19 @@ Document Parse(const std::string& bytes) {
         static_cast<unsigned char>(bytes[1]) == 0xFE) {
         doc.encoding = Encoding::Utf16;
         doc.prefix = bytes.substr(0, 2);
-        std::size_t start = 2;
-        std::u16string text;
-        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-            const char16_t c = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                                     static_cast<unsigned char>(bytes[i + 1]) << 8);
-            text.push_back(c);
-            if (c == u'\n') {
-                if (!sawLineEnd) crlf = text.size() >= 2 && text[text.size() - 2] == u'\r';
-                sawLineEnd = true;
-                doc.lines.push_back(Line{bytes.substr(start, i + 2 - start), StripLineEnd(text)});
-                text.clear();
-                start = i + 2;
-            }
-        }
         // A stray odd byte at the end is no character: it is not kept, so the
         // next write leaves the file whole units again.
         const std::size_t whole = bytes.size() - (bytes.size() - 2) % 2;
-        if (start < whole) doc.lines.push_back(Line{bytes.substr(start, whole - start), StripLineEnd(text)});
+        std::size_t start = 2;
+        for (std::size_t i = 2; i < whole; i += 2) {
+            if (bytes[i] != '\n' || bytes[i + 1] != '\0') continue;
+            if (!sawLineEnd) crlf = i >= start + 2 && bytes[i - 2] == '\r' && bytes[i - 1] == '\0';
+            sawLineEnd = true;
+            doc.lines.push_back(Line{bytes.substr(start, i + 2 - start), StripLineEnd(DecodeUtf16(bytes, start, i + 2))});
+            start = i + 2;
+        }
+        if (start < whole)
+            doc.lines.push_back(Line{bytes.substr(start, whole - start), StripLineEnd(DecodeUtf16(bytes, start, whole))});
     } else {
         if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) doc.prefix = bytes.substr(0, 3);
         std::size_t start = doc.prefix.size();
@@ -231,7 +235,7 @@ std::shared_ptr<const Document> Load(const std::string& path, LoadError& error) 
         g_cache.splice(g_cache.begin(), g_cache, it);
         return it->doc;
     }
-    auto bytes = ReadToEnd(fd.Get());
+    auto bytes = ReadToEnd(fd.Get(), static_cast<std::size_t>(info.st_size));
     if (!bytes) {
         error = LoadError::Unreadable;
         return EmptyDocument();
