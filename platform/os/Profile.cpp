@@ -252,9 +252,10 @@ std::optional<std::u16string> ReadValue(const char16_t* section, const char16_t*
     LoadError error;
     const std::shared_ptr<const Document> loaded = Load(NativePath(file), error);
     const Document& doc = *loaded;
-    auto range = FindSection(doc, section);
+    // Names are looked up trimmed, as they are written.
+    auto range = FindSection(doc, Trim(section));
     if (!range) return std::nullopt;
-    auto index = FindKey(doc, *range, key);
+    auto index = FindKey(doc, *range, Trim(key));
     if (!index) return std::nullopt;
     return std::u16string(Unquote(ParseKey(doc.lines[*index])->value));
 }
@@ -275,7 +276,7 @@ std::u16string ListNames(const char16_t* section, const char16_t* file) {
         }
         return list;
     }
-    auto range = FindSection(doc, section);
+    auto range = FindSection(doc, Trim(section));
     if (!range) return list;
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
         if (auto kv = ParseKey(doc.lines[i])) {

@@ -1,7 +1,8 @@
 #pragma once
 // Profile (INI) files with the Windows semantics the program relies on.
 //
-// - Section and key names compare ignoring case; the first occurrence wins.
+// - Section and key names compare ignoring case and surrounding blanks; the
+//   first occurrence wins.
 // - Values are read trimmed of blanks, and of one pair of enclosing quotes.
 // - A file that starts with the UTF-16LE byte-order mark is read and written as
 //   UTF-16LE; any other file as UTF-8 (a UTF-8 mark is kept). New files are

@@ -178,6 +178,7 @@ TEST_F(Profile, ChineseTextInUtf8FilesAndForeignBytesSurvive) {
 TEST_F(Profile, ReadTrimsQuotesCutsAndLists) {
     Put("[Q]\na = \"quoted text\" \nb='x'\nc=\"half\n[R]\nz=1\n");
     EXPECT_EQ(Get(u"Q", u"a"), u"quoted text");
+    EXPECT_EQ(Get(u" q\t", u"\tA "), u"quoted text");  // names trimmed, as writes trim them
     EXPECT_EQ(Get(u"Q", u"b"), u"x");
     EXPECT_EQ(Get(u"Q", u"c"), u"\"half");
     EXPECT_EQ(Get(u"Q", u"none", u"def  "), u"def");

@@ -12,7 +12,10 @@ struct FuzzFolder {
     std::string path;
     unsigned next = 0;
     FuzzFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qv-fuzz-XXXXXX").string();
+        // In memory where there is a tmpfs: every profile write is flushed.
+        const std::filesystem::path base =
+            std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+        std::string pattern = (base / "qv-fuzz-XXXXXX").string();
         if (mkdtemp(pattern.data())) path = pattern;
     }
     ~FuzzFolder() {

@@ -100,7 +100,9 @@ int FuzzProfile(const std::uint8_t* data, std::size_t size) {
         const std::u16string copied = qv::os::Utf8ToUtf16(copy);
         if (!deleteKey && Read(section, key, copied, room) != AsRead(value)) std::abort();
         for (const auto& [name, old] : before) {
-            if (qv::os::EqualsNoCase(name.first, Trim(section)) && qv::os::EqualsNoCase(name.second, Trim(key)))
+            // Names are looked up trimmed: " k" is the key written as "k".
+            if (qv::os::EqualsNoCase(Trim(name.first), Trim(section)) &&
+                qv::os::EqualsNoCase(Trim(name.second), Trim(key)))
                 continue;
             if (Read(name.first, name.second, copied, room) != old) std::abort();
         }

@@ -67,6 +67,7 @@ std::string RecordsFile(const std::uint8_t* data, std::size_t size) {
         const RecordKind& kind = kKinds[data[at] % std::size(kKinds)];
         const std::u16string key = KeyOf(kind, data[at + 1] % kind.keys);
         const std::size_t length = data[at + 2] == 0 ? kind.size : (data[at + 2] * 9u) % (kind.size + 16);
+        const unsigned count = data[at + 2] % 48u;
         at += 3;
         std::vector<std::uint8_t> record(length);
         for (std::size_t i = 0; i < length; ++i) record[i] = data[(at + i) % size];
@@ -74,7 +75,7 @@ std::string RecordsFile(const std::uint8_t* data, std::size_t size) {
         text += "[" + qv::os::Utf16ToUtf8(kind.section) + "]\r\n" + qv::os::Utf16ToUtf8(key) + "=" +
                 StructText(record) + "\r\n";
         if (kind.section == std::u16string_view(u"DownloadEffect"))
-            text += "count=" + std::to_string(data[at - 1] % 48) + "\r\n";
+            text += "count=" + std::to_string(count) + "\r\n";
     }
     return text;
 }
