@@ -36,6 +36,8 @@ CMainApp::CMainApp(IAppHost* host, HMODULE pluginModule) : m_host(host) {
 }
 
 CMainApp::~CMainApp() {
+    if (m_workspace) m_workspace->SetUsageReport(nullptr);
+    m_backstage.reset();
     DisconnectOwnDevice();
     ReleaseUi();
     m_workspace.reset();
@@ -59,6 +61,8 @@ BOOL CMainApp::Init() {
         m_workspace = std::make_unique<CWorkSpace>(m_manager, kPluginNormalProductId);
         // The parameters with the state file of store 0, before any session opens.
         m_workspace->AttachParamModel(ThisFamily(), *CSettingsStore::GetStore(0));
+        m_backstage = std::make_unique<CBackstageInterface>();
+        m_workspace->SetUsageReport(m_backstage.get());
     } catch (const std::exception& e) {
         QV_LOGE("%s", e.what());
         delete this;

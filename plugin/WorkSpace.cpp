@@ -37,6 +37,7 @@ CWorkSpaceParams& CWorkSpace::AttachParamModel(const FamilyData& family, CSettin
 BOOL CWorkSpace::OpenSession() {
     m_recvEvents.Open();
     if (m_protocol.IsAttached()) m_protocol.SendSessionFlag(1);
+    if (m_usageReport) m_usageReport->PostUsageInfo();
     if (!m_sync) {
         QV_LOGW("no parameter model attached: nothing synchronised");
         return 0;

@@ -65,6 +65,8 @@ int CThreadObject::IsRunning() { return m_state->running.IsSet() ? 1 : 0; }
 
 int CThreadObject::IsStopRequested() { return m_state->stop.IsSet() ? 1 : 0; }
 
+void CThreadObject::RequestStop() { m_state->stop.Set(); }
+
 int CThreadObject::Stop(DWORD timeoutMs) {
     if (!m_thread.joinable()) return 1;
     if (OnOwnThread()) {

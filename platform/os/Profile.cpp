@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -384,6 +385,88 @@ int HexDigit(char16_t c) {
     return -1;
 }
 
+// One write, its names checked: null key deletes the section, null value the key.
+struct Edit {
+    std::u16string_view section;
+    std::optional<std::u16string_view> key;
+    std::optional<std::u16string_view> value;
+};
+
+std::optional<Edit> CheckedEdit(const char16_t* section, const char16_t* key, const char16_t* value) {
+    Edit edit;
+    edit.section = Trim(section);
+    if (HasLineBreak(edit.section) || edit.section.find(u']') != std::u16string_view::npos) {
+        QV_LOGE("refused section name with a line break or ']'");
+        return std::nullopt;
+    }
+    if (key) {
+        const std::u16string_view keyName = Trim(key);
+        if (keyName.empty() || HasLineBreak(keyName) || keyName.find(u'=') != std::u16string_view::npos ||
+            keyName.front() == u'[' || keyName.front() == u';') {
+            QV_LOGE("refused key name that cannot stand in a profile file");
+            return std::nullopt;
+        }
+        edit.key = keyName;
+    }
+    if (value) {
+        if (HasLineBreak(value)) {
+            QV_LOGE("refused value with a line break");
+            return std::nullopt;
+        }
+        edit.value = std::u16string_view(value);
+    }
+    return edit;
+}
+
+// Reads the file once, applies the edits in order and replaces it once.
+BOOL ApplyEdits(const char16_t* file, std::span<const Edit> edits) {
+    const std::string path = NativePath(file);
+    std::lock_guard<std::mutex> guard(g_fileMutex);
+    LoadError error;
+    auto doc = std::make_shared<Document>(*Load(path, error));
+    if (error == LoadError::Unreadable) {
+        QV_LOGE("cannot read %s: %s", path.c_str(), std::strerror(errno));
+        return FALSE;
+    }
+    const std::string before = Serialize(*doc);
+    for (const Edit& edit : edits) {
+        if (!edit.key)
+            DeleteSection(*doc, edit.section);
+        else if (!edit.value)
+            DeleteKey(*doc, edit.section, *edit.key);
+        else
+            SetKey(*doc, edit.section, *edit.key, *edit.value);
+    }
+    const std::string after = Serialize(*doc);
+    if (after == before && error != LoadError::Missing) return TRUE;
+    if (after.empty() && error == LoadError::Missing) return TRUE;  // deleting from no file
+    if (!ReplaceFileAtomically(path, after)) return FALSE;
+    // The file now holds exactly this document.
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && info.st_size == static_cast<off_t>(after.size()))
+        Remember(path, FileIdentity::Of(info), std::move(doc));
+    return TRUE;
+}
+
+// The struct form: upper-case hex of the bytes, then their sum mod 256.
+std::u16string StructText(const void* data, UINT size) {
+    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    std::u16string text;
+    text.reserve((static_cast<std::size_t>(size) + 1) * 2);
+    unsigned sum = 0;
+    auto append = [&](unsigned char b) {
+        text.push_back(kHex[b >> 4]);
+        text.push_back(kHex[b & 0xF]);
+    };
+    for (UINT i = 0; i < size; ++i) {
+        append(bytes[i]);
+        sum += bytes[i];
+    }
+    append(static_cast<unsigned char>(sum & 0xFF));
+    return text;
+}
+
 }  // namespace
 
 DWORD GetPrivateProfileString(const char16_t* section, const char16_t* key, const char16_t* def,
@@ -421,49 +504,9 @@ int GetPrivateProfileInt(const char16_t* section, const char16_t* key, int def,
 BOOL WritePrivateProfileString(const char16_t* section, const char16_t* key,
                                const char16_t* value, const char16_t* file) {
     if (!section || !file || !*file) return FALSE;
-    const std::u16string_view sectionName = Trim(section);
-    if (HasLineBreak(sectionName) || sectionName.find(u']') != std::u16string_view::npos) {
-        QV_LOGE("refused section name with a line break or ']'");
-        return FALSE;
-    }
-    std::u16string_view keyName;
-    if (key) {
-        keyName = Trim(key);
-        if (keyName.empty() || HasLineBreak(keyName) || keyName.find(u'=') != std::u16string_view::npos ||
-            keyName.front() == u'[' || keyName.front() == u';') {
-            QV_LOGE("refused key name that cannot stand in a profile file");
-            return FALSE;
-        }
-    }
-    if (value && HasLineBreak(value)) {
-        QV_LOGE("refused value with a line break");
-        return FALSE;
-    }
-
-    const std::string path = NativePath(file);
-    std::lock_guard<std::mutex> guard(g_fileMutex);
-    LoadError error;
-    auto doc = std::make_shared<Document>(*Load(path, error));
-    if (error == LoadError::Unreadable) {
-        QV_LOGE("cannot read %s: %s", path.c_str(), std::strerror(errno));
-        return FALSE;
-    }
-    const std::string before = Serialize(*doc);
-    if (!key)
-        DeleteSection(*doc, sectionName);
-    else if (!value)
-        DeleteKey(*doc, sectionName, keyName);
-    else
-        SetKey(*doc, sectionName, keyName, value);
-    const std::string after = Serialize(*doc);
-    if (after == before && error != LoadError::Missing) return TRUE;
-    if (after.empty() && error == LoadError::Missing) return TRUE;  // deleting from no file
-    if (!ReplaceFileAtomically(path, after)) return FALSE;
-    // The file now holds exactly this document.
-    struct stat info {};
-    if (stat(path.c_str(), &info) == 0 && info.st_size == static_cast<off_t>(after.size()))
-        Remember(path, FileIdentity::Of(info), std::move(doc));
-    return TRUE;
+    const std::optional<Edit> edit = CheckedEdit(section, key, value);
+    if (!edit) return FALSE;
+    return ApplyEdits(file, std::span<const Edit>(&*edit, 1));
 }
 
 BOOL GetPrivateProfileStruct(const char16_t* section, const char16_t* key, void* data, UINT size,
@@ -488,21 +531,38 @@ BOOL GetPrivateProfileStruct(const char16_t* section, const char16_t* key, void*
 BOOL WritePrivateProfileStruct(const char16_t* section, const char16_t* key, const void* data,
                                UINT size, const char16_t* file) {
     if (!data) return WritePrivateProfileString(section, key, nullptr, file);
-    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    std::u16string text;
-    text.reserve((static_cast<std::size_t>(size) + 1) * 2);
-    unsigned sum = 0;
-    auto append = [&](unsigned char b) {
-        text.push_back(kHex[b >> 4]);
-        text.push_back(kHex[b & 0xF]);
-    };
-    for (UINT i = 0; i < size; ++i) {
-        append(bytes[i]);
-        sum += bytes[i];
-    }
-    append(static_cast<unsigned char>(sum & 0xFF));
+    const std::u16string text = StructText(data, size);
     return WritePrivateProfileString(section, key, text.c_str(), file);
+}
+
+void ProfileBatch::WriteString(const char16_t* section, const char16_t* key, const char16_t* value) {
+    Op op;
+    if (section) op.section = section;
+    else op.invalid = true;
+    if (key) op.key = key;
+    if (value) op.value = value;
+    m_ops.push_back(std::move(op));
+}
+
+void ProfileBatch::WriteStruct(const char16_t* section, const char16_t* key, const void* data,
+                               UINT size) {
+    if (!data) return WriteString(section, key, nullptr);
+    const std::u16string text = StructText(data, size);
+    WriteString(section, key, text.c_str());
+}
+
+BOOL ProfileBatch::Commit() {
+    if (m_file.empty()) return FALSE;
+    std::vector<Edit> edits;
+    edits.reserve(m_ops.size());
+    for (const Op& op : m_ops) {
+        if (op.invalid) return FALSE;
+        std::optional<Edit> edit = CheckedEdit(op.section.c_str(), op.key ? op.key->c_str() : nullptr,
+                                               op.value ? op.value->c_str() : nullptr);
+        if (!edit) return FALSE;
+        edits.push_back(*edit);
+    }
+    return ApplyEdits(m_file.c_str(), edits);
 }
 
 }  // namespace qv::os

@@ -21,6 +21,11 @@
 // - The struct form is the upper-case hex of the bytes followed by a checksum
 //   byte (the sum of the bytes mod 256). A missing key, a wrong length, a
 //   non-hex digit or a wrong checksum read as missing.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "platform/os/Types.h"
 
 namespace qv::os {
@@ -50,5 +55,35 @@ BOOL GetPrivateProfileStruct(const char16_t* section, const char16_t* key, void*
 // Writes size bytes in the struct form; null data deletes the key.
 BOOL WritePrivateProfileStruct(const char16_t* section, const char16_t* key, const void* data,
                                UINT size, const char16_t* file);
+
+}  // namespace qv::os
+
+namespace qv::os {
+
+// Several writes to one profile file, applied in order to one reading of it
+// and stored with a single atomic replace: a reader (or a crash) sees the
+// file before all of them or after all of them. Same rules as the single
+// writes above; one refused name or value refuses the whole batch.
+class ProfileBatch {
+public:
+    explicit ProfileBatch(std::u16string_view file) : m_file(file) {}
+
+    // Null value deletes the key; null key deletes the section.
+    void WriteString(const char16_t* section, const char16_t* key, const char16_t* value);
+    void WriteStruct(const char16_t* section, const char16_t* key, const void* data, UINT size);
+    // Applies and stores every write; FALSE (file untouched) on a refusal or
+    // a failed read or write.
+    [[nodiscard]] BOOL Commit();
+
+private:
+    struct Op {
+        std::u16string section;
+        std::optional<std::u16string> key;
+        std::optional<std::u16string> value;
+        bool invalid = false;  // no section given
+    };
+    std::u16string m_file;
+    std::vector<Op> m_ops;
+};
 
 }  // namespace qv::os
