@@ -99,7 +99,9 @@ int HostMain(const std::u16string& commandLine) {
         const qv::os::TerminationSignals signals([&app](int) { app.RequestEnd(); });
         if (!signals.IsActive()) QV_LOGE("termination signals end the program at once");
         result = app.RunModuleLoop(commandLine);
-        moduleConfig.WriteLastPluginFile(app.CurrentPluginFile());
+        // A signal before any plug-in started leaves the stored choice alone.
+        if (app.CurrentPluginFile() || !app.IsEnding())
+            moduleConfig.WriteLastPluginFile(app.CurrentPluginFile());
     }
     runLock.Release();
     return result;

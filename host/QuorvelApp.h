@@ -45,6 +45,7 @@ public:
     // client is asked to quit on its own thread, and no further plug-in
     // starts, so the module loop returns once the client has ended.
     void RequestEnd();
+    bool IsEnding() const { return m_loop.IsEnding(); }
 
     // IAppHost, on the plug-in thread.
     void AttachClient(IAppClient* client) override;

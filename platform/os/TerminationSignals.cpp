@@ -18,17 +18,32 @@ namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
-// The write end of the active object's pipe; -1 while none is active.
-std::atomic<int> g_signalPipe{-1};
+// The pipe from the handler to the watching thread. Made once and never
+// closed, so a handler still running on another thread never writes to a
+// descriptor that has been reused.
+struct SignalPipe {
+    int read = -1;
+    int write = -1;
+    SignalPipe() {
+        int fds[2];
+        if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return;
+        read = fds[0];
+        write = fds[1];
+    }
+};
+
+const SignalPipe& Pipe() {
+    static const SignalPipe pipe;
+    return pipe;
+}
+
+std::atomic<bool> g_active{false};
 
 void OnTerminationSignal(int sig) {
     const int savedErrno = errno;
-    const int fd = g_signalPipe.load();
     const unsigned char byte = static_cast<unsigned char>(sig);
     // A full pipe already holds a pending request; nothing is lost.
-    if (fd >= 0) {
-        [[maybe_unused]] ssize_t n = write(fd, &byte, 1);
-    }
+    [[maybe_unused]] ssize_t n = write(Pipe().write, &byte, 1);
     errno = savedErrno;
 }
 
@@ -43,21 +58,18 @@ void SetHandlers(void (*handler)(int)) {
 }  // namespace
 
 TerminationSignals::TerminationSignals(Callback callback) : m_callback(std::move(callback)) {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        QV_LOGE("no pipe for the termination signals");
-        return;
-    }
-    m_read.Reset(fds[0]);
-    UniqueFd write(fds[1]);
+    const SignalPipe& pipe = Pipe();
     m_stop.Reset(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-    int expected = -1;
-    if (!m_stop || !g_signalPipe.compare_exchange_strong(expected, write.Get())) {
+    bool expected = false;
+    if (pipe.read < 0 || !m_stop || !g_active.compare_exchange_strong(expected, true)) {
         QV_LOGE("termination signals not taken over");
         return;
     }
-    write.Release();  // closed with the object, after the handlers are gone
-    m_thread = std::thread([this] { Watch(); });
+    // Signals recorded for an earlier object are not this one's.
+    unsigned char stale = 0;
+    while (read(pipe.read, &stale, 1) == 1) {
+    }
+    m_thread = std::thread([this, fd = pipe.read] { Watch(fd); });
     SetHandlers(OnTerminationSignal);
 }
 
@@ -67,12 +79,12 @@ TerminationSignals::~TerminationSignals() {
     const std::uint64_t one = 1;
     [[maybe_unused]] ssize_t n = write(m_stop.Get(), &one, sizeof one);
     m_thread.join();
-    close(g_signalPipe.exchange(-1));
+    g_active.store(false);
 }
 
-void TerminationSignals::Watch() {
+void TerminationSignals::Watch(int signalFd) {
     const AltSignalStack altStack;
-    pollfd fds[2] = {{m_read.Get(), POLLIN, 0}, {m_stop.Get(), POLLIN, 0}};
+    pollfd fds[2] = {{signalFd, POLLIN, 0}, {m_stop.Get(), POLLIN, 0}};
     for (;;) {
         if (poll(fds, 2, -1) < 0) {
             if (errno == EINTR) continue;
@@ -81,7 +93,7 @@ void TerminationSignals::Watch() {
         }
         if (fds[1].revents) return;
         unsigned char sig = 0;
-        while (read(m_read.Get(), &sig, 1) == 1) {
+        while (read(signalFd, &sig, 1) == 1) {
             QV_LOGW("signal %d: ending", sig);
             if (m_callback) m_callback(sig);
         }

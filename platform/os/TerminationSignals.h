@@ -26,10 +26,9 @@ public:
     bool IsActive() const { return m_thread.joinable(); }
 
 private:
-    void Watch();
+    void Watch(int signalFd);
 
     Callback m_callback;
-    UniqueFd m_read;
     UniqueFd m_stop;
     std::thread m_thread;
 };
