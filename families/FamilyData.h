@@ -50,6 +50,11 @@ struct FamilyData {
     NotifiedEffectRule notifiedEffectRule;
     DeviceEffectSaveRule deviceEffectSaveRule;
     const char16_t* stateFileName;  // in the app-data folder
+    const char16_t* moodFileName;   // the sound pads' file, in the app-data folder
+    // Form body of the catalogue's effect-list request.
+    const char* cloudEffectListBody;
+    // Whether the built-in entry "回荡" (id -1) heads the cloud effect list.
+    bool cloudListHasBuiltInEntry;
 };
 
 // Parameter ids with a fixed meaning in every family.

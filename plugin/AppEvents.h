@@ -18,7 +18,7 @@ class CCloudSoundFileDownloader;
 class CCloudSoundListDownloader;
 class CCloudEffectListDownloader;
 class CCloudEffectDetailDownloader;
-class CDownloadEffectList;
+struct CloudEffectItem;
 struct EffectRecord;
 
 enum AppEventId : int {
@@ -74,7 +74,7 @@ QV_EVENT_END
 
 QV_EVENT_BEGIN(EventThreadCloudEffectFinishEvent, EVT_APP_CLOUD_EFFECT_FINISH, u"on_cloud_effect_finish")
     std::shared_ptr<CCloudEffectListDownloader> downloader;
-    CDownloadEffectList* list = nullptr;  // the downloader's result list; lives with it
+    std::vector<CloudEffectItem>* list = nullptr;  // the downloader's result list; lives with it
     bool success = false;
     qv::ui::SStringW message;
 QV_EVENT_END

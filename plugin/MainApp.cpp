@@ -8,6 +8,7 @@
 #include "controls/PluginControls.h"
 #include "common/device/ICommunicateDevice.h"
 #include "families/ThisFamily.h"
+#include "platform/os/Folders.h"
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Path.h"
@@ -39,6 +40,8 @@ CMainApp::CMainApp(IAppHost* host, HMODULE pluginModule) : m_host(host) {
 }
 
 CMainApp::~CMainApp() {
+    if (m_workspace) m_workspace->SetUsageReport(nullptr);
+    m_backstage.reset();
     DisconnectOwnDevice();
     ReleaseUi();
     m_workspace.reset();
@@ -62,6 +65,8 @@ BOOL CMainApp::Init() {
         m_workspace = std::make_unique<CWorkSpace>(m_manager, kPluginNormalProductId);
         // The parameters with the state file of store 0, before any session opens.
         m_workspace->AttachParamModel(ThisFamily(), *CSettingsStore::GetStore(0));
+        m_backstage = std::make_unique<CBackstageInterface>();
+        m_workspace->SetUsageReport(m_backstage.get());
     } catch (const std::exception& e) {
         QV_LOGE("%s", e.what());
         delete this;
@@ -88,7 +93,9 @@ BOOL CMainApp::InitSoui() {
     if (m_app->LoadComponent(u"log4z.dll")) {
         qv::ui::SLogManager& log = m_app->GetLogManager();
         log.CreateLogger("main");
-        log.SetLogFolder(hostFolder + "/log/");
+        // The user's state folder: the program's own may be read-only once
+        // installed.
+        log.SetLogFolder(qv::os::NativePath(qv::os::UserStateFolder() + u"/Quorvel/log"));
         log.Start();
     }
 

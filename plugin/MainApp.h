@@ -12,6 +12,7 @@
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SNotifyCenter.h"
 #include "plugin/WorkSpace.h"
+#include "plugin/usage/BackstageInterface.h"
 
 class ICommDeviceMgmt;
 
@@ -68,4 +69,7 @@ private:
     std::unique_ptr<qv::ui::SApplication> m_app;
     std::unique_ptr<qv::ui::SNotifyCenter> m_notifyCenter;
     std::unique_ptr<CWorkSpace> m_workspace;
+    // Posts the usage report on each session opening; its sends are stopped
+    // and joined when it goes.
+    std::unique_ptr<CBackstageInterface> m_backstage;
 };

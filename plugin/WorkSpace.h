@@ -5,10 +5,12 @@
 // notification handling runs on the receive thread.
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/os/Types.h"
 #include "plugin/QuorvelProtocol.h"
 #include "plugin/RecvDataEvents.h"
+#include "plugin/cloud/CloudRecords.h"
 
 class ICommDeviceMgmt;
 class CSettingsStore;
@@ -17,6 +19,13 @@ class IWorkspaceStateStore;
 struct FamilyData;
 
 // The full parameter sync that opening a session runs.
+// What opening a session also starts: the usage report.
+class IUsageReport {
+public:
+    virtual ~IUsageReport() = default;
+    virtual void PostUsageInfo() = 0;
+};
+
 class IParamSync {
 public:
     virtual ~IParamSync() = default;
@@ -50,16 +59,26 @@ public:
     CWorkSpaceParams* Params() { return m_params.get(); }
 
     // Opens the session (0x90 with 1; its failure is ignored) and syncs every
-    // parameter; the result is the sync's.
+    // parameter; the result is the sync's. The card's notifications are
+    // taken from here on.
     BOOL OpenSession();
-    // Writes the current effect to the state file (with a parameter model),
-    // then closes the session (0x90 with 0); 0 without a card.
+    // Takes in the card's notifications already acknowledged and refuses
+    // later ones, writes the current effect to the state file (with a
+    // parameter model), then closes the session (0x90 with 0); 0 without a
+    // card.
     BOOL CloseSession();
     // Arrival of a card of this family in normal mode opens a session;
     // removal of any device, and such an arrival, fire EventDeviceChanged.
     void OnDeviceArrival(int removed, const char16_t* path);
     void DisconnectDevice();
     BOOL IsDeviceConnected();
+
+    // Posted on every session opening; null: none.
+    void SetUsageReport(IUsageReport* report) { m_usageReport = report; }
+
+    // The cloud effect list the effect page shows (first row "回荡" where the
+    // family has it).
+    std::vector<CloudEffectItem>& CloudEffects() { return m_cloudEffects; }
 
     int NeedsUpgrade() const { return m_updateMode; }
     void SetNeedsUpgrade(int on) { m_updateMode = on; }
@@ -71,6 +90,8 @@ private:
     std::uint16_t m_normalProductId;
     int m_updateMode = 0;
     IParamSync* m_sync = nullptr;
+    IUsageReport* m_usageReport = nullptr;
+    std::vector<CloudEffectItem> m_cloudEffects;
     std::unique_ptr<IWorkspaceStateStore> m_ownedStore;  // outlives m_params
     std::unique_ptr<CWorkSpaceParams> m_params;  // last: goes first
 };

@@ -11,6 +11,8 @@ packages=(
   libudev-dev libsystemd-dev libx11-dev libmp3lame-dev
   fonts-wqy-microhei xvfb xauth
   libxcb-xtest0-dev dbus-daemon ccache
+  libcpp-httplib-dev
+  zlib1g-dev python3 unzip
 )
 
 missing=()

@@ -8,6 +8,8 @@ set(QV_SKIN_RESOURCES
   values:skin=${QV_SKIN_DIR}/values/skin.xml
   LAYOUT:XML_MSGBOX=${QV_SKIN_DIR}/layout/msgbox.xml
   LAYOUT:XML_TOOLTIP=${QV_SKIN_DIR}/layout/tooltip.xml
+  LAYOUT:XML_INPUTDLG=${QV_SKIN_DIR}/layout/inputdlg.xml
+  LAYOUT:XML_HOTKEYDLG=${QV_SKIN_DIR}/layout/hotkeydlg.xml
   SMENU:XML_EDITMENU=${QV_SKIN_DIR}/menu/editmenu.xml
   translator:lang_cn=${QV_SKIN_DIR}/lang/lang_cn.xml
   translator:lang_en=${QV_SKIN_DIR}/lang/lang_en.xml

@@ -25,6 +25,8 @@ public:
     int Start();
     int IsRunning();
     int IsStopRequested();
+    // Asks the body to end without waiting (Stop joins it later).
+    void RequestStop();
     // Asks the body to end and waits up to timeoutMs; a body still running
     // then is logged and waited for until it ends. Always 1.
     int Stop(DWORD timeoutMs);

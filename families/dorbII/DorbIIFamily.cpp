@@ -15,6 +15,9 @@ const FamilyData& DorbIIFamily() {
         .notifiedEffectRule = NotifiedEffectRule::kApplyAtNamingTriple,
         .deviceEffectSaveRule = DeviceEffectSaveRule::kStoreCopy,
         .stateFileName = u"DorbIIConfigData.db",
+        .moodFileName = u"DorbIIMoodcfg.ini",
+        .cloudEffectListBody = "genreId=7&pageNumber=1&pageSize=1000&categoryId=-2",
+        .cloudListHasBuiltInEntry = true,
     };
     return family;
 }

@@ -15,6 +15,9 @@ const FamilyData& ZenkFamily() {
         .notifiedEffectRule = NotifiedEffectRule::kApplyAfterFrame,
         .deviceEffectSaveRule = DeviceEffectSaveRule::kMakeCurrentAndSend,
         .stateFileName = u"ZenkConfigData.db",
+        .moodFileName = u"ZenkMoodcfg.ini",
+        .cloudEffectListBody = "genreId=1&pageNumber=1&pageSize=1000&categoryId=-2",
+        .cloudListHasBuiltInEntry = false,
     };
     return family;
 }

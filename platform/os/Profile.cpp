@@ -4,8 +4,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <list>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +16,7 @@
 #include "platform/os/AtomicFile.h"
 #include "platform/os/Log.h"
 #include "platform/os/Path.h"
+#include "platform/os/UniqueFd.h"
 #include "platform/os/Utf.h"
 
 namespace qv::os {
@@ -55,6 +59,15 @@ std::u16string StripLineEnd(std::u16string text) {
     return text;
 }
 
+// The UTF-16LE units of bytes [begin, end) (an even count).
+std::u16string DecodeUtf16(const std::string& bytes, std::size_t begin, std::size_t end) {
+    std::u16string text((end - begin) / 2, u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[begin + 2 * i]) |
+                                        static_cast<unsigned char>(bytes[begin + 2 * i + 1]) << 8);
+    return text;
+}
+
 Document Parse(const std::string& bytes) {
     Document doc;
     bool crlf = true;
@@ -63,21 +76,19 @@ Document Parse(const std::string& bytes) {
         static_cast<unsigned char>(bytes[1]) == 0xFE) {
         doc.encoding = Encoding::Utf16;
         doc.prefix = bytes.substr(0, 2);
+        // A stray odd byte at the end is no character: it is not kept, so the
+        // next write leaves the file whole units again.
+        const std::size_t whole = bytes.size() - (bytes.size() - 2) % 2;
         std::size_t start = 2;
-        std::u16string text;
-        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-            const char16_t c = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                                     static_cast<unsigned char>(bytes[i + 1]) << 8);
-            text.push_back(c);
-            if (c == u'\n') {
-                if (!sawLineEnd) crlf = text.size() >= 2 && text[text.size() - 2] == u'\r';
-                sawLineEnd = true;
-                doc.lines.push_back(Line{bytes.substr(start, i + 2 - start), StripLineEnd(text)});
-                text.clear();
-                start = i + 2;
-            }
+        for (std::size_t i = 2; i < whole; i += 2) {
+            if (bytes[i] != '\n' || bytes[i + 1] != '\0') continue;
+            if (!sawLineEnd) crlf = i >= start + 2 && bytes[i - 2] == '\r' && bytes[i - 1] == '\0';
+            sawLineEnd = true;
+            doc.lines.push_back(Line{bytes.substr(start, i + 2 - start), StripLineEnd(DecodeUtf16(bytes, start, i + 2))});
+            start = i + 2;
         }
-        if (start < bytes.size()) doc.lines.push_back(Line{bytes.substr(start), StripLineEnd(text)});
+        if (start < whole)
+            doc.lines.push_back(Line{bytes.substr(start, whole - start), StripLineEnd(DecodeUtf16(bytes, start, whole))});
     } else {
         if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) doc.prefix = bytes.substr(0, 3);
         std::size_t start = doc.prefix.size();
@@ -168,13 +179,70 @@ std::u16string_view Unquote(std::u16string_view value) {
 
 enum class LoadError { None, Missing, Unreadable };
 
-Document Load(const std::string& path, LoadError& error) {
+// Parsed copies of the files read last, each kept while the file is the same
+// file with the same size and times: reading many keys parses a file once.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    static FileIdentity Of(const struct stat& info) {
+        return {info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+    }
+    bool operator==(const FileIdentity& other) const {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec &&
+               changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+    }
+};
+
+struct CachedFile {
+    std::string path;
+    FileIdentity identity;
+    std::shared_ptr<const Document> doc;
+};
+
+constexpr std::size_t kCachedFiles = 8;
+std::list<CachedFile> g_cache;  // most recent first; guarded by g_fileMutex
+
+void Remember(const std::string& path, const FileIdentity& identity,
+              std::shared_ptr<const Document> doc) {
+    g_cache.remove_if([&](const CachedFile& entry) { return entry.path == path; });
+    g_cache.push_front(CachedFile{path, identity, std::move(doc)});
+    if (g_cache.size() > kCachedFiles) g_cache.pop_back();
+}
+
+std::shared_ptr<const Document> EmptyDocument() {
+    auto doc = std::make_shared<Document>();
+    doc->newline = "\r\n";
+    return doc;
+}
+
+// The file's parsed content. A missing file, and anything that is not a
+// regular file, read as an empty document with the reason in error.
+std::shared_ptr<const Document> Load(const std::string& path, LoadError& error) {
     error = LoadError::None;
-    auto bytes = ReadWholeFile(path);
-    if (bytes) return Parse(*bytes);
-    error = errno == ENOENT ? LoadError::Missing : LoadError::Unreadable;
-    Document doc;
-    doc.newline = "\r\n";
+    struct stat info {};
+    const UniqueFd fd = OpenRegularFile(path, info);
+    if (!fd) {
+        error = errno == ENOENT ? LoadError::Missing : LoadError::Unreadable;
+        return EmptyDocument();
+    }
+    const FileIdentity identity = FileIdentity::Of(info);
+    for (auto it = g_cache.begin(); it != g_cache.end(); ++it) {
+        if (it->path != path || !(it->identity == identity)) continue;
+        g_cache.splice(g_cache.begin(), g_cache, it);
+        return it->doc;
+    }
+    auto bytes = ReadToEnd(fd.Get(), static_cast<std::size_t>(info.st_size));
+    if (!bytes) {
+        error = LoadError::Unreadable;
+        return EmptyDocument();
+    }
+    auto doc = std::make_shared<const Document>(Parse(*bytes));
+    Remember(path, identity, doc);
     return doc;
 }
 
@@ -183,10 +251,12 @@ std::optional<std::u16string> ReadValue(const char16_t* section, const char16_t*
     if (!section || !key || !file) return std::nullopt;
     std::lock_guard<std::mutex> guard(g_fileMutex);
     LoadError error;
-    const Document doc = Load(NativePath(file), error);
-    auto range = FindSection(doc, section);
+    const std::shared_ptr<const Document> loaded = Load(NativePath(file), error);
+    const Document& doc = *loaded;
+    // Names are looked up trimmed, as they are written.
+    auto range = FindSection(doc, Trim(section));
     if (!range) return std::nullopt;
-    auto index = FindKey(doc, *range, key);
+    auto index = FindKey(doc, *range, Trim(key));
     if (!index) return std::nullopt;
     return std::u16string(Unquote(ParseKey(doc.lines[*index])->value));
 }
@@ -195,7 +265,8 @@ std::optional<std::u16string> ReadValue(const char16_t* section, const char16_t*
 std::u16string ListNames(const char16_t* section, const char16_t* file) {
     std::lock_guard<std::mutex> guard(g_fileMutex);
     LoadError error;
-    const Document doc = Load(NativePath(file), error);
+    const std::shared_ptr<const Document> loaded = Load(NativePath(file), error);
+    const Document& doc = *loaded;
     std::u16string list;
     if (!section) {
         for (const Line& line : doc.lines) {
@@ -206,7 +277,7 @@ std::u16string ListNames(const char16_t* section, const char16_t* file) {
         }
         return list;
     }
-    auto range = FindSection(doc, section);
+    auto range = FindSection(doc, Trim(section));
     if (!range) return list;
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
         if (auto kv = ParseKey(doc.lines[i])) {
@@ -233,10 +304,16 @@ Line NewLine(const Document& doc, std::u16string text) {
 }
 
 // Makes sure the line before index `at` is terminated before a line goes there.
+// A line that ends in a lone CR gets only the LF: another CR would stay in
+// its value.
 void TerminatePrevious(Document& doc, std::size_t at) {
     if (at == 0) return;
     Line& previous = doc.lines[at - 1];
-    if (!EndsWithLineEnd(doc, previous)) previous.raw += doc.newline;
+    if (EndsWithLineEnd(doc, previous)) return;
+    const std::string cr = Encode(doc.encoding, u"\r");
+    const bool endsWithCr = previous.raw.size() >= cr.size() &&
+                            previous.raw.compare(previous.raw.size() - cr.size(), cr.size(), cr) == 0;
+    previous.raw += endsWithCr ? Encode(doc.encoding, u"\n") : doc.newline;
 }
 
 void SetKey(Document& doc, std::u16string_view section, std::u16string_view key,
@@ -308,6 +385,88 @@ int HexDigit(char16_t c) {
     return -1;
 }
 
+// One write, its names checked: null key deletes the section, null value the key.
+struct Edit {
+    std::u16string_view section;
+    std::optional<std::u16string_view> key;
+    std::optional<std::u16string_view> value;
+};
+
+std::optional<Edit> CheckedEdit(const char16_t* section, const char16_t* key, const char16_t* value) {
+    Edit edit;
+    edit.section = Trim(section);
+    if (HasLineBreak(edit.section) || edit.section.find(u']') != std::u16string_view::npos) {
+        QV_LOGE("refused section name with a line break or ']'");
+        return std::nullopt;
+    }
+    if (key) {
+        const std::u16string_view keyName = Trim(key);
+        if (keyName.empty() || HasLineBreak(keyName) || keyName.find(u'=') != std::u16string_view::npos ||
+            keyName.front() == u'[' || keyName.front() == u';') {
+            QV_LOGE("refused key name that cannot stand in a profile file");
+            return std::nullopt;
+        }
+        edit.key = keyName;
+    }
+    if (value) {
+        if (HasLineBreak(value)) {
+            QV_LOGE("refused value with a line break");
+            return std::nullopt;
+        }
+        edit.value = std::u16string_view(value);
+    }
+    return edit;
+}
+
+// Reads the file once, applies the edits in order and replaces it once.
+BOOL ApplyEdits(const char16_t* file, std::span<const Edit> edits) {
+    const std::string path = NativePath(file);
+    std::lock_guard<std::mutex> guard(g_fileMutex);
+    LoadError error;
+    auto doc = std::make_shared<Document>(*Load(path, error));
+    if (error == LoadError::Unreadable) {
+        QV_LOGE("cannot read %s: %s", path.c_str(), std::strerror(errno));
+        return FALSE;
+    }
+    const std::string before = Serialize(*doc);
+    for (const Edit& edit : edits) {
+        if (!edit.key)
+            DeleteSection(*doc, edit.section);
+        else if (!edit.value)
+            DeleteKey(*doc, edit.section, *edit.key);
+        else
+            SetKey(*doc, edit.section, *edit.key, *edit.value);
+    }
+    const std::string after = Serialize(*doc);
+    if (after == before && error != LoadError::Missing) return TRUE;
+    if (after.empty() && error == LoadError::Missing) return TRUE;  // deleting from no file
+    if (!ReplaceFileAtomically(path, after)) return FALSE;
+    // The file now holds exactly this document.
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && info.st_size == static_cast<off_t>(after.size()))
+        Remember(path, FileIdentity::Of(info), std::move(doc));
+    return TRUE;
+}
+
+// The struct form: upper-case hex of the bytes, then their sum mod 256.
+std::u16string StructText(const void* data, UINT size) {
+    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    std::u16string text;
+    text.reserve((static_cast<std::size_t>(size) + 1) * 2);
+    unsigned sum = 0;
+    auto append = [&](unsigned char b) {
+        text.push_back(kHex[b >> 4]);
+        text.push_back(kHex[b & 0xF]);
+    };
+    for (UINT i = 0; i < size; ++i) {
+        append(bytes[i]);
+        sum += bytes[i];
+    }
+    append(static_cast<unsigned char>(sum & 0xFF));
+    return text;
+}
+
 }  // namespace
 
 DWORD GetPrivateProfileString(const char16_t* section, const char16_t* key, const char16_t* def,
@@ -345,44 +504,9 @@ int GetPrivateProfileInt(const char16_t* section, const char16_t* key, int def,
 BOOL WritePrivateProfileString(const char16_t* section, const char16_t* key,
                                const char16_t* value, const char16_t* file) {
     if (!section || !file || !*file) return FALSE;
-    const std::u16string_view sectionName = Trim(section);
-    if (HasLineBreak(sectionName) || sectionName.find(u']') != std::u16string_view::npos) {
-        QV_LOGE("refused section name with a line break or ']'");
-        return FALSE;
-    }
-    std::u16string_view keyName;
-    if (key) {
-        keyName = Trim(key);
-        if (keyName.empty() || HasLineBreak(keyName) || keyName.find(u'=') != std::u16string_view::npos ||
-            keyName.front() == u'[' || keyName.front() == u';') {
-            QV_LOGE("refused key name that cannot stand in a profile file");
-            return FALSE;
-        }
-    }
-    if (value && HasLineBreak(value)) {
-        QV_LOGE("refused value with a line break");
-        return FALSE;
-    }
-
-    const std::string path = NativePath(file);
-    std::lock_guard<std::mutex> guard(g_fileMutex);
-    LoadError error;
-    Document doc = Load(path, error);
-    if (error == LoadError::Unreadable) {
-        QV_LOGE("cannot read %s: %s", path.c_str(), std::strerror(errno));
-        return FALSE;
-    }
-    const std::string before = Serialize(doc);
-    if (!key)
-        DeleteSection(doc, sectionName);
-    else if (!value)
-        DeleteKey(doc, sectionName, keyName);
-    else
-        SetKey(doc, sectionName, keyName, value);
-    const std::string after = Serialize(doc);
-    if (after == before && error != LoadError::Missing) return TRUE;
-    if (after.empty() && error == LoadError::Missing) return TRUE;  // deleting from no file
-    return ReplaceFileAtomically(path, after) ? TRUE : FALSE;
+    const std::optional<Edit> edit = CheckedEdit(section, key, value);
+    if (!edit) return FALSE;
+    return ApplyEdits(file, std::span<const Edit>(&*edit, 1));
 }
 
 BOOL GetPrivateProfileStruct(const char16_t* section, const char16_t* key, void* data, UINT size,
@@ -407,21 +531,38 @@ BOOL GetPrivateProfileStruct(const char16_t* section, const char16_t* key, void*
 BOOL WritePrivateProfileStruct(const char16_t* section, const char16_t* key, const void* data,
                                UINT size, const char16_t* file) {
     if (!data) return WritePrivateProfileString(section, key, nullptr, file);
-    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    std::u16string text;
-    text.reserve((static_cast<std::size_t>(size) + 1) * 2);
-    unsigned sum = 0;
-    auto append = [&](unsigned char b) {
-        text.push_back(kHex[b >> 4]);
-        text.push_back(kHex[b & 0xF]);
-    };
-    for (UINT i = 0; i < size; ++i) {
-        append(bytes[i]);
-        sum += bytes[i];
-    }
-    append(static_cast<unsigned char>(sum & 0xFF));
+    const std::u16string text = StructText(data, size);
     return WritePrivateProfileString(section, key, text.c_str(), file);
+}
+
+void ProfileBatch::WriteString(const char16_t* section, const char16_t* key, const char16_t* value) {
+    Op op;
+    if (section) op.section = section;
+    else op.invalid = true;
+    if (key) op.key = key;
+    if (value) op.value = value;
+    m_ops.push_back(std::move(op));
+}
+
+void ProfileBatch::WriteStruct(const char16_t* section, const char16_t* key, const void* data,
+                               UINT size) {
+    if (!data) return WriteString(section, key, nullptr);
+    const std::u16string text = StructText(data, size);
+    WriteString(section, key, text.c_str());
+}
+
+BOOL ProfileBatch::Commit() {
+    if (m_file.empty()) return FALSE;
+    std::vector<Edit> edits;
+    edits.reserve(m_ops.size());
+    for (const Op& op : m_ops) {
+        if (op.invalid) return FALSE;
+        std::optional<Edit> edit = CheckedEdit(op.section.c_str(), op.key ? op.key->c_str() : nullptr,
+                                               op.value ? op.value->c_str() : nullptr);
+        if (!edit) return FALSE;
+        edits.push_back(*edit);
+    }
+    return ApplyEdits(m_file.c_str(), edits);
 }
 
 }  // namespace qv::os

@@ -1,18 +1,31 @@
 #pragma once
 // Profile (INI) files with the Windows semantics the program relies on.
 //
-// - Section and key names compare ignoring case; the first occurrence wins.
+// - Section and key names compare ignoring case and surrounding blanks; the
+//   first occurrence wins.
 // - Values are read trimmed of blanks, and of one pair of enclosing quotes.
 // - A file that starts with the UTF-16LE byte-order mark is read and written as
 //   UTF-16LE; any other file as UTF-8 (a UTF-8 mark is kept). New files are
 //   UTF-8.
 // - Writing keeps every other line byte for byte (comments, order, blank
 //   lines, line ends); new lines take the file's line end (CRLF by default).
-// - Every write replaces the file atomically.
+// - Every write replaces the file atomically; a file reached through a
+//   symbolic link is written through to the link's target. Only regular
+//   files are used: a folder, FIFO or device reads as unreadable (defaults)
+//   and refuses writes, without blocking.
+// - A UTF-16 file's stray odd last byte is not a character and is dropped by
+//   the next write.
+// - A parsed copy of a file is kept while the file's identity, size and times
+//   are unchanged, so reading many keys parses it once.
 // - File names are UTF-16; backslashes are taken as '/'.
 // - The struct form is the upper-case hex of the bytes followed by a checksum
 //   byte (the sum of the bytes mod 256). A missing key, a wrong length, a
 //   non-hex digit or a wrong checksum read as missing.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "platform/os/Types.h"
 
 namespace qv::os {
@@ -42,5 +55,35 @@ BOOL GetPrivateProfileStruct(const char16_t* section, const char16_t* key, void*
 // Writes size bytes in the struct form; null data deletes the key.
 BOOL WritePrivateProfileStruct(const char16_t* section, const char16_t* key, const void* data,
                                UINT size, const char16_t* file);
+
+}  // namespace qv::os
+
+namespace qv::os {
+
+// Several writes to one profile file, applied in order to one reading of it
+// and stored with a single atomic replace: a reader (or a crash) sees the
+// file before all of them or after all of them. Same rules as the single
+// writes above; one refused name or value refuses the whole batch.
+class ProfileBatch {
+public:
+    explicit ProfileBatch(std::u16string_view file) : m_file(file) {}
+
+    // Null value deletes the key; null key deletes the section.
+    void WriteString(const char16_t* section, const char16_t* key, const char16_t* value);
+    void WriteStruct(const char16_t* section, const char16_t* key, const void* data, UINT size);
+    // Applies and stores every write; FALSE (file untouched) on a refusal or
+    // a failed read or write.
+    [[nodiscard]] BOOL Commit();
+
+private:
+    struct Op {
+        std::u16string section;
+        std::optional<std::u16string> key;
+        std::optional<std::u16string> value;
+        bool invalid = false;  // no section given
+    };
+    std::u16string m_file;
+    std::vector<Op> m_ops;
+};
 
 }  // namespace qv::os

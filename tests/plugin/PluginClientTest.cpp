@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -24,6 +25,7 @@
 #include "platform/ui/SWindowFactory.h"
 #include "platform/ui/SNotifyCenter.h"
 #include "plugin/AppEvents.h"
+#include "tests/support/CatalogSim.h"
 #include "tests/support/FakeDeviceMgmt.h"
 #include "tests/support/FakeMessageBoxService.h"
 
@@ -72,6 +74,7 @@ protected:
         root = fs::temp_directory_path() / ("qvplugin-" + std::to_string(getpid()));
         fs::create_directories(root);
         setenv("XDG_DATA_HOME", root.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", root.c_str(), 1);  // the usage report's device id
         host.manager.SetResponder(FakeDeviceMgmt::GoodReply);
     }
     void TearDown() override {
@@ -190,6 +193,27 @@ TEST_F(PluginClientTest, WithoutACardInitSucceedsAndSendsNothing) {
     client->Uninit();
     EXPECT_FALSE(qv::ui::GetEditMenuTemplate());  // it went with the run's skin
     Unload();
+}
+
+TEST_F(PluginClientTest, AStalledUsageReportEndsWithThePlugin) {
+    qv::test::CatalogSim sim({"--switch", "stalled"});
+    ASSERT_TRUE(sim.Start());
+    sim.UseAsCatalogue();
+    IAppClient* client = Load();
+    ASSERT_NE(client, nullptr);
+    ASSERT_EQ(client->Init(), 1);  // the session opens and posts its report
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (sim.Requests().empty() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(sim.Requests().size(), 1u);
+    EXPECT_EQ(sim.Requests()[0].path, "/tuning/api/user/informationCollector.json");
+    client->Quit();
+    client->Run(u"");
+    const auto asked = std::chrono::steady_clock::now();
+    client->Uninit();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
+    Unload();
+    unsetenv("QV_CATALOGUE_URL");
 }
 
 TEST_F(PluginClientTest, ZenkBuildServesItsOwnCard) {
