@@ -249,7 +249,7 @@ int main() {
     std::printf("  one text cell repainted %8.3f ms\n", singleText);
     std::printf("  one knob cell repainted %8.3f ms\n", singleKnob);
     host.DestroyWindow();
-    BenchPluginControls(frameMs);
+    BenchPluginControls(frame);
     app.reset();
     qv::os::DestroyThreadQueue();
     SRenderTarget::ReleaseThreadFontCache();
