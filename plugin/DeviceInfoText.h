@@ -11,5 +11,6 @@ const char16_t* GetDeviceTypeText(std::uint8_t type);
 
 // The family's product line, then, when the query answered (reply not null,
 // 64 bytes), the hardware and firmware versions and the device type, each
-// line ending in '\n'.
+// line ending in '\n', in the installed language when the skin translates
+// them.
 std::u16string DeviceInfoText(std::u16string_view productLine, const std::uint8_t* reply);

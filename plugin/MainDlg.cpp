@@ -105,6 +105,8 @@ BOOL CMainDlg::OnInitDialog() {
     SetTopMost(true);
     if (Setting(kSettingMainWinTopmost) == 0) SetTimer(kTopmostTimerId, kTopmostTimerMs);
     for (const auto& page : m_pages) page->Init(*this);
+    // Typing goes to the value boxes only, never through an input method.
+    EnableIme(false);
     return 0;
 }
 

@@ -112,6 +112,7 @@ void CMainHideWnd::OnTrayNotify(LPARAM mouseMessage) {
         } else if (main->IsWindowVisible() && !main->IsIconic()) {
             main->ShowWindow(SW_HIDE);
         } else {
+            main->SetForegroundWindow();
             main->ShowWindow(SW_SHOWNORMAL);
         }
     } else if (mouseMessage == WM_RBUTTONUP) {
@@ -126,12 +127,14 @@ void CMainHideWnd::ShowTrayMenu() {
         return;
     }
     if (menu.HasItem(kTrayCmdAutoRun)) menu.CheckMenuItem(kTrayCmdAutoRun, IsAutoRun() != 0);
+    SetForegroundWindow();
     const qv::ui::CPoint at = qv::ui::GetDisplayBackend().GetCursorPos();
     menu.TrackPopupMenu(0, at.x, at.y, GetHwnd(), 100);
 }
 
 void CMainHideWnd::ShowMainWindow() {
     if (qv::ui::SHostWnd* main = MainWindow()) {
+        main->SetForegroundWindow();
         main->ShowWindow(SW_SHOWNORMAL);
     } else {
         RequestMainWindow();

@@ -411,6 +411,7 @@ void SWindow::BringWindowToTop() {
 
 SWindow* SWindow::SwndFromPoint(CPoint pt) {
     if (!m_rect.PtInRect(pt)) return nullptr;
+    if (!m_firstChild || !GetChildrenClipRect().PtInRect(pt)) return this;
     // Later children draw on top, so they are hit first.
     for (SWindow* c = m_lastChild; c; c = c->m_prevSibling) {
         if (!c->m_visible || c->m_destroying) continue;
@@ -455,6 +456,7 @@ std::span<const AttrRow> SWindow::AttrRows() {
         AttrMember<&SWindow::m_maxWidth, 0>(u"maxWidth", E::Relayout),
         AttrCall<&SWindow::SetAlphaAttr>(u"alpha"),
         AttrCall<&SWindow::SetLayoutAttr>(u"layout", E::Relayout),
+        AttrCall<&SWindow::SetCursorAttr>(u"cursor", E::NoRepaint),
         AttrCall<&SWindow::SetGridAttr<&GridLayoutParams::columns>>(u"columnCount", E::Relayout),
         AttrCall<&SWindow::SetGridAttr<&GridLayoutParams::rows>>(u"rowCount", E::Relayout),
         AttrCall<&SWindow::SetGridAttr<&GridLayoutParams::xInterval>>(u"xInterval", E::Relayout),
@@ -615,6 +617,27 @@ HRESULT SWindow::SetLayoutAttr(const SStringW& value, bool) {
     return S_OK;
 }
 
+HRESULT SWindow::SetCursorAttr(const SStringW& value, bool) { return SetCursor(value) ? S_OK : E_FAIL; }
+
+bool SWindow::SetCursor(const SStringW& name) {
+    static constexpr struct {
+        const char16_t* name;
+        CursorId id;
+    } kCursors[] = {{u"arrow", CursorId::Arrow},       {u"hand", CursorId::Hand},
+                    {u"ibeam", CursorId::IBeam},       {u"sizeall", CursorId::SizeAll},
+                    {u"sizewe", CursorId::SizeWE},     {u"sizens", CursorId::SizeNS},
+                    {u"sizenwse", CursorId::SizeNWSE}, {u"sizenesw", CursorId::SizeNESW}};
+    for (const auto& c : kCursors) {
+        if (name.EqualsNoCase(c.name)) {
+            SetCursor(c.id);
+            return true;
+        }
+    }
+    return false;
+}
+
+void SWindow::SetCursor(CursorId cursor) { m_cursor = cursor; }
+
 template <int GridLayoutParams::*Field>
 HRESULT SWindow::SetGridAttr(const SStringW& value, bool) {
     auto v = ParseInt(value);
@@ -767,7 +790,16 @@ void SWindow::Paint(SRenderTarget& rt, const CRect& dirty) {
     if (!overlap.Intersect(m_rect, dirty)) return;
     rt.PushClipRect(m_rect);
     OnPaint(rt);
-    for (SWindow* c = m_firstChild; c; c = c->m_nextSibling) c->Paint(rt, overlap);
+    if (m_firstChild) {
+        CRect clip = GetChildrenClipRect();
+        CRect childDirty;
+        if (childDirty.Intersect(overlap, clip)) {
+            bool clipped = clip != m_rect;
+            if (clipped) rt.PushClipRect(clip);
+            for (SWindow* c = m_firstChild; c; c = c->m_nextSibling) c->Paint(rt, childDirty);
+            if (clipped) rt.PopClip();
+        }
+    }
     if (IsFocused()) DrawFocus(rt);
     rt.PopClip();
 }
@@ -816,5 +848,9 @@ void SWindow::OnMouseHover(CPoint pt) {
 }
 
 void SWindow::OnMouseLeave() { ModifyState(0, WndState_Hover, true); }
+
+void SWindow::OnMouseWheel(int delta, CPoint pt) {
+    if (m_parent && !m_parent->m_destroying) m_parent->OnMouseWheel(delta, pt);
+}
 
 }  // namespace qv::ui

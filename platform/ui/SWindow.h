@@ -12,6 +12,7 @@
 #include "platform/ui/EventSet.h"
 #include "platform/ui/FontSpec.h"
 #include "platform/ui/Geometry.h"
+#include "platform/ui/IDisplayBackend.h"
 #include "platform/ui/ISwndContainer.h"
 #include "platform/ui/SObject.h"
 #include "platform/ui/STrText.h"
@@ -130,7 +131,9 @@ public:
 
     // --- geometry
     CRect GetWindowRect() const { return m_rect; }
-    CRect GetClientRect() const;
+    // The window less its padding (and what a subclass keeps for itself,
+    // such as scroll bars).
+    virtual CRect GetClientRect() const;
     void Move(const CRect& rc);
     const SwndPosition& GetPosition() const { return m_pos; }
     // Content size for "-1" sizes: text or skin plus padding.
@@ -187,6 +190,13 @@ public:
     UINT GetTextAlign() const { return m_textAlign; }
     ISkinObj* GetSkin() const { return m_skin; }
     int GetScale() const { return 100; }
+    // The pointer's shape over this window ("arrow", "hand", "ibeam",
+    // "sizeall", "sizewe", "sizens", "sizenwse", "sizenesw"; attribute
+    // "cursor"). A window without one shows its parent's; false for an
+    // unknown name.
+    bool SetCursor(const SStringW& name);
+    void SetCursor(CursorId cursor);
+    std::optional<CursorId> GetCursor() const { return m_cursor; }
 
     // --- painting and input (the host calls these)
     void Paint(SRenderTarget& rt, const CRect& dirty);
@@ -199,7 +209,9 @@ public:
     virtual void OnMouseMove(CPoint pt, UINT flags) { (void)pt; (void)flags; }
     virtual void OnMouseHover(CPoint pt);
     virtual void OnMouseLeave();
-    virtual void OnMouseWheel(int delta, CPoint pt) { (void)delta; (void)pt; }
+    // A window that does not use the wheel passes it to its parent, so a
+    // scroll view scrolls over its children.
+    virtual void OnMouseWheel(int delta, CPoint pt);
     // Returns true when the key was used.
     virtual bool OnKeyDown(UINT vk, UINT repeat, UINT flags) { (void)vk; (void)repeat; (void)flags; return false; }
     // flags: the modifiers held (MK_SHIFT, MK_CONTROL, MK_ALT).
@@ -222,6 +234,8 @@ protected:
     virtual CRect GetTextRect() const { return GetClientRect(); }
     // The rectangle children are laid out in (positions and grid cells).
     virtual CRect GetChildrenLayoutRect() const { return GetClientRect(); }
+    // Children are drawn and hit only inside this rectangle.
+    virtual CRect GetChildrenClipRect() const { return m_rect; }
     virtual void DrawFocus(SRenderTarget& rt) { (void)rt; }
 
     EventSet m_events;
@@ -258,6 +272,7 @@ private:
     HRESULT SetPaddingAttr(const SStringW& value, bool loading);
     HRESULT SetAlphaAttr(const SStringW& value, bool loading);
     HRESULT SetLayoutAttr(const SStringW& value, bool loading);
+    HRESULT SetCursorAttr(const SStringW& value, bool loading);
     template <int GridLayoutParams::*Field>
     HRESULT SetGridAttr(const SStringW& value, bool loading);
 
@@ -293,6 +308,7 @@ private:
     ISkinObj* m_skin = nullptr;
     int m_alpha = 255;
     int m_maxWidth = 0;  // content-sized text wraps beyond this width
+    std::optional<CursorId> m_cursor;
 };
 
 }  // namespace qv::ui

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/os/Utf.h"
+#include "plugin/DeviceInfoText.h"
 #include "plugin/DlgDeviceInfo.h"
 #include "plugin/MainDlg.h"
 #include "platform/ui/STranslator.h"
@@ -147,7 +148,12 @@ TEST_F(MainLayoutTest, ShowsInEnglishAsInChinese) {
     EXPECT_EQ(m_dlg->FindChildByName(u"txt_app_title")->GetWindowText(), u"Halvena Audio");
     SaveFrame(*m_dlg, "main_window_en.png");
 
-    const std::u16string info = u"产品名称：Dorb Ⅱ Pro\n硬件版本：V1.0\n固件版本：V2.3\n设备类型：声卡\n";
+    std::uint8_t reply[64] = {};
+    reply[4] = 10;
+    reply[6] = 23;
+    reply[14] = 1;
+    const std::u16string info = DeviceInfoText(u"产品名称：Dorb Ⅱ Pro\n", reply);
+    EXPECT_EQ(info, u"Product: Dorb Ⅱ Pro\nHardware version: V1.0\nFirmware version: V2.3\nDevice type: Sound card\n");
     CDlgDeviceInfo box(info);
     ASSERT_TRUE(box.Create(nullptr));
     SaveFrame(box, "device_info_en.png");

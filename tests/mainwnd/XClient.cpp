@@ -82,9 +82,19 @@ std::optional<ScreenRect> XClient::FindWindow(const std::string& title) {
 }
 
 std::optional<ScreenRect> XClient::WaitForWindow(const std::string& title, int timeoutMs) {
+    // A new window is placed after it maps: wait until it stays put.
     std::optional<ScreenRect> found;
-    Within(timeoutMs, [&] { return (found = FindWindow(title)).has_value(); });
-    return found;
+    std::optional<ScreenRect> last;
+    int steady = 0;
+    Within(timeoutMs, [&] {
+        found = FindWindow(title);
+        const bool same = found && last && found->x == last->x && found->y == last->y &&
+                          found->width == last->width && found->height == last->height;
+        steady = same ? steady + 1 : 0;
+        last = found;
+        return steady >= 5;
+    });
+    return steady >= 5 ? found : std::nullopt;
 }
 
 bool XClient::WaitUntilGone(const std::string& title, int timeoutMs) {
