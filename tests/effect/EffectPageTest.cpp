@@ -278,12 +278,6 @@ TEST_F(EffectPageTest, TheTitleAndTheLockFollowTheCard) {
     EXPECT_TRUE(Visible(u"forbid_device_conn_status"));
 }
 
-TEST_F(EffectPageTest, WithoutACardThePageOpensLocked) {
-    OpenWindow();
-    EXPECT_EQ(Text(u"txt_app_title"), u"Halvena音频");
-    EXPECT_TRUE(Visible(u"forbid_device_conn_status"));
-}
-
 TEST_F(EffectPageTest, ACardInUpdateModeIsAskedAboutOnceAndNoLetsItGo) {
     m_card.Unplug();
     m_card.Plug(SimCard::kUpdateProductId);
