@@ -8,15 +8,20 @@ namespace qv::controls {
 
 using qv::ui::SStringW;
 
-HRESULT SEdit2::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"focusSkin") {
-        qv::ui::SApplication* app = qv::ui::SApplication::getSingletonPtr();
-        qv::ui::ISkinObj* skin = app ? app->GetSkin(value) : nullptr;
-        if (!skin) QV_LOGW("focus skin %s not found", value.ToUtf8().c_str());
-        m_focusSkin = skin;
-        return S_FALSE;
-    }
-    return SEdit::SetAttribute(name, value, loading);
+std::span<const qv::ui::AttrRow> SEdit2::AttrRows() {
+    static constexpr qv::ui::AttrRow kRows[] = {
+        qv::ui::AttrCall<&SEdit2::SetFocusSkinAttr>(u"focusSkin", qv::ui::AttrEffect::NoRepaint),
+    };
+    return kRows;
+}
+
+// An unknown skin clears the focus skin; the attribute is still taken.
+HRESULT SEdit2::SetFocusSkinAttr(const SStringW& value, bool) {
+    qv::ui::SApplication* app = qv::ui::SApplication::getSingletonPtr();
+    qv::ui::ISkinObj* skin = app ? app->GetSkin(value) : nullptr;
+    if (!skin) QV_LOGW("focus skin %s not found", value.ToUtf8().c_str());
+    m_focusSkin = skin;
+    return S_OK;
 }
 
 void SEdit2::FireValueChanging(int step) {

@@ -18,11 +18,10 @@ QV_EVENT_END
 
 class SEdit2 : public qv::ui::SEdit {
     QV_CLASS_NAME(SEdit2, qv::ui::SEdit, u"edit2", qv::ui::kObjectWindow)
+    // "focusSkin": a skin of the pool drawn under the text while focused.
+    QV_ATTRIBUTES(qv::ui::SEdit)
 
 public:
-    // "focusSkin": a skin of the pool drawn under the text while focused.
-    HRESULT SetAttribute(const qv::ui::SStringW& name, const qv::ui::SStringW& value,
-                         bool loading) override;
     bool OnKeyDown(UINT vk, UINT repeat, UINT flags) override;
     void OnLButtonDblClk(qv::ui::CPoint pt, UINT flags) override;
     void OnMouseWheel(int delta, qv::ui::CPoint pt) override;
@@ -33,6 +32,7 @@ protected:
     void DrawFocus(qv::ui::SRenderTarget& rt) override;
 
 private:
+    HRESULT SetFocusSkinAttr(const qv::ui::SStringW& value, bool loading);
     void FireValueChanging(int step);
 
     qv::ui::ISkinObj* m_focusSkin = nullptr;

@@ -5,12 +5,16 @@
 #include <exception>
 
 #include "common/device/ICommDeviceMgmt.h"
+#include "controls/PluginControls.h"
 #include "common/device/ICommunicateDevice.h"
 #include "families/ThisFamily.h"
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Path.h"
 #include "platform/os/Utf.h"
+#include "platform/ui/SMenu.h"
+#include "platform/ui/SMessageBox.h"
+#include "platform/ui/SToolTipWnd.h"
 #include "plugin/AppPaths.h"
 #include "plugin/DeviceIds.h"
 #include "plugin/DevicePath.h"
@@ -50,6 +54,7 @@ CMainApp* CMainApp::Current() { return g_current.load(); }
 
 BOOL CMainApp::Init() {
     try {
+        qv::controls::StartupGdiplus();
         LoadStateStore(AppDataFolder(), ThisFamily().stateFileName);
         if (!InitSoui()) {
             QV_LOGE("the UI framework could not be started");
@@ -92,10 +97,14 @@ BOOL CMainApp::InitSoui() {
         log.Start();
     }
 
+    // Before any resource: the skins and layouts loaded next may use them.
+    qv::controls::RegisterPluginControls(m_app->GetWindowFactory(), m_app->GetSkinFactory());
+
     // The host's skin, then the plug-in's own resources, which are searched
     // first.
     if (!m_app->AddResProvider(m_hostModule, res::uidef::XML_INIT) || !m_app->AddResProvider(m_pluginModule)) {
         QV_LOGE("初始化界面资源失败");
+        qv::ui::SMessageBox(nullptr, u"初始化界面资源失败", u"ERROR", MB_OK);
         ReleaseUi();
         return 0;
     }
@@ -105,7 +114,18 @@ BOOL CMainApp::InitSoui() {
     if (m_app->LoadComponent(u"translator.dll") && !m_app->InstallLanguage(res::translator::lang_cn)) {
         QV_LOGW("language %s not installed", qv::os::Utf16ToUtf8(res::translator::lang_cn).c_str());
     }
+    InstallTemplates();
     return 1;
+}
+
+void CMainApp::InstallTemplates() {
+    pugi::xml_document msgbox;
+    if (m_app->LoadXmlResource(msgbox, res::layout::XML_MSGBOX, u"LAYOUT")) qv::ui::SetMsgTemplate(msgbox.child("SOUI"));
+    pugi::xml_document editMenu;
+    if (m_app->LoadXmlResource(editMenu, res::smenu::XML_EDITMENU, u"SMENU")) {
+        qv::ui::SetEditMenuTemplate(editMenu.child("editmenu"));
+    }
+    qv::ui::SetToolTipLayout(res::layout::XML_TOOLTIP);
 }
 
 void CMainApp::StartWithConnectedCard() {
@@ -133,6 +153,7 @@ int CMainApp::Run(const char16_t* /*commandLine*/) {
 }
 
 void CMainApp::Uninit() {
+    qv::controls::ShutdownGdiplus();
     if (IsRestartRequested()) {
         // The new process must be able to take the single-instance guard.
         if (m_host) m_host->ReleaseInstanceGuard();
@@ -164,6 +185,11 @@ void CMainApp::DisconnectOwnDevice() {
 }
 
 void CMainApp::ReleaseUi() {
+    // No tip or popup outlives the UI of this run.
+    if (m_app) qv::controls::ClosePluginPopups();
+    // The templates are the skin's, which goes with this run.
+    qv::ui::SetMsgTemplate({});
+    qv::ui::SetEditMenuTemplate({});
     m_notifyCenter.reset();
     m_app.reset();
 }

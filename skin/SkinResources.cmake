@@ -6,6 +6,7 @@ set(QV_SKIN_RESOURCES
   values:string=${QV_SKIN_DIR}/values/string.xml
   values:color=${QV_SKIN_DIR}/values/color.xml
   values:skin=${QV_SKIN_DIR}/values/skin.xml
+  values:skin_controls=${QV_SKIN_DIR}/values/skin_controls.xml
   LAYOUT:XML_MSGBOX=${QV_SKIN_DIR}/layout/msgbox.xml
   LAYOUT:XML_TOOLTIP=${QV_SKIN_DIR}/layout/tooltip.xml
   LAYOUT:XML_INPUTDLG=${QV_SKIN_DIR}/layout/inputdlg.xml
@@ -20,4 +21,24 @@ set(QV_SKIN_RESOURCES
   IMG:image_button=${QV_SKIN_DIR}/images/button.png
   IMG:image_btn_close=${QV_SKIN_DIR}/images/btn_close.png
   IMG:image_menu_item_bg=${QV_SKIN_DIR}/images/menu_item_bg.png
+  IMG:image_volume_rotrayknob_bg=${QV_SKIN_DIR}/images/knob_bg.png
+  IMG:image_volume_rotrayknob_pos=${QV_SKIN_DIR}/images/knob_dot.png
+  IMG:image_Rotray_pointer=${QV_SKIN_DIR}/images/knob_pointer.png
+  IMG:image_slider_thumb_png=${QV_SKIN_DIR}/images/slider_thumb.png
+  IMG:image_slider_bg_png=${QV_SKIN_DIR}/images/slider_rail.png
+  IMG:image_Volume_slider_pos=${QV_SKIN_DIR}/images/slider_span.png
+  IMG:image_lowhight_slider_bg=${QV_SKIN_DIR}/images/slider_hrail.png
+  IMG:png_eq_slider_pos=${QV_SKIN_DIR}/images/slider_hspan.png
+  IMG:png_LevelMeter_pos_bottom2x=${QV_SKIN_DIR}/images/level_lit.png
+  IMG:png_LevelMeter_pos_mid2x=${QV_SKIN_DIR}/images/level_mask.png
+  IMG:png_LevelMeter_pos_top2x=${QV_SKIN_DIR}/images/level_segments.png
+  IMG:image_progress_vertical_bg_png=${QV_SKIN_DIR}/images/progress_bg.png
+  IMG:image_progress_vertical_bar_png=${QV_SKIN_DIR}/images/progress_pos.png
+  IMG:image_chk_switch=${QV_SKIN_DIR}/images/chk_switch.png
+  IMG:image_check_button=${QV_SKIN_DIR}/images/btn_choice.png
+  IMG:image_radio=${QV_SKIN_DIR}/images/btn_choice.png
+  IMG:image_vscrollbar=${QV_SKIN_DIR}/images/vscrollbar.png
+  IMG:image_vscrollbar_grey=${QV_SKIN_DIR}/images/vscrollbar_grey.png
+  IMG:png_eq_bg=${QV_SKIN_DIR}/images/eq_bg.png
+  IMG:image_ani_busy=${QV_SKIN_DIR}/images/ani_busy.gif
 )

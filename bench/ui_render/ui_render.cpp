@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "ControlsBench.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SHostWnd.h"
@@ -73,6 +74,7 @@ int main() {
     std::printf("  one control invalidated %8.3f ms (%.1fx faster than a full frame)\n", singleMs,
                 singleMs > 0 ? frameMs / singleMs : 0.0);
     host.DestroyWindow();
+    BenchPluginControls(frameMs);
     app.reset();
     qv::os::DestroyThreadQueue();
     SRenderTarget::ReleaseThreadFontCache();

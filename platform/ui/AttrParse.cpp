@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/os/Hex.h"
+#include "platform/os/Log.h"
+#include "platform/ui/SApplication.h"
+
 namespace qv::ui {
 namespace {
 
@@ -33,13 +37,6 @@ std::vector<std::u16string_view> SplitComma(std::u16string_view t) {
         }
     }
     return parts;
-}
-
-int HexDigit(char16_t c) {
-    if (c >= u'0' && c <= u'9') return c - u'0';
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -79,11 +76,18 @@ std::optional<bool> ParseBool(std::u16string_view text) {
 
 std::optional<COLORREF> ParseColor(std::u16string_view text) {
     text = TrimView(text);
+    constexpr std::u16string_view kRef = u"@color/";
+    if (text.starts_with(kRef)) {
+        SApplication* app = SApplication::getSingletonPtr();
+        auto color = app ? app->GetNamedColor(SStringW(text.substr(kRef.size()))) : std::nullopt;
+        if (!color) QV_LOGW("colour %s not in the skin's colour table", SStringW(text).ToUtf8().c_str());
+        return color;
+    }
     if (text.size() == 7 || text.size() == 9) {
         if (text[0] != u'#') return std::nullopt;
         int bytes[4] = {0, 0, 0, 255};
         for (size_t i = 1, k = 0; i < text.size(); i += 2, ++k) {
-            int hi = HexDigit(text[i]), lo = HexDigit(text[i + 1]);
+            int hi = qv::os::HexDigitValue(text[i]), lo = qv::os::HexDigitValue(text[i + 1]);
             if (hi < 0 || lo < 0) return std::nullopt;
             bytes[k] = hi * 16 + lo;
         }

@@ -14,7 +14,8 @@ std::optional<int> ParseInt(std::u16string_view text);
 std::optional<double> ParseDouble(std::u16string_view text);
 // "0" and "false" are false, any other non-empty text is true.
 std::optional<bool> ParseBool(std::u16string_view text);
-// "#RRGGBB" (opaque) or "#RRGGBBAA", also "rgb(r,g,b)" and "rgba(r,g,b,a)".
+// "#RRGGBB" (opaque) or "#RRGGBBAA", also "rgb(r,g,b)" and "rgba(r,g,b,a)",
+// and "@color/name" from the running application's colour table.
 std::optional<COLORREF> ParseColor(std::u16string_view text);
 // "%d,%d".
 std::optional<CSize> ParseSize(std::u16string_view text);

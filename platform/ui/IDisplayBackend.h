@@ -3,6 +3,7 @@
 // (headless). The host renders into its own image and hands finished frames
 // to its native window.
 #include <memory>
+#include <vector>
 
 #include "platform/os/Types.h"
 #include "platform/ui/Geometry.h"
@@ -10,6 +11,9 @@
 #include "platform/ui/SStringW.h"
 
 namespace qv::ui {
+
+// Named pointer shapes a window may show.
+enum class CursorId { Arrow, Hand, IBeam, SizeAll, SizeWE, SizeNS, SizeNWSE, SizeNESW };
 
 class INativeWindow {
 public:
@@ -28,15 +32,38 @@ public:
     virtual void SetInputTarget(HWND host) { (void)host; }
     // A finished frame; dirty is the part that changed.
     virtual void Present(const SBitmap& frame, const CRect& dirty) = 0;
+    // Above the other windows of its layer; with activate also given the
+    // keyboard focus.
+    virtual void Raise(bool activate) { (void)activate; }
+    // The window this one belongs to (kept above it by the desktop); null: none.
+    virtual void SetOwner(INativeWindow* owner) { (void)owner; }
+    // The pointer's shape while it is over the window.
+    virtual void SetCursor(CursorId cursor) { (void)cursor; }
+    // Whether typed text may go through the input method while the window
+    // has the focus.
+    virtual void EnableIme(bool enable) { (void)enable; }
+};
+
+// One display of the screen: its whole area and the part windows may use.
+struct DisplayArea {
+    CRect bounds;
+    CRect work;
 };
 
 class IDisplayBackend {
 public:
     virtual ~IDisplayBackend() = default;
     virtual std::unique_ptr<INativeWindow> CreateNativeWindow() = 0;
-    virtual CSize GetScreenSize() const = 0;
-    virtual CRect GetWorkArea() const = 0;
+    // Every display, the primary first; never empty.
+    virtual std::vector<DisplayArea> GetDisplays() const = 0;
     virtual CPoint GetCursorPos() const = 0;
+
+    // The primary display's size and work area.
+    CSize GetScreenSize() const;
+    CRect GetWorkArea() const;
+    // The display the rectangle overlaps most; when it overlaps none, the one
+    // whose centre is nearest.
+    DisplayArea GetDisplayNear(const CRect& rc) const;
 };
 
 // The process's backend; headless unless one was installed.

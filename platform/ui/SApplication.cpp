@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/os/Log.h"
+#include "platform/ui/AttrParse.h"
 #include "platform/ui/ModuleResources.h"
 #include "platform/ui/SHostWnd.h"
 #include "platform/ui/SRenderTarget.h"
@@ -167,6 +168,10 @@ bool SApplication::LoadUiDef(pugi::xml_node uidef) {
                 const char* value = s.attribute("value") ? s.attribute("value").value() : s.text().get();
                 m_strings[XmlText(name).str()] = XmlText(value);
             }
+        } else if (kind == "font") {
+            LoadFonts(content);
+        } else if (kind == "color") {
+            LoadColors(content);
         } else if (kind == "skin") {
             m_skins.LoadSkins(content);
         } else if (kind == "style") {
@@ -179,10 +184,59 @@ bool SApplication::LoadUiDef(pugi::xml_node uidef) {
     return true;
 }
 
+namespace {
+
+// The element's own name unless it carries a "name".
+SStringW EntryName(pugi::xml_node node) {
+    const char* name = node.attribute("name").value();
+    return XmlText(*name ? name : node.name());
+}
+
+FontSpec FontFromAttributes(pugi::xml_node node) {
+    FontSpec font;
+    font.face = XmlText(XmlAttrNoCase(node, "face").value());
+    font.size = std::max(0, XmlAttrNoCase(node, "size").as_int(0));
+    if (pugi::xml_attribute bold = XmlAttrNoCase(node, "bold")) font.bold = bold.as_int(0) != 0 ? 1 : 0;
+    return font;
+}
+
+}  // namespace
+
+void SApplication::LoadFonts(pugi::xml_node fonts) {
+    m_defaultFont.Override(FontFromAttributes(fonts));
+    for (pugi::xml_node f : fonts.children()) {
+        if (f.type() == pugi::node_element) m_fonts[EntryName(f).MakeLower().str()] = FontFromAttributes(f);
+    }
+}
+
+void SApplication::LoadColors(pugi::xml_node colors) {
+    for (pugi::xml_node c : colors.children()) {
+        if (c.type() != pugi::node_element) continue;
+        pugi::xml_attribute attr = XmlAttrNoCase(c, "value");
+        SStringW text = XmlText(attr ? attr.value() : c.text().get());
+        auto color = text.Find(u"@color/") == 0 ? std::nullopt : ParseColor(text);
+        if (!color) {
+            QV_LOGW("colour %s: \"%s\" is no colour", c.name(), text.ToUtf8().c_str());
+            continue;
+        }
+        m_colors[EntryName(c).MakeLower().str()] = *color;
+    }
+}
+
+const FontSpec* SApplication::GetNamedFont(const SStringW& name) const {
+    auto it = m_fonts.find(SStringW(name).MakeLower().str());
+    return it == m_fonts.end() ? nullptr : &it->second;
+}
+
+std::optional<COLORREF> SApplication::GetNamedColor(const SStringW& name) const {
+    auto it = m_colors.find(SStringW(name).MakeLower().str());
+    if (it == m_colors.end()) return std::nullopt;
+    return it->second;
+}
+
 pugi::xml_node SApplication::GetStyle(const SStringW& name) const {
-    std::string utf8 = name.ToUtf8();
     for (pugi::xml_node s : m_styles.child("style").children()) {
-        if (utf8 == s.attribute("name").value()) return s;
+        if (name.EqualsNoCase(XmlText(s.attribute("name").value()))) return s;
     }
     return {};
 }

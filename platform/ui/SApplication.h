@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "platform/os/MessageQueue.h"
+#include "platform/ui/Color.h"
+#include "platform/ui/FontSpec.h"
 #include "platform/ui/SBitmap.h"
 #include "platform/ui/SLogManager.h"
 #include "platform/ui/SSkin.h"
@@ -64,8 +66,12 @@ public:
     // The folder of the running program, without a trailing '/'.
     static SStringW GetAppDir();
 
-    // --- UI definitions: <uidef> with <string>, <skin>, <style> children,
-    // inline or as src="TYPE:NAME".
+    // --- UI definitions: <uidef> with <string>, <font>, <color>, <skin> and
+    // <style> children, inline or as src="TYPE:NAME". <font face= size=
+    // bold=> gives the UI font; its child elements (<title size="14"/>, or
+    // <font name="title" .../>) and those of <color> (<accent value="#..."/>)
+    // are the named fonts and colours that "@font/title" and "@color/accent"
+    // refer to.
     bool LoadUiDef(pugi::xml_node uidef);
     int LoadSkins(pugi::xml_node skinRoot) { return m_skins.LoadSkins(skinRoot); }
     // Skins are drawn at 100 %; the scale is taken for the callers that pass one.
@@ -74,7 +80,13 @@ public:
         return m_skins.GetSkin(name);
     }
     SSkinPool& GetSkinPool() { return m_skins; }
+    // A style class by name, compared without regard to case.
     pugi::xml_node GetStyle(const SStringW& name) const;
+    // The UI font windows inherit at the top; its open parts stay open (the
+    // render target's defaults).
+    const FontSpec& GetDefaultFont() const { return m_defaultFont; }
+    const FontSpec* GetNamedFont(const SStringW& name) const;
+    std::optional<COLORREF> GetNamedColor(const SStringW& name) const;
     // A string of the table; "@string/name" and "name" both work.
     std::optional<SStringW> GetString(const SStringW& name) const;
     // String-table reference first, then the installed language.
@@ -111,6 +123,9 @@ public:
     bool PreTranslateMessage(qv::os::MSG& msg);
 
 private:
+    void LoadFonts(pugi::xml_node fonts);
+    void LoadColors(pugi::xml_node colors);
+
     struct Provider {
         HMODULE module;
     };
@@ -122,6 +137,9 @@ private:
     SSkinPool m_skins;
     pugi::xml_document m_styles;
     std::map<std::u16string, SStringW> m_strings;
+    FontSpec m_defaultFont;
+    std::map<std::u16string, FontSpec> m_fonts;
+    std::map<std::u16string, COLORREF> m_colors;
     STranslatorMgr m_translator;
     std::map<std::u16string, int> m_namedIds;
     SWindowFactory m_windowFactory;

@@ -10,6 +10,17 @@
 #include "platform/ui/SwndDispatch.h"
 
 namespace qv::ui {
+namespace {
+
+// The active window of each UI thread.
+thread_local HWND t_active = nullptr;
+
+SHostWnd* FindHost(HWND hwnd) {
+    SApplication* app = SApplication::getSingletonPtr();
+    return app && hwnd ? app->FindHostWnd(hwnd) : nullptr;
+}
+
+}  // namespace
 
 SHostWnd::SHostWnd(const SStringW& layoutName) : m_layoutName(layoutName) { SetContainer(this); }
 
@@ -42,7 +53,6 @@ HWND SHostWnd::CreateFromXml(const SStringW& xml, HWND parent) {
 }
 
 HWND SHostWnd::CreateFromNode(pugi::xml_node top, HWND parent) {
-    (void)parent;
     if (m_hwnd) return m_hwnd;
     m_hwnd = qv::os::CreateTarget([this](HWND, UINT msg, WPARAM wp, LPARAM lp) { return WndProc(msg, wp, lp); });
     m_hWnd = m_hwnd;
@@ -50,6 +60,7 @@ HWND SHostWnd::CreateFromNode(pugi::xml_node top, HWND parent) {
     m_native = GetDisplayBackend().CreateNativeWindow();
     m_native->SetInputTarget(m_hwnd);
     if (SApplication* app = SApplication::getSingletonPtr()) app->RegisterHostWnd(this);
+    if (parent && parent != m_hwnd) SetOwnerWnd(parent);
     DispatchScope scope;
     if (top) {
         InitHostAttributes(top);
@@ -74,11 +85,11 @@ HWND SHostWnd::CreateFromNode(pugi::xml_node top, HWND parent) {
 }
 
 void SHostWnd::InitHostAttributes(pugi::xml_node top) {
-    if (auto size = ParseSize(XmlText(top.attribute("size").value()))) m_size = *size;
-    if (auto w = ParseInt(XmlText(top.attribute("width").value()))) m_size.cx = *w;
-    if (auto h = ParseInt(XmlText(top.attribute("height").value()))) m_size.cy = *h;
-    m_title = XmlText(top.attribute("title").value());
-    if (const char* name = top.attribute("name").value(); *name) SetName(XmlText(name));
+    if (auto size = ParseSize(XmlText(XmlAttrNoCase(top, "size").value()))) m_size = *size;
+    if (auto w = ParseInt(XmlText(XmlAttrNoCase(top, "width").value()))) m_size.cx = *w;
+    if (auto h = ParseInt(XmlText(XmlAttrNoCase(top, "height").value()))) m_size.cy = *h;
+    m_title = XmlText(XmlAttrNoCase(top, "title").value());
+    if (const char* name = XmlAttrNoCase(top, "name").value(); *name) SetName(XmlText(name));
     static constexpr struct {
         const char* attr;
         DWORD style;
@@ -88,7 +99,7 @@ void SHostWnd::InitHostAttributes(pugi::xml_node top) {
                    {"noActivate", HostStyle_NoActivate},
                    {"hidden", HostStyle_Hidden}};
     for (const auto& s : kStyles) {
-        pugi::xml_attribute a = top.attribute(s.attr);
+        pugi::xml_attribute a = XmlAttrNoCase(top, s.attr);
         if (!a) continue;
         bool on = ParseInt(XmlText(a.value())).value_or(0) != 0;
         m_style = on ? (m_style | s.style) : (m_style & ~s.style);
@@ -125,6 +136,7 @@ BOOL SHostWnd::DestroyWindow() {
     if (!m_hwnd) return FALSE;
     DispatchScope scope;
     HWND hwnd = m_hwnd;
+    if (t_active == hwnd) PassActivationOn();
     SendMessage(WM_DESTROY, 0, 0);
     qv::os::KillTimer(hwnd, kTimelineTimerId);
     qv::os::KillTimer(hwnd, kToolTipTimerId);
@@ -136,6 +148,8 @@ BOOL SHostWnd::DestroyWindow() {
     while (SWindow* child = GetWindow(GSW_FIRSTCHILD)) child->SWindow::DestroyWindow();
     qv::os::DestroyTarget(hwnd);
     m_hwnd = m_hWnd = nullptr;
+    m_ownerWnd = nullptr;
+    m_hooks.clear();
     m_native.reset();
     if (SApplication* app = SApplication::getSingletonPtr()) {
         app->UnregisterHostWnd(this);
@@ -171,10 +185,41 @@ LRESULT SHostWnd::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         UpdateWindow();
         return 0;
     }
+    // The render target follows the size whatever the maps answer.
+    if (msg == WM_SIZE && wParam != SIZE_MINIMIZED) ResizeClient(CSize(LOWORD(lParam), HIWORD(lParam)));
+    if (msg == WM_ACTIVATE) TrackActivation(wParam);
+    (void)hwnd;
+    (void)result;
+    return DispatchToHooks(m_hooks.size(), msg, wParam, lParam);
+}
+
+LRESULT SHostWnd::DispatchToHooks(size_t index, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (index == 0) return DispatchToMaps(msg, wParam, lParam);
+    // A hook may remove itself (or others) while it runs.
+    std::shared_ptr<MessageHook> hook = m_hooks[index - 1].hook;
+    MessageHookNext next = [this, index](UINT m, WPARAM w, LPARAM l) {
+        return DispatchToHooks(std::min(index - 1, m_hooks.size()), m, w, l);
+    };
+    return (*hook)(msg, wParam, lParam, next);
+}
+
+LRESULT SHostWnd::DispatchToMaps(UINT msg, WPARAM wParam, LPARAM lParam) {
     const bool input = (msg >= WM_KEYDOWN && msg <= WM_IME_COMPOSITION) || (msg >= WM_MOUSEMOVE && msg <= WM_MOUSEWHEEL);
-    if (input && !m_inputEnabled) return 0;
-    ProcessWindowMessage(hwnd, msg, wParam, lParam, result);
+    if (!m_hwnd || (input && !m_inputEnabled)) return 0;
+    LRESULT result = 0;
+    ProcessWindowMessage(m_hwnd, msg, wParam, lParam, result);
     return result;
+}
+
+std::uint64_t SHostWnd::AddMessageHook(MessageHook hook) {
+    if (!hook) return 0;
+    std::uint64_t token = m_nextHook++;
+    m_hooks.push_back({token, std::make_shared<MessageHook>(std::move(hook))});
+    return token;
+}
+
+bool SHostWnd::RemoveMessageHook(std::uint64_t token) {
+    return std::erase_if(m_hooks, [token](const HookEntry& h) { return h.token == token; }) != 0;
 }
 
 BOOL SHostWnd::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -213,8 +258,7 @@ BOOL SHostWnd::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     case WM_IME_ENDCOMPOSITION:
         DispatchComposition({});
         return TRUE;
-    case WM_SIZE:
-        ResizeClient(CSize(LOWORD(lParam), HIWORD(lParam)));
+    case WM_SIZE:  // the render target followed in WndProc
         return TRUE;
     case WM_CLOSE:
         DestroyWindow();
@@ -496,6 +540,11 @@ BOOL SHostWnd::ShowWindow(int showCmd) {
     if (showCmd != SW_HIDE) m_shownNoActivate = showCmd == SW_SHOWNOACTIVATE;
     m_native->Show(showCmd);
     if (showCmd != SW_HIDE) InvalidateHostRect(CRect(0, 0, m_size.cx, m_size.cy));
+    if (showCmd == SW_HIDE || showCmd == SW_SHOWMINIMIZED || showCmd == SW_MINIMIZE) {
+        if (t_active == m_hwnd) PassActivationOn();
+    } else if (showCmd != SW_SHOWNOACTIVATE && !(m_style & HostStyle_NoActivate)) {
+        Activate();
+    }
     return wasVisible;
 }
 
@@ -503,20 +552,122 @@ BOOL SHostWnd::IsWindowVisible() const { return m_native && m_native->IsVisible(
 BOOL SHostWnd::IsIconic() const { return m_native && m_native->IsIconic(); }
 
 void SHostWnd::CenterWindow(HWND parent) {
-    (void)parent;
     if (!m_native) return;
-    CRect area = GetDisplayBackend().GetWorkArea();
+    SHostWnd* owner = FindHost(parent ? parent : m_ownerWnd);
+    if (owner == this) owner = nullptr;
     CRect rc = m_native->GetRect();
-    int x = area.left + (area.Width() - rc.Width()) / 2;
-    int y = area.top + (area.Height() - rc.Height()) / 2;
-    m_native->SetRect(CRect(x, y, x + rc.Width(), y + rc.Height()));
+    IDisplayBackend& display = GetDisplayBackend();
+    CRect over;
+    CRect work;
+    if (owner && owner->IsWindowVisible() && !owner->IsIconic()) {
+        over = owner->GetScreenRect();
+        work = display.GetDisplayNear(over).work;
+    } else {
+        work = display.GetDisplayNear(owner ? owner->GetScreenRect() : rc).work;
+        over = work;
+    }
+    int x = over.left + (over.Width() - rc.Width()) / 2;
+    int y = over.top + (over.Height() - rc.Height()) / 2;
+    // Inside the work area; a window larger than it keeps its top-left corner there.
+    x = std::max(work.left, std::min(x, work.right - rc.Width()));
+    y = std::max(work.top, std::min(y, work.bottom - rc.Height()));
+    SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+BOOL SHostWnd::SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+    if (!m_native) return FALSE;
+    const CRect before = m_native->GetRect();
+    WINDOWPOS wp{m_hwnd, insertAfter, x, y, cx, cy, flags};
+    if (flags & SWP_NOMOVE) {
+        wp.x = before.left;
+        wp.y = before.top;
+    }
+    if (flags & SWP_NOSIZE) {
+        wp.cx = before.Width();
+        wp.cy = before.Height();
+    }
+    if (!(flags & SWP_NOSENDCHANGING)) {
+        SendMessage(WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
+        if (!m_native) return FALSE;  // destroyed by a handler
+    }
+    const CRect after(wp.x, wp.y, wp.x + std::max(0, wp.cx), wp.y + std::max(0, wp.cy));
+    if (!(wp.flags & SWP_NOZORDER)) {
+        if (wp.hwndInsertAfter == HWND_TOPMOST) ModifyHostStyle(HostStyle_TopMost, 0);
+        else if (wp.hwndInsertAfter == HWND_NOTOPMOST) ModifyHostStyle(0, HostStyle_TopMost);
+        else if (wp.hwndInsertAfter == HWND_TOP) m_native->Raise(false);
+    }
+    const bool moved = after.TopLeft() != before.TopLeft();
+    const bool sized = after.Size() != before.Size();
+    if (moved || sized) m_native->SetRect(after);
+    if (wp.flags & SWP_SHOWWINDOW) ShowWindow((wp.flags & SWP_NOACTIVATE) ? SW_SHOWNOACTIVATE : SW_SHOW);
+    if (wp.flags & SWP_HIDEWINDOW) ShowWindow(SW_HIDE);
+    if (!m_native || !(moved || sized)) return m_native != nullptr;
+    WINDOWPOS done{m_hwnd, wp.hwndInsertAfter, after.left, after.top, after.Width(), after.Height(), wp.flags};
+    SendMessage(WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&done));
+    if (moved) SendMessage(WM_MOVE, 0, MAKELPARAM(after.left, after.top));
+    if (sized) SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(after.Width(), after.Height()));
+    return TRUE;
 }
 
 BOOL SHostWnd::SetWindowPos(const CRect& screenRect) {
+    return SetWindowPos(nullptr, screenRect.left, screenRect.top, screenRect.Width(), screenRect.Height(),
+                        SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+BOOL SHostWnd::MoveWindow(int x, int y, int cx, int cy) {
+    return SetWindowPos(nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void SHostWnd::SetOwnerWnd(HWND owner) {
+    SHostWnd* host = owner == m_hwnd ? nullptr : FindHost(owner);
+    m_ownerWnd = host ? owner : nullptr;
+    if (m_native) m_native->SetOwner(host ? host->GetNativeWindow() : nullptr);
+}
+
+BOOL SHostWnd::SetForegroundWindow() {
     if (!m_native) return FALSE;
-    m_native->SetRect(screenRect);
-    if (screenRect.Size() != m_size) SendMessage(WM_SIZE, 0, MAKELPARAM(screenRect.Width(), screenRect.Height()));
+    m_native->Raise(!(m_style & HostStyle_NoActivate));
+    if (!(m_style & HostStyle_NoActivate)) Activate();
     return TRUE;
+}
+
+BOOL SHostWnd::BringWindowToTop() { return SetForegroundWindow(); }
+
+bool SHostWnd::IsActiveWindow() const { return m_hwnd && t_active == m_hwnd; }
+
+void SHostWnd::Activate() {
+    if (!m_hwnd || t_active == m_hwnd) return;
+    HWND old = t_active;
+    t_active = m_hwnd;
+    if (FindHost(old)) qv::os::SendMessage(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(m_hwnd));
+    if (m_hwnd && t_active == m_hwnd) SendMessage(WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(old));
+}
+
+void SHostWnd::PassActivationOn() {
+    SHostWnd* owner = FindHost(m_ownerWnd);
+    if (owner && owner->IsWindowVisible() && !owner->IsIconic()) {
+        owner->Activate();
+        return;
+    }
+    t_active = nullptr;
+    SendMessage(WM_ACTIVATE, WA_INACTIVE, 0);
+}
+
+void SHostWnd::TrackActivation(WPARAM wParam) {
+    if (LOWORD(wParam) != WA_INACTIVE) t_active = m_hwnd;
+    else if (t_active == m_hwnd) t_active = nullptr;
+}
+
+HWND GetActiveWindow() { return FindHost(t_active) ? t_active : nullptr; }
+
+BOOL SetForegroundWindow(HWND hwnd) {
+    SHostWnd* host = FindHost(hwnd);
+    return host ? host->SetForegroundWindow() : FALSE;
+}
+
+BOOL BringWindowToTop(HWND hwnd) {
+    SHostWnd* host = FindHost(hwnd);
+    return host ? host->BringWindowToTop() : FALSE;
 }
 
 CRect SHostWnd::GetScreenRect() const { return m_native ? m_native->GetRect() : CRect(); }

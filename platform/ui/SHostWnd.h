@@ -3,6 +3,8 @@
 // area holds a window tree built from a layout. It owns the tree's focus,
 // capture, hover, redraw, timers and frames, and answers Windows-style
 // messages through its message map (and the maps chained to it).
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -34,7 +36,8 @@ public:
     ~SHostWnd() override;
 
     // Creates the native window, builds the tree from the layout, lays it
-    // out and sends WM_CREATE then WM_INITDIALOG. Returns the handle.
+    // out and sends WM_CREATE then WM_INITDIALOG. A host window given as
+    // parent becomes the owner. Returns the handle.
     HWND Create(HWND parent = nullptr, int x = 0, int y = 0, int cx = 0, int cy = 0);
     // Builds from an XML text instead of a layout resource.
     HWND CreateFromXml(const SStringW& xml, HWND parent = nullptr);
@@ -58,9 +61,40 @@ public:
     BOOL ShowWindow(int showCmd);
     BOOL IsWindowVisible() const;
     BOOL IsIconic() const;
-    void CenterWindow(HWND parent = nullptr);
+
+    // --- position, owner and activation (screen coordinates)
+    // Moves, sizes and orders the window: WM_WINDOWPOSCHANGING first, whose
+    // WINDOWPOS a handler may change (the window then takes the changed
+    // place), then WM_WINDOWPOSCHANGED, WM_MOVE and WM_SIZE for what changed.
+    // insertAfter: HWND_TOPMOST / HWND_NOTOPMOST change the top-most style,
+    // HWND_TOP raises. The window is not activated by it.
+    BOOL SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+    // Moves and sizes, z-order unchanged.
     BOOL SetWindowPos(const CRect& screenRect);
+    BOOL MoveWindow(int x, int y, int cx, int cy);
+    // Centres the window over the owner (parent, else the window's own
+    // owner) when that is shown, else on the work area of the display the
+    // owner (or, without one, this window) is on; kept inside that work area.
+    void CenterWindow(HWND parent = nullptr);
     CRect GetScreenRect() const;
+    // The owner: the desktop keeps this window above it, CenterWindow
+    // centres on it, and it is activated when this active window goes.
+    void SetOwnerWnd(HWND owner);
+    HWND GetOwnerWnd() const { return m_ownerWnd; }
+    // Raises the window and makes it the active window of its thread
+    // (WM_ACTIVATE to the window that was active, then to this one).
+    BOOL SetForegroundWindow();
+    BOOL BringWindowToTop();
+    bool IsActiveWindow() const;
+
+    // Message hooks see every message of the window before its maps (not
+    // the framework's own repaints and timers). A hook returns the result;
+    // it calls next to pass the message on (possibly changed) to older hooks
+    // and then the maps. Newest hook first; removable at any time.
+    using MessageHookNext = std::function<LRESULT(UINT msg, WPARAM wParam, LPARAM lParam)>;
+    using MessageHook = std::function<LRESULT(UINT msg, WPARAM wParam, LPARAM lParam, const MessageHookNext& next)>;
+    std::uint64_t AddMessageHook(MessageHook hook);
+    bool RemoveMessageHook(std::uint64_t token);
     void ClientToScreen(CPoint& pt) const;
     void ScreenToClient(CPoint& pt) const;
     INativeWindow* GetNativeWindow() const { return m_native.get(); }
@@ -136,9 +170,26 @@ private:
     void FocusNext(bool backwards);
     void OnTimerMessage(UINT_PTR id);
     void ResizeClient(CSize size);
+    // Hooks from index down to 0, then the maps.
+    LRESULT DispatchToHooks(size_t index, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT DispatchToMaps(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Makes this the thread's active window, telling the old and the new.
+    void Activate();
+    // This window stops being active (hidden or destroyed): its owner takes
+    // over when shown, else no window is active.
+    void PassActivationOn();
+    // Follows WM_ACTIVATE from the display, which knows the desktop's focus.
+    void TrackActivation(WPARAM wParam);
 
     HWND m_hwnd = nullptr;
+    HWND m_ownerWnd = nullptr;
     std::unique_ptr<INativeWindow> m_native;
+    struct HookEntry {
+        std::uint64_t token;
+        std::shared_ptr<MessageHook> hook;
+    };
+    std::vector<HookEntry> m_hooks;
+    std::uint64_t m_nextHook = 1;
     std::unique_ptr<SRenderTarget> m_rt;
     SStringW m_title;
     DWORD m_style = 0;
@@ -164,6 +215,12 @@ private:
     UINT_PTR m_nextSwndTimer = 1;
     std::vector<ITimelineHandler*> m_timeline;
 };
+
+// Windows-style calls by handle, for host windows of the calling thread.
+// The thread's active window (null when none is).
+HWND GetActiveWindow();
+BOOL SetForegroundWindow(HWND hwnd);
+BOOL BringWindowToTop(HWND hwnd);
 
 // Private message ids of host windows.
 constexpr UINT UM_HOST_PAINT = WM_USER + 0x3F0;

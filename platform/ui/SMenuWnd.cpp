@@ -33,12 +33,11 @@ int RootInt(pugi::xml_node root, const char* name, int fallback) {
 SMenuItemWnd::SMenuItemWnd(pugi::xml_node node, int scale)
     : m_node(node), m_scale(scale), m_separator(std::string_view(node.name()) == "sep") {}
 
-HRESULT SMenuItemWnd::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"colorTextHover") {
-        if (auto c = ParseColor(value.str())) m_colorTextHover = *c;
-        return S_OK;
-    }
-    return SWindow::SetAttribute(name, value, loading);
+std::span<const AttrRow> SMenuItemWnd::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&SMenuItemWnd::m_colorTextHover>(u"colorTextHover"),
+    };
+    return kRows;
 }
 
 // Sub-menu items open in a window of their own.
@@ -49,7 +48,7 @@ BOOL SMenuItemWnd::CreateChildren(pugi::xml_node node) {
 
 int SMenuItemWnd::GetContentWidth() const {
     if (m_separator) return 0;
-    CSize text = SRenderTarget::MeasureTextWith(GetWindowText(), SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+    CSize text = SRenderTarget::MeasureTextWith(GetWindowText(), GetFont());
     return Scaled(kCheckColumn + kArrowColumn, m_scale) + text.cx;
 }
 
@@ -94,7 +93,7 @@ void SMenuItemWnd::DrawText(SRenderTarget& rt, const SStringW& text, CRect rc) {
         SWindow::DrawText(rt, text, rc);
         return;
     }
-    SFont old = rt.SelectFont(SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+    SFont old = rt.SelectFont(GetFont());
     COLORREF oldColor = rt.SetTextColor(m_colorTextHover);
     rt.DrawText(text, rc, GetTextAlign());
     rt.SetTextColor(oldColor);
@@ -168,7 +167,7 @@ bool SMenuWnd::Open(pugi::xml_node menu, pugi::xml_node root, CPoint at, int sca
         width = std::max(width, item->GetContentWidth() + 2 * border);
     }
     CSize size(width, y + border);
-    CRect area = GetDisplayBackend().GetWorkArea();
+    CRect area = GetDisplayBackend().GetDisplayNear(CRect(at, size)).work;
     int x = std::clamp(at.x, area.left, std::max(area.left, area.right - size.cx));
     int top = std::clamp(at.y, area.top, std::max(area.top, area.bottom - size.cy));
     SetWindowPos(CRect(x, top, x + size.cx, top + size.cy));

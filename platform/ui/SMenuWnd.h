@@ -14,6 +14,7 @@ class SMenuTracker;
 
 class SMenuItemWnd : public SWindow {
     QV_CLASS_NAME(SMenuItemWnd, SWindow, u"menuitem", kObjectWindow)
+    QV_ATTRIBUTES(SWindow)
 
 public:
     SMenuItemWnd(pugi::xml_node node, int scale);
@@ -24,7 +25,6 @@ public:
     // Width the text and margins need.
     int GetContentWidth() const;
 
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
     BOOL CreateChildren(pugi::xml_node node) override;
     void OnPaint(SRenderTarget& rt) override;
     void OnLButtonUp(CPoint pt, UINT flags) override;

@@ -1,5 +1,7 @@
 #include "platform/ui/SObject.h"
 
+#include <strings.h>
+
 namespace qv::ui {
 
 HRESULT SObject::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
@@ -22,6 +24,13 @@ HRESULT SObject::AfterAttribute(const SStringW& name, const SStringW& value, boo
     (void)value;
     (void)loading;
     return hr;
+}
+
+pugi::xml_attribute XmlAttrNoCase(pugi::xml_node node, const char* name) {
+    for (pugi::xml_attribute attr : node.attributes()) {
+        if (::strcasecmp(attr.name(), name) == 0) return attr;
+    }
+    return {};
 }
 
 }  // namespace qv::ui

@@ -44,5 +44,7 @@ public:
 
 // Attribute and element names from pugixml (UTF-8) as UTF-16.
 inline SStringW XmlText(const char* utf8) { return SStringW::FromUtf8(utf8 ? utf8 : ""); }
+// The node's attribute of that name, compared without regard to case.
+pugi::xml_attribute XmlAttrNoCase(pugi::xml_node node, const char* name);
 
 }  // namespace qv::ui

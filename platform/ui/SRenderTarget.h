@@ -6,6 +6,7 @@
 
 #include "platform/os/Types.h"
 #include "platform/ui/Color.h"
+#include "platform/ui/FontSpec.h"
 #include "platform/ui/Geometry.h"
 #include "platform/ui/SBitmap.h"
 #include "platform/ui/SMatrix.h"
@@ -30,13 +31,6 @@ struct SPen {
 
 struct SBrush {
     COLORREF color = RGBA(0, 0, 0, 255);
-};
-
-// An empty face means the UI font; CJK text falls back through fontconfig.
-struct SFont {
-    SStringW face;
-    int size = 12;  // pixels
-    bool bold = false;
 };
 
 class SRenderTarget {

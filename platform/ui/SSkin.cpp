@@ -8,40 +8,33 @@
 
 namespace qv::ui {
 
-HRESULT ISkinObj::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"name") {
-        m_name = value;
-        return S_FALSE;
-    }
-    return SObject::SetAttribute(name, value, loading);
+std::span<const AttrRow> ISkinObj::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&ISkinObj::m_name>(u"name", AttrEffect::NoRepaint),
+    };
+    return kRows;
 }
 
 // ---------------------------------------------------------------- image list
 
-HRESULT SSkinImgList::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"src") {
-        SApplication* app = SApplication::getSingletonPtr();
-        BitmapPtr image = app ? app->LoadImage(value) : nullptr;
-        if (!image) {
-            QV_LOGW("image %s not found", value.ToUtf8().c_str());
-            return E_FAIL;
-        }
-        m_image = std::move(image);
-        return S_OK;
+std::span<const AttrRow> SSkinImgList::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrCall<&SSkinImgList::SetSrcAttr>(u"src"),
+        AttrMember<&SSkinImgList::m_states, 1>(u"states"),
+        AttrMember<&SSkinImgList::m_vertical>(u"vertical"),
+    };
+    return kRows;
+}
+
+HRESULT SSkinImgList::SetSrcAttr(const SStringW& value, bool) {
+    SApplication* app = SApplication::getSingletonPtr();
+    BitmapPtr image = app ? app->LoadImage(value) : nullptr;
+    if (!image) {
+        QV_LOGW("image %s not found", value.ToUtf8().c_str());
+        return E_FAIL;
     }
-    if (name == u"states") {
-        auto v = ParseInt(value);
-        if (!v || *v < 1) return E_FAIL;
-        m_states = *v;
-        return S_OK;
-    }
-    if (name == u"vertical") {
-        auto v = ParseBool(value);
-        if (!v) return E_FAIL;
-        m_vertical = *v;
-        return S_OK;
-    }
-    return ISkinObj::SetAttribute(name, value, loading);
+    m_image = std::move(image);
+    return S_OK;
 }
 
 CSize SSkinImgList::GetSkinSize() const {
@@ -66,18 +59,22 @@ void SSkinImgList::Draw(SRenderTarget& rt, const CRect& rc, int frame, BYTE alph
 
 // ---------------------------------------------------------------- nine-patch
 
-HRESULT SSkinImgFrame::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"margin") {
-        auto rc = ParseRect(value);
-        if (!rc) {
-            auto v = ParseInt(value);
-            if (!v) return E_FAIL;
-            rc = CRect(*v, *v, *v, *v);
-        }
-        m_margins = *rc;
-        return S_OK;
+std::span<const AttrRow> SSkinImgFrame::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrCall<&SSkinImgFrame::SetMarginAttr>(u"margin"),
+    };
+    return kRows;
+}
+
+HRESULT SSkinImgFrame::SetMarginAttr(const SStringW& value, bool) {
+    auto rc = ParseRect(value);
+    if (!rc) {
+        auto v = ParseInt(value);
+        if (!v) return E_FAIL;
+        rc = CRect(*v, *v, *v, *v);
     }
-    return SSkinImgList::SetAttribute(name, value, loading);
+    m_margins = *rc;
+    return S_OK;
 }
 
 void SSkinImgFrame::Draw(SRenderTarget& rt, const CRect& rc, int frame, BYTE alpha) {
@@ -87,17 +84,22 @@ void SSkinImgFrame::Draw(SRenderTarget& rt, const CRect& rc, int frame, BYTE alp
 
 // ---------------------------------------------------------------- colour
 
-HRESULT SSkinColor::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    static const char16_t* const kNames[] = {u"normal", u"hover", u"pushed", u"disable"};
-    for (int i = 0; i < 4; ++i) {
-        if (name == kNames[i]) {
-            auto c = ParseColor(value);
-            if (!c) return E_FAIL;
-            m_colors[i] = *c;
-            return S_OK;
-        }
-    }
-    return ISkinObj::SetAttribute(name, value, loading);
+std::span<const AttrRow> SSkinColor::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrCall<&SSkinColor::SetStateColorAttr<0>>(u"normal"),
+        AttrCall<&SSkinColor::SetStateColorAttr<1>>(u"hover"),
+        AttrCall<&SSkinColor::SetStateColorAttr<2>>(u"pushed"),
+        AttrCall<&SSkinColor::SetStateColorAttr<3>>(u"disable"),
+    };
+    return kRows;
+}
+
+template <int State>
+HRESULT SSkinColor::SetStateColorAttr(const SStringW& value, bool) {
+    auto c = ParseColor(value);
+    if (!c) return E_FAIL;
+    m_colors[State] = *c;
+    return S_OK;
 }
 
 void SSkinColor::Draw(SRenderTarget& rt, const CRect& rc, int frame, BYTE alpha) {

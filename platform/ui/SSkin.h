@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/ui/AttrTable.h"
 #include "platform/ui/SBitmap.h"
 #include "platform/ui/SObject.h"
 
@@ -14,6 +15,7 @@ class SRenderTarget;
 
 class ISkinObj : public SObject {
     QV_CLASS_NAME(ISkinObj, SObject, u"skinobj", kObjectSkin)
+    QV_ATTRIBUTES(SObject)
 
 public:
     virtual void Draw(SRenderTarget& rt, const CRect& rc, int frame, BYTE alpha = 255) = 0;
@@ -21,7 +23,6 @@ public:
     virtual int GetStates() const { return 1; }
     virtual CSize GetSkinSize() const { return {}; }
     SStringW GetName() const override { return m_name; }
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
 
 protected:
     SStringW m_name;
@@ -29,17 +30,18 @@ protected:
 
 class SSkinImgList : public ISkinObj {
     QV_CLASS_NAME(SSkinImgList, ISkinObj, u"imglist", kObjectSkin)
+    QV_ATTRIBUTES(ISkinObj)
 
 public:
     void Draw(SRenderTarget& rt, const CRect& rc, int frame, BYTE alpha = 255) override;
     int GetStates() const override { return m_states; }
     CSize GetSkinSize() const override;
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
     void SetImage(BitmapPtr image) { m_image = std::move(image); }
     const BitmapPtr& GetImage() const { return m_image; }
 
 protected:
     CRect FrameRect(int frame) const;
+    HRESULT SetSrcAttr(const SStringW& value, bool loading);
     BitmapPtr m_image;
     int m_states = 1;
     bool m_vertical = false;
@@ -48,26 +50,31 @@ protected:
 // An image list drawn as a nine-patch: "margin" = "l,t,r,b" (or one value).
 class SSkinImgFrame : public SSkinImgList {
     QV_CLASS_NAME(SSkinImgFrame, SSkinImgList, u"imgframe", kObjectSkin)
+    QV_ATTRIBUTES(SSkinImgList)
 
 public:
     void Draw(SRenderTarget& rt, const CRect& rc, int frame, BYTE alpha = 255) override;
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
     void SetMargins(const CRect& margins) { m_margins = margins; }
 
 private:
+    HRESULT SetMarginAttr(const SStringW& value, bool loading);
+
     CRect m_margins;
 };
 
 // "normal", "hover", "pushed", "disable" colours.
 class SSkinColor : public ISkinObj {
     QV_CLASS_NAME(SSkinColor, ISkinObj, u"colorrect", kObjectSkin)
+    QV_ATTRIBUTES(ISkinObj)
 
 public:
     void Draw(SRenderTarget& rt, const CRect& rc, int frame, BYTE alpha = 255) override;
     int GetStates() const override { return 4; }
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
 
 private:
+    template <int State>
+    HRESULT SetStateColorAttr(const SStringW& value, bool loading);
+
     COLORREF m_colors[4] = {0, 0, 0, 0};
 };
 

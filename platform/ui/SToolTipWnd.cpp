@@ -52,7 +52,7 @@ void SToolTipWnd::ShowBelow(const SWindow& control, const SHostWnd& host) {
     CPoint at(rc.left, rc.bottom + kGapBelow);
     host.ClientToScreen(at);
     CRect own = GetScreenRect();
-    CRect area = GetDisplayBackend().GetWorkArea();
+    CRect area = GetDisplayBackend().GetDisplayNear(CRect(at, own.Size())).work;
     // No room below: above the control instead.
     if (at.y + own.Height() > area.bottom) {
         CPoint above(rc.left, rc.top - kGapBelow - own.Height());

@@ -1,5 +1,7 @@
 #include "platform/ui/SWindow.h"
 
+#include <strings.h>
+
 #include <algorithm>
 
 #include "platform/os/Log.h"
@@ -234,6 +236,39 @@ void SWindow::OnLanguageChanged() {
     Invalidate();
 }
 
+// ---------------------------------------------------------------- style
+
+COLORREF SWindow::GetTextColor() const {
+    for (const SWindow* w = this; w; w = w->m_parent) {
+        if (w->m_colorText) return *w->m_colorText;
+    }
+    return RGBA(0, 0, 0, 255);
+}
+
+void SWindow::SetTextColor(COLORREF color) {
+    m_colorText = color;
+    Invalidate();
+}
+
+COLORREF SWindow::GetDisabledTextColor() const {
+    for (const SWindow* w = this; w; w = w->m_parent) {
+        if (w->m_colorTextDisabled) return *w->m_colorTextDisabled;
+    }
+    return RGBA(128, 128, 128, 255);
+}
+
+SFont SWindow::GetFont() const {
+    FontSpec font = m_font;
+    for (const SWindow* w = m_parent; w; w = w->m_parent) font.InheritFrom(w->m_font);
+    if (SApplication* app = SApplication::getSingletonPtr()) font.InheritFrom(app->GetDefaultFont());
+    return font.Resolve();
+}
+
+void SWindow::SetOwnFont(const FontSpec& font) {
+    m_font = font;
+    Invalidate();
+}
+
 // ---------------------------------------------------------------- focus, capture, redraw
 
 void SWindow::SetFocus() {
@@ -290,7 +325,7 @@ CSize SWindow::GetDesiredSize() {
     CSize size;
     SStringW text = DisplayText(GetWindowText());
     if (!text.IsEmpty()) {
-        SFont font{m_fontFace, m_fontSize, m_fontBold};
+        SFont font = GetFont();
         size = SRenderTarget::MeasureTextWith(text, font);
         int maxText = m_maxWidth - m_padding.left - m_padding.right;
         if (m_maxWidth > 0 && size.cx > maxText && maxText > 0) {
@@ -386,152 +421,206 @@ SWindow* SWindow::SwndFromPoint(CPoint pt) {
 
 // ---------------------------------------------------------------- attributes
 
-HRESULT SWindow::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    HRESULT hr = S_OK;
-    if (name == u"id") {
+std::span<const AttrRow> SWindow::AttrRows() {
+    using E = AttrEffect;
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&SWindow::m_id>(u"id", E::NoRepaint),
+        AttrMember<&SWindow::m_name>(u"name", E::NoRepaint),
+        AttrCall<&SWindow::SetClassAttr>(u"class"),
+        AttrCall<&SWindow::SetPosAttr>(u"pos", E::Relayout),
+        AttrCall<&SWindow::SetSizeAttr>(u"size", E::Relayout),
+        AttrCall<&SWindow::SetWidthAttr>(u"width", E::Relayout),
+        AttrCall<&SWindow::SetHeightAttr>(u"height", E::Relayout),
+        AttrCall<&SWindow::SetVisibleAttr>(u"visible", E::NoRepaint),
+        AttrCall<&SWindow::SetVisibleAttr>(u"show", E::NoRepaint),
+        AttrCall<&SWindow::SetEnableAttr>(u"enable", E::NoRepaint),
+        AttrCall<&SWindow::SetDisableAttr>(u"disable", E::NoRepaint),
+        AttrCall<&SWindow::SetCheckAttr>(u"checked"),
+        AttrCall<&SWindow::SetCheckAttr>(u"check"),
+        AttrCall<&SWindow::SetTextAttr>(u"text"),
+        AttrCall<&SWindow::SetTipAttr>(u"tip", E::NoRepaint),
+        AttrCall<&SWindow::SetTipAttr>(u"toolTip", E::NoRepaint),
+        AttrCall<&SWindow::SetDataAttr>(u"data", E::NoRepaint),
+        AttrMember<&SWindow::m_focusable>(u"focusable", E::NoRepaint),
+        AttrMember<&SWindow::m_colorBkgnd>(u"colorBkgnd"),
+        AttrCall<&SWindow::SetColorTextAttr>(u"colorText"),
+        AttrCall<&SWindow::SetColorTextDisableAttr>(u"colorTextDisable"),
+        AttrCall<&SWindow::SetFontAttr>(u"font"),
+        AttrCall<&SWindow::SetAlignAttr>(u"align"),
+        AttrCall<&SWindow::SetVAlignAttr>(u"valign"),
+        AttrCall<&SWindow::SetMultiLinesAttr>(u"multiLines"),
+        AttrCall<&SWindow::SetPaddingAttr>(u"padding", E::Relayout),
+        AttrCall<&SWindow::SetPaddingAttr>(u"inset", E::Relayout),
+        AttrMember<&SWindow::m_skin>(u"skin"),
+        AttrMember<&SWindow::m_maxWidth, 0>(u"maxWidth", E::Relayout),
+        AttrCall<&SWindow::SetAlphaAttr>(u"alpha"),
+        AttrCall<&SWindow::SetLayoutAttr>(u"layout", E::Relayout),
+        AttrCall<&SWindow::SetGridAttr<&GridLayoutParams::columns>>(u"columnCount", E::Relayout),
+        AttrCall<&SWindow::SetGridAttr<&GridLayoutParams::rows>>(u"rowCount", E::Relayout),
+        AttrCall<&SWindow::SetGridAttr<&GridLayoutParams::xInterval>>(u"xInterval", E::Relayout),
+        AttrCall<&SWindow::SetGridAttr<&GridLayoutParams::yInterval>>(u"yInterval", E::Relayout),
+    };
+    return kRows;
+}
+
+HRESULT SWindow::SetClassAttr(const SStringW& value, bool) {
+    m_class = value;
+    ApplyStyleClass(value);
+    return S_OK;
+}
+
+HRESULT SWindow::SetPosAttr(const SStringW& value, bool) {
+    auto pos = ParsePos(value);
+    if (!pos) return E_FAIL;
+    int w = m_pos.width, h = m_pos.height;
+    m_pos = *pos;
+    m_pos.width = w;
+    m_pos.height = h;
+    return S_OK;
+}
+
+HRESULT SWindow::SetSizeAttr(const SStringW& value, bool) {
+    auto size = ParseSize(value);
+    if (!size) return E_FAIL;
+    m_pos.width = size->cx;
+    m_pos.height = size->cy;
+    return S_OK;
+}
+
+HRESULT SWindow::SetWidthAttr(const SStringW& value, bool) {
+    auto v = ParseLayoutSize(value);
+    if (!v) return E_FAIL;
+    m_pos.width = *v;
+    return S_OK;
+}
+
+HRESULT SWindow::SetHeightAttr(const SStringW& value, bool) {
+    auto v = ParseLayoutSize(value);
+    if (!v) return E_FAIL;
+    m_pos.height = *v;
+    return S_OK;
+}
+
+HRESULT SWindow::SetVisibleAttr(const SStringW& value, bool loading) {
+    auto v = ParseBool(value);
+    if (!v) return E_FAIL;
+    if (loading) m_visible = *v;
+    else SetVisible(*v);
+    return S_OK;
+}
+
+HRESULT SWindow::SetEnableAttr(const SStringW& value, bool loading) {
+    auto v = ParseBool(value);
+    if (!v) return E_FAIL;
+    EnableWindow(*v, !loading);
+    return S_OK;
+}
+
+HRESULT SWindow::SetDisableAttr(const SStringW& value, bool loading) {
+    auto v = ParseBool(value);
+    if (!v) return E_FAIL;
+    EnableWindow(!*v, !loading);
+    return S_OK;
+}
+
+HRESULT SWindow::SetCheckAttr(const SStringW& value, bool) {
+    auto v = ParseBool(value);
+    if (!v) return E_FAIL;
+    ModifyState(*v ? WndState_Check : 0u, *v ? 0u : WndState_Check, false);
+    return S_OK;
+}
+
+HRESULT SWindow::SetTextAttr(const SStringW& value, bool loading) {
+    m_text.SetText(value);
+    if (!loading && (m_pos.width == kSizeWrapContent || m_pos.height == kSizeWrapContent)) RequestRelayout();
+    return S_OK;
+}
+
+HRESULT SWindow::SetTipAttr(const SStringW& value, bool) {
+    m_toolTip.SetText(value);
+    return S_OK;
+}
+
+HRESULT SWindow::SetDataAttr(const SStringW& value, bool) {
+    auto v = ParseInt(value);
+    if (!v) return E_FAIL;
+    m_userData = static_cast<ULONG_PTR>(static_cast<unsigned int>(*v));
+    return S_OK;
+}
+
+HRESULT SWindow::SetFontAttr(const SStringW& value, bool) {
+    return ParseFontSpec(value, m_font) ? S_OK : E_FAIL;
+}
+
+HRESULT SWindow::SetColorTextAttr(const SStringW& value, bool) {
+    auto c = ParseColor(value);
+    if (!c) return E_FAIL;
+    m_colorText = *c;
+    return S_OK;
+}
+
+HRESULT SWindow::SetColorTextDisableAttr(const SStringW& value, bool) {
+    auto c = ParseColor(value);
+    if (!c) return E_FAIL;
+    m_colorTextDisabled = *c;
+    return S_OK;
+}
+
+HRESULT SWindow::SetAlignAttr(const SStringW& value, bool) {
+    UINT h = value.EqualsNoCase(u"center") ? DT_CENTER : value.EqualsNoCase(u"right") ? DT_RIGHT
+             : value.EqualsNoCase(u"left") ? DT_LEFT : 0xFFFFu;
+    if (h == 0xFFFF) return E_FAIL;
+    m_textAlign = (m_textAlign & ~(DT_CENTER | DT_RIGHT)) | h;
+    return S_OK;
+}
+
+HRESULT SWindow::SetVAlignAttr(const SStringW& value, bool) {
+    UINT v = value.EqualsNoCase(u"middle") || value.EqualsNoCase(u"center") ? DT_VCENTER
+             : value.EqualsNoCase(u"bottom") ? DT_BOTTOM : value.EqualsNoCase(u"top") ? 0u : 0xFFFFu;
+    if (v == 0xFFFF) return E_FAIL;
+    m_textAlign = (m_textAlign & ~(DT_VCENTER | DT_BOTTOM)) | v;
+    return S_OK;
+}
+
+HRESULT SWindow::SetMultiLinesAttr(const SStringW& value, bool) {
+    auto v = ParseBool(value);
+    if (!v) return E_FAIL;
+    if (*v) m_textAlign = (m_textAlign & ~DT_SINGLELINE) | DT_WORDBREAK;
+    else m_textAlign = (m_textAlign & ~DT_WORDBREAK) | DT_SINGLELINE;
+    return S_OK;
+}
+
+HRESULT SWindow::SetPaddingAttr(const SStringW& value, bool) {
+    auto rc = ParseRect(value);
+    if (!rc) {
         auto v = ParseInt(value);
         if (!v) return E_FAIL;
-        m_id = *v;
-        hr = S_FALSE;
-    } else if (name == u"name") {
-        m_name = value;
-        hr = S_FALSE;
-    } else if (name == u"class") {
-        m_class = value;
-        ApplyStyleClass(value);
-    } else if (name == u"pos") {
-        auto pos = ParsePos(value);
-        if (!pos) return E_FAIL;
-        int w = m_pos.width, h = m_pos.height;
-        m_pos = *pos;
-        m_pos.width = w;
-        m_pos.height = h;
-        if (!loading) RequestRelayout();
-    } else if (name == u"size") {
-        auto size = ParseSize(value);
-        if (!size) return E_FAIL;
-        m_pos.width = size->cx;
-        m_pos.height = size->cy;
-        if (!loading) RequestRelayout();
-    } else if (name == u"width" || name == u"height") {
-        auto v = ParseLayoutSize(value);
-        if (!v) return E_FAIL;
-        (name == u"width" ? m_pos.width : m_pos.height) = *v;
-        if (!loading) RequestRelayout();
-    } else if (name == u"visible" || name == u"show") {
-        auto v = ParseBool(value);
-        if (!v) return E_FAIL;
-        if (loading) m_visible = *v;
-        else SetVisible(*v);
-        hr = S_FALSE;
-    } else if (name == u"enable" || name == u"disable") {
-        auto v = ParseBool(value);
-        if (!v) return E_FAIL;
-        bool enable = name == u"enable" ? *v : !*v;
-        EnableWindow(enable, !loading);
-        hr = S_FALSE;
-    } else if (name == u"checked" || name == u"check") {
-        auto v = ParseBool(value);
-        if (!v) return E_FAIL;
-        ModifyState(*v ? WndState_Check : 0u, *v ? 0u : WndState_Check, false);
-    } else if (name == u"text") {
-        m_text.SetText(value);
-        if (!loading && (m_pos.width == kSizeWrapContent || m_pos.height == kSizeWrapContent)) RequestRelayout();
-    } else if (name == u"tip" || name == u"toolTip") {
-        m_toolTip.SetText(value);
-        hr = S_FALSE;
-    } else if (name == u"data") {
-        auto v = ParseInt(value);
-        if (!v) return E_FAIL;
-        m_userData = static_cast<ULONG_PTR>(static_cast<unsigned int>(*v));
-        hr = S_FALSE;
-    } else if (name == u"focusable") {
-        auto v = ParseBool(value);
-        if (!v) return E_FAIL;
-        m_focusable = *v;
-        hr = S_FALSE;
-    } else if (name == u"colorBkgnd") {
-        auto c = ParseColor(value);
-        if (!c) return E_FAIL;
-        m_colorBkgnd = *c;
-    } else if (name == u"colorText") {
-        auto c = ParseColor(value);
-        if (!c) return E_FAIL;
-        m_colorText = *c;
-    } else if (name == u"colorTextDisable") {
-        auto c = ParseColor(value);
-        if (!c) return E_FAIL;
-        m_colorTextDisabled = *c;
-    } else if (name == u"font") {
-        // "face:宋体,size:12,bold:1" (any subset, any order)
-        std::u16string_view rest = value;
-        while (!rest.empty()) {
-            size_t comma = rest.find(u',');
-            std::u16string_view part = rest.substr(0, comma);
-            rest = comma == std::u16string_view::npos ? std::u16string_view() : rest.substr(comma + 1);
-            size_t colon = part.find(u':');
-            if (colon == std::u16string_view::npos) continue;
-            std::u16string_view key = part.substr(0, colon), val = part.substr(colon + 1);
-            if (key == u"face") m_fontFace = SStringW(val);
-            else if (key == u"size") { if (auto v = ParseInt(val)) m_fontSize = *v; }
-            else if (key == u"bold") { if (auto v = ParseBool(val)) m_fontBold = *v; }
-        }
-    } else if (name == u"align") {
-        UINT h = value == u"center" ? DT_CENTER : value == u"right" ? DT_RIGHT : value == u"left" ? DT_LEFT : 0xFFFFu;
-        if (h == 0xFFFF) return E_FAIL;
-        m_textAlign = (m_textAlign & ~(DT_CENTER | DT_RIGHT)) | h;
-    } else if (name == u"valign") {
-        UINT v = value == u"middle" || value == u"center" ? DT_VCENTER : value == u"bottom" ? DT_BOTTOM : value == u"top" ? 0u : 0xFFFFu;
-        if (v == 0xFFFF) return E_FAIL;
-        m_textAlign = (m_textAlign & ~(DT_VCENTER | DT_BOTTOM)) | v;
-    } else if (name == u"multiLines") {
-        auto v = ParseBool(value);
-        if (!v) return E_FAIL;
-        if (*v) m_textAlign = (m_textAlign & ~DT_SINGLELINE) | DT_WORDBREAK;
-        else m_textAlign = (m_textAlign & ~DT_WORDBREAK) | DT_SINGLELINE;
-    } else if (name == u"padding" || name == u"inset") {
-        auto rc = ParseRect(value);
-        if (!rc) {
-            auto v = ParseInt(value);
-            if (!v) return E_FAIL;
-            rc = CRect(*v, *v, *v, *v);
-        }
-        m_padding = *rc;
-        if (!loading) RequestRelayout();
-    } else if (name == u"skin") {
-        SApplication* app = SApplication::getSingletonPtr();
-        ISkinObj* skin = app ? app->GetSkin(value) : nullptr;
-        if (!skin) {
-            QV_LOGW("skin %s not found", value.ToUtf8().c_str());
-            return E_FAIL;
-        }
-        m_skin = skin;
-    } else if (name == u"maxWidth") {
-        auto v = ParseInt(value);
-        if (!v || *v < 0) return E_FAIL;
-        m_maxWidth = *v;
-        if (!loading) RequestRelayout();
-    } else if (name == u"alpha") {
-        auto v = ParseInt(value);
-        if (!v) return E_FAIL;
-        m_alpha = std::clamp(*v, 0, 255);
-    } else if (name == u"layout") {
-        if (SStringW(value).EqualsNoCase(u"gridlayout") || SStringW(value).EqualsNoCase(u"grid")) m_gridLayout = true;
-        else if (SStringW(value).EqualsNoCase(u"soui") || value.IsEmpty()) m_gridLayout = false;
-        else return E_FAIL;
-        if (!loading) RequestRelayout();
-    } else if (name == u"columnCount" || name == u"rowCount" || name == u"xInterval" || name == u"yInterval") {
-        auto v = ParseInt(value);
-        if (!v || *v < 0) return E_FAIL;
-        if (name == u"columnCount") m_grid.columns = *v;
-        else if (name == u"rowCount") m_grid.rows = *v;
-        else if (name == u"xInterval") m_grid.xInterval = *v;
-        else m_grid.yInterval = *v;
-        if (!loading) RequestRelayout();
-    } else {
-        return E_FAIL;
+        rc = CRect(*v, *v, *v, *v);
     }
-    return AfterAttribute(name, value, loading, hr);
+    m_padding = *rc;
+    return S_OK;
+}
+
+HRESULT SWindow::SetAlphaAttr(const SStringW& value, bool) {
+    auto v = ParseInt(value);
+    if (!v) return E_FAIL;
+    m_alpha = std::clamp(*v, 0, 255);
+    return S_OK;
+}
+
+HRESULT SWindow::SetLayoutAttr(const SStringW& value, bool) {
+    if (value.EqualsNoCase(u"gridlayout") || value.EqualsNoCase(u"grid")) m_gridLayout = true;
+    else if (value.EqualsNoCase(u"soui") || value.IsEmpty()) m_gridLayout = false;
+    else return E_FAIL;
+    return S_OK;
+}
+
+template <int GridLayoutParams::*Field>
+HRESULT SWindow::SetGridAttr(const SStringW& value, bool) {
+    auto v = ParseInt(value);
+    if (!v || *v < 0) return E_FAIL;
+    m_grid.*Field = *v;
+    return S_OK;
 }
 
 HRESULT SWindow::AfterAttribute(const SStringW& name, const SStringW& value, bool loading, HRESULT hr) {
@@ -554,7 +643,7 @@ void SWindow::ApplyStyleClass(const SStringW& classes) {
         if (!style) continue;
         for (pugi::xml_attribute attr : style.attributes()) {
             SStringW n = XmlText(attr.name());
-            if (n == u"name" || n == u"class") continue;
+            if (AttrNameEquals(n, u"name") || AttrNameEquals(n, u"class")) continue;
             SetAttribute(n, XmlText(attr.value()), true);
         }
     }
@@ -563,10 +652,10 @@ void SWindow::ApplyStyleClass(const SStringW& classes) {
 BOOL SWindow::InitFromXml(pugi::xml_node node) {
     if (!node) return FALSE;
     // The style class first, so the node's own attributes win.
-    if (pugi::xml_attribute cls = node.attribute("class")) SetAttribute(u"class", XmlText(cls.value()), true);
+    if (pugi::xml_attribute cls = XmlAttrNoCase(node, "class")) SetAttribute(u"class", XmlText(cls.value()), true);
     for (pugi::xml_attribute attr : node.attributes()) {
         SStringW name = XmlText(attr.name());
-        if (name == u"class") continue;
+        if (AttrNameEquals(name, u"class")) continue;
         if (FAILED(SetAttribute(name, XmlText(attr.value()), true))) {
             QV_TRACE("attribute %s of <%s> not taken", attr.name(), node.name());
         }
@@ -584,17 +673,51 @@ BOOL SWindow::InitFromXml(pugi::xml_node node) {
     return CreateChildren(node);
 }
 
+namespace {
+
+// Includes nest at most this deep, so a layout that includes itself ends.
+constexpr int kMaxIncludeDepth = 8;
+thread_local int t_includeDepth = 0;
+
+}  // namespace
+
+// What cannot be created is logged and left out; the rest of the layout
+// still builds.
 BOOL SWindow::CreateChildren(pugi::xml_node node) {
     for (pugi::xml_node child : node.children()) {
         if (child.type() != pugi::node_element) continue;
+        if (::strcasecmp(child.name(), "include") == 0) {
+            SStringW src = XmlText(XmlAttrNoCase(child, "src").value());
+            if (src.IsEmpty()) QV_LOGE("<include> without src");
+            else CreateChildrenFromResource(src);
+            continue;
+        }
         SWindow* wnd = CreateWindowByName(XmlText(child.name()));
         if (!wnd) {
-            QV_TRACE("no window class for <%s>", child.name());
+            QV_LOGE("no window class for <%s>", child.name());
             continue;
         }
         InsertChild(wnd);
         wnd->InitFromXml(child);
     }
+    return TRUE;
+}
+
+BOOL SWindow::CreateChildrenFromResource(const SStringW& resName) {
+    if (t_includeDepth >= kMaxIncludeDepth) {
+        QV_LOGE("layout %s included %d deep", resName.ToUtf8().c_str(), t_includeDepth);
+        return FALSE;
+    }
+    SApplication* app = SApplication::getSingletonPtr();
+    pugi::xml_document doc;
+    if (!app || !app->LoadXmlResource(doc, resName, u"LAYOUT")) {
+        QV_LOGE("layout %s not found", resName.ToUtf8().c_str());
+        return FALSE;
+    }
+    ++t_includeDepth;
+    CreateChildren(doc.document_element());
+    --t_includeDepth;
+    RequestRelayout();
     return TRUE;
 }
 
@@ -657,8 +780,8 @@ void SWindow::OnPaint(SRenderTarget& rt) {
 }
 
 void SWindow::DrawText(SRenderTarget& rt, const SStringW& text, CRect rc) {
-    SFont old = rt.SelectFont(SFont{m_fontFace, m_fontSize, m_fontBold});
-    COLORREF oldColor = rt.SetTextColor(IsDisabled(true) ? m_colorTextDisabled : m_colorText);
+    SFont old = rt.SelectFont(GetFont());
+    COLORREF oldColor = rt.SetTextColor(IsDisabled(true) ? GetDisabledTextColor() : GetTextColor());
     rt.DrawText(text, rc, m_textAlign);
     rt.SetTextColor(oldColor);
     rt.SelectFont(old);

@@ -3,11 +3,14 @@
 // Rectangles are in host-client coordinates; "pos" is relative to the parent.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <pugixml.hpp>
 
 #include "platform/os/Types.h"
+#include "platform/ui/AttrTable.h"
 #include "platform/ui/Color.h"
 #include "platform/ui/EventSet.h"
+#include "platform/ui/FontSpec.h"
 #include "platform/ui/Geometry.h"
 #include "platform/ui/ISwndContainer.h"
 #include "platform/ui/SObject.h"
@@ -50,6 +53,7 @@ constexpr UINT DT_END_ELLIPSIS = 0x8000;
 
 class SWindow : public SObject {
     QV_CLASS_NAME(SWindow, SObject, u"window", kObjectWindow)
+    QV_ATTRIBUTES(SObject)
 
 public:
     SWindow();
@@ -139,15 +143,19 @@ public:
     SWindow* SwndFromPoint(CPoint pt);
 
     // --- attributes and layout XML
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
     HRESULT AfterAttribute(const SStringW& name, const SStringW& value, bool loading, HRESULT hr) override;
     // Applies the style classes named by "class", then the node's attributes,
     // then creates the children.
     BOOL InitFromXml(pugi::xml_node node) override;
-    // Creates a child for each element by its tag; unknown tags are skipped.
+    // Creates a child for each element by its tag. <include src="LAYOUT:name"/>
+    // creates the elements of a named layout in its place. A tag without a
+    // registered class is logged with its name and skipped.
     virtual BOOL CreateChildren(pugi::xml_node node);
     // Parses an XML fragment and creates its elements as children.
     BOOL CreateChildrenFromXml(const SStringW& xml);
+    // Creates the elements of a named layout ("LAYOUT:XML_INC_x"; the
+    // children of its top element) as children, then lays them out.
+    BOOL CreateChildrenFromResource(const SStringW& resName);
     const SStringW& GetStyleClass() const { return m_class; }
 
     // --- events
@@ -163,12 +171,19 @@ public:
     bool SetTimer(UINT id, UINT elapseMs);
     void KillTimer(UINT id);
 
-    // --- style
-    COLORREF GetTextColor() const { return m_colorText; }
-    void SetTextColor(COLORREF color) { m_colorText = color; Invalidate(); }
-    const SStringW& GetFontFace() const { return m_fontFace; }
-    int GetFontSize() const { return m_fontSize; }
-    bool GetFontBold() const { return m_fontBold; }
+    // --- style. The text colours and the font's parts that a window does not
+    // set come from its parent, and at the top from the skin's UI font.
+    COLORREF GetTextColor() const;
+    void SetTextColor(COLORREF color);
+    COLORREF GetDisabledTextColor() const;
+    // The font drawn with: every part resolved.
+    SFont GetFont() const;
+    SStringW GetFontFace() const { return GetFont().face; }
+    int GetFontSize() const { return GetFont().size; }
+    bool GetFontBold() const { return GetFont().bold; }
+    // The window's own font parts (open ones inherit).
+    const FontSpec& GetOwnFont() const { return m_font; }
+    void SetOwnFont(const FontSpec& font);
     UINT GetTextAlign() const { return m_textAlign; }
     ISkinObj* GetSkin() const { return m_skin; }
     int GetScale() const { return 100; }
@@ -221,6 +236,31 @@ private:
     void ApplyStyleClass(const SStringW& classes);
     void DestroyChildrenNow();
 
+    // Attribute setters of the table.
+    HRESULT SetClassAttr(const SStringW& value, bool loading);
+    HRESULT SetPosAttr(const SStringW& value, bool loading);
+    HRESULT SetSizeAttr(const SStringW& value, bool loading);
+    HRESULT SetWidthAttr(const SStringW& value, bool loading);
+    HRESULT SetHeightAttr(const SStringW& value, bool loading);
+    HRESULT SetVisibleAttr(const SStringW& value, bool loading);
+    HRESULT SetEnableAttr(const SStringW& value, bool loading);
+    HRESULT SetDisableAttr(const SStringW& value, bool loading);
+    HRESULT SetCheckAttr(const SStringW& value, bool loading);
+    HRESULT SetTextAttr(const SStringW& value, bool loading);
+    HRESULT SetTipAttr(const SStringW& value, bool loading);
+    HRESULT SetDataAttr(const SStringW& value, bool loading);
+    HRESULT SetFontAttr(const SStringW& value, bool loading);
+    HRESULT SetColorTextAttr(const SStringW& value, bool loading);
+    HRESULT SetColorTextDisableAttr(const SStringW& value, bool loading);
+    HRESULT SetAlignAttr(const SStringW& value, bool loading);
+    HRESULT SetVAlignAttr(const SStringW& value, bool loading);
+    HRESULT SetMultiLinesAttr(const SStringW& value, bool loading);
+    HRESULT SetPaddingAttr(const SStringW& value, bool loading);
+    HRESULT SetAlphaAttr(const SStringW& value, bool loading);
+    HRESULT SetLayoutAttr(const SStringW& value, bool loading);
+    template <int GridLayoutParams::*Field>
+    HRESULT SetGridAttr(const SStringW& value, bool loading);
+
     SWindow* m_parent = nullptr;
     SWindow* m_firstChild = nullptr;
     SWindow* m_lastChild = nullptr;
@@ -245,11 +285,10 @@ private:
     SwndPosition m_pos;
 
     COLORREF m_colorBkgnd = CR_INVALID;
-    COLORREF m_colorText = RGBA(0, 0, 0, 255);
-    COLORREF m_colorTextDisabled = RGBA(128, 128, 128, 255);
-    SStringW m_fontFace;
-    int m_fontSize = 12;
-    bool m_fontBold = false;
+    // Text colours; unset ones come from the parent.
+    std::optional<COLORREF> m_colorText;
+    std::optional<COLORREF> m_colorTextDisabled;
+    FontSpec m_font;
     UINT m_textAlign = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
     ISkinObj* m_skin = nullptr;
     int m_alpha = 255;

@@ -16,6 +16,9 @@ constexpr UINT WM_ACTIVATE = 0x0006;
 constexpr UINT WM_SETFOCUS = 0x0007;
 constexpr UINT WM_KILLFOCUS = 0x0008;
 constexpr UINT WM_SHOWWINDOW = 0x0018;
+// lParam: WINDOWPOS*; a handler of WM_WINDOWPOSCHANGING may change it.
+constexpr UINT WM_WINDOWPOSCHANGING = 0x0046;
+constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;
@@ -32,6 +35,36 @@ constexpr UINT WM_IME_ENDCOMPOSITION = 0x010E;
 // wParam: caret position in the composition; lParam: const char16_t* to the
 // zero-terminated composition text, valid during the call (sent, never posted).
 constexpr UINT WM_IME_COMPOSITION = 0x010F;
+
+// The position a window is about to take (WM_WINDOWPOSCHANGING) or took
+// (WM_WINDOWPOSCHANGED), in screen coordinates.
+struct WINDOWPOS {
+    HWND hwnd;
+    HWND hwndInsertAfter;
+    int x;
+    int y;
+    int cx;
+    int cy;
+    UINT flags;
+};
+
+// SetWindowPos flags and insert-after values.
+constexpr UINT SWP_NOSIZE = 0x0001;
+constexpr UINT SWP_NOMOVE = 0x0002;
+constexpr UINT SWP_NOZORDER = 0x0004;
+constexpr UINT SWP_NOACTIVATE = 0x0010;
+constexpr UINT SWP_SHOWWINDOW = 0x0040;
+constexpr UINT SWP_HIDEWINDOW = 0x0080;
+constexpr UINT SWP_NOSENDCHANGING = 0x0400;
+inline const HWND HWND_TOP = nullptr;
+inline const HWND HWND_BOTTOM = reinterpret_cast<HWND>(1);
+inline const HWND HWND_TOPMOST = reinterpret_cast<HWND>(-1);
+inline const HWND HWND_NOTOPMOST = reinterpret_cast<HWND>(-2);
+
+// WM_SIZE's wParam.
+constexpr WPARAM SIZE_RESTORED = 0;
+constexpr WPARAM SIZE_MINIMIZED = 1;
+constexpr WPARAM SIZE_MAXIMIZED = 2;
 
 // WM_ACTIVATE's low word of wParam.
 constexpr WORD WA_INACTIVE = 0;

@@ -21,10 +21,13 @@
 #include "platform/ui/ModuleResources.h"
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SHostWnd.h"
+#include "platform/ui/SMenu.h"
+#include "platform/ui/SWindowFactory.h"
 #include "platform/ui/SNotifyCenter.h"
 #include "plugin/AppEvents.h"
 #include "tests/support/CatalogSim.h"
 #include "tests/support/FakeDeviceMgmt.h"
+#include "tests/support/FakeMessageBoxService.h"
 
 namespace {
 
@@ -180,10 +183,15 @@ TEST_F(PluginClientTest, WithoutACardInitSucceedsAndSendsNothing) {
     ASSERT_NE(client, nullptr);
     ASSERT_EQ(client->Init(), 1);
     EXPECT_TRUE(host.manager.Requests().empty());
+    // The plug-in's controls and the skin's edit menu are the framework's now.
+    std::unique_ptr<qv::ui::SWindow> edit(qv::ui::CreateWindowByName(u"edit2"));
+    EXPECT_NE(edit, nullptr);
+    EXPECT_TRUE(qv::ui::GetEditMenuTemplate());
     client->Quit();
     EXPECT_EQ(client->Run(u""), 0);
     EXPECT_TRUE(host.manager.Requests().empty());
     client->Uninit();
+    EXPECT_FALSE(qv::ui::GetEditMenuTemplate());  // it went with the run's skin
     Unload();
 }
 
@@ -243,10 +251,15 @@ TEST_F(PluginClientTest, FailingInitLeavesNothingBehind) {
     // A module without the skin's definition.
     host.hostModule = qv::ui::ModuleOfAddress(reinterpret_cast<const void*>(&dlopen));
     const int threadsBefore = ThreadCount();
+    qv::test::FakeMessageBoxService boxes;
     for (int round = 0; round < 3; ++round) {
         IAppClient* client = Load();
         ASSERT_NE(client, nullptr);
         EXPECT_EQ(client->Init(), 0);  // the client is gone with it
+        ASSERT_EQ(boxes.Boxes().size(), static_cast<size_t>(round + 1));
+        EXPECT_EQ(boxes.Boxes().back().text, u"初始化界面资源失败");
+        EXPECT_EQ(boxes.Boxes().back().caption, u"ERROR");
+        EXPECT_EQ(boxes.Boxes().back().type, MB_OK);
         EXPECT_EQ(qv::ui::SApplication::getSingletonPtr(), nullptr);
         EXPECT_EQ(qv::ui::SNotifyCenter::getSingletonPtr(), nullptr);
         EXPECT_EQ(host.attached.load(), nullptr);

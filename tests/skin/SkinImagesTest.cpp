@@ -3,8 +3,12 @@
 #include <cairo.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
+#include "tools/skin/GifFile.h"
 #include "tools/skin/SkinImages.h"
 
 namespace qv::skintool {
@@ -35,6 +39,19 @@ TEST(SkinImagesTest, CommittedImagesMatchThePainter) {
         }
         EXPECT_EQ(differingRows, 0);
         cairo_surface_destroy(committed);
+    }
+}
+
+// The animations are written byte for byte the same way.
+TEST(SkinImagesTest, CommittedAnimationsMatchThePainter) {
+    ASSERT_FALSE(SkinAnimations().empty());
+    for (const SkinAnimation& animation : SkinAnimations()) {
+        SCOPED_TRACE(animation.fileName);
+        const std::vector<std::uint8_t> drawn = EncodeGif(animation);
+        ASSERT_FALSE(drawn.empty());
+        std::ifstream file(std::string(QV_SKIN_IMAGES_DIR) + "/" + animation.fileName, std::ios::binary);
+        const std::vector<std::uint8_t> committed((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        EXPECT_TRUE(drawn == committed);
     }
 }
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/os/MessageQueue.h"
-#include "platform/ui/HeadlessDisplay.h"
+#include "platform/ui/headless/HeadlessDisplay.h"
 #include "platform/ui/SMenu.h"
 #include "platform/ui/SMenuWnd.h"
 #include "tests/uimenu/MenuTestEnv.h"

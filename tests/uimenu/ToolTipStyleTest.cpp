@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/ui/HeadlessDisplay.h"
+#include "platform/ui/headless/HeadlessDisplay.h"
 #include "platform/ui/SToolTipWnd.h"
 #include "tests/uimenu/MenuTestEnv.h"
 

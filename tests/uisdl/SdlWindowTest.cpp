@@ -16,7 +16,7 @@
 
 #include "XvfbServer.h"
 #include "platform/os/MessageQueue.h"
-#include "platform/ui/HeadlessDisplay.h"
+#include "platform/ui/headless/HeadlessDisplay.h"
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SHostWnd.h"
 #include "platform/ui/SRenderTarget.h"
@@ -423,7 +423,7 @@ TEST_F(SdlWindowTest, FocusLeavingTheApplicationDeactivatesPopups) {
     const InputHost::Seen* inactive = popup.Find(WM_ACTIVATE);
     ASSERT_NE(inactive, nullptr);
     EXPECT_EQ(LOWORD(inactive->wParam), WA_INACTIVE);
-    const InputHost::Seen* otherInactive = other.Find(WM_ACTIVATE);
+    const InputHost::Seen* otherInactive = other.FindLast(WM_ACTIVATE);  // after its activation when shown
     ASSERT_NE(otherInactive, nullptr);
     EXPECT_EQ(LOWORD(otherInactive->wParam), WA_INACTIVE);
     other.DestroyWindow();

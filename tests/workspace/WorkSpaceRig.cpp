@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "controls/SEdit2.h"
+#include "controls/PluginControls.h"
 #include "families/FamilyData.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/ui/SRenderTarget.h"
@@ -32,7 +32,7 @@ WorkSpaceRig::WorkSpaceRig(const char* layoutRoot) {
     qv::os::SetClock(&clock);
     app = std::make_unique<qv::ui::SApplication>(nullptr);
     qv::ui::RegisterStandardControls(app->GetWindowFactory());
-    qv::controls::RegisterEdit2(app->GetWindowFactory());
+    qv::controls::RegisterPluginControls(app->GetWindowFactory(), app->GetSkinFactory());
     center = std::make_unique<qv::ui::SNotifyCenter>();
     SubscribeAppEvent<EventParamChanged>(*center, &WorkSpaceRig::OnParamChanged, this);
     const std::string xml = std::string("<SOUI size=\"400,300\"><root>") + layoutRoot + "</root></SOUI>";

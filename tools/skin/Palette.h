@@ -18,7 +18,9 @@ inline constexpr Rgb kText = Hex(0xE6E8EE);
 inline constexpr Rgb kTextSecondary = Hex(0x9AA0AE);
 inline constexpr Rgb kAccent = Hex(0x3DA9FC);
 inline constexpr Rgb kAccentPushed = Hex(0x2B8AD6);
+inline constexpr Rgb kWarning = Hex(0xF2A33A);
 inline constexpr Rgb kError = Hex(0xE5484D);
+inline constexpr Rgb kMeterGreen = Hex(0x45C46B);
 inline constexpr Rgb kErrorPushed = Hex(0xC23A3F);
 
 // Disabled controls are drawn at this opacity.

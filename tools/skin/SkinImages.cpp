@@ -1,5 +1,9 @@
 #include "tools/skin/SkinImages.h"
 
+#include <vector>
+
+#include "tools/skin/ControlImages.h"
+
 namespace qv::skintool {
 namespace {
 
@@ -95,6 +99,13 @@ const SkinImage kImages[] = {
 
 }  // namespace
 
-std::span<const SkinImage> AllSkinImages() { return kImages; }
+std::span<const SkinImage> AllSkinImages() {
+    static const std::vector<SkinImage> all = [] {
+        std::vector<SkinImage> images(std::begin(kImages), std::end(kImages));
+        for (const SkinImage& image : ControlSkinImages()) images.push_back(image);
+        return images;
+    }();
+    return all;
+}
 
 }  // namespace qv::skintool

@@ -6,7 +6,9 @@
 // which runs: skinpaint <repository>/skin/images
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "tools/skin/GifFile.h"
 #include "tools/skin/SkinImages.h"
 
 int main(int argc, char** argv) {
@@ -24,6 +26,16 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot write %s\n", path.c_str());
             ++failures;
         }
+    }
+    for (const qv::skintool::SkinAnimation& animation : qv::skintool::SkinAnimations()) {
+        const std::vector<std::uint8_t> bytes = qv::skintool::EncodeGif(animation);
+        const std::string path = dir + "/" + animation.fileName;
+        std::FILE* file = bytes.empty() ? nullptr : std::fopen(path.c_str(), "wb");
+        if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
+            std::fprintf(stderr, "cannot write %s\n", path.c_str());
+            ++failures;
+        }
+        if (file) std::fclose(file);
     }
     return failures == 0 ? 0 : 1;
 }

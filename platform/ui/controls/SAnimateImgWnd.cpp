@@ -7,21 +7,20 @@
 
 namespace qv::ui {
 
-HRESULT SAnimateImgWnd::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"speed") {
-        auto v = ParseInt(value);
-        if (!v || *v <= 0) return E_FAIL;
-        m_speed = *v;
-        if (m_playing) SetTimer(kFrameTimer, static_cast<UINT>(m_speed));
-        return AfterAttribute(name, value, loading, S_FALSE);
-    }
-    if (name == u"autoStart") {
-        auto v = ParseBool(value);
-        if (!v) return E_FAIL;
-        m_autoStart = *v;
-        return AfterAttribute(name, value, loading, S_FALSE);
-    }
-    return SWindow::SetAttribute(name, value, loading);
+std::span<const AttrRow> SAnimateImgWnd::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrCall<&SAnimateImgWnd::SetSpeedAttr>(u"speed", AttrEffect::NoRepaint),
+        AttrMember<&SAnimateImgWnd::m_autoStart>(u"autoStart", AttrEffect::NoRepaint),
+    };
+    return kRows;
+}
+
+HRESULT SAnimateImgWnd::SetSpeedAttr(const SStringW& value, bool) {
+    auto v = ParseInt(value);
+    if (!v || *v <= 0) return E_FAIL;
+    m_speed = *v;
+    if (m_playing) SetTimer(kFrameTimer, static_cast<UINT>(m_speed));
+    return S_OK;
 }
 
 BOOL SAnimateImgWnd::InitFromXml(pugi::xml_node node) {

@@ -9,9 +9,9 @@ namespace qv::ui {
 
 class SAnimateImgWnd : public SWindow {
     QV_CLASS_NAME(SAnimateImgWnd, SWindow, u"animateimg", kObjectWindow)
+    QV_ATTRIBUTES(SWindow)
 
 public:
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
     BOOL InitFromXml(pugi::xml_node node) override;
 
     void Start();
@@ -27,6 +27,8 @@ protected:
     void OnDestroy() override;
 
 private:
+    HRESULT SetSpeedAttr(const SStringW& value, bool loading);
+
     static constexpr UINT kFrameTimer = 1;
     int m_speed = 50;
     bool m_autoStart = true;

@@ -15,14 +15,11 @@ constexpr int kBoxGap = 4;
 
 SCheckBox::SCheckBox() { SetAttribute(u"focusable", u"1", true); }
 
-HRESULT SCheckBox::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"autoCheck") {
-        auto v = ParseBool(value);
-        if (!v) return E_FAIL;
-        m_autoCheck = *v;
-        return AfterAttribute(name, value, loading, S_FALSE);
-    }
-    return SWindow::SetAttribute(name, value, loading);
+std::span<const AttrRow> SCheckBox::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&SCheckBox::m_autoCheck>(u"autoCheck", AttrEffect::NoRepaint),
+    };
+    return kRows;
 }
 
 void SCheckBox::OnLButtonUp(CPoint pt, UINT flags) {
@@ -63,7 +60,7 @@ CSize SCheckBox::GetDesiredSize() {
     SStringW text = DisplayText(GetWindowText());
     CSize size = box;
     if (!text.IsEmpty()) {
-        CSize t = SRenderTarget::MeasureTextWith(text, SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+        CSize t = SRenderTarget::MeasureTextWith(text, GetFont());
         size = CSize(box.cx + kBoxGap + t.cx, std::max(box.cy, t.cy));
     }
     return CSize(size.cx + m_padding.left + m_padding.right, size.cy + m_padding.top + m_padding.bottom);

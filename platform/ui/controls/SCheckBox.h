@@ -13,10 +13,10 @@ namespace qv::ui {
 
 class SCheckBox : public SWindow {
     QV_CLASS_NAME(SCheckBox, SWindow, u"check", kObjectWindow)
+    QV_ATTRIBUTES(SWindow)
 
 public:
     SCheckBox();
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
     bool GetAutoCheck() const { return m_autoCheck; }
     void SetAutoCheck(bool autoCheck) { m_autoCheck = autoCheck; }
 

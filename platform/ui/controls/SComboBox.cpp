@@ -38,33 +38,22 @@ std::unique_ptr<SListBox> SComboBox::CreateListBox(pugi::xml_node listStyle) {
     return list;
 }
 
-HRESULT SComboBox::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"dropDown") {
-        auto v = ParseBool(value);
-        if (!v) return E_FAIL;
-        m_dropDownOnly = *v;
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    if (name == u"dropHeight") {
-        auto v = ParseInt(value);
-        if (!v || *v <= 0) return E_FAIL;
-        m_dropHeight = *v;
-        return AfterAttribute(name, value, loading, S_FALSE);
-    }
-    if (name == u"btnSkin") {
-        ISkinObj* skin = FindSkin(value);
-        if (!skin) return E_FAIL;
-        m_btnSkin = skin;
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    if (name == u"curSel") {
-        auto v = ParseInt(value);
-        if (!v) return E_FAIL;
-        m_pendingSel = *v;  // applied once the items exist
-        if (!loading) SetCurSel(*v);
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    return SWindow::SetAttribute(name, value, loading);
+std::span<const AttrRow> SComboBox::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&SComboBox::m_dropDownOnly>(u"dropDown"),
+        AttrMember<&SComboBox::m_dropHeight, 1>(u"dropHeight", AttrEffect::NoRepaint),
+        AttrMember<&SComboBox::m_btnSkin>(u"btnSkin"),
+        AttrCall<&SComboBox::SetCurSelAttr>(u"curSel"),
+    };
+    return kRows;
+}
+
+HRESULT SComboBox::SetCurSelAttr(const SStringW& value, bool loading) {
+    auto v = ParseInt(value);
+    if (!v) return E_FAIL;
+    m_pendingSel = *v;  // applied once the items exist
+    if (!loading) SetCurSel(*v);
+    return S_OK;
 }
 
 BOOL SComboBox::CreateChildren(pugi::xml_node node) {
@@ -159,7 +148,7 @@ void SComboBox::DropDown() {
     int height = std::min(m_dropHeight, m_list->GetContentHeight() + 2 * kListBorder);
     CRect drop(topLeft, CSize(rc.Width(), height));
     // Above the combo when it does not fit below.
-    CRect work = GetDisplayBackend().GetWorkArea();
+    CRect work = GetDisplayBackend().GetDisplayNear(drop).work;
     if (drop.bottom > work.bottom) drop.Offset(0, -(height + rc.Height()));
     m_selBeforeDrop = GetCurSel();
     m_dropDown = std::make_unique<SDropDownWnd>(this);

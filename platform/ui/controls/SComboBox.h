@@ -17,6 +17,7 @@ class SEdit;
 
 class SComboBox : public SWindow, public ISDropDownOwner {
     QV_CLASS_NAME(SComboBox, SWindow, u"combobox", kObjectWindow)
+    QV_ATTRIBUTES(SWindow)
 
 public:
     static constexpr int kListId = -200;
@@ -24,7 +25,6 @@ public:
 
     SComboBox();
     ~SComboBox() override;
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
     BOOL CreateChildren(pugi::xml_node node) override;
 
     int InsertItem(int index, const SStringW& text, int icon = -1, LPARAM data = 0);
@@ -69,6 +69,7 @@ protected:
     void OnDestroy() override;
 
 private:
+    HRESULT SetCurSelAttr(const SStringW& value, bool loading);
     bool OnListCommand(EventArgs* e);
     // Selects as the user did: updates the text and fires 19000 when the
     // selection differs from `before`.

@@ -10,25 +10,23 @@
 
 namespace qv::ui {
 
-HRESULT SImageWnd::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"src") {
-        SApplication* app = SApplication::getSingletonPtr();
-        BitmapPtr image = app ? app->LoadImage(value) : nullptr;
-        if (!image) {
-            QV_LOGW("image %s not found", value.ToUtf8().c_str());
-            return E_FAIL;
-        }
-        m_image = std::move(image);
-        if (!loading) RequestRelayout();
-        return AfterAttribute(name, value, loading, S_OK);
+std::span<const AttrRow> SImageWnd::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrCall<&SImageWnd::SetSrcAttr>(u"src", AttrEffect::Relayout),
+        AttrMember<&SImageWnd::m_iconIndex, 0>(u"iconIndex"),
+    };
+    return kRows;
+}
+
+HRESULT SImageWnd::SetSrcAttr(const SStringW& value, bool) {
+    SApplication* app = SApplication::getSingletonPtr();
+    BitmapPtr image = app ? app->LoadImage(value) : nullptr;
+    if (!image) {
+        QV_LOGW("image %s not found", value.ToUtf8().c_str());
+        return E_FAIL;
     }
-    if (name == u"iconIndex") {
-        auto v = ParseInt(value);
-        if (!v || *v < 0) return E_FAIL;
-        m_iconIndex = *v;
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    return SWindow::SetAttribute(name, value, loading);
+    m_image = std::move(image);
+    return S_OK;
 }
 
 CSize SImageWnd::GetDesiredSize() {

@@ -9,9 +9,9 @@ namespace qv::ui {
 
 class SImageWnd : public SWindow {
     QV_CLASS_NAME(SImageWnd, SWindow, u"img", kObjectWindow)
+    QV_ATTRIBUTES(SWindow)
 
 public:
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
     CSize GetDesiredSize() override;
     void SetImage(BitmapPtr image);
     const BitmapPtr& GetImage() const { return m_image; }
@@ -23,6 +23,8 @@ protected:
     void OnPaint(SRenderTarget& rt) override;
 
 private:
+    HRESULT SetSrcAttr(const SStringW& value, bool loading);
+
     BitmapPtr m_image;
     int m_iconIndex = 0;
 };

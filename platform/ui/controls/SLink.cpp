@@ -23,7 +23,7 @@ void SLink::OnPaint(SRenderTarget& rt) {
     if (text.IsEmpty()) return;
     // The underline spans the text as the style aligns it.
     CRect rc = GetTextRect();
-    CSize size = SRenderTarget::MeasureTextWith(text, SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+    CSize size = SRenderTarget::MeasureTextWith(text, GetFont());
     int width = std::min(size.cx, rc.Width());
     UINT align = GetTextAlign();
     int left = (align & DT_RIGHT) ? rc.right - width : (align & DT_CENTER) ? rc.left + (rc.Width() - width) / 2 : rc.left;

@@ -15,37 +15,31 @@ constexpr int kWheelLines = 3;
 
 SListBox::SListBox() { SetAttribute(u"focusable", u"1", true); }
 
-HRESULT SListBox::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"itemHeight") {
-        auto v = ParseInt(value);
-        if (!v || *v <= 0) return E_FAIL;
-        m_itemHeight = *v;
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    if (name == u"iconSkin") {
-        ISkinObj* skin = FindSkin(value);
-        if (!skin) return E_FAIL;
-        m_iconSkin = skin;
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    if (name == u"curSel") {
-        auto v = ParseInt(value);
-        if (!v) return E_FAIL;
-        SetCurSel(*v);
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    return SWindow::SetAttribute(name, value, loading);
+std::span<const AttrRow> SListBox::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&SListBox::m_itemHeight, 1>(u"itemHeight"),
+        AttrMember<&SListBox::m_iconSkin>(u"iconSkin"),
+        AttrCall<&SListBox::SetCurSelAttr>(u"curSel"),
+    };
+    return kRows;
+}
+
+HRESULT SListBox::SetCurSelAttr(const SStringW& value, bool) {
+    auto v = ParseInt(value);
+    if (!v) return E_FAIL;
+    SetCurSel(*v);
+    return S_OK;
 }
 
 BOOL SListBox::CreateChildren(pugi::xml_node node) {
     for (pugi::xml_node item : node.child("items").children("item")) {
-        int icon = item.attribute("icon").as_int(-1);
-        auto data = ParseInt(XmlText(item.attribute("data").value()));
-        SStringW text = XmlText(item.attribute("text").value());
+        int icon = XmlAttrNoCase(item, "icon").as_int(-1);
+        auto data = ParseInt(XmlText(XmlAttrNoCase(item, "data").value()));
+        SStringW text = XmlText(XmlAttrNoCase(item, "text").value());
         if (text.IsEmpty()) text = XmlText(item.text().get());
         AddString(STrText(text).GetText(), icon, data ? static_cast<LPARAM>(*data) : 0);
     }
-    if (int sel = node.attribute("curSel").as_int(-1); sel >= 0) SetCurSel(sel);
+    if (int sel = XmlAttrNoCase(node, "curSel").as_int(-1); sel >= 0) SetCurSel(sel);
     return TRUE;  // a list has no child windows
 }
 
@@ -190,7 +184,7 @@ void SListBox::OnPaint(SRenderTarget& rt) {
     SWindow::OnPaint(rt);
     CRect client = GetClientRect();
     int first = std::max(0, m_scrollTop / m_itemHeight);
-    SFont oldFont = rt.SelectFont(SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+    SFont oldFont = rt.SelectFont(GetFont());
     COLORREF oldColor = rt.SetTextColor(GetTextColor());
     for (int i = first; i < GetCount(); ++i) {
         CRect rc = GetItemRect(i);

@@ -11,10 +11,10 @@ namespace qv::ui {
 
 class SListBox : public SWindow {
     QV_CLASS_NAME(SListBox, SWindow, u"listbox", kObjectWindow)
+    QV_ATTRIBUTES(SWindow)
 
 public:
     SListBox();
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
     BOOL CreateChildren(pugi::xml_node node) override;
 
     // Returns the new item's index. index -1 (or past the end) appends.
@@ -55,6 +55,7 @@ private:
         LPARAM data = 0;
     };
     void ScrollTo(int top);
+    HRESULT SetCurSelAttr(const SStringW& value, bool loading);
 
     std::vector<Item> m_items;
     int m_itemHeight = 24;

@@ -36,22 +36,19 @@ void SMCListView::DestroyRows() {
     m_rowPositions.clear();
 }
 
-HRESULT SMCListView::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"itemHeight" || name == u"headerHeight") {
-        auto v = ParseInt(value);
-        if (!v || *v < 0 || (name == u"itemHeight" && *v == 0)) return E_FAIL;
-        (name == u"itemHeight" ? m_itemHeight : m_headerHeight) = *v;
-        if (!loading) RequestRelayout();
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    return SWindow::SetAttribute(name, value, loading);
+std::span<const AttrRow> SMCListView::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&SMCListView::m_itemHeight, 1>(u"itemHeight", AttrEffect::Relayout),
+        AttrMember<&SMCListView::m_headerHeight, 0>(u"headerHeight", AttrEffect::Relayout),
+    };
+    return kRows;
 }
 
 BOOL SMCListView::CreateChildren(pugi::xml_node node) {
     for (pugi::xml_node item : node.child("header").children("item")) {
-        SStringW title = XmlText(item.attribute("text").value());
+        SStringW title = XmlText(XmlAttrNoCase(item, "text").value());
         if (title.IsEmpty()) title = XmlText(item.text().get());
-        InsertColumn(-1, STrText(title).GetText(), item.attribute("width").as_int(80));
+        InsertColumn(-1, STrText(title).GetText(), XmlAttrNoCase(item, "width").as_int(80));
     }
     if (pugi::xml_node tpl = node.child("template")) {
         m_template.reset();
@@ -255,7 +252,7 @@ bool SMCListView::OnKeyDown(UINT vk, UINT repeat, UINT flags) {
 
 void SMCListView::OnPaint(SRenderTarget& rt) {
     SWindow::OnPaint(rt);
-    SFont oldFont = rt.SelectFont(SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+    SFont oldFont = rt.SelectFont(GetFont());
     COLORREF oldColor = rt.SetTextColor(GetTextColor());
     for (int i = 0; i < GetColumnCount(); ++i) {
         CRect rc = GetHeaderRect(i);

@@ -18,6 +18,7 @@ namespace qv::ui {
 
 class SMCListView : public SWindow, public ILvDataSetObserver {
     QV_CLASS_NAME(SMCListView, SWindow, u"mclistview", kObjectWindow)
+    QV_ATTRIBUTES(SWindow)
 
 public:
     struct Column {
@@ -27,7 +28,6 @@ public:
 
     SMCListView();
     ~SMCListView() override;
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
     BOOL CreateChildren(pugi::xml_node node) override;
 
     // The view keeps the adapter alive; null removes it.

@@ -10,30 +10,46 @@
 
 namespace qv::ui {
 
-HRESULT SProgress::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"min" || name == u"max" || name == u"value") {
-        auto v = ParseInt(value);
-        if (!v) return E_FAIL;
-        if (name == u"min") SetRange(*v, std::max(*v, m_max));
-        else if (name == u"max") SetRange(m_min, *v);
-        else if (loading) m_loadedValue = *v;
-        else SetValue(*v);
-        if (loading && m_loadedValue) m_value = std::clamp(*m_loadedValue, m_min, m_max);
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    if (name == u"vertical" || name == u"showPercent") {
-        auto v = ParseBool(value);
-        if (!v) return E_FAIL;
-        (name == u"vertical" ? m_vertical : m_showPercent) = *v;
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    if (name == u"bkgndSkin" || name == u"posSkin") {
-        ISkinObj* skin = FindSkin(value);
-        if (!skin) return E_FAIL;
-        (name == u"bkgndSkin" ? m_bkgndSkin : m_posSkin) = skin;
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    return SWindow::SetAttribute(name, value, loading);
+std::span<const AttrRow> SProgress::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrCall<&SProgress::SetMinAttr>(u"min"),
+        AttrCall<&SProgress::SetMaxAttr>(u"max"),
+        AttrCall<&SProgress::SetValueAttr>(u"value"),
+        AttrMember<&SProgress::m_vertical>(u"vertical"),
+        AttrMember<&SProgress::m_showPercent>(u"showPercent"),
+        AttrMember<&SProgress::m_bkgndSkin>(u"bkgndSkin"),
+        AttrMember<&SProgress::m_posSkin>(u"posSkin"),
+    };
+    return kRows;
+}
+
+HRESULT SProgress::SetMinAttr(const SStringW& value, bool loading) {
+    auto v = ParseInt(value);
+    if (!v) return E_FAIL;
+    SetRange(*v, std::max(*v, m_max));
+    ApplyLoadedValue(loading);
+    return S_OK;
+}
+
+HRESULT SProgress::SetMaxAttr(const SStringW& value, bool loading) {
+    auto v = ParseInt(value);
+    if (!v) return E_FAIL;
+    SetRange(m_min, *v);
+    ApplyLoadedValue(loading);
+    return S_OK;
+}
+
+HRESULT SProgress::SetValueAttr(const SStringW& value, bool loading) {
+    auto v = ParseInt(value);
+    if (!v) return E_FAIL;
+    if (loading) m_loadedValue = *v;
+    else SetValue(*v);
+    ApplyLoadedValue(loading);
+    return S_OK;
+}
+
+void SProgress::ApplyLoadedValue(bool loading) {
+    if (loading && m_loadedValue) m_value = std::clamp(*m_loadedValue, m_min, m_max);
 }
 
 bool SProgress::SetValue(int value) {
@@ -71,7 +87,7 @@ void SProgress::OnPaint(SRenderTarget& rt) {
     }
     if (m_showPercent) {
         SStringW text = SStringW::Format(u"%d%%", static_cast<int>(span > 0 ? done * 100 / span : 0));
-        SFont old = rt.SelectFont(SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+        SFont old = rt.SelectFont(GetFont());
         COLORREF oldColor = rt.SetTextColor(GetTextColor());
         rt.DrawText(text, rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         rt.SetTextColor(oldColor);

@@ -10,9 +10,9 @@ namespace qv::ui {
 
 class SProgress : public SWindow {
     QV_CLASS_NAME(SProgress, SWindow, u"progress", kObjectWindow)
+    QV_ATTRIBUTES(SWindow)
 
 public:
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
 
     // Bounds the value to [min, max]; returns whether it changed.
     bool SetValue(int value);
@@ -33,6 +33,12 @@ protected:
     bool m_showPercent = false;
 
 private:
+    HRESULT SetMinAttr(const SStringW& value, bool loading);
+    HRESULT SetMaxAttr(const SStringW& value, bool loading);
+    HRESULT SetValueAttr(const SStringW& value, bool loading);
+    // Bounds the layout's value again after min or max changed.
+    void ApplyLoadedValue(bool loading);
+
     int m_min = 0;
     int m_max = 100;
     int m_value = 0;

@@ -18,24 +18,19 @@ SRichEdit::SRichEdit() {
     m_events.AddEvent(EVT_RE_NOTIFY, EventRENotify::EventName);
 }
 
-HRESULT SRichEdit::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"maxBuf") {
-        auto v = ParseInt(value);
-        if (!v || *v < 0) return E_FAIL;
-        m_maxLength = *v;
-        return AfterAttribute(name, value, loading, S_FALSE);
-    }
-    if (name == u"notifyChange" || name == u"wantReturn") {
-        auto v = ParseBool(value);
-        if (!v) return E_FAIL;
-        (name == u"notifyChange" ? m_notifyChange : m_wantReturn) = *v;
-        return AfterAttribute(name, value, loading, S_FALSE);
-    }
-    if (name == u"text") {
-        SetWindowText(STrText(value).GetText());
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    return SWindow::SetAttribute(name, value, loading);
+std::span<const AttrRow> SRichEdit::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&SRichEdit::m_maxLength, 0>(u"maxBuf", AttrEffect::NoRepaint),
+        AttrMember<&SRichEdit::m_notifyChange>(u"notifyChange", AttrEffect::NoRepaint),
+        AttrMember<&SRichEdit::m_wantReturn>(u"wantReturn", AttrEffect::NoRepaint),
+        AttrCall<&SRichEdit::SetTextAttr>(u"text"),
+    };
+    return kRows;
+}
+
+HRESULT SRichEdit::SetTextAttr(const SStringW& value, bool) {
+    SetWindowText(STrText(value).GetText());
+    return S_OK;
 }
 
 BOOL SRichEdit::InitFromXml(pugi::xml_node node) {
@@ -205,7 +200,7 @@ void SRichEdit::OnKillFocus() {
 int SRichEdit::PrefixWidth(const std::u16string& text, int count) const {
     if (count <= 0) return 0;
     SStringW prefix(text.substr(0, static_cast<size_t>(count)));
-    return SRenderTarget::MeasureTextWith(prefix, SFont{GetFontFace(), GetFontSize(), GetFontBold()}).cx;
+    return SRenderTarget::MeasureTextWith(prefix, GetFont()).cx;
 }
 
 int SRichEdit::HitTest(CPoint pt) const {
@@ -287,7 +282,7 @@ void SRichEdit::OnPaint(SRenderTarget& rt) {
         CRect text = client;
         text.left -= m_scrollX;
         text.right = std::max(text.right, text.left + PrefixWidth(shown, static_cast<int>(shown.size())) + 1);
-        SFont old = rt.SelectFont(SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+        SFont old = rt.SelectFont(GetFont());
         COLORREF oldColor = rt.SetTextColor(GetTextColor());
         rt.DrawText(SStringW(shown), text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         rt.SetTextColor(oldColor);

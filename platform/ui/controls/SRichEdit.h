@@ -17,10 +17,10 @@ constexpr int EN_CHANGE = 0x0300;
 
 class SRichEdit : public SWindow {
     QV_CLASS_NAME(SRichEdit, SWindow, u"richedit", kObjectWindow)
+    QV_ATTRIBUTES(SWindow)
 
 public:
     SRichEdit();
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
     BOOL InitFromXml(pugi::xml_node node) override;
 
     SStringW GetWindowText(bool raw = false) const override;
@@ -65,6 +65,7 @@ protected:
     virtual void NotifyChange();
 
 private:
+    HRESULT SetTextAttr(const SStringW& value, bool loading);
     int TextWidth(int count) const { return PrefixWidth(m_content, count); }
     int PrefixWidth(const std::u16string& text, int count) const;
     void MoveCaret(int pos, bool keepAnchor);

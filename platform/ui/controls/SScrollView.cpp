@@ -14,15 +14,11 @@ constexpr int kBarWidth = 4;
 
 SScrollView::SScrollView() { m_events.AddEvent(EVT_SCROLLVIEW_ORIGINCHANGED, EventScrollViewOriginChanged::EventName); }
 
-HRESULT SScrollView::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"viewSize") {
-        auto size = ParseSize(value);
-        if (!size) return E_FAIL;
-        m_fixedSize = *size;
-        if (!loading) RequestRelayout();
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    return SWindow::SetAttribute(name, value, loading);
+std::span<const AttrRow> SScrollView::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&SScrollView::m_fixedSize>(u"viewSize", AttrEffect::Relayout),
+    };
+    return kRows;
 }
 
 void SScrollView::SetViewSize(CSize size) {

@@ -10,10 +10,10 @@ namespace qv::ui {
 
 class SScrollView : public SWindow {
     QV_CLASS_NAME(SScrollView, SWindow, u"scrollview", kObjectWindow)
+    QV_ATTRIBUTES(SWindow)
 
 public:
     SScrollView();
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
 
     CPoint GetViewOrigin() const { return m_origin; }
     // Bounded to the view; the children move at once.

@@ -25,20 +25,12 @@ SSliderBar::SSliderBar() {
     m_events.AddEvent(EVT_SLIDER_POS, EventSliderPos::EventName);
 }
 
-HRESULT SSliderBar::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"thumbSkin") {
-        ISkinObj* skin = FindSkin(value);
-        if (!skin) return E_FAIL;
-        m_thumbSkin = skin;
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    if (name == u"thumbInRail") {
-        auto v = ParseBool(value);
-        if (!v) return E_FAIL;
-        m_thumbInRail = *v;
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    return SProgress::SetAttribute(name, value, loading);
+std::span<const AttrRow> SSliderBar::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&SSliderBar::m_thumbSkin>(u"thumbSkin"),
+        AttrMember<&SSliderBar::m_thumbInRail>(u"thumbInRail"),
+    };
+    return kRows;
 }
 
 std::pair<int, int> SSliderBar::GetPartRange(int len, int thumbLen, bool inRail, int min, int max, int value, int part) {

@@ -20,13 +20,13 @@ namespace qv::ui {
 
 class SSliderBar : public SProgress {
     QV_CLASS_NAME(SSliderBar, SProgress, u"sliderbar", kObjectWindow)
+    QV_ATTRIBUTES(SProgress)
 
 public:
     enum Part { kPartNone = -1, kPartRail = 0, kPartSelect = 1, kPartThumb = 2, kPartRailBack = 3 };
     static constexpr int kNotifyCode = 2;
 
     SSliderBar();
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
 
     // Start and end of a part along the rail, as described above.
     static std::pair<int, int> GetPartRange(int len, int thumbLen, bool inRail, int min, int max, int value, int part);

@@ -26,15 +26,11 @@ std::vector<SStringW> SplitLines(const SStringW& text) {
 
 }  // namespace
 
-HRESULT SStatic::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"lineSpacing") {
-        auto v = ParseInt(value);
-        if (!v || *v < 0) return E_FAIL;
-        m_lineSpacing = *v;
-        if (!loading) RequestRelayout();
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    return SWindow::SetAttribute(name, value, loading);
+std::span<const AttrRow> SStatic::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&SStatic::m_lineSpacing, 0>(u"lineSpacing", AttrEffect::Relayout),
+    };
+    return kRows;
 }
 
 bool SStatic::IsMultiLine(const SStringW& text) const { return text.str().find(u'\n') != std::u16string::npos; }
@@ -44,7 +40,7 @@ CSize SStatic::GetDesiredSize() {
     SStringW text = DisplayText(GetWindowText());
     if (!IsMultiLine(text)) return size;
     // Lines measured one by one, so the spacing between them counts.
-    SFont font{GetFontFace(), GetFontSize(), GetFontBold()};
+    SFont font = GetFont();
     int padX = m_padding.left + m_padding.right, padY = m_padding.top + m_padding.bottom;
     int wrap = (GetTextAlign() & DT_WORDBREAK) ? std::max(0, size.cx - padX) : 0;
     CSize text_size;
@@ -65,7 +61,7 @@ void SStatic::DrawText(SRenderTarget& rt, const SStringW& text, CRect rc) {
     }
     UINT align = GetTextAlign();
     UINT lineFlags = (align & (DT_CENTER | DT_RIGHT)) | ((align & DT_WORDBREAK) ? DT_WORDBREAK : DT_SINGLELINE);
-    SFont old = rt.SelectFont(SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+    SFont old = rt.SelectFont(GetFont());
     COLORREF oldColor = rt.SetTextColor(GetTextColor());
     std::vector<SStringW> lines = SplitLines(text);
     std::vector<int> heights;

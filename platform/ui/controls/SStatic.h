@@ -8,9 +8,9 @@ namespace qv::ui {
 
 class SStatic : public SWindow {
     QV_CLASS_NAME(SStatic, SWindow, u"text", kObjectWindow)
+    QV_ATTRIBUTES(SWindow)
 
 public:
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
     CSize GetDesiredSize() override;
     int GetLineSpacing() const { return m_lineSpacing; }
 

@@ -15,28 +15,23 @@ STabCtrl::STabCtrl() {
     m_events.AddEvent(EVT_TAB_SELCHANGED, EventTabSelChanged::EventName);
 }
 
-HRESULT STabCtrl::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"tabWidth" || name == u"tabHeight" || name == u"tabInterval") {
-        auto v = ParseInt(value);
-        if (!v || *v < 0) return E_FAIL;
-        (name == u"tabWidth" ? m_tabWidth : name == u"tabHeight" ? m_tabHeight : m_tabInterval) = *v;
-        if (!loading) RequestRelayout();
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    if (name == u"tabSkin") {
-        ISkinObj* skin = FindSkin(value);
-        if (!skin) return E_FAIL;
-        m_tabSkin = skin;
-        return AfterAttribute(name, value, loading, S_OK);
-    }
-    if (name == u"curSel") {
-        auto v = ParseInt(value);
-        if (!v) return E_FAIL;
-        if (loading) m_curSel = *v;  // checked once the pages exist
-        else SetCurSel(*v);
-        return AfterAttribute(name, value, loading, S_FALSE);
-    }
-    return SWindow::SetAttribute(name, value, loading);
+std::span<const AttrRow> STabCtrl::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrMember<&STabCtrl::m_tabWidth, 0>(u"tabWidth", AttrEffect::Relayout),
+        AttrMember<&STabCtrl::m_tabHeight, 0>(u"tabHeight", AttrEffect::Relayout),
+        AttrMember<&STabCtrl::m_tabInterval, 0>(u"tabInterval", AttrEffect::Relayout),
+        AttrMember<&STabCtrl::m_tabSkin>(u"tabSkin"),
+        AttrCall<&STabCtrl::SetCurSelAttr>(u"curSel", AttrEffect::NoRepaint),
+    };
+    return kRows;
+}
+
+HRESULT STabCtrl::SetCurSelAttr(const SStringW& value, bool loading) {
+    auto v = ParseInt(value);
+    if (!v) return E_FAIL;
+    if (loading) m_curSel = *v;  // checked once the pages exist
+    else SetCurSel(*v);
+    return S_OK;
 }
 
 BOOL STabCtrl::CreateChildren(pugi::xml_node node) {
@@ -185,7 +180,7 @@ bool STabCtrl::OnKeyDown(UINT vk, UINT repeat, UINT flags) {
 
 void STabCtrl::OnPaint(SRenderTarget& rt) {
     SWindow::OnPaint(rt);
-    SFont oldFont = rt.SelectFont(SFont{GetFontFace(), GetFontSize(), GetFontBold()});
+    SFont oldFont = rt.SelectFont(GetFont());
     COLORREF oldColor = rt.SetTextColor(GetTextColor());
     for (int i = 0; i < GetItemCount(); ++i) {
         CRect tab = GetTabRect(i);

@@ -12,10 +12,10 @@ namespace qv::ui {
 
 class STabCtrl : public SWindow {
     QV_CLASS_NAME(STabCtrl, SWindow, u"tabctrl", kObjectWindow)
+    QV_ATTRIBUTES(SWindow)
 
 public:
     STabCtrl();
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
     BOOL CreateChildren(pugi::xml_node node) override;
 
     int GetItemCount() const { return static_cast<int>(m_pages.size()); }
@@ -45,6 +45,7 @@ protected:
     void OnPaint(SRenderTarget& rt) override;
 
 private:
+    HRESULT SetCurSelAttr(const SStringW& value, bool loading);
     int InsertPage(STabPage* page, int index);
     void ShowCurrent();
     CRect PageRect() const;

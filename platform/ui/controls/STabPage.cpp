@@ -2,13 +2,17 @@
 
 namespace qv::ui {
 
-HRESULT STabPage::SetAttribute(const SStringW& name, const SStringW& value, bool loading) {
-    if (name == u"title") {
-        m_title.SetText(value);
-        if (!loading && GetParent()) GetParent()->Invalidate();
-        return AfterAttribute(name, value, loading, S_FALSE);
-    }
-    return SWindow::SetAttribute(name, value, loading);
+std::span<const AttrRow> STabPage::AttrRows() {
+    static constexpr AttrRow kRows[] = {
+        AttrCall<&STabPage::SetTitleAttr>(u"title", AttrEffect::NoRepaint),
+    };
+    return kRows;
+}
+
+HRESULT STabPage::SetTitleAttr(const SStringW& value, bool loading) {
+    m_title.SetText(value);
+    if (!loading && GetParent()) GetParent()->Invalidate();
+    return S_OK;
 }
 
 void STabPage::SetTitle(const SStringW& title) { SetAttribute(u"title", title, false); }

@@ -6,14 +6,16 @@ namespace qv::ui {
 
 class STabPage : public SWindow {
     QV_CLASS_NAME(STabPage, SWindow, u"page", kObjectWindow)
+    QV_ATTRIBUTES(SWindow)
 
 public:
-    HRESULT SetAttribute(const SStringW& name, const SStringW& value, bool loading) override;
     SStringW GetTitle() const { return m_title.GetText(); }
     void SetTitle(const SStringW& title);
     void OnLanguageChanged() override;
 
 private:
+    HRESULT SetTitleAttr(const SStringW& value, bool loading);
+
     STrText m_title;
 };
 

@@ -3,7 +3,7 @@
 #include <SDL.h>
 
 #include "platform/os/Log.h"
-#include "platform/ui/HeadlessDisplay.h"
+#include "platform/ui/headless/HeadlessDisplay.h"
 #include "platform/ui/sdl/SdlVideoSession.h"
 #include "platform/ui/sdl/SdlWindow.h"
 
@@ -49,19 +49,20 @@ std::unique_ptr<INativeWindow> SdlDisplay::CreateNativeWindow() {
     return window;
 }
 
-CSize SdlDisplay::GetScreenSize() const {
-    return WithVideo<CSize>(m_session, CSize(), [] {
-        SDL_Rect r{};
-        if (SDL_GetDisplayBounds(0, &r) != 0) return CSize();
-        return CSize(r.w, r.h);
-    });
-}
-
-CRect SdlDisplay::GetWorkArea() const {
-    return WithVideo<CRect>(m_session, CRect(), [] {
-        SDL_Rect r{};
-        if (SDL_GetDisplayUsableBounds(0, &r) != 0 && SDL_GetDisplayBounds(0, &r) != 0) return CRect();
-        return ToRect(r);
+std::vector<DisplayArea> SdlDisplay::GetDisplays() const {
+    using Displays = std::vector<DisplayArea>;
+    return WithVideo<Displays>(m_session, Displays{DisplayArea{}}, [] {
+        Displays displays;
+        const int count = SDL_GetNumVideoDisplays();
+        for (int i = 0; i < count; ++i) {
+            SDL_Rect bounds{};
+            if (SDL_GetDisplayBounds(i, &bounds) != 0) continue;
+            SDL_Rect usable = bounds;
+            if (SDL_GetDisplayUsableBounds(i, &usable) != 0) usable = bounds;
+            displays.push_back({ToRect(bounds), ToRect(usable)});
+        }
+        if (displays.empty()) displays.push_back({});
+        return displays;
     });
 }
 

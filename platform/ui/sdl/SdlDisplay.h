@@ -14,8 +14,7 @@ class SdlVideoSession;
 class SdlDisplay : public IDisplayBackend {
 public:
     std::unique_ptr<INativeWindow> CreateNativeWindow() override;
-    CSize GetScreenSize() const override;
-    CRect GetWorkArea() const override;
+    std::vector<DisplayArea> GetDisplays() const override;
     CPoint GetCursorPos() const override;
 
     // True while SDL's video is open (some native window exists).

@@ -151,6 +151,9 @@ void SdlInputTranslator::Window(std::vector<InputMessage>& out, const SDL_Window
         m_inside = false;
         out.push_back({WM_MOUSELEAVE, 0, 0, {}});
         break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        out.push_back({WM_ACTIVATE, WA_ACTIVE, 0, {}});
+        break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
         // Releases that happen elsewhere never reach us.
         m_buttons = 0;

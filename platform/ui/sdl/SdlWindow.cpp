@@ -214,6 +214,26 @@ void SdlWindow::SetRect(const CRect& rc) {
     m_session->ScheduleDrain();
 }
 
+void SdlWindow::Raise(bool activate) {
+    if (activate) {
+        SDL_RaiseWindow(m_window);
+    } else if (const X11Handles x = GetX11(m_window); x.display) {
+        XRaiseWindow(x.display, x.window);
+        XFlush(x.display);
+    }
+    m_session->ScheduleDrain();
+}
+
+void SdlWindow::SetOwner(INativeWindow* owner) {
+    const X11Handles x = GetX11(m_window);
+    if (!x.display) return;
+    auto* sdlOwner = dynamic_cast<SdlWindow*>(owner);
+    const unsigned long ownerWindow = sdlOwner ? sdlOwner->GetX11Window() : 0;
+    if (ownerWindow) XSetTransientForHint(x.display, x.window, ownerWindow);
+    else XDeleteProperty(x.display, x.window, XA_WM_TRANSIENT_FOR);
+    XFlush(x.display);
+}
+
 void SdlWindow::SetTitle(const SStringW& title) { SDL_SetWindowTitle(m_window, title.ToUtf8().c_str()); }
 
 void SdlWindow::SetTopMost(bool topMost) {
@@ -281,10 +301,14 @@ void SdlWindow::OnSdlEvent(const SDL_Event& event) {
     if (event.type == SDL_WINDOWEVENT) {
         switch (event.window.event) {
         case SDL_WINDOWEVENT_EXPOSED: Repaint(); break;
-        case SDL_WINDOWEVENT_MOVED:
-            m_rect = CRect(event.window.data1, event.window.data2, event.window.data1 + m_rect.Width(),
-                           event.window.data2 + m_rect.Height());
+        case SDL_WINDOWEVENT_MOVED: {
+            // Moved by the desktop rather than by the host: tell the host.
+            const CPoint at(event.window.data1, event.window.data2);
+            if (at == m_rect.TopLeft()) break;
+            m_rect = CRect(at, m_rect.Size());
+            if (m_target) qv::os::PostMessage(m_target, WM_MOVE, 0, MAKELPARAM(at.x, at.y));
             break;
+        }
         case SDL_WINDOWEVENT_MINIMIZED: m_iconic = true; break;
         case SDL_WINDOWEVENT_RESTORED: m_iconic = false; break;
         default: break;

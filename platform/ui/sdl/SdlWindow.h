@@ -37,6 +37,9 @@ public:
     // that closes when the application loses the focus.
     bool IsNoActivatePopup() const;
     void Present(const SBitmap& frame, const CRect& dirty) override;
+    void Raise(bool activate) override;
+    // WM_TRANSIENT_FOR: the window manager keeps it above its owner.
+    void SetOwner(INativeWindow* owner) override;
 
     // Where input goes: the host window's handle (null: nowhere).
     void SetInputTarget(HWND host) override { m_target = host; }

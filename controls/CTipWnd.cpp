@@ -1,0 +1,106 @@
+#include "controls/CTipWnd.h"
+
+#include "platform/os/Log.h"
+#include "platform/ui/IDisplayBackend.h"
+#include "platform/ui/SwndDispatch.h"
+
+namespace qv::controls {
+
+using namespace qv::ui;
+
+namespace {
+
+CTipWnd* g_tip = nullptr;
+
+constexpr const char16_t* kLayout = u"LAYOUT:XML_TOOLTIP";
+constexpr UINT kNamedTipMs = 2000;
+
+}  // namespace
+
+CTipWnd::CTipWnd() : SHostWnd(kLayout) {
+    ModifyHostStyle(HostStyle_Popup | HostStyle_TopMost | HostStyle_ToolWindow, 0);
+}
+
+CTipWnd* CTipWnd::Current() { return g_tip; }
+
+BOOL CTipWnd::ShowTip(int x, int y, const SStringW& text, UINT ms) {
+    if (g_tip) {
+        g_tip->KillTimer(kTimerEnd);
+        g_tip->ShowWindow(SW_HIDE);
+    } else {
+        auto* tip = new CTipWnd();
+        if (!tip->Create(nullptr)) {
+            QV_LOGE("the tip window could not be created");
+            delete tip;
+            return FALSE;
+        }
+        g_tip = tip;
+    }
+    CTipWnd* tip = g_tip;
+    tip->m_anchor = CPoint(x, y);
+    tip->m_anchorMode = kBottomLeft;
+    tip->ShowWindow(SW_SHOWNOACTIVATE);
+    if (SWindow* label = tip->FindChildByName(u"txt_tip")) label->SetWindowText(text);
+    else QV_LOGE("the tip layout has no txt_tip");
+    tip->SizeToContent();
+    tip->PlaceAtAnchor(tip->GetScreenRect().Size());
+    tip->SetTimer(kTimerEnd, ms);
+    return TRUE;
+}
+
+BOOL CTipWnd::ShowAtWindow(SWindow* target, const SStringW& text, UINT ms) {
+    if (text.IsEmpty()) return FALSE;
+    auto* host = target ? dynamic_cast<SHostWnd*>(target->GetContainer()) : nullptr;
+    CPoint at = GetDisplayBackend().GetCursorPos();
+    if (host) {
+        const CRect rc = target->GetWindowRect();
+        at = CPoint((rc.left + rc.right) / 2, rc.top);
+        host->ClientToScreen(at);
+    }
+    return ShowTip(at.x, at.y, text, ms);
+}
+
+BOOL CTipWnd::ShowTipAtCtrl(int id, SWindow* parent, const SStringW& text, UINT ms) {
+    return ShowAtWindow(parent ? parent->FindChildByID(id) : nullptr, text, ms);
+}
+
+BOOL CTipWnd::ShowTipAtNamedCtrl(const SStringW& name, SWindow* parent, const SStringW& text) {
+    return ShowAtWindow(parent ? parent->FindChildByName(name) : nullptr, text, kNamedTipMs);
+}
+
+void CTipWnd::HideTip() {
+    CTipWnd* tip = g_tip;
+    if (!tip) return;
+    g_tip = nullptr;
+    tip->KillTimer(kTimerEnd);
+    tip->DestroyWindow();
+}
+
+void CTipWnd::OnTimer(UINT_PTR id) {
+    if (id != kTimerEnd) {
+        SetMsgHandled(FALSE);
+        return;
+    }
+    if (g_tip == this) g_tip = nullptr;
+    DestroyWindow();
+}
+
+void CTipWnd::OnSizeMessage(UINT, CSize size) {
+    PlaceAtAnchor(size);
+    SetMsgHandled(FALSE);  // the host resizes its frame
+}
+
+void CTipWnd::PlaceAtAnchor(CSize size) {
+    CPoint at = m_anchor;
+    if (m_anchorMode == kBottomLeft || m_anchorMode == kBottomRight) at.y -= size.cy;
+    if (m_anchorMode == kTopRight || m_anchorMode == kBottomRight) at.x -= size.cx;
+    // A move only: the size is already the new one.
+    if (INativeWindow* native = GetNativeWindow()) native->SetRect(CRect(at, size));
+}
+
+void CTipWnd::OnFinalMessage(HWND) {
+    if (g_tip == this) g_tip = nullptr;
+    DispatchScope::DeleteLater(this);
+}
+
+}  // namespace qv::controls

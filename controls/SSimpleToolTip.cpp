@@ -1,0 +1,97 @@
+#include "controls/SSimpleToolTip.h"
+
+#include <algorithm>
+
+#include "platform/os/Log.h"
+#include "platform/ui/IDisplayBackend.h"
+#include "platform/ui/SRenderTarget.h"
+#include "platform/ui/controls/ControlLook.h"
+
+namespace qv::controls {
+
+using namespace qv::ui;
+
+namespace {
+
+SSimpleToolTip* g_shared = nullptr;
+
+constexpr int kMargin = 5;
+constexpr int kWrapWidth = 500;
+const SFont kFont{u"宋体", 12, false};
+constexpr COLORREF kBackground = look::kPanel;
+constexpr COLORREF kTextColor = look::kText;
+
+constexpr const char16_t* kLayout =
+    u"<SOUI title=\"simple tooltip\" size=\"10,10\" popup=\"1\" topmost=\"1\" toolWindow=\"1\" noActivate=\"1\"><root/></SOUI>";
+
+}  // namespace
+
+SSimpleToolTip* SSimpleToolTip::GetShared() {
+    if (!g_shared) g_shared = new SSimpleToolTip();
+    return g_shared;
+}
+
+SSimpleToolTip* SSimpleToolTip::Current() { return g_shared; }
+
+int SSimpleToolTip::AddRef() {
+    if (++m_refs == 1 && !CreatePopup()) QV_LOGE("the value popup could not be created");
+    return m_refs;
+}
+
+int SSimpleToolTip::Release() {
+    const int left = --m_refs;
+    if (left > 0) return left;
+    if (g_shared == this) g_shared = nullptr;
+    DestroyWindow();
+    delete this;
+    return 0;
+}
+
+bool SSimpleToolTip::CreatePopup() { return IsWindow() || CreateFromXml(kLayout) != nullptr; }
+
+void SSimpleToolTip::SetText(const SStringW& text) {
+    if (text.IsEmpty()) {
+        Hide();
+        return;
+    }
+    m_text = text;
+    if (!IsWindow()) return;
+    const CSize size = SRenderTarget::MeasureTextWith(text, kFont, kWrapWidth);
+    CRect rc = GetScreenRect();
+    rc.right = rc.left + size.cx + 2 * kMargin;
+    rc.bottom = rc.top + size.cy + 2 * kMargin;
+    // Inside the work area of its display: moved left or up by what passes
+    // its edge.
+    const CRect area = GetDisplayBackend().GetDisplayNear(rc).work;
+    rc.Offset(-std::max(0, rc.right - area.right), -std::max(0, rc.bottom - area.bottom));
+    SetWindowPos(rc);
+    ShowWindow(SW_SHOWNOACTIVATE);
+    InvalidateHostRect(CRect(0, 0, rc.Width(), rc.Height()));
+}
+
+void SSimpleToolTip::MoveTo(CPoint screenPt) {
+    if (!IsWindow()) return;
+    const CRect rc = GetScreenRect();
+    SetWindowPos(CRect(screenPt, rc.Size()));
+}
+
+void SSimpleToolTip::Hide() {
+    m_text.Empty();
+    if (IsWindow()) ShowWindow(SW_HIDE);
+}
+
+void SSimpleToolTip::OnPaint(SRenderTarget& rt) {
+    CRect rc = GetClientRect();
+    rt.FillSolidRect(rc, kBackground);
+    const SPen oldPen = rt.SelectPen(SPen{});  // the default pen: a one-pixel border
+    rt.DrawRectangle(rc);
+    rt.SelectPen(oldPen);
+    rc.Deflate(kMargin, kMargin);
+    const SFont oldFont = rt.SelectFont(kFont);
+    const COLORREF oldColor = rt.SetTextColor(kTextColor);
+    rt.DrawText(m_text, rc, DT_WORDBREAK);
+    rt.SetTextColor(oldColor);
+    rt.SelectFont(oldFont);
+}
+
+}  // namespace qv::controls
