@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/os/Log.h"
+
 namespace qv::ui {
 
 void EventSet::AddEvent(int id, const SStringW& name) {
@@ -14,7 +16,11 @@ void EventSet::RemoveEvent(int id) { m_events.erase(id); }
 
 std::uint64_t EventSet::SubscribeEvent(int id, EventSlot slot, const void* owner) {
     auto it = m_events.find(id);
-    if (it == m_events.end() || !slot) return 0;
+    if (it == m_events.end()) {
+        QV_LOGE("event %d is not offered here; the subscription is refused", id);
+        return 0;
+    }
+    if (!slot) return 0;
     std::uint64_t token = m_nextToken++;
     it->second.subscribers.push_back({token, owner, std::make_shared<EventSlot>(std::move(slot))});
     return token;

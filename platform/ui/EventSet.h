@@ -26,7 +26,8 @@ public:
     bool IsEventRegistered(int id) const { return m_events.count(id) != 0; }
     void RemoveEvent(int id);
 
-    // Returns a token for UnsubscribeEvent, 0 when the id is not registered.
+    // Returns a token for UnsubscribeEvent, 0 (and a warning in the log)
+    // when the id is not registered.
     // owner tags the subscription so UnsubscribeOwner can remove it.
     std::uint64_t SubscribeEvent(int id, EventSlot slot, const void* owner = nullptr);
     bool UnsubscribeEvent(std::uint64_t token);

@@ -2,6 +2,8 @@
 // Message maps: a host window, and each page it chains to, answers messages
 // in ProcessWindowMessage. A handler that calls SetMsgHandled(FALSE) lets the
 // walk go on to the next entry and the chained maps.
+#include <type_traits>
+
 #include "platform/os/Types.h"
 #include "platform/ui/WinDefs.h"
 
@@ -70,20 +72,49 @@ protected:
     }
 
 // Event maps: a host (or a page chained to it) answers events its windows
-// did not handle.
+// did not handle. A handler that returns bool (or BOOL) says whether it
+// handled the event: false leaves the event to the entries and chained maps
+// after it. A handler that returns nothing has handled it.
+namespace qv::ui::detail {
+template <class F>
+bool CallEventHandler(F&& call) {
+    if constexpr (std::is_void_v<std::invoke_result_t<F>>) {
+        call();
+        return true;
+    } else {
+        return static_cast<bool>(call());
+    }
+}
+}  // namespace qv::ui::detail
+
+#define QV_EVENT_CALL(expr)                                                    \
+    if (qv::ui::detail::CallEventHandler([&] { return expr; })) {             \
+        ++pEvt->handled;                                                       \
+        return TRUE;                                                           \
+    }
+
 #define EVENT_MAP_BEGIN()                               \
     BOOL _HandleEvent(qv::ui::EventArgs* pEvt) {        \
         const int uCode = pEvt->GetID();                \
         (void)uCode;
+// func() for the command event of one sender id or name.
 #define EVENT_ID_COMMAND(id, func) \
-    if (uCode == qv::ui::EVT_CMD && pEvt->idFrom == (id)) { ++pEvt->handled; func(); return TRUE; }
+    if (uCode == qv::ui::EVT_CMD && pEvt->idFrom == (id)) QV_EVENT_CALL(func())
 #define EVENT_NAME_COMMAND(name, func) \
-    if (uCode == qv::ui::EVT_CMD && pEvt->nameFrom == qv::ui::SStringW(name)) { ++pEvt->handled; func(); return TRUE; }
-// void func(EventArgs*) for every event with the code.
+    if (uCode == qv::ui::EVT_CMD && pEvt->nameFrom == qv::ui::SStringW(name)) QV_EVENT_CALL(func())
+// func(EventArgs*) for the command event of senders first..last (both included).
+#define EVENT_ID_COMMAND_RANGE(first, last, func) \
+    if (uCode == qv::ui::EVT_CMD && pEvt->idFrom >= (first) && pEvt->idFrom <= (last)) QV_EVENT_CALL(func(pEvt))
+// func(EventArgs*) for every event with the code.
 #define EVENT_HANDLER(code, func) \
-    if (uCode == (code)) { ++pEvt->handled; func(pEvt); return TRUE; }
+    if (uCode == (code)) QV_EVENT_CALL(func(pEvt))
+// func(EventArgs*) for events with the code from one sender id, a range of ids, or a name.
 #define EVENT_ID_HANDLER(id, code, func) \
-    if (uCode == (code) && pEvt->idFrom == (id)) { ++pEvt->handled; func(pEvt); return TRUE; }
+    if (uCode == (code) && pEvt->idFrom == (id)) QV_EVENT_CALL(func(pEvt))
+#define EVENT_ID_RANGE_HANDLER(first, last, code, func) \
+    if (uCode == (code) && pEvt->idFrom >= (first) && pEvt->idFrom <= (last)) QV_EVENT_CALL(func(pEvt))
+#define EVENT_NAME_HANDLER(name, code, func) \
+    if (uCode == (code) && pEvt->nameFrom == qv::ui::SStringW(name)) QV_EVENT_CALL(func(pEvt))
 #define CHAIN_EVENT_MAP(base) \
     if (base::_HandleEvent(pEvt)) return TRUE;
 #define CHAIN_EVENT_MAP_MEMBER(member) \

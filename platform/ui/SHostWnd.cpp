@@ -1,6 +1,9 @@
 #include "platform/ui/SHostWnd.h"
 
+#include <cxxabi.h>
+
 #include <algorithm>
+#include <cstdlib>
 
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
@@ -25,7 +28,20 @@ SHostWnd* FindHost(HWND hwnd) {
 SHostWnd::SHostWnd(const SStringW& layoutName) : m_layoutName(layoutName) { SetContainer(this); }
 
 SHostWnd::~SHostWnd() {
-    if (m_hwnd) DestroyWindow();
+    if (!m_hwnd) return;
+    if (m_createdAs && *m_createdAs != typeid(SHostWnd)) {
+        int status = 0;
+        std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(m_createdAs->name(), nullptr, nullptr, &status),
+                                                    std::free);
+        QV_LOGE("%s ended while still a window: its maps miss WM_DESTROY", name ? name.get() : m_createdAs->name());
+    }
+    DestroyWindow();
+}
+
+void DestroyWindowFirst::operator()(SHostWnd* wnd) const {
+    if (!wnd) return;
+    if (wnd->IsWindow()) wnd->DestroyWindow();
+    delete wnd;
 }
 
 // ---------------------------------------------------------------- creation
@@ -59,6 +75,7 @@ HWND SHostWnd::CreateFromNode(pugi::xml_node top, HWND parent) {
     if (!m_hwnd) return nullptr;
     m_native = GetDisplayBackend().CreateNativeWindow();
     m_native->SetInputTarget(m_hwnd);
+    m_createdAs = &typeid(*this);
     if (SApplication* app = SApplication::getSingletonPtr()) app->RegisterHostWnd(this);
     if (parent && parent != m_hwnd) SetOwnerWnd(parent);
     DispatchScope scope;
@@ -140,6 +157,7 @@ BOOL SHostWnd::DestroyWindow() {
     SendMessage(WM_DESTROY, 0, 0);
     qv::os::KillTimer(hwnd, kTimelineTimerId);
     qv::os::KillTimer(hwnd, kToolTipTimerId);
+    if (m_toolTip) m_toolTip->DestroyWindow();
     m_toolTip.reset();
     for (auto& [nativeId, t] : m_swndTimers) qv::os::KillTimer(hwnd, nativeId);
     m_swndTimers.clear();

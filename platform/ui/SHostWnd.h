@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <typeinfo>
 #include <vector>
 
 #include "platform/ui/IDisplayBackend.h"
@@ -33,6 +34,10 @@ class SHostWnd : public SWindow, public ISwndContainer, public CMessageMap {
 public:
     // layoutName: "LAYOUT:XML_MAIN" or a bare layout name.
     explicit SHostWnd(const SStringW& layoutName = {});
+    // A window still open here is destroyed by the base class alone: the maps
+    // of a derived class and of the pages it chains are gone by then and miss
+    // WM_DESTROY, which is logged (naming the derived class). Destroy the window first (DestroyWindow,
+    // WM_CLOSE, or an owner holding it through DestroyWindowFirst).
     ~SHostWnd() override;
 
     // Creates the native window, builds the tree from the layout, lays it
@@ -183,6 +188,7 @@ private:
 
     HWND m_hwnd = nullptr;
     HWND m_ownerWnd = nullptr;
+    const std::type_info* m_createdAs = nullptr;  // the class whose maps run
     std::unique_ptr<INativeWindow> m_native;
     struct HookEntry {
         std::uint64_t token;
@@ -214,6 +220,13 @@ private:
     std::map<UINT_PTR, SwndTimer> m_swndTimers;  // native id -> window timer
     UINT_PTR m_nextSwndTimer = 1;
     std::vector<ITimelineHandler*> m_timeline;
+};
+
+// Deletes a host window the way its maps need: the window is destroyed while
+// the whole object, pages included, still exists. For std::unique_ptr<T,
+// DestroyWindowFirst> members and the like.
+struct DestroyWindowFirst {
+    void operator()(SHostWnd* wnd) const;
 };
 
 // Windows-style calls by handle, for host windows of the calling thread.
