@@ -75,6 +75,7 @@ HWND SHostWnd::CreateFromNode(pugi::xml_node top, HWND parent) {
     if (!m_hwnd) return nullptr;
     m_native = GetDisplayBackend().CreateNativeWindow();
     m_native->SetInputTarget(m_hwnd);
+    if (!m_imeEnabled) m_native->EnableIme(false);
     m_createdAs = &typeid(*this);
     if (SApplication* app = SApplication::getSingletonPtr()) app->RegisterHostWnd(this);
     if (parent && parent != m_hwnd) SetOwnerWnd(parent);
@@ -270,10 +271,14 @@ BOOL SHostWnd::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         // Key-ups of modifiers released in another window never come.
         if (msg == WM_KILLFOCUS || LOWORD(wParam) == WA_INACTIVE) m_modifiers = 0;
         return FALSE;
+    case WM_IME_STARTCOMPOSITION:
+        return !m_imeEnabled;
     case WM_IME_COMPOSITION:
+        if (!m_imeEnabled) return TRUE;
         DispatchComposition(lParam ? SStringW(std::u16string(reinterpret_cast<const char16_t*>(lParam))) : SStringW());
         return TRUE;
     case WM_IME_ENDCOMPOSITION:
+        if (!m_imeEnabled) return TRUE;
         DispatchComposition({});
         return TRUE;
     case WM_SIZE:  // the render target followed in WndProc
@@ -313,6 +318,7 @@ void SHostWnd::DispatchMouse(UINT msg, WPARAM wParam, CPoint pt) {
         if (target && target->IsDisabled(true)) target = nullptr;
         UpdateHover(target, pt);
     }
+    UpdateCursor(target);
     if (!target) return;
     UINT flags = static_cast<UINT>(wParam);
     switch (msg) {
@@ -324,6 +330,27 @@ void SHostWnd::DispatchMouse(UINT msg, WPARAM wParam, CPoint pt) {
     case WM_MOUSEWHEEL: target->OnMouseWheel(static_cast<short>(HIWORD(wParam)), pt); break;
     default: break;
     }
+}
+
+void SHostWnd::UpdateCursor(SWindow* target) {
+    CursorId cursor = CursorId::Arrow;
+    for (SWindow* w = target; w; w = w->GetParent()) {
+        if (auto c = w->GetCursor()) {
+            cursor = *c;
+            break;
+        }
+    }
+    if (cursor == m_cursorShown || !m_native) return;
+    m_cursorShown = cursor;
+    m_native->SetCursor(cursor);
+}
+
+void SHostWnd::EnableIme(bool enable) {
+    if (enable == m_imeEnabled) return;
+    m_imeEnabled = enable;
+    // A composition under way ends for the focused control.
+    if (!enable) DispatchComposition({});
+    if (m_native) m_native->EnableIme(enable);
 }
 
 void SHostWnd::ShowToolTip() {

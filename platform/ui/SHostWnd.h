@@ -115,6 +115,10 @@ public:
     // Resizes a content-sized window (layout without "size") to what its
     // children need now, keeping its top-left corner.
     void SizeToContent();
+    // Input-method composition for this window; while disabled no
+    // composition reaches its controls and typed text arrives as characters.
+    void EnableIme(bool enable);
+    bool IsImeEnabled() const { return m_imeEnabled; }
 
     // --- drawing
     // Lays out if asked and repaints the invalid part now.
@@ -156,8 +160,11 @@ protected:
 
     SStringW m_layoutName;
 
-private:
+    // Builds the window from a layout's top element (its attributes and the
+    // <root> child or the top element's own children).
     HWND CreateFromNode(pugi::xml_node top, HWND parent);
+
+private:
     void DispatchMouse(UINT msg, WPARAM wParam, CPoint pt);
     bool DispatchKey(UINT msg, WPARAM wParam);
     void DispatchComposition(const SStringW& text);
@@ -169,6 +176,8 @@ private:
     UINT KeyFlags() const;
     void TrackModifier(UINT msg, WPARAM vk);
     void UpdateHover(SWindow* target, CPoint pt);
+    // Shows the cursor of the window under the pointer (or capturing it).
+    void UpdateCursor(SWindow* target);
     // The tool tip of the hovered control, after the pointer rested on it.
     void ShowToolTip();
     void HideToolTip();
@@ -202,6 +211,8 @@ private:
     bool m_contentSized = false;
     bool m_shownNoActivate = false;
     bool m_inputEnabled = true;
+    bool m_imeEnabled = true;
+    CursorId m_cursorShown = CursorId::Arrow;
     UINT m_modifiers = 0;
     std::unique_ptr<SToolTipWnd> m_toolTip;
     CSize m_size;

@@ -455,6 +455,7 @@ std::span<const AttrRow> SWindow::AttrRows() {
         AttrMember<&SWindow::m_maxWidth, 0>(u"maxWidth", E::Relayout),
         AttrCall<&SWindow::SetAlphaAttr>(u"alpha"),
         AttrCall<&SWindow::SetLayoutAttr>(u"layout", E::Relayout),
+        AttrCall<&SWindow::SetCursorAttr>(u"cursor", E::NoRepaint),
         AttrCall<&SWindow::SetGridAttr<&GridLayoutParams::columns>>(u"columnCount", E::Relayout),
         AttrCall<&SWindow::SetGridAttr<&GridLayoutParams::rows>>(u"rowCount", E::Relayout),
         AttrCall<&SWindow::SetGridAttr<&GridLayoutParams::xInterval>>(u"xInterval", E::Relayout),
@@ -614,6 +615,27 @@ HRESULT SWindow::SetLayoutAttr(const SStringW& value, bool) {
     else return E_FAIL;
     return S_OK;
 }
+
+HRESULT SWindow::SetCursorAttr(const SStringW& value, bool) { return SetCursor(value) ? S_OK : E_FAIL; }
+
+bool SWindow::SetCursor(const SStringW& name) {
+    static constexpr struct {
+        const char16_t* name;
+        CursorId id;
+    } kCursors[] = {{u"arrow", CursorId::Arrow},       {u"hand", CursorId::Hand},
+                    {u"ibeam", CursorId::IBeam},       {u"sizeall", CursorId::SizeAll},
+                    {u"sizewe", CursorId::SizeWE},     {u"sizens", CursorId::SizeNS},
+                    {u"sizenwse", CursorId::SizeNWSE}, {u"sizenesw", CursorId::SizeNESW}};
+    for (const auto& c : kCursors) {
+        if (name.EqualsNoCase(c.name)) {
+            SetCursor(c.id);
+            return true;
+        }
+    }
+    return false;
+}
+
+void SWindow::SetCursor(CursorId cursor) { m_cursor = cursor; }
 
 template <int GridLayoutParams::*Field>
 HRESULT SWindow::SetGridAttr(const SStringW& value, bool) {

@@ -12,6 +12,7 @@
 #include "platform/ui/EventSet.h"
 #include "platform/ui/FontSpec.h"
 #include "platform/ui/Geometry.h"
+#include "platform/ui/IDisplayBackend.h"
 #include "platform/ui/ISwndContainer.h"
 #include "platform/ui/SObject.h"
 #include "platform/ui/STrText.h"
@@ -187,6 +188,13 @@ public:
     UINT GetTextAlign() const { return m_textAlign; }
     ISkinObj* GetSkin() const { return m_skin; }
     int GetScale() const { return 100; }
+    // The pointer's shape over this window ("arrow", "hand", "ibeam",
+    // "sizeall", "sizewe", "sizens", "sizenwse", "sizenesw"; attribute
+    // "cursor"). A window without one shows its parent's; false for an
+    // unknown name.
+    bool SetCursor(const SStringW& name);
+    void SetCursor(CursorId cursor);
+    std::optional<CursorId> GetCursor() const { return m_cursor; }
 
     // --- painting and input (the host calls these)
     void Paint(SRenderTarget& rt, const CRect& dirty);
@@ -258,6 +266,7 @@ private:
     HRESULT SetPaddingAttr(const SStringW& value, bool loading);
     HRESULT SetAlphaAttr(const SStringW& value, bool loading);
     HRESULT SetLayoutAttr(const SStringW& value, bool loading);
+    HRESULT SetCursorAttr(const SStringW& value, bool loading);
     template <int GridLayoutParams::*Field>
     HRESULT SetGridAttr(const SStringW& value, bool loading);
 
@@ -293,6 +302,7 @@ private:
     ISkinObj* m_skin = nullptr;
     int m_alpha = 255;
     int m_maxWidth = 0;  // content-sized text wraps beyond this width
+    std::optional<CursorId> m_cursor;
 };
 
 }  // namespace qv::ui

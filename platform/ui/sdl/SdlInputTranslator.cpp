@@ -125,7 +125,7 @@ void SdlInputTranslator::Text(std::vector<InputMessage>& out, const char* utf8) 
 
 void SdlInputTranslator::Editing(std::vector<InputMessage>& out, const SDL_TextEditingEvent& e) {
     std::u16string text = qv::os::Utf8ToUtf16(e.text);
-    if (text.empty()) {
+    if (text.empty() || !m_compositionEnabled) {
         if (m_composing) out.push_back({WM_IME_ENDCOMPOSITION, 0, 0, {}});
         m_composing = false;
         return;

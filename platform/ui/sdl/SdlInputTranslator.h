@@ -29,6 +29,8 @@ public:
     // True while a mouse button is down: the window captures the mouse then.
     bool ButtonsHeld() const { return m_buttons != 0; }
     bool IsComposing() const { return m_composing; }
+    // Off: composition events give no messages (a running one ends).
+    void EnableComposition(bool enable) { m_compositionEnabled = enable; }
 
 private:
     UINT MouseFlags(unsigned keyMods) const;
@@ -43,6 +45,7 @@ private:
     bool m_inside = false;
     bool m_leavePending = false;  // left while captured: leave on release
     bool m_composing = false;
+    bool m_compositionEnabled = true;
 };
 
 }  // namespace qv::ui::sdl

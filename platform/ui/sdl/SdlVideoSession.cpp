@@ -34,12 +34,38 @@ SdlVideoSession::SdlVideoSession() : m_thread(qv::os::GetCurrentThreadId()) {}
 
 SdlVideoSession::~SdlVideoSession() {
     if (m_fd >= 0) qv::os::UnwatchFd(m_fd);
+    for (auto& [id, cursor] : m_cursors) SDL_FreeCursor(cursor);
     // Events of the closed windows would otherwise greet the next session.
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     // With nothing else of SDL running, let it free what it keeps between
     // subsystems too (hints, its D-Bus link): a plug-in run leaves nothing.
     if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+}
+
+void SdlVideoSession::SetCursor(CursorId cursor) {
+    SDL_Cursor*& made = m_cursors[cursor];
+    if (!made) {
+        SDL_SystemCursor system = SDL_SYSTEM_CURSOR_ARROW;
+        switch (cursor) {
+        case CursorId::Arrow: system = SDL_SYSTEM_CURSOR_ARROW; break;
+        case CursorId::Hand: system = SDL_SYSTEM_CURSOR_HAND; break;
+        case CursorId::IBeam: system = SDL_SYSTEM_CURSOR_IBEAM; break;
+        case CursorId::SizeAll: system = SDL_SYSTEM_CURSOR_SIZEALL; break;
+        case CursorId::SizeWE: system = SDL_SYSTEM_CURSOR_SIZEWE; break;
+        case CursorId::SizeNS: system = SDL_SYSTEM_CURSOR_SIZENS; break;
+        case CursorId::SizeNWSE: system = SDL_SYSTEM_CURSOR_SIZENWSE; break;
+        case CursorId::SizeNESW: system = SDL_SYSTEM_CURSOR_SIZENESW; break;
+        }
+        made = SDL_CreateSystemCursor(system);
+        if (!made) {
+            QV_LOGW("SDL_CreateSystemCursor: %s", SDL_GetError());
+            m_cursors.erase(cursor);
+            return;
+        }
+    }
+    SDL_SetCursor(made);
+    ScheduleDrain();
 }
 
 bool SdlVideoSession::IsOwnerThread() const { return qv::os::GetCurrentThreadId() == m_thread; }

@@ -4,6 +4,7 @@
 // fresh one). The thread's message loop watches the X connection and the
 // session drains SDL's events to their windows when it becomes readable.
 #include <SDL_events.h>
+#include <SDL_mouse.h>
 #include <SDL_video.h>
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <memory>
 
 #include "platform/os/Types.h"
+#include "platform/ui/IDisplayBackend.h"
 
 namespace qv::ui::sdl {
 
@@ -38,6 +40,10 @@ public:
     // Pumps SDL and hands every event to its window.
     void Drain();
 
+    // The pointer's shape (SDL has one for all windows); system cursors are
+    // made on first use and freed with the session.
+    void SetCursor(CursorId cursor);
+
     // Times the X connection woke the loop (for idle tests).
     std::uint64_t GetWakeCount() const { return m_wakes; }
 
@@ -55,6 +61,7 @@ private:
     bool m_drainPosted = false;
     std::uint64_t m_wakes = 0;
     std::map<Uint32, SdlWindow*> m_windows;  // by SDL window id
+    std::map<CursorId, SDL_Cursor*> m_cursors;
     Uint32 m_lastPressed = 0;                // fallback target of keys without focus
     Uint32 m_focused = 0;                    // our window with the keyboard focus
     bool m_focusLeft = false;                // it lost the focus and no window of ours took it

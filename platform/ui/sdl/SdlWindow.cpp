@@ -234,6 +234,8 @@ void SdlWindow::SetOwner(INativeWindow* owner) {
     XFlush(x.display);
 }
 
+void SdlWindow::SetCursor(CursorId cursor) { m_session->SetCursor(cursor); }
+
 void SdlWindow::SetTitle(const SStringW& title) { SDL_SetWindowTitle(m_window, title.ToUtf8().c_str()); }
 
 void SdlWindow::SetTopMost(bool topMost) {

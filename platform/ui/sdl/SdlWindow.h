@@ -40,6 +40,10 @@ public:
     void Raise(bool activate) override;
     // WM_TRANSIENT_FOR: the window manager keeps it above its owner.
     void SetOwner(INativeWindow* owner) override;
+    void SetCursor(CursorId cursor) override;
+    // Off: the input method's compositions are not passed on; committed text
+    // still arrives as characters.
+    void EnableIme(bool enable) override { m_input.EnableComposition(enable); }
 
     // Where input goes: the host window's handle (null: nowhere).
     void SetInputTarget(HWND host) override { m_target = host; }
