@@ -5,7 +5,6 @@
 
 #include "controls/GradientEllipse.h"
 #include "controls/QvCar.h"
-#include "platform/ui/SHostWnd.h"
 
 namespace qv::controls {
 
@@ -65,7 +64,7 @@ void QvCarThumb::OnLButtonDown(CPoint pt, UINT flags) {
     m_dragging = true;
     const CPoint centre = GetWindowRect().CenterPoint();
     m_grab = CPoint(pt.x - centre.x, pt.y - centre.y);
-    ShowDragCursor(true);
+    SetCursor(CursorId::SizeAll);
     BringWindowToTop();
 }
 
@@ -92,13 +91,8 @@ void QvCarThumb::OnCaptureLost() {
 
 void QvCarThumb::EndDrag() {
     m_dragging = false;
-    ShowDragCursor(false);
+    SetCursor(CursorId::Arrow);
     if (m_car) m_car->OnThumbReleased();
-}
-
-void QvCarThumb::ShowDragCursor(bool dragging) {
-    auto* host = dynamic_cast<SHostWnd*>(GetContainer());
-    if (host && host->GetNativeWindow()) host->GetNativeWindow()->SetCursor(dragging ? CursorId::SizeAll : CursorId::Arrow);
 }
 
 void QvCarThumb::OnPaint(SRenderTarget& rt) {

@@ -37,7 +37,6 @@ private:
     HRESULT SetXFloatAttr(const qv::ui::SStringW& value, bool) { return SetFloatAttr(m_xFloat, value); }
     HRESULT SetYFloatAttr(const qv::ui::SStringW& value, bool) { return SetFloatAttr(m_yFloat, value); }
     qv::ui::CSize LayoutSize() const;
-    void ShowDragCursor(bool dragging);
     void EndDrag();
 
     int m_percentFloat = 0;
