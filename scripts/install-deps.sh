@@ -12,6 +12,7 @@ packages=(
   fonts-wqy-microhei xvfb xauth
   libxcb-xtest0-dev dbus-daemon ccache
   libcpp-httplib-dev
+  zlib1g-dev python3 unzip
 )
 
 missing=()
