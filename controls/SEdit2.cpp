@@ -49,9 +49,9 @@ bool SEdit2::OnKeyDown(UINT vk, UINT repeat, UINT flags) {
 
 void SEdit2::OnLButtonDblClk(qv::ui::CPoint, UINT) { SetSel(0, -1); }
 
-void SEdit2::OnMouseWheel(int delta, qv::ui::CPoint pt) {
+void SEdit2::OnMouseWheel(int delta, qv::ui::CPoint) {
+    // Used here: the wheel goes no further up.
     FireValueChanging(delta <= 0 ? -1 : 1);
-    SEdit::OnMouseWheel(delta, pt);
 }
 
 void SEdit2::OnPaint(qv::ui::SRenderTarget& rt) {

@@ -55,6 +55,7 @@ void SMoveThumb::OnLButtonDown(CPoint pt, UINT flags) {
     SWindow::OnLButtonDown(pt, flags);
     m_dragging = true;
     m_grab = CPoint(pt.x - GetWindowRect().left, pt.y - GetWindowRect().top);
+    SetCursor(CursorId::SizeAll);
     BringWindowToTop();
 }
 

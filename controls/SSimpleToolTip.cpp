@@ -5,7 +5,7 @@
 #include "platform/os/Log.h"
 #include "platform/ui/IDisplayBackend.h"
 #include "platform/ui/SRenderTarget.h"
-#include "platform/ui/controls/ControlLook.h"
+#include "platform/ui/SystemLook.h"
 
 namespace qv::controls {
 
@@ -17,12 +17,14 @@ SSimpleToolTip* g_shared = nullptr;
 
 constexpr int kMargin = 5;
 constexpr int kWrapWidth = 500;
-const SFont kFont{u"宋体", 12, false};
-constexpr COLORREF kBackground = look::kPanel;
-constexpr COLORREF kTextColor = look::kText;
 
-constexpr const char16_t* kLayout =
-    u"<SOUI title=\"simple tooltip\" size=\"10,10\" popup=\"1\" topmost=\"1\" toolWindow=\"1\" noActivate=\"1\"><root/></SOUI>";
+// The default GUI font as "宋体" at 12 pixels.
+SFont PopupFont() {
+    SFont font = GetDefaultGuiFont();
+    font.face = u"宋体";
+    font.size = 12;
+    return font;
+}
 
 }  // namespace
 
@@ -34,7 +36,7 @@ SSimpleToolTip* SSimpleToolTip::GetShared() {
 SSimpleToolTip* SSimpleToolTip::Current() { return g_shared; }
 
 int SSimpleToolTip::AddRef() {
-    if (++m_refs == 1 && !CreatePopup()) QV_LOGE("the value popup could not be created");
+    if (++m_refs == 1 && !EnsureWindow()) QV_LOGE("the value popup could not be created");
     return m_refs;
 }
 
@@ -47,7 +49,7 @@ int SSimpleToolTip::Release() {
     return 0;
 }
 
-bool SSimpleToolTip::CreatePopup() { return IsWindow() || CreateFromXml(kLayout) != nullptr; }
+bool SSimpleToolTip::EnsureWindow() { return IsWindow() || CreatePopup(u"simple tooltip", CRect(0, 0, 10, 10)) != nullptr; }
 
 void SSimpleToolTip::SetText(const SStringW& text) {
     if (text.IsEmpty()) {
@@ -56,7 +58,7 @@ void SSimpleToolTip::SetText(const SStringW& text) {
     }
     m_text = text;
     if (!IsWindow()) return;
-    const CSize size = SRenderTarget::MeasureTextWith(text, kFont, kWrapWidth);
+    const CSize size = SRenderTarget::MeasureTextWith(text, PopupFont(), kWrapWidth);
     CRect rc = GetScreenRect();
     rc.right = rc.left + size.cx + 2 * kMargin;
     rc.bottom = rc.top + size.cy + 2 * kMargin;
@@ -65,7 +67,7 @@ void SSimpleToolTip::SetText(const SStringW& text) {
     const CRect area = GetDisplayBackend().GetDisplayNear(rc).work;
     rc.Offset(-std::max(0, rc.right - area.right), -std::max(0, rc.bottom - area.bottom));
     SetWindowPos(rc);
-    ShowWindow(SW_SHOWNOACTIVATE);
+    ShowPopup();
     InvalidateHostRect(CRect(0, 0, rc.Width(), rc.Height()));
 }
 
@@ -82,13 +84,13 @@ void SSimpleToolTip::Hide() {
 
 void SSimpleToolTip::OnPaint(SRenderTarget& rt) {
     CRect rc = GetClientRect();
-    rt.FillSolidRect(rc, kBackground);
+    rt.FillSolidRect(rc, GetSysColor(COLOR_INFOBK));
     const SPen oldPen = rt.SelectPen(SPen{});  // the default pen: a one-pixel border
     rt.DrawRectangle(rc);
     rt.SelectPen(oldPen);
     rc.Deflate(kMargin, kMargin);
-    const SFont oldFont = rt.SelectFont(kFont);
-    const COLORREF oldColor = rt.SetTextColor(kTextColor);
+    const SFont oldFont = rt.SelectFont(PopupFont());
+    const COLORREF oldColor = rt.SetTextColor(GetSysColor(COLOR_INFOTEXT));
     rt.DrawText(m_text, rc, DT_WORDBREAK);
     rt.SetTextColor(oldColor);
     rt.SelectFont(oldFont);

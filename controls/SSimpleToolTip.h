@@ -6,11 +6,11 @@
 //
 // UI thread only. The last reference destroys the window, so no popup
 // outlives the sliders (and with them the plug-in's UI).
-#include "platform/ui/SHostWnd.h"
+#include "platform/ui/CSimpleWnd.h"
 
 namespace qv::controls {
 
-class SSimpleToolTip : public qv::ui::SHostWnd {
+class SSimpleToolTip : public qv::ui::CSimpleWnd {
 public:
     // The shared popup, created (without a window yet) when none exists.
     static SSimpleToolTip* GetShared();
@@ -36,7 +36,7 @@ protected:
 private:
     SSimpleToolTip() = default;
     ~SSimpleToolTip() override = default;
-    bool CreatePopup();
+    bool EnsureWindow();
 
     qv::ui::SStringW m_text;
     int m_refs = 0;

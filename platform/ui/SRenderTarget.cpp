@@ -325,8 +325,12 @@ void SRenderTarget::DrawBitmapEx(const CRect& dst, const SBitmap& bmp, const CRe
     cairo_clip(m_cr);
     cairo_translate(m_cr, dst.left, dst.top);
     cairo_scale(m_cr, static_cast<double>(dst.Width()) / src.Width(), static_cast<double>(dst.Height()) / src.Height());
-    cairo_set_source_surface(m_cr, bmp.Surface(), -src.left, -src.top);
-    // Stretched edges take their own pixels, not the transparent outside.
+    // Only src's pixels: a stretched frame of a strip must not take colour
+    // from its neighbours, and its edges repeat its own pixels rather than
+    // the transparent outside.
+    cairo_surface_t* part = cairo_surface_create_for_rectangle(bmp.Surface(), src.left, src.top, src.Width(), src.Height());
+    cairo_set_source_surface(m_cr, part, 0, 0);
+    cairo_surface_destroy(part);
     cairo_pattern_set_extend(cairo_get_source(m_cr), CAIRO_EXTEND_PAD);
     cairo_pattern_set_filter(cairo_get_source(m_cr), m_antiAlias ? CAIRO_FILTER_GOOD : CAIRO_FILTER_NEAREST);
     cairo_paint_with_alpha(m_cr, alpha / 255.0);

@@ -411,6 +411,7 @@ void SWindow::BringWindowToTop() {
 
 SWindow* SWindow::SwndFromPoint(CPoint pt) {
     if (!m_rect.PtInRect(pt)) return nullptr;
+    if (!m_firstChild || !GetChildrenClipRect().PtInRect(pt)) return this;
     // Later children draw on top, so they are hit first.
     for (SWindow* c = m_lastChild; c; c = c->m_prevSibling) {
         if (!c->m_visible || c->m_destroying) continue;
@@ -789,7 +790,16 @@ void SWindow::Paint(SRenderTarget& rt, const CRect& dirty) {
     if (!overlap.Intersect(m_rect, dirty)) return;
     rt.PushClipRect(m_rect);
     OnPaint(rt);
-    for (SWindow* c = m_firstChild; c; c = c->m_nextSibling) c->Paint(rt, overlap);
+    if (m_firstChild) {
+        CRect clip = GetChildrenClipRect();
+        CRect childDirty;
+        if (childDirty.Intersect(overlap, clip)) {
+            bool clipped = clip != m_rect;
+            if (clipped) rt.PushClipRect(clip);
+            for (SWindow* c = m_firstChild; c; c = c->m_nextSibling) c->Paint(rt, childDirty);
+            if (clipped) rt.PopClip();
+        }
+    }
     if (IsFocused()) DrawFocus(rt);
     rt.PopClip();
 }
@@ -838,5 +848,9 @@ void SWindow::OnMouseHover(CPoint pt) {
 }
 
 void SWindow::OnMouseLeave() { ModifyState(0, WndState_Hover, true); }
+
+void SWindow::OnMouseWheel(int delta, CPoint pt) {
+    if (m_parent && !m_parent->m_destroying) m_parent->OnMouseWheel(delta, pt);
+}
 
 }  // namespace qv::ui

@@ -131,7 +131,9 @@ public:
 
     // --- geometry
     CRect GetWindowRect() const { return m_rect; }
-    CRect GetClientRect() const;
+    // The window less its padding (and what a subclass keeps for itself,
+    // such as scroll bars).
+    virtual CRect GetClientRect() const;
     void Move(const CRect& rc);
     const SwndPosition& GetPosition() const { return m_pos; }
     // Content size for "-1" sizes: text or skin plus padding.
@@ -207,7 +209,9 @@ public:
     virtual void OnMouseMove(CPoint pt, UINT flags) { (void)pt; (void)flags; }
     virtual void OnMouseHover(CPoint pt);
     virtual void OnMouseLeave();
-    virtual void OnMouseWheel(int delta, CPoint pt) { (void)delta; (void)pt; }
+    // A window that does not use the wheel passes it to its parent, so a
+    // scroll view scrolls over its children.
+    virtual void OnMouseWheel(int delta, CPoint pt);
     // Returns true when the key was used.
     virtual bool OnKeyDown(UINT vk, UINT repeat, UINT flags) { (void)vk; (void)repeat; (void)flags; return false; }
     // flags: the modifiers held (MK_SHIFT, MK_CONTROL, MK_ALT).
@@ -230,6 +234,8 @@ protected:
     virtual CRect GetTextRect() const { return GetClientRect(); }
     // The rectangle children are laid out in (positions and grid cells).
     virtual CRect GetChildrenLayoutRect() const { return GetClientRect(); }
+    // Children are drawn and hit only inside this rectangle.
+    virtual CRect GetChildrenClipRect() const { return m_rect; }
     virtual void DrawFocus(SRenderTarget& rt) { (void)rt; }
 
     EventSet m_events;

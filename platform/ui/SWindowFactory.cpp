@@ -2,6 +2,7 @@
 
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SSkin.h"
+#include "platform/ui/SSkinScrollbar.h"
 #include "platform/ui/SWindow.h"
 #include "platform/ui/controls/StandardControls.h"
 
@@ -43,6 +44,7 @@ void RegisterBuiltinSkins(SSkinFactory& factory) {
     factory.RegisterClass<SSkinImgList>();
     factory.RegisterClass<SSkinImgFrame>();
     factory.RegisterClass<SSkinColor>();
+    factory.RegisterClass<SSkinScrollbar>();
 }
 
 SWindow* CreateWindowByName(const SStringW& tag) {

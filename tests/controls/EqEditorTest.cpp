@@ -241,6 +241,7 @@ TEST_F(MoveThumbTest, ReportsWhereItWouldGoWithoutMoving) {
     Hover({105, 105});
     EXPECT_TRUE(moves.empty());  // no drag without a press
     MouseDown({105, 108});
+    EXPECT_EQ(thumb->GetCursor(), CursorId::SizeAll);
     MouseMove({125, 140});
     MouseMove({135, 150});
     ASSERT_EQ(moves.size(), 2u);

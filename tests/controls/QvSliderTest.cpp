@@ -4,6 +4,7 @@
 #include "controls/QvSlider2.h"
 #include "controls/SSimpleToolTip.h"
 #include "platform/ui/IDisplayBackend.h"
+#include "platform/ui/SystemLook.h"
 #include "tests/controls/PluginControlTest.h"
 
 namespace qv::controls {
@@ -170,6 +171,8 @@ TEST_F(SliderTest, ThePopupShowsTheValueBesideTheHoveredOrDraggedThumb) {
     EXPECT_TRUE(popup->IsWindowVisible());
     EXPECT_EQ(popup->GetText(), SStringW(u"50"));
     EXPECT_EQ(popup->GetScreenRect().TopLeft(), CPoint(100 - 12 - 15, 75 + 5 - 11));
+    popup->UpdateWindow();
+    EXPECT_EQ(popup->GetFrameBitmap()->GetPixel(3, 3), GetSysColor(COLOR_INFOBK));
     MouseMove({110, 30});  // off the thumb
     EXPECT_FALSE(popup->IsWindowVisible());
     MouseDown({110, 80});

@@ -4,6 +4,7 @@
 #include "platform/ui/SRenderTarget.h"
 #include "platform/ui/SSkin.h"
 #include "platform/ui/controls/StandardControls.h"
+#include "tests/support/UiInput.h"
 
 namespace qv::ui::test {
 
@@ -35,18 +36,13 @@ void ControlTest::AddSkin(const char16_t* name, int width, int height, int state
     m_app->GetSkinPool().AddSkin(name, std::move(skin));
 }
 
-void ControlTest::MouseDown(CPoint pt) { m_host->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y)); }
-void ControlTest::MouseMove(CPoint pt) { m_host->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(pt.x, pt.y)); }
-void ControlTest::MouseUp(CPoint pt) { m_host->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y)); }
-void ControlTest::Click(CPoint pt) {
-    MouseDown(pt);
-    MouseUp(pt);
-}
-void ControlTest::Key(UINT vk) { m_host->SendMessage(WM_KEYDOWN, vk, 0); }
-void ControlTest::Char(char16_t ch) { m_host->SendMessage(WM_CHAR, ch, 0); }
-void ControlTest::Wheel(int delta, CPoint pt) {
-    m_host->SendMessage(WM_MOUSEWHEEL, static_cast<WPARAM>(static_cast<std::uint16_t>(delta)) << 16, MAKELPARAM(pt.x, pt.y));
-}
+void ControlTest::MouseDown(CPoint pt) { qv::test::MouseDown(*m_host, pt); }
+void ControlTest::MouseMove(CPoint pt) { qv::test::MouseMove(*m_host, pt, MK_LBUTTON); }
+void ControlTest::MouseUp(CPoint pt) { qv::test::MouseUp(*m_host, pt); }
+void ControlTest::Click(CPoint pt) { qv::test::Click(*m_host, pt); }
+void ControlTest::Key(UINT vk) { qv::test::KeyDown(*m_host, vk); }
+void ControlTest::Char(char16_t ch) { qv::test::Char(*m_host, ch); }
+void ControlTest::Wheel(int delta, CPoint pt) { qv::test::Wheel(*m_host, delta, pt); }
 
 void EventLog::Attach(SWindow* wnd, int id) {
     ASSERT_NE(wnd, nullptr);

@@ -1,7 +1,7 @@
 #pragma once
 // A headless host window over a layout given as text, with the standard
-// controls registered, and helpers that inject input as the display backend
-// would.
+// controls registered, and the input helpers of tests/support/UiInput.h
+// aimed at it.
 #include <gtest/gtest.h>
 
 #include <memory>

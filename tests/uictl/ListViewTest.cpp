@@ -66,7 +66,7 @@ TEST_F(ListViewTest, OnlyRowsInSightAreBuiltAndFilledIntoTheirColumns) {
     EXPECT_EQ(NameAt(0), SStringW(u"row0"));
     EXPECT_EQ(NameAt(7), SStringW(u"<none>"));
     SWindow* row1 = lv->GetRowWindow(1);
-    EXPECT_EQ(row1->GetWindowRect(), CRect(0, 54, 300, 84));
+    EXPECT_EQ(row1->GetWindowRect(), CRect(0, 54, 290, 84));  // beside the 10-pixel bar
     EXPECT_EQ(row1->FindChildByName(u"value")->GetWindowRect(), CRect(100, 54, 160, 84));
     EXPECT_EQ(row1->FindChildByName(u"value")->GetWindowText(), SStringW(u"10"));
     EXPECT_EQ(lv->GetRowOf(row1->FindChildByName(u"value")), 1);
@@ -113,7 +113,7 @@ TEST_F(ListViewTest, HeaderClicksSortThroughTheAdapter) {
 TEST_F(ListViewTest, ControlsInsideARowGetTheirClicks) {
     SWindow* btn = lv->GetRowWindow(2)->FindChildByName(u"btn");
     ASSERT_NE(btn, nullptr);
-    EXPECT_EQ(btn->GetWindowRect(), CRect(270, 84, 300, 114));
+    EXPECT_EQ(btn->GetWindowRect(), CRect(260, 84, 290, 114));
     int clicks = 0;
     btn->SubscribeEvent(EVT_CMD, [&](EventArgs*) { return ++clicks != 0; });
     Click({280, 90});

@@ -23,29 +23,35 @@ TEST_F(ControlTest, ScrollViewPlacesGridCellsAndMovesThemByTheOrigin) {
         return true;
     });
     m_host->UpdateWindow();
-    EXPECT_EQ(m_host->FindChildByName(u"c0")->GetWindowRect(), CRect(0, 0, 95, 50));
-    EXPECT_EQ(m_host->FindChildByName(u"c3")->GetWindowRect(), CRect(105, 55, 200, 105));
-    EXPECT_EQ(m_host->FindChildByName(u"c4")->GetWindowRect(), CRect(0, 110, 95, 160));
-    EXPECT_EQ(sv->GetViewSize(), CSize(200, 160));
+    // The vertical bar takes 10 pixels of the width.
+    EXPECT_TRUE(sv->HasScrollBar(true));
+    EXPECT_FALSE(sv->HasScrollBar(false));
+    EXPECT_EQ(m_host->FindChildByName(u"c0")->GetWindowRect(), CRect(0, 0, 90, 50));
+    EXPECT_EQ(m_host->FindChildByName(u"c3")->GetWindowRect(), CRect(100, 55, 190, 105));
+    EXPECT_EQ(m_host->FindChildByName(u"c4")->GetWindowRect(), CRect(0, 110, 90, 160));
+    EXPECT_EQ(sv->GetViewSize(), CSize(190, 160));
 
     Wheel(-120, {50, 50});
     EXPECT_EQ(sv->GetViewOrigin(), CPoint(0, 60));  // the bottom of the view
-    EXPECT_EQ(m_host->FindChildByName(u"c3")->GetWindowRect(), CRect(105, -5, 200, 45));
+    EXPECT_EQ(m_host->FindChildByName(u"c3")->GetWindowRect(), CRect(100, -5, 190, 45));
     Wheel(-120, {50, 50});  // already at the end
     sv->SetViewOrigin(CPoint(-5, -10));
     EXPECT_EQ(sv->GetViewOrigin(), CPoint(0, 0));
-    EXPECT_EQ(m_host->FindChildByName(u"c3")->GetWindowRect(), CRect(105, 55, 200, 105));
+    EXPECT_EQ(m_host->FindChildByName(u"c3")->GetWindowRect(), CRect(100, 55, 190, 105));
     EXPECT_EQ(moves, (std::vector<std::pair<CPoint, CPoint>>{{CPoint(0, 0), CPoint(0, 60)}, {CPoint(0, 60), CPoint(0, 0)}}));
 
     // Children added later extend the view; a fixed view size bounds the origin.
     sv->SetViewOrigin(CPoint(0, 60));
     sv->CreateChildrenFromXml(u"<window height=\"50\"/>");
     m_host->UpdateWindow();
-    EXPECT_EQ(sv->GetViewSize(), CSize(200, 215));
+    EXPECT_EQ(sv->GetViewSize(), CSize(190, 215));
     EXPECT_EQ(sv->GetViewOrigin(), CPoint(0, 60));
+    // Wider than the visible area: the horizontal bar shows too and takes 10
+    // pixels of the height, so 90 of the 120 are in sight.
     sv->SetViewSize(CSize(200, 120));
-    EXPECT_EQ(sv->GetViewOrigin(), CPoint(0, 20));
-    EXPECT_EQ(moves.back(), std::make_pair(CPoint(0, 60), CPoint(0, 20)));
+    EXPECT_TRUE(sv->HasScrollBar(false));
+    EXPECT_EQ(sv->GetViewOrigin(), CPoint(0, 30));
+    EXPECT_EQ(moves.back(), std::make_pair(CPoint(0, 60), CPoint(0, 30)));
 }
 
 TEST_F(ControlTest, ScrollViewSizesGridCellsAgainstAWiderView) {
@@ -57,14 +63,15 @@ TEST_F(ControlTest, ScrollViewSizesGridCellsAgainstAWiderView) {
     EXPECT_EQ(m_host->FindChildByName(u"c0")->GetWindowRect(), CRect(0, 0, 145, 50));
     EXPECT_EQ(m_host->FindChildByName(u"c1")->GetWindowRect(), CRect(155, 0, 300, 50));
     EXPECT_EQ(sv->GetViewSize(), CSize(300, 105));
+    // Both bars show: 190 x 90 of the view are in sight.
     sv->SetViewOrigin(CPoint(500, 30));  // bounded to the view
-    EXPECT_EQ(sv->GetViewOrigin(), CPoint(100, 5));
-    EXPECT_EQ(m_host->FindChildByName(u"c1")->GetWindowRect(), CRect(55, -5, 200, 45));
-    EXPECT_EQ(m_host->FindChildByName(u"c2")->GetWindowRect(), CRect(-100, 50, 45, 100));
+    EXPECT_EQ(sv->GetViewOrigin(), CPoint(110, 15));
+    EXPECT_EQ(m_host->FindChildByName(u"c1")->GetWindowRect(), CRect(45, -15, 190, 35));
+    EXPECT_EQ(m_host->FindChildByName(u"c2")->GetWindowRect(), CRect(-110, 40, 35, 90));
     // A narrower view shrinks the cells and pulls the origin back.
     sv->SetViewSize(CSize(250, -1));
-    EXPECT_EQ(sv->GetViewOrigin(), CPoint(50, 5));
-    EXPECT_EQ(m_host->FindChildByName(u"c1")->GetWindowRect(), CRect(80, -5, 200, 45));
+    EXPECT_EQ(sv->GetViewOrigin(), CPoint(60, 15));
+    EXPECT_EQ(m_host->FindChildByName(u"c1")->GetWindowRect(), CRect(70, -15, 190, 35));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "platform/os/MessageQueue.h"
 #include "platform/ui/SHostWnd.h"
 #include "platform/ui/controls/StandardControls.h"
+#include "tests/support/UiInput.h"
 #include "tests/ui/UiTestEnv.h"
 
 namespace qv::ui::test {
@@ -21,15 +22,9 @@ protected:
     static void Later(std::function<void()> task) {
         ASSERT_TRUE(qv::os::PostTask(qv::os::GetCurrentThreadId(), std::move(task)));
     }
-    static CPoint CenterOf(const SWindow* w) {
-        CRect rc = w->GetWindowRect();
-        return {rc.left + rc.Width() / 2, rc.top + rc.Height() / 2};
-    }
-    static void Click(SHostWnd& host, CPoint pt, bool right = false) {
-        host.SendMessage(right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
-        if (host.IsWindow()) host.SendMessage(right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
-    }
-    static void Hover(SHostWnd& host, CPoint pt) { host.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(pt.x, pt.y)); }
+    static CPoint CenterOf(const SWindow* w) { return qv::test::CenterOf(w); }
+    static void Click(SHostWnd& host, CPoint pt, bool right = false) { qv::test::Click(host, pt, right); }
+    static void Hover(SHostWnd& host, CPoint pt) { qv::test::MouseMove(host, pt); }
 };
 
 }  // namespace qv::ui::test

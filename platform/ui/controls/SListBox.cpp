@@ -10,19 +10,32 @@
 namespace qv::ui {
 namespace {
 constexpr int kTextIndent = 4;
-constexpr int kWheelLines = 3;
 }  // namespace
 
 SListBox::SListBox() { SetAttribute(u"focusable", u"1", true); }
 
 std::span<const AttrRow> SListBox::AttrRows() {
     static constexpr AttrRow kRows[] = {
-        AttrMember<&SListBox::m_itemHeight, 1>(u"itemHeight"),
+        AttrCall<&SListBox::SetItemHeightAttr>(u"itemHeight"),
         AttrMember<&SListBox::m_iconSkin>(u"iconSkin"),
         AttrCall<&SListBox::SetCurSelAttr>(u"curSel"),
     };
     return kRows;
 }
+
+HRESULT SListBox::SetItemHeightAttr(const SStringW& value, bool) {
+    auto v = ParseInt(value);
+    if (!v || *v <= 0) return E_FAIL;
+    m_itemHeight = *v;
+    UpdateContent();
+    return S_OK;
+}
+
+void SListBox::UpdateContent() { SetContentSize(CSize(0, GetContentHeight())); }
+
+int SListBox::GetScrollLineSize(bool) const { return m_itemHeight; }
+
+void SListBox::OnScrollChanged(bool, int) { Invalidate(); }
 
 HRESULT SListBox::SetCurSelAttr(const SStringW& value, bool) {
     auto v = ParseInt(value);
@@ -47,6 +60,7 @@ int SListBox::InsertString(int index, const SStringW& text, int icon, LPARAM dat
     if (index < 0 || index > GetCount()) index = GetCount();
     m_items.insert(m_items.begin() + index, Item{text, icon, data});
     if (m_curSel >= index) ++m_curSel;
+    UpdateContent();
     Invalidate();
     return index;
 }
@@ -57,7 +71,7 @@ bool SListBox::DeleteString(int index) {
     if (m_curSel == index) m_curSel = -1;
     else if (m_curSel > index) --m_curSel;
     m_hover = -1;
-    ScrollTo(m_scrollTop);
+    UpdateContent();
     Invalidate();
     return true;
 }
@@ -65,7 +79,7 @@ bool SListBox::DeleteString(int index) {
 void SListBox::ResetContent() {
     m_items.clear();
     m_curSel = m_hover = -1;
-    m_scrollTop = 0;
+    UpdateContent();
     Invalidate();
 }
 
@@ -93,39 +107,29 @@ bool SListBox::SetCurSel(int index) {
 
 CRect SListBox::GetItemRect(int index) const {
     CRect client = GetClientRect();
-    int top = client.top + index * m_itemHeight - m_scrollTop;
+    int top = client.top + index * m_itemHeight - GetScrollTop();
     return CRect(client.left, top, client.right, top + m_itemHeight);
 }
 
 int SListBox::HitTest(CPoint pt) const {
     CRect client = GetClientRect();
     if (!client.PtInRect(pt)) return -1;
-    int index = (pt.y - client.top + m_scrollTop) / m_itemHeight;
+    int index = (pt.y - client.top + GetScrollTop()) / m_itemHeight;
     return index < GetCount() ? index : -1;
 }
 
-void SListBox::ScrollTo(int top) {
-    int maxTop = std::max(0, GetContentHeight() - GetClientRect().Height());
-    top = std::clamp(top, 0, maxTop);
-    if (top == m_scrollTop) return;
-    m_scrollTop = top;
-    Invalidate();
-}
+void SListBox::ScrollTo(int top) { SetScrollPos(true, top); }
 
 void SListBox::EnsureVisible(int index) {
     if (index < 0 || index >= GetCount()) return;
     int height = GetClientRect().Height();
     int top = index * m_itemHeight;
-    if (top < m_scrollTop) ScrollTo(top);
-    else if (top + m_itemHeight > m_scrollTop + height) ScrollTo(top + m_itemHeight - height);
-}
-
-void SListBox::OnSize(CSize size) {
-    SWindow::OnSize(size);
-    ScrollTo(m_scrollTop);
+    if (top < GetScrollTop()) ScrollTo(top);
+    else if (top + m_itemHeight > GetScrollTop() + height) ScrollTo(top + m_itemHeight - height);
 }
 
 void SListBox::OnLButtonDown(CPoint pt, UINT flags) {
+    if (HandleScrollBarMouse(WM_LBUTTONDOWN, pt)) return;
     SWindow::OnLButtonDown(pt, flags);
     int hit = HitTest(pt);
     if (hit >= 0) SetCurSel(hit);
@@ -133,6 +137,7 @@ void SListBox::OnLButtonDown(CPoint pt, UINT flags) {
 
 void SListBox::OnLButtonUp(CPoint pt, UINT flags) {
     (void)flags;
+    if (HandleScrollBarMouse(WM_LBUTTONUP, pt)) return;
     bool pressed = (GetState() & WndState_PushDown) != 0;
     ReleaseCapture();
     ModifyState(0, WndState_PushDown, true);
@@ -143,7 +148,7 @@ void SListBox::OnLButtonUp(CPoint pt, UINT flags) {
 
 void SListBox::OnMouseMove(CPoint pt, UINT flags) {
     (void)flags;
-    int hit = HitTest(pt);
+    int hit = HandleScrollBarMouse(WM_MOUSEMOVE, pt) ? -1 : HitTest(pt);
     if (hit == m_hover) return;
     m_hover = hit;
     Invalidate();
@@ -151,12 +156,7 @@ void SListBox::OnMouseMove(CPoint pt, UINT flags) {
 
 void SListBox::OnMouseLeave() {
     m_hover = -1;
-    SWindow::OnMouseLeave();
-}
-
-void SListBox::OnMouseWheel(int delta, CPoint pt) {
-    (void)pt;
-    ScrollTo(m_scrollTop + (delta > 0 ? -1 : 1) * kWheelLines * m_itemHeight);
+    SPanel::OnMouseLeave();
 }
 
 bool SListBox::OnKeyDown(UINT vk, UINT repeat, UINT flags) {
@@ -181,9 +181,10 @@ bool SListBox::OnKeyDown(UINT vk, UINT repeat, UINT flags) {
 }
 
 void SListBox::OnPaint(SRenderTarget& rt) {
-    SWindow::OnPaint(rt);
+    SPanel::OnPaint(rt);
     CRect client = GetClientRect();
-    int first = std::max(0, m_scrollTop / m_itemHeight);
+    rt.PushClipRect(client);
+    int first = std::max(0, GetScrollTop() / m_itemHeight);
     SFont oldFont = rt.SelectFont(GetFont());
     COLORREF oldColor = rt.SetTextColor(GetTextColor());
     for (int i = first; i < GetCount(); ++i) {
@@ -204,6 +205,7 @@ void SListBox::OnPaint(SRenderTarget& rt) {
     }
     rt.SetTextColor(oldColor);
     rt.SelectFont(oldFont);
+    rt.PopClip();
 }
 
 }  // namespace qv::ui

@@ -3,15 +3,16 @@
 // "iconSkin") and a data value. Clicking an item, or Enter, selects it and
 // fires the command event; the arrow keys only move the selection. Items
 // may be given in the layout: <items><item text="" icon="" data=""/></items>.
+// A list longer than the window scrolls by its bar and the wheel.
 #include <vector>
 
-#include "platform/ui/SWindow.h"
+#include "platform/ui/controls/SPanel.h"
 
 namespace qv::ui {
 
-class SListBox : public SWindow {
-    QV_CLASS_NAME(SListBox, SWindow, u"listbox", kObjectWindow)
-    QV_ATTRIBUTES(SWindow)
+class SListBox : public SPanel {
+    QV_CLASS_NAME(SListBox, SPanel, u"listbox", kObjectWindow)
+    QV_ATTRIBUTES(SPanel)
 
 public:
     SListBox();
@@ -35,18 +36,18 @@ public:
     CRect GetItemRect(int index) const;
     int HitTest(CPoint pt) const;
     void EnsureVisible(int index);
-    int GetScrollTop() const { return m_scrollTop; }
+    int GetScrollTop() const { return GetScrollPos(true); }
 
     void OnLButtonDown(CPoint pt, UINT flags) override;
     void OnLButtonUp(CPoint pt, UINT flags) override;
     void OnMouseMove(CPoint pt, UINT flags) override;
     void OnMouseLeave() override;
-    void OnMouseWheel(int delta, CPoint pt) override;
     bool OnKeyDown(UINT vk, UINT repeat, UINT flags) override;
 
 protected:
     void OnPaint(SRenderTarget& rt) override;
-    void OnSize(CSize size) override;
+    void OnScrollChanged(bool vertical, int oldPos) override;
+    int GetScrollLineSize(bool vertical) const override;
 
 private:
     struct Item {
@@ -55,13 +56,15 @@ private:
         LPARAM data = 0;
     };
     void ScrollTo(int top);
+    // The bar follows the number of items.
+    void UpdateContent();
+    HRESULT SetItemHeightAttr(const SStringW& value, bool loading);
     HRESULT SetCurSelAttr(const SStringW& value, bool loading);
 
     std::vector<Item> m_items;
     int m_itemHeight = 24;
     int m_curSel = -1;
     int m_hover = -1;
-    int m_scrollTop = 0;
     ISkinObj* m_iconSkin = nullptr;
 };
 

@@ -8,10 +8,6 @@
 #include "platform/ui/controls/ControlLook.h"
 
 namespace qv::ui {
-namespace {
-constexpr int kWheelRows = 3;
-}  // namespace
-
 SMCListView::SMCListView() { SetAttribute(u"focusable", u"1", true); }
 
 SMCListView::~SMCListView() {
@@ -27,7 +23,7 @@ void SMCListView::OnDestroy() {
     if (m_adapter) m_adapter->unregisterDataSetObserver(this);
     m_adapter.reset();
     DestroyRows();
-    SWindow::OnDestroy();
+    SPanel::OnDestroy();
 }
 
 void SMCListView::DestroyRows() {
@@ -93,7 +89,7 @@ void SMCListView::SetAdapter(std::shared_ptr<SMcAdapterBase> adapter) {
     m_adapter = std::move(adapter);
     if (m_adapter) m_adapter->registerDataSetObserver(this);
     m_sel = -1;
-    m_scrollTop = 0;
+    SetScrollPos(true, 0);
     onChanged();
 }
 
@@ -109,14 +105,20 @@ void SMCListView::onChanged() {
     if (m_sel >= RowCount()) m_sel = -1;
     // Rebind from scratch: the data under every shown row may differ.
     std::fill(m_rowPositions.begin(), m_rowPositions.end(), -1);
-    ScrollTo(m_scrollTop);
+    UpdateContent();
     BindRows();
     Invalidate();
 }
 
-void SMCListView::ScrollTo(int top) {
-    int maxTop = std::max(0, RowCount() * m_itemHeight - RowsRect().Height());
-    m_scrollTop = std::clamp(top, 0, maxTop);
+void SMCListView::ScrollTo(int top) { SetScrollPos(true, top); }
+
+void SMCListView::UpdateContent() { SetContentSize(CSize(0, m_headerHeight + RowCount() * m_itemHeight)); }
+
+int SMCListView::GetScrollLineSize(bool) const { return m_itemHeight; }
+
+void SMCListView::OnScrollChanged(bool, int) {
+    BindRows();
+    Invalidate();
 }
 
 void SMCListView::PlaceColumns(SWindow* row) {
@@ -136,7 +138,7 @@ void SMCListView::PlaceColumns(SWindow* row) {
 void SMCListView::BindRows() {
     CRect rows = RowsRect();
     int count = RowCount();
-    int first = m_scrollTop / m_itemHeight;
+    int first = GetScrollTop() / m_itemHeight;
     int inSight = rows.Height() <= 0 ? 0 : std::min(count - first, rows.Height() / m_itemHeight + 2);
     inSight = std::max(0, inSight);
     while (static_cast<int>(m_rows.size()) < inSight) {
@@ -155,7 +157,7 @@ void SMCListView::BindRows() {
             m_rowPositions[k] = -1;
             continue;
         }
-        int top = rows.top + position * m_itemHeight - m_scrollTop;
+        int top = rows.top + position * m_itemHeight - GetScrollTop();
         row->Move(CRect(rows.left, top, rows.right, top + m_itemHeight));
         if (m_rowPositions[k] != position) {
             m_rowPositions[k] = position;
@@ -166,7 +168,10 @@ void SMCListView::BindRows() {
     }
 }
 
-void SMCListView::UpdateChildrenPosition() { BindRows(); }
+void SMCListView::UpdateChildrenPosition() {
+    UpdateContent();
+    BindRows();
+}
 
 SWindow* SMCListView::GetRowWindow(int row) const {
     for (size_t k = 0; k < m_rows.size(); ++k) {
@@ -194,8 +199,8 @@ bool SMCListView::SetSel(int row) {
 void SMCListView::EnsureVisible(int row) {
     int height = RowsRect().Height();
     int top = row * m_itemHeight;
-    if (top < m_scrollTop) ScrollTo(top);
-    else if (top + m_itemHeight > m_scrollTop + height) ScrollTo(top + m_itemHeight - height);
+    if (top < GetScrollTop()) ScrollTo(top);
+    else if (top + m_itemHeight > GetScrollTop() + height) ScrollTo(top + m_itemHeight - height);
     BindRows();
     Invalidate();
 }
@@ -210,6 +215,7 @@ CRect SMCListView::GetHeaderRect(int column) const {
 
 void SMCListView::OnLButtonDown(CPoint pt, UINT flags) {
     SetFocus();
+    if (HandleScrollBarMouse(WM_LBUTTONDOWN, pt)) return;
     for (int i = 0; i < GetColumnCount(); ++i) {
         if (!GetHeaderRect(i).PtInRect(pt)) continue;
         // The clicked column toggles and the others clear; all stay as
@@ -224,7 +230,7 @@ void SMCListView::OnLButtonDown(CPoint pt, UINT flags) {
     }
     CRect rows = RowsRect();
     if (!rows.PtInRect(pt)) return;
-    int row = (pt.y - rows.top + m_scrollTop) / m_itemHeight;
+    int row = (pt.y - rows.top + GetScrollTop()) / m_itemHeight;
     if (row >= RowCount()) return;
     SetSel(row);
     // A control inside the row gets the click too (it captures the mouse to see the release).
@@ -233,12 +239,7 @@ void SMCListView::OnLButtonDown(CPoint pt, UINT flags) {
     if (hit && hit != rowWnd && !hit->IsDisabled(true)) hit->OnLButtonDown(pt, flags);
 }
 
-void SMCListView::OnMouseWheel(int delta, CPoint pt) {
-    (void)pt;
-    ScrollTo(m_scrollTop + (delta > 0 ? -1 : 1) * kWheelRows * m_itemHeight);
-    BindRows();
-    Invalidate();
-}
+void SMCListView::OnLButtonUp(CPoint pt, UINT) { HandleScrollBarMouse(WM_LBUTTONUP, pt); }
 
 bool SMCListView::OnKeyDown(UINT vk, UINT repeat, UINT flags) {
     int count = RowCount();
@@ -251,7 +252,7 @@ bool SMCListView::OnKeyDown(UINT vk, UINT repeat, UINT flags) {
 }
 
 void SMCListView::OnPaint(SRenderTarget& rt) {
-    SWindow::OnPaint(rt);
+    SPanel::OnPaint(rt);
     SFont oldFont = rt.SelectFont(GetFont());
     COLORREF oldColor = rt.SetTextColor(GetTextColor());
     for (int i = 0; i < GetColumnCount(); ++i) {

@@ -8,17 +8,18 @@
 // selects it; a click on a column's header asks the adapter to sort.
 // Row windows live outside the window tree (the view draws them and passes
 // them the clicks), so the view gets the mouse and the wheel over its rows.
+// Rows that do not fit scroll by the vertical bar (beside the header too).
 #include <memory>
 #include <vector>
 
-#include "platform/ui/SWindow.h"
+#include "platform/ui/controls/SPanel.h"
 #include "platform/ui/controls/McAdapterBase.h"
 
 namespace qv::ui {
 
-class SMCListView : public SWindow, public ILvDataSetObserver {
-    QV_CLASS_NAME(SMCListView, SWindow, u"mclistview", kObjectWindow)
-    QV_ATTRIBUTES(SWindow)
+class SMCListView : public SPanel, public ILvDataSetObserver {
+    QV_CLASS_NAME(SMCListView, SPanel, u"mclistview", kObjectWindow)
+    QV_ATTRIBUTES(SPanel)
 
 public:
     struct Column {
@@ -43,7 +44,7 @@ public:
     int GetSel() const { return m_sel; }
     bool SetSel(int row);
     void EnsureVisible(int row);
-    int GetScrollTop() const { return m_scrollTop; }
+    int GetScrollTop() const { return GetScrollPos(true); }
     // The row window showing a row, or null when the row is out of sight.
     SWindow* GetRowWindow(int row) const;
     // The row a window (a row window or anything inside one) shows, or -1.
@@ -53,18 +54,21 @@ public:
     void onChanged() override;
     void UpdateChildrenPosition() override;
     void OnLButtonDown(CPoint pt, UINT flags) override;
-    void OnLButtonUp(CPoint pt, UINT flags) override { (void)pt; (void)flags; }
-    void OnMouseWheel(int delta, CPoint pt) override;
+    void OnLButtonUp(CPoint pt, UINT flags) override;
     bool OnKeyDown(UINT vk, UINT repeat, UINT flags) override;
 
 protected:
     void OnPaint(SRenderTarget& rt) override;
     void OnDestroy() override;
+    void OnScrollChanged(bool vertical, int oldPos) override;
+    int GetScrollLineSize(bool vertical) const override;
 
 private:
     int RowCount() const;
     CRect RowsRect() const;
     void ScrollTo(int top);
+    // The bar follows the rows (the header counts as always in sight).
+    void UpdateContent();
     // Creates, binds and places the row windows for what is in sight.
     void BindRows();
     void PlaceColumns(SWindow* row);
@@ -78,7 +82,6 @@ private:
     std::vector<int> m_rowPositions;  // the row each shows, -1 none
     int m_itemHeight = 30;
     int m_headerHeight = 24;
-    int m_scrollTop = 0;
     int m_sel = -1;
 };
 

@@ -1,43 +1,44 @@
 #pragma once
 // A scroll view: its children are laid out as in any window (also by the
 // grid layout) over a view that may be larger than the window, and shown
-// moved by the view origin. "viewSize" = "w,h" fixes the view's size; -1
-// (the default) makes a side as large as the children need, at least the
-// window. The wheel scrolls; every change of the origin fires event 10002.
-#include "platform/ui/SWindow.h"
+// moved by the view origin, which the scroll bars follow. "viewSize" = "w,h"
+// fixes the view's size; -1 (the default) makes a side as large as the
+// children need, at least the visible area. Every change of the origin fires
+// event 10002.
+#include "platform/ui/controls/SPanel.h"
 
 namespace qv::ui {
 
-class SScrollView : public SWindow {
-    QV_CLASS_NAME(SScrollView, SWindow, u"scrollview", kObjectWindow)
-    QV_ATTRIBUTES(SWindow)
+class SScrollView : public SPanel {
+    QV_CLASS_NAME(SScrollView, SPanel, u"scrollview", kObjectWindow)
+    QV_ATTRIBUTES(SPanel)
 
 public:
     SScrollView();
 
-    CPoint GetViewOrigin() const { return m_origin; }
+    CPoint GetViewOrigin() const { return {GetScrollPos(false), GetScrollPos(true)}; }
     // Bounded to the view; the children move at once.
     void SetViewOrigin(CPoint origin);
     // The size of the view as last laid out.
-    CSize GetViewSize() const { return m_viewSize; }
+    CSize GetViewSize() const { return GetContentSize(); }
     void SetViewSize(CSize size);
 
     void UpdateChildrenPosition() override;
-    void OnMouseWheel(int delta, CPoint pt) override;
 
 protected:
-    void OnPaint(SRenderTarget& rt) override;
     // The view, moved by the origin: children and grid cells are sized
-    // against the view (a side without a fixed size: the client's) and
+    // against the view (a side without a fixed size: the visible area's) and
     // placed where the view stands.
     CRect GetChildrenLayoutRect() const override;
+    void OnScrollChanged(bool vertical, int oldPos) override;
 
 private:
-    CPoint BoundOrigin(CPoint origin) const;
+    // The view's size for the children as they are laid out now.
+    CSize MeasureView() const;
 
     CSize m_fixedSize{-1, -1};  // from "viewSize"
-    CSize m_viewSize;
-    CPoint m_origin;
+    bool m_settingOrigin = false;
+    CPoint m_originBefore;      // of a SetViewOrigin in progress
 };
 
 }  // namespace qv::ui

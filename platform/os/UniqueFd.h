@@ -1,0 +1,37 @@
+#pragma once
+// A file descriptor owned by one object: closed when it goes or is reset,
+// so no error path has to remember close.
+#include <unistd.h>
+
+#include <utility>
+
+namespace qv::os {
+
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    ~UniqueFd() { Reset(); }
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.Release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        if (this != &other) Reset(other.Release());
+        return *this;
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+
+    int Get() const { return m_fd; }
+    bool IsValid() const { return m_fd >= 0; }
+    // Gives the descriptor up without closing it.
+    int Release() { return std::exchange(m_fd, -1); }
+    // Closes the one held and takes fd.
+    void Reset(int fd = -1) {
+        if (m_fd >= 0) ::close(m_fd);
+        m_fd = fd;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+}  // namespace qv::os
