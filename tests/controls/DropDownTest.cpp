@@ -150,8 +150,10 @@ TEST_F(DropDownTest, ComboButtonOpensBelowOrAboveOnItsDisplay) {
         EXPECT_EQ(btn->OpensUpward(), c.upward);
         EXPECT_EQ(btn->GetDropDown()->GetScreenRect(), c.open);
         EXPECT_NE(btn->GetDropDown()->FindChildByName(u"dd_item"), nullptr);
+        // The button's end ends its drop-down.
+        const HWND drop = btn->GetDropDown()->GetHwnd();
         m_host->DestroyWindow();
-        EXPECT_FALSE(btn->IsDropped());
+        EXPECT_EQ(m_app->FindHostWnd(drop), nullptr);
     }
 }
 
