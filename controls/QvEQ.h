@@ -29,7 +29,6 @@ namespace qv::controls {
 class QvEqCurve;
 class QvEqGrid;
 class SMoveThumb;
-class EventThumbMoving;
 
 constexpr int EVT_EQ_VALUE_CHANGED = 29101;
 

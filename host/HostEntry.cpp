@@ -1,7 +1,8 @@
 #include "host/HostEntry.h"
 
-#include <memory>
+#include <cstdio>
 #include <exception>
+#include <memory>
 #include <optional>
 
 #include "common/device/DeviceManager.h"
@@ -17,6 +18,7 @@
 #include "platform/os/InstanceLock.h"
 #include "platform/os/Log.h"
 #include "platform/os/Messages.h"
+#include "platform/os/TerminationSignals.h"
 
 namespace {
 
@@ -44,12 +46,19 @@ std::unique_ptr<ICommDeviceMgmt> MakeDeviceManager() {
 
 int HostMain(const std::u16string& commandLine) {
     qv::os::InstanceLock singleInstance(kSingleInstanceName);
-    if (!singleInstance.TryAcquire()) {
+    switch (singleInstance.Acquire()) {
+    case qv::os::InstanceLock::Result::Acquired:
+        break;
+    case qv::os::InstanceLock::Result::HeldElsewhere:
         // Another host runs: bring its window forward and leave.
         if (!qv::os::SendToWindowOfClass(kHiddenWindowClass, kActivateMessage, kActivateWParam, 0)) {
             QV_TRACE("no running window to activate\n");
         }
         return 0;
+    case qv::os::InstanceLock::Result::Unusable:
+        // Not another instance: the lock cannot be trusted, so nothing starts.
+        std::fprintf(stderr, "quorvel: not started: %s\n", singleInstance.Problem().c_str());
+        return kExitNoSafeLock;
     }
     (void)qv::os::SendToWindowOfClass(kFirmwareToolClass, WM_CLOSE, 0, 0, nullptr,
                                       kCloseToolTimeoutMs);
@@ -84,8 +93,15 @@ int HostMain(const std::u16string& commandLine) {
     {
         CQuorvelApp app(std::move(services), qv::os::ExecutableFolder(), nullptr,
                         std::move(manager));
+        // From here on a termination signal ends the program as a normal
+        // close does: the plug-in closes its session and saves, the last
+        // plug-in is recorded and the locks are released.
+        const qv::os::TerminationSignals signals([&app](int) { app.RequestEnd(); });
+        if (!signals.IsActive()) QV_LOGE("termination signals end the program at once");
         result = app.RunModuleLoop(commandLine);
-        moduleConfig.WriteLastPluginFile(app.CurrentPluginFile());
+        // A signal before any plug-in started leaves the stored choice alone.
+        if (app.CurrentPluginFile() || !app.IsEnding())
+            moduleConfig.WriteLastPluginFile(app.CurrentPluginFile());
     }
     runLock.Release();
     return result;

@@ -5,18 +5,30 @@
 #include "platform/os/Tick.h"
 #include "platform/os/Utf.h"
 
+void ModuleLoop::RequestSwitch(const DeviceRow& row) {
+    if (!m_ending.load()) m_requested.store(&row);
+    // An end requested meanwhile wins.
+    if (m_ending.load()) m_requested.store(nullptr);
+}
+
+void ModuleLoop::RequestEnd() {
+    m_ending.store(true);
+    m_requested.store(nullptr);
+}
+
 int ModuleLoop::Run(const std::u16string& commandLine) {
     const std::u16string last = m_seams.ReadLastPluginFile();
-    m_requested.store(&ChooseStartRow(
-        last, [this](const DeviceRow& row) { return m_seams.IsCardPresent(row); }));
+    const DeviceRow& first =
+        ChooseStartRow(last, [this](const DeviceRow& row) { return m_seams.IsCardPresent(row); });
     m_wake.Reset();
+    RequestSwitch(first);
 
     while (const DeviceRow* row = m_requested.load()) {
-        m_currentFile.store(row->pluginFile);
         WaitForNoLiveThread();
         // Cleared before the start: a switch the new plug-in requests at
         // once must not be lost.
-        m_requested.store(nullptr);
+        if (!m_requested.compare_exchange_strong(row, nullptr) || m_ending.load()) continue;
+        m_currentFile.store(row->pluginFile);
         if (!m_seams.StartPluginThread(commandLine, row->pluginFile)) {
             QV_LOGE("plug-in thread for %s could not be started",
                     qv::os::Utf16ToUtf8(row->pluginFile).c_str());

@@ -31,8 +31,13 @@ public:
     // Returns 0 once the last plug-in thread has ended.
     int Run(const std::u16string& commandLine);
 
-    // Any thread: the plug-in of the row runs next, once the running one ends.
-    void RequestSwitch(const DeviceRow& row) { m_requested.store(&row); }
+    // Any thread: the plug-in of the row runs next, once the running one
+    // ends; ignored once the end was requested.
+    void RequestSwitch(const DeviceRow& row);
+    // Any thread: no further plug-in starts; the loop ends once the running
+    // one has ended.
+    void RequestEnd();
+    bool IsEnding() const { return m_ending.load(); }
     // Any thread: the running plug-in has ended or detached.
     void Wake() { m_wake.Set(); }
 
@@ -47,5 +52,6 @@ private:
     const std::uint32_t m_pollMs;
     qv::os::Event m_wake{false, false};
     std::atomic<const DeviceRow*> m_requested{nullptr};
+    std::atomic<bool> m_ending{false};
     std::atomic<const char16_t*> m_currentFile{nullptr};
 };

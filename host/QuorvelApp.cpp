@@ -4,6 +4,7 @@
 #include "host/DeviceSource.h"
 #include "host/LivePluginThreads.h"
 #include "host/ModuleConfig.h"
+#include "platform/os/MessageQueue.h"
 
 CQuorvelApp::CQuorvelApp(Services services, std::u16string hostFolder, HMODULE hostInstance,
                          std::unique_ptr<ICommDeviceMgmt> manager)
@@ -29,9 +30,24 @@ void CQuorvelApp::EndPluginThread() {
     m_thread.reset();
 }
 
+void CQuorvelApp::RequestEnd() {
+    m_loop.RequestEnd();
+    // Posted after the loop was told: a client that attaches later sees the
+    // end request itself.
+    if (const DWORD thread = m_pluginThread.load())
+        qv::os::PostTask(thread, [this] { QuitClientOnce(); });
+}
+
+void CQuorvelApp::QuitClientOnce() {
+    if (!m_client || m_quitSent) return;
+    m_quitSent = true;
+    m_client->Quit();
+}
+
 void CQuorvelApp::AttachClient(IAppClient* client) {
     m_client = client;
     m_notifyWindow.Create(this);
+    if (m_loop.IsEnding()) QuitClientOnce();
 }
 
 void CQuorvelApp::DetachClient() {
@@ -78,7 +94,9 @@ bool CQuorvelApp::StartPluginThread(const std::u16string& commandLine,
 
 void CQuorvelApp::OnPluginRunStarting() {
     m_detached = false;
+    m_quitSent = false;
     m_client = nullptr;
+    m_pluginThread.store(qv::os::GetCurrentThreadId());
 }
 
 void CQuorvelApp::OnClientDone() {
@@ -88,6 +106,7 @@ void CQuorvelApp::OnClientDone() {
 }
 
 void CQuorvelApp::OnPluginRunEnded(int result) {
+    m_pluginThread.store(0);
     m_lastResult = result;
     if (!m_detached) {
         m_notifyWindow.Destroy();

@@ -1,6 +1,7 @@
 #pragma once
 // The host's application object: what a plug-in may call (IAppHost), what
 // the notification window calls, and the module loop's view of the process.
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -40,6 +41,11 @@ public:
     const char16_t* CurrentPluginFile() const { return m_loop.CurrentPluginFile(); }
     // The last plug-in thread's result: 1 when no client ran.
     int LastPluginResult() const { return m_lastResult; }
+    // Any thread: ends the program as the user's close does. The running
+    // client is asked to quit on its own thread, and no further plug-in
+    // starts, so the module loop returns once the client has ended.
+    void RequestEnd();
+    bool IsEnding() const { return m_loop.IsEnding(); }
 
     // IAppHost, on the plug-in thread.
     void AttachClient(IAppClient* client) override;
@@ -64,6 +70,8 @@ private:
     void OnPluginRunEnded(int result) override;
 
     void EndPluginThread();
+    // Plug-in thread: the client's Quit, at most once per run.
+    void QuitClientOnce();
 
     Services m_services;
     const std::u16string m_hostFolder;
@@ -78,6 +86,10 @@ private:
     // Plug-in thread only.
     IAppClient* m_client = nullptr;
     bool m_detached = false;
+    bool m_quitSent = false;
+
+    // The running plug-in thread's queue; 0 between runs.
+    std::atomic<DWORD> m_pluginThread{0};
 
     std::mutex m_guardMutex;
 };

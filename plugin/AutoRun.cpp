@@ -91,8 +91,13 @@ BOOL SetAutoRunFor(std::u16string_view program, int on) {
 }
 
 BOOL IsAutoRunFor(std::u16string_view program) {
+    if (program.empty()) return 0;
     const auto command = qv::os::ReadAutostartCommand(kEntryName);
-    return command && !program.empty() && AutoRunCommandNames(*command, program) ? 1 : 0;
+    if (command && AutoRunCommandNames(*command, program)) return 1;
+    // The machine-wide entry counts only where no user entry replaces it.
+    if (qv::os::HasAutostartEntry(kEntryName)) return 0;
+    const auto machineWide = qv::os::ReadSystemAutostartCommand(kEntryName);
+    return machineWide && AutoRunCommandNames(*machineWide, program) ? 1 : 0;
 }
 
 BOOL SetAutoRun(int on) { return SetAutoRunFor(qv::os::ExecutablePath(), on); }

@@ -13,7 +13,8 @@ BOOL IsAutoRun();
 // On: writes (replaces) the entry for the program; off: deletes it, 0 when
 // there was none.
 BOOL SetAutoRunFor(std::u16string_view program, int on);
-// 1 when the entry's command names the program (see AutoRunCommandNames).
+// 1 when the entry's command names the program (see AutoRunCommandNames);
+// without a user entry, the machine-wide entry is asked the same.
 BOOL IsAutoRunFor(std::u16string_view program);
 
 // The entry's command for the program: its path in double quotes, escaped as

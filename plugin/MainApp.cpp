@@ -8,6 +8,7 @@
 #include "controls/PluginControls.h"
 #include "common/device/ICommunicateDevice.h"
 #include "families/ThisFamily.h"
+#include "platform/os/Folders.h"
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Path.h"
@@ -93,7 +94,9 @@ BOOL CMainApp::InitSoui() {
     if (m_app->LoadComponent(u"log4z.dll")) {
         qv::ui::SLogManager& log = m_app->GetLogManager();
         log.CreateLogger("main");
-        log.SetLogFolder(hostFolder + "/log/");
+        // The user's state folder: the program's own may be read-only once
+        // installed.
+        log.SetLogFolder(qv::os::NativePath(qv::os::UserStateFolder() + u"/Quorvel/log"));
         log.Start();
     }
 

@@ -23,6 +23,9 @@ constexpr std::uint8_t kCmdAcknowledge = 0x9F;
 
 constexpr std::uint8_t kStatusBadCrc = 0x03;
 constexpr std::uint8_t kStatusBadFlag = 0xA0;
+// A good frame the plug-in cannot keep is refused with the status the card
+// already knows as a refusal.
+constexpr std::uint8_t kStatusRefused = kStatusBadFlag;
 
 constexpr std::uint32_t kFirmwareBlockBytes = 32;
 constexpr std::uint32_t kMaxFirmwareBytes = 65536;
@@ -182,13 +185,19 @@ void CQuorvelProtocol::OnRecvData(std::uint8_t* report) {
 
     Frame frame{};
     std::memcpy(frame.data(), report, frame.size());
+    // A good frame is handed on before it is acknowledged: one that nobody
+    // takes is refused rather than acknowledged as kept.
+    if (status == qv::frame::kStatusOk) {
+        IRecvDataListener* listener = m_recvListener.load();
+        if (!listener || !listener->OnRecvData(frame)) {
+            QV_LOGW("notification not taken: refused");
+            status = kStatusRefused;
+        }
+    }
     Frame ack = frame;
     ack[qv::frame::kCommandByte] = kCmdAcknowledge;
     ack[qv::frame::kStatusByte] = status;
     if (ICommDeviceMgmt* transport = Transport()) transport->SendNotReceive(ack.data());
-
-    if (status != qv::frame::kStatusOk) return;
-    if (IRecvDataListener* listener = m_recvListener.load()) listener->OnRecvData(frame);
 }
 
 void CQuorvelProtocol::AttachDeviceMgmt(ICommDeviceMgmt* manager) { m_transport.store(manager); }

@@ -35,8 +35,9 @@ public:
     // Mode of the attached card from its path: 0 normal, 1 update, -1 unknown.
     int CheckDevicePid();
 
-    // Where good notifications go; null drops them. The listener must
-    // outlive the connection.
+    // Where good notifications go; without a listener, or when it does not
+    // take a frame, the frame is refused in its acknowledgement. The listener
+    // must outlive the connection.
     void SetRecvDataListener(IRecvDataListener* listener);
     // Whether a device manager has this protocol connected.
     bool IsAttached() const { return Transport() != nullptr; }

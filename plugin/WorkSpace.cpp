@@ -35,6 +35,7 @@ CWorkSpaceParams& CWorkSpace::AttachParamModel(const FamilyData& family, CSettin
 }
 
 BOOL CWorkSpace::OpenSession() {
+    m_recvEvents.Open();
     if (m_protocol.IsAttached()) m_protocol.SendSessionFlag(1);
     if (m_usageReport) m_usageReport->PostUsageInfo();
     if (!m_sync) {
@@ -45,6 +46,9 @@ BOOL CWorkSpace::OpenSession() {
 }
 
 BOOL CWorkSpace::CloseSession() {
+    // The card's changes already acknowledged reach the model before it is
+    // saved; later ones are refused.
+    m_recvEvents.Close();
     if (m_params) m_params->Model().SaveCurrentEffect();
     if (!m_protocol.IsAttached()) return 0;
     return m_protocol.SendSessionFlag(0);

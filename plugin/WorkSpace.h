@@ -59,10 +59,13 @@ public:
     CWorkSpaceParams* Params() { return m_params.get(); }
 
     // Opens the session (0x90 with 1; its failure is ignored) and syncs every
-    // parameter; the result is the sync's.
+    // parameter; the result is the sync's. The card's notifications are
+    // taken from here on.
     BOOL OpenSession();
-    // Writes the current effect to the state file (with a parameter model),
-    // then closes the session (0x90 with 0); 0 without a card.
+    // Takes in the card's notifications already acknowledged and refuses
+    // later ones, writes the current effect to the state file (with a
+    // parameter model), then closes the session (0x90 with 0); 0 without a
+    // card.
     BOOL CloseSession();
     // Arrival of a card of this family in normal mode opens a session;
     // removal of any device, and such an arrival, fire EventDeviceChanged.

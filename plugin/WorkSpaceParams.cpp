@@ -1,6 +1,7 @@
 #include "plugin/WorkSpaceParams.h"
 
 #include "platform/os/Log.h"
+#include "platform/os/MessageQueue.h"
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SNotifyCenter.h"
 #include "plugin/AppEvents.h"
@@ -38,12 +39,31 @@ bool CWorkSpaceParams::OnTimer(UINT_PTR timerId) {
     return m_throttle.OnTimer(kSendTimerId);
 }
 
+CWorkSpaceParams::WindowTimer::~WindowTimer() {
+    if (m_target) qv::os::DestroyTarget(m_target);
+}
+
+HWND CWorkSpaceParams::WindowTimer::OwnTarget() {
+    if (!m_target) {
+        m_target = qv::os::CreateTarget([this](HWND, UINT message, WPARAM wParam, LPARAM) -> LRESULT {
+            if (message == WM_TIMER) m_throttle.OnTimer(static_cast<int>(wParam));
+            return 0;
+        });
+    }
+    return m_target;
+}
+
 void CWorkSpaceParams::WindowTimer::SetTimer(int timerId, std::uint32_t intervalMs) {
-    if (window && window->IsWindow()) window->SetTimer(static_cast<UINT_PTR>(timerId), intervalMs);
+    if (window && window->IsWindow()) {
+        window->SetTimer(static_cast<UINT_PTR>(timerId), intervalMs);
+    } else if (!qv::os::SetTimer(OwnTarget(), static_cast<UINT_PTR>(timerId), intervalMs)) {
+        QV_LOGE("no timer for the held-back parameters");
+    }
 }
 
 void CWorkSpaceParams::WindowTimer::KillTimer(int timerId) {
     if (window && window->IsWindow()) window->KillTimer(static_cast<UINT_PTR>(timerId));
+    if (m_target) qv::os::KillTimer(m_target, static_cast<UINT_PTR>(timerId));
 }
 
 bool CWorkSpaceParams::IsConnected() { return m_workspace.IsDeviceConnected(); }

@@ -33,7 +33,9 @@ public:
     const CParamModel& Model() const { return m_model; }
 
     // The window whose timer paces the sends (the effect page sets it before
-    // any control writes); null stops the timer and detaches it.
+    // any control writes); null stops its timer and detaches it. Without a
+    // window the throttle's timer runs on a target of the workspace's own,
+    // so a held-back change still goes out within the interval.
     void SetThrottleWindow(qv::ui::SHostWnd* window);
     // The window's timer message; true when it was the send timer.
     bool OnTimer(UINT_PTR timerId);
@@ -63,15 +65,27 @@ public:
 private:
     class WindowTimer : public SendThrottle::ITimerHost {
     public:
+        explicit WindowTimer(SendThrottle& throttle) : m_throttle(throttle) {}
+        ~WindowTimer() override;
+        WindowTimer(const WindowTimer&) = delete;
+        WindowTimer& operator=(const WindowTimer&) = delete;
+
         qv::ui::SHostWnd* window = nullptr;
         void SetTimer(int timerId, std::uint32_t intervalMs) override;
         void KillTimer(int timerId) override;
+
+    private:
+        // The target that carries the timer while no window is set; made on
+        // first use, on the UI thread.
+        HWND OwnTarget();
+        SendThrottle& m_throttle;
+        HWND m_target = nullptr;
     };
 
     CWorkSpace& m_workspace;
     CParamModel m_model;
     SendThrottle m_throttle;
-    WindowTimer m_timer;
+    WindowTimer m_timer{m_throttle};
     IParamDisplay* m_display = nullptr;
     qv::ui::SNotifyCenter* m_center = nullptr;
 };

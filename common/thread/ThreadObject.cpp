@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "platform/os/AltSignalStack.h"
 #include "platform/os/Event.h"
 #include "platform/os/Log.h"
 
@@ -40,6 +41,7 @@ int CThreadObject::Start() {
     state->ended.Reset();
     try {
         m_thread = std::thread([this, state] {
+            const qv::os::AltSignalStack altStack;
             (void)state->launched.Wait(INFINITE);
             state->running.Set();
             state->stop.Reset();  // a request left from an earlier run does not end this one

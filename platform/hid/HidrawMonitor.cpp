@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/hid/HidrawBackend.h"
+#include "platform/os/AltSignalStack.h"
 #include "platform/os/Log.h"
 
 namespace qv::hid {
@@ -70,6 +71,7 @@ void HidrawMonitor::RememberPresentNodes() {
 }
 
 void HidrawMonitor::Run() {
+    const os::AltSignalStack altStack;
     pollfd fds[2] = {{m_stopFd, POLLIN, 0}, {udev_monitor_get_fd(m_monitor), POLLIN, 0}};
     for (;;) {
         if (poll(fds, 2, -1) < 0) {

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/hid/SimWire.h"
+#include "platform/os/AltSignalStack.h"
 
 namespace qv::hid {
 namespace {
@@ -66,6 +67,7 @@ void SimMonitor::Dropped() {
 }
 
 void SimMonitor::Run() {
+    const os::AltSignalStack altStack;
     if (m_stopFd < 0) return;
     for (;;) {
         if (m_fd < 0) {

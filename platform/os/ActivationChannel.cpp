@@ -82,6 +82,10 @@ struct ActivationReceiver::State {
         Request request;
         std::memcpy(&request, bytes.data(), sizeof request);
         if (request.magic != kRequestMagic) return;
+        if (request.message != kActivationMessage) {
+            QV_LOGW("activation channel: message 0x%x refused", static_cast<unsigned>(request.message));
+            return;
+        }
         const LRESULT result = SendMessage(target, request.message,
                                            static_cast<WPARAM>(request.wParam),
                                            static_cast<LPARAM>(request.lParam));

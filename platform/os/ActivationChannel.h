@@ -2,9 +2,10 @@
 // Finding the window of another process by its class and sending it a
 // message: the window's owner opens a Unix socket named after the class in
 // the user's runtime folder; a client connects, sends (message, wParam,
-// lParam) and waits for the answer. The receiver delivers each request to its
-// target with SendMessage from the thread that opened it, so the target's
-// procedure runs on its own thread.
+// lParam) and waits for the answer. The receiver takes only the activation
+// message and delivers it to its target with SendMessage from the thread
+// that opened it, so the target's procedure runs on its own thread; any
+// other request is closed unanswered.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,6 +13,9 @@
 #include "platform/os/Types.h"
 
 namespace qv::os {
+
+// What a second start sends to bring the running window forward.
+constexpr UINT kActivationMessage = 0x465;
 
 std::string ActivationSocketPath(std::u16string_view windowClass);
 

@@ -1,7 +1,9 @@
 #pragma once
 // The "start with the session" entry: what the Windows Run value holds is an
 // XDG autostart entry, $XDG_CONFIG_HOME/autostart/<name>.desktop, whose Exec
-// line is the command.
+// line is the command. The machine-wide entries stand in the autostart
+// folders of $XDG_CONFIG_DIRS (default /etc/xdg); a user entry of the same
+// name replaces them.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,5 +19,10 @@ std::u16string AutostartEntryPath(std::u16string_view name);
 [[nodiscard]] std::optional<std::u16string> ReadAutostartCommand(std::u16string_view name);
 // False when there was no entry to delete.
 [[nodiscard]] bool DeleteAutostartEntry(std::u16string_view name);
+// Whether the user has an entry of that name (enabled or not).
+[[nodiscard]] bool HasAutostartEntry(std::u16string_view name);
+// The command of the first machine-wide entry of that name, as
+// ReadAutostartCommand reads it.
+[[nodiscard]] std::optional<std::u16string> ReadSystemAutostartCommand(std::u16string_view name);
 
 }  // namespace qv::os

@@ -97,7 +97,7 @@ void CivilFromDays(long long days, int& year, int& month, int& day) {
     year = static_cast<int>(yoe + era * 400 + (month <= 2));
 }
 
-// "<folder>/<base>_YYYYMMDDhhmmss.dmp" for the current local time.
+// "<folder>/<base>_YYYYMMDDhhmmss" for the current local time.
 void FormatDumpPath(Text& path) {
     const long long local = static_cast<long long>(time(nullptr)) + g_utcOffsetSeconds;
     long long days = local / 86400;
@@ -118,7 +118,6 @@ void FormatDumpPath(Text& path) {
     path.AddUnsigned(static_cast<unsigned>(seconds / 3600), 10, 2);
     path.AddUnsigned(static_cast<unsigned>(seconds / 60 % 60), 10, 2);
     path.AddUnsigned(static_cast<unsigned>(seconds % 60), 10, 2);
-    path.Add(".dmp");
 }
 
 // mkdir for every piece of the folder; failures show at the open.
@@ -202,11 +201,28 @@ void CopyFile(int out, const char* path) {
     close(in);
 }
 
+// A new file only: never one that is there already, and never through a
+// link planted at its name. Taken names get a number.
+int CreateDumpFile() {
+    Text stem;
+    FormatDumpPath(stem);
+    for (unsigned n = 0; n < 10; ++n) {
+        Text path;
+        path.Add(stem.data);
+        if (n > 0) {
+            path.Add("_");
+            path.AddUnsigned(n);
+        }
+        path.Add(".dmp");
+        const int fd = open(path.data, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
 void WriteDump(int sig, const siginfo_t* info, const void* context) {
     MakeFolderChainSafely(g_folder);
-    Text path;
-    FormatDumpPath(path);
-    const int fd = open(path.data, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int fd = CreateDumpFile();
     if (fd < 0) return;
 
     Text head;
@@ -273,13 +289,23 @@ bool IsCrashHandlerInstalled() { return g_installed.load(); }
 
 bool InstallCrashHandler(std::u16string_view folder, std::u16string_view baseName) {
     if (g_installed.load()) return true;
-    const std::u16string chosenFolder = folder.empty() ? TempFolder() : std::u16string(folder);
-    std::string nativeFolder = NativePath(chosenFolder);
+    std::string nativeFolder = NativePath(std::u16string(folder));
     while (nativeFolder.size() > 1 && nativeFolder.back() == '/') nativeFolder.pop_back();
+    // Dumps hold the process's memory: only a folder nobody else may write
+    // to (and so plant links in) takes them.
+    if (!nativeFolder.empty() && !MakePrivateFolder(nativeFolder)) {
+        QV_LOGW("%s is not a private folder: crash dumps go to a private temporary folder",
+                nativeFolder.c_str());
+        nativeFolder.clear();
+    }
+    if (nativeFolder.empty()) nativeFolder = NativePath(PrivateTempFolder());
     const std::string base = Utf16ToUtf8(baseName.empty() ? ExecutableBaseName() : std::u16string(baseName));
-    // Room for "/<base>_YYYYMMDDhhmmss.dmp" after the folder.
-    if (nativeFolder.empty() || nativeFolder.size() + base.size() + 24 >= kPathMax ||
-        base.size() >= sizeof g_baseName) {
+    if (nativeFolder.empty()) {
+        QV_LOGE("no private folder for crash dumps");
+        return false;
+    }
+    // Room for "/<base>_YYYYMMDDhhmmss_N.dmp" after the folder.
+    if (nativeFolder.size() + base.size() + 26 >= kPathMax || base.size() >= sizeof g_baseName) {
         QV_LOGE("crash dump path too long");
         return false;
     }
@@ -295,7 +321,8 @@ bool InstallCrashHandler(std::u16string_view folder, std::u16string_view baseNam
     void* warm[4];
     backtrace(warm, 4);
 
-    // Room to run on when the stack itself overflowed (this thread).
+    // Room to run on when the stack itself overflowed (this thread; the
+    // threads the program starts hold an AltSignalStack each).
     stack_t stack{};
     stack.ss_sp = g_altStack;
     stack.ss_size = sizeof g_altStack;

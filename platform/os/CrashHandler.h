@@ -9,9 +9,13 @@
 
 namespace qv::os {
 
-// Only the first successful call has an effect. An empty folder means the
-// temp folder; an empty base name the executable's. The folder chain is made
-// now and again at the crash. False when the paths do not fit.
+// Only the first successful call has an effect. The folder must be private
+// (owned by the user, writable by nobody else); an empty or shared one gives
+// the user's private temporary folder (PrivateTempFolder). An empty base name
+// means the executable's. The folder chain is made now and again at the
+// crash. The dump is always a new file (O_EXCL, O_NOFOLLOW, mode 0600); when
+// the name is taken, "_1" .. "_9" is added before ".dmp". False when the
+// paths do not fit or no private folder can be made.
 bool InstallCrashHandler(std::u16string_view folder, std::u16string_view baseName);
 bool IsCrashHandlerInstalled();
 

@@ -74,6 +74,30 @@ bool MakeFolderChain(const std::string& nativePath) {
     return stat(nativePath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool MakePrivateFolder(const std::string& nativePath) {
+    if (!MakeFolderChain(nativePath)) return false;
+    struct stat info {};
+    return stat(nativePath.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == getuid() && (info.st_mode & 022) == 0;
+}
+
+std::u16string PrivateTempFolder() {
+    const std::string folder = NativePath(TempFolder()) + "quorvel-" + std::to_string(getuid());
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        QV_LOGE("cannot make %s: %s", folder.c_str(), std::strerror(errno));
+        return {};
+    }
+    struct stat info {};
+    if (lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid() ||
+        (info.st_mode & 077) != 0) {
+        QV_LOGE("%s is not a private folder of this user", folder.c_str());
+        return {};
+    }
+    return Utf8ToUtf16(folder);
+}
+
+std::u16string UserStateFolder() { return Utf8ToUtf16(XdgFolder("XDG_STATE_HOME", ".local/state")); }
+
 std::optional<std::u16string> MakeAppDataFolder(std::u16string_view name) {
     std::u16string folder = LocalAppDataFolder() + u"/" + std::u16string(name);
     const std::string native = NativePath(folder);

@@ -23,5 +23,14 @@ std::u16string ExecutableFolder();
 std::u16string ExecutableBaseName();
 // Creates the folder and its missing parents; true when it exists afterwards.
 [[nodiscard]] bool MakeFolderChain(const std::string& nativePath);
+// As MakeFolderChain, and true only when the folder is the user's own and
+// nobody else may write to it.
+[[nodiscard]] bool MakePrivateFolder(const std::string& nativePath);
+// TempFolder()/quorvel-<uid>: made 0700 when missing; empty when the name is
+// taken by anything but a private folder of the user (a link, someone
+// else's folder, one open to others).
+std::u16string PrivateTempFolder();
+// $XDG_STATE_HOME (when absolute), else ~/.local/state.
+std::u16string UserStateFolder();
 
 }  // namespace qv::os

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -15,12 +16,18 @@
 namespace qv::os {
 namespace {
 
-// A folder only this user can enter; refuses one that someone else owns or
-// that others may write to.
-bool IsPrivateFolder(const std::string& path) {
+// Why a folder is not private to this user; empty when it is.
+std::string PrivacyProblem(const std::string& path) {
     struct stat info {};
-    return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
-           (info.st_mode & 0077) == 0;
+    if (lstat(path.c_str(), &info) != 0) return path + ": " + std::strerror(errno);
+    if (!S_ISDIR(info.st_mode)) return path + " is not a folder";
+    if (info.st_uid != getuid()) return path + " belongs to another user";
+    if ((info.st_mode & 0077) != 0) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+        return path + " is open to other users (mode " + mode + ")";
+    }
+    return {};
 }
 
 std::string FileNameFor(std::u16string_view name) {
@@ -32,42 +39,54 @@ std::string FileNameFor(std::u16string_view name) {
 
 }  // namespace
 
-std::string UserRuntimeFolder() {
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] == '/') {
-        if (IsPrivateFolder(runtime)) return runtime;
+std::string UserRuntimeFolder(std::string* problem) {
+    std::string folder;
+    struct stat info {};
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        runtime && runtime[0] == '/' && stat(runtime, &info) == 0) {
+        folder = runtime;
+    } else {
+        folder = "/tmp/quorvel-" + std::to_string(getuid());
+        if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+            const std::string why = "cannot make " + folder + ": " + std::strerror(errno);
+            QV_LOGE("%s", why.c_str());
+            if (problem) *problem = why;
+            return {};
+        }
     }
-    const std::string folder = "/tmp/quorvel-" + std::to_string(getuid());
-    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        QV_LOGE("cannot make %s: %s", folder.c_str(), std::strerror(errno));
-        return {};
-    }
-    if (!IsPrivateFolder(folder)) {
-        QV_LOGE("%s is not a private folder of this user", folder.c_str());
+    const std::string why = PrivacyProblem(folder);
+    if (!why.empty()) {
+        QV_LOGE("lock folder not private: %s", why.c_str());
+        if (problem) *problem = "the lock folder " + why + "; it must be the user's own and closed to others";
         return {};
     }
     return folder;
 }
 
 InstanceLock::InstanceLock(std::u16string_view name) {
-    const std::string folder = UserRuntimeFolder();
+    const std::string folder = UserRuntimeFolder(&m_problem);
     if (!folder.empty()) m_path = folder + "/" + FileNameFor(name) + ".lock";
 }
 
-bool InstanceLock::TryAcquire() {
-    if (m_fd >= 0) return true;
-    if (m_path.empty()) return false;
+InstanceLock::Result InstanceLock::Acquire() {
+    if (m_fd >= 0) return Result::Acquired;
+    if (m_path.empty()) return Result::Unusable;
     const int fd = open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
-        QV_LOGE("cannot open %s: %s", m_path.c_str(), std::strerror(errno));
-        return false;
+        m_problem = "cannot open the lock file " + m_path + ": " + std::strerror(errno);
+        QV_LOGE("%s", m_problem.c_str());
+        return Result::Unusable;
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK) QV_LOGE("cannot lock %s: %s", m_path.c_str(), std::strerror(errno));
+        const int error = errno;
         close(fd);
-        return false;
+        if (error == EWOULDBLOCK) return Result::HeldElsewhere;
+        m_problem = "cannot lock " + m_path + ": " + std::strerror(error);
+        QV_LOGE("%s", m_problem.c_str());
+        return Result::Unusable;
     }
     m_fd = fd;
-    return true;
+    return Result::Acquired;
 }
 
 void InstanceLock::Release() {

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <list>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -14,6 +16,7 @@
 #include "platform/os/AtomicFile.h"
 #include "platform/os/Log.h"
 #include "platform/os/Path.h"
+#include "platform/os/UniqueFd.h"
 #include "platform/os/Utf.h"
 
 namespace qv::os {
@@ -56,6 +59,15 @@ std::u16string StripLineEnd(std::u16string text) {
     return text;
 }
 
+// The UTF-16LE units of bytes [begin, end) (an even count).
+std::u16string DecodeUtf16(const std::string& bytes, std::size_t begin, std::size_t end) {
+    std::u16string text((end - begin) / 2, u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[begin + 2 * i]) |
+                                        static_cast<unsigned char>(bytes[begin + 2 * i + 1]) << 8);
+    return text;
+}
+
 Document Parse(const std::string& bytes) {
     Document doc;
     bool crlf = true;
@@ -64,21 +76,19 @@ Document Parse(const std::string& bytes) {
         static_cast<unsigned char>(bytes[1]) == 0xFE) {
         doc.encoding = Encoding::Utf16;
         doc.prefix = bytes.substr(0, 2);
+        // A stray odd byte at the end is no character: it is not kept, so the
+        // next write leaves the file whole units again.
+        const std::size_t whole = bytes.size() - (bytes.size() - 2) % 2;
         std::size_t start = 2;
-        std::u16string text;
-        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-            const char16_t c = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                                     static_cast<unsigned char>(bytes[i + 1]) << 8);
-            text.push_back(c);
-            if (c == u'\n') {
-                if (!sawLineEnd) crlf = text.size() >= 2 && text[text.size() - 2] == u'\r';
-                sawLineEnd = true;
-                doc.lines.push_back(Line{bytes.substr(start, i + 2 - start), StripLineEnd(text)});
-                text.clear();
-                start = i + 2;
-            }
+        for (std::size_t i = 2; i < whole; i += 2) {
+            if (bytes[i] != '\n' || bytes[i + 1] != '\0') continue;
+            if (!sawLineEnd) crlf = i >= start + 2 && bytes[i - 2] == '\r' && bytes[i - 1] == '\0';
+            sawLineEnd = true;
+            doc.lines.push_back(Line{bytes.substr(start, i + 2 - start), StripLineEnd(DecodeUtf16(bytes, start, i + 2))});
+            start = i + 2;
         }
-        if (start < bytes.size()) doc.lines.push_back(Line{bytes.substr(start), StripLineEnd(text)});
+        if (start < whole)
+            doc.lines.push_back(Line{bytes.substr(start, whole - start), StripLineEnd(DecodeUtf16(bytes, start, whole))});
     } else {
         if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) doc.prefix = bytes.substr(0, 3);
         std::size_t start = doc.prefix.size();
@@ -169,13 +179,70 @@ std::u16string_view Unquote(std::u16string_view value) {
 
 enum class LoadError { None, Missing, Unreadable };
 
-Document Load(const std::string& path, LoadError& error) {
+// Parsed copies of the files read last, each kept while the file is the same
+// file with the same size and times: reading many keys parses a file once.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    static FileIdentity Of(const struct stat& info) {
+        return {info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+    }
+    bool operator==(const FileIdentity& other) const {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec &&
+               changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+    }
+};
+
+struct CachedFile {
+    std::string path;
+    FileIdentity identity;
+    std::shared_ptr<const Document> doc;
+};
+
+constexpr std::size_t kCachedFiles = 8;
+std::list<CachedFile> g_cache;  // most recent first; guarded by g_fileMutex
+
+void Remember(const std::string& path, const FileIdentity& identity,
+              std::shared_ptr<const Document> doc) {
+    g_cache.remove_if([&](const CachedFile& entry) { return entry.path == path; });
+    g_cache.push_front(CachedFile{path, identity, std::move(doc)});
+    if (g_cache.size() > kCachedFiles) g_cache.pop_back();
+}
+
+std::shared_ptr<const Document> EmptyDocument() {
+    auto doc = std::make_shared<Document>();
+    doc->newline = "\r\n";
+    return doc;
+}
+
+// The file's parsed content. A missing file, and anything that is not a
+// regular file, read as an empty document with the reason in error.
+std::shared_ptr<const Document> Load(const std::string& path, LoadError& error) {
     error = LoadError::None;
-    auto bytes = ReadWholeFile(path);
-    if (bytes) return Parse(*bytes);
-    error = errno == ENOENT ? LoadError::Missing : LoadError::Unreadable;
-    Document doc;
-    doc.newline = "\r\n";
+    struct stat info {};
+    const UniqueFd fd = OpenRegularFile(path, info);
+    if (!fd) {
+        error = errno == ENOENT ? LoadError::Missing : LoadError::Unreadable;
+        return EmptyDocument();
+    }
+    const FileIdentity identity = FileIdentity::Of(info);
+    for (auto it = g_cache.begin(); it != g_cache.end(); ++it) {
+        if (it->path != path || !(it->identity == identity)) continue;
+        g_cache.splice(g_cache.begin(), g_cache, it);
+        return it->doc;
+    }
+    auto bytes = ReadToEnd(fd.Get(), static_cast<std::size_t>(info.st_size));
+    if (!bytes) {
+        error = LoadError::Unreadable;
+        return EmptyDocument();
+    }
+    auto doc = std::make_shared<const Document>(Parse(*bytes));
+    Remember(path, identity, doc);
     return doc;
 }
 
@@ -184,10 +251,12 @@ std::optional<std::u16string> ReadValue(const char16_t* section, const char16_t*
     if (!section || !key || !file) return std::nullopt;
     std::lock_guard<std::mutex> guard(g_fileMutex);
     LoadError error;
-    const Document doc = Load(NativePath(file), error);
-    auto range = FindSection(doc, section);
+    const std::shared_ptr<const Document> loaded = Load(NativePath(file), error);
+    const Document& doc = *loaded;
+    // Names are looked up trimmed, as they are written.
+    auto range = FindSection(doc, Trim(section));
     if (!range) return std::nullopt;
-    auto index = FindKey(doc, *range, key);
+    auto index = FindKey(doc, *range, Trim(key));
     if (!index) return std::nullopt;
     return std::u16string(Unquote(ParseKey(doc.lines[*index])->value));
 }
@@ -196,7 +265,8 @@ std::optional<std::u16string> ReadValue(const char16_t* section, const char16_t*
 std::u16string ListNames(const char16_t* section, const char16_t* file) {
     std::lock_guard<std::mutex> guard(g_fileMutex);
     LoadError error;
-    const Document doc = Load(NativePath(file), error);
+    const std::shared_ptr<const Document> loaded = Load(NativePath(file), error);
+    const Document& doc = *loaded;
     std::u16string list;
     if (!section) {
         for (const Line& line : doc.lines) {
@@ -207,7 +277,7 @@ std::u16string ListNames(const char16_t* section, const char16_t* file) {
         }
         return list;
     }
-    auto range = FindSection(doc, section);
+    auto range = FindSection(doc, Trim(section));
     if (!range) return list;
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
         if (auto kv = ParseKey(doc.lines[i])) {
@@ -234,10 +304,16 @@ Line NewLine(const Document& doc, std::u16string text) {
 }
 
 // Makes sure the line before index `at` is terminated before a line goes there.
+// A line that ends in a lone CR gets only the LF: another CR would stay in
+// its value.
 void TerminatePrevious(Document& doc, std::size_t at) {
     if (at == 0) return;
     Line& previous = doc.lines[at - 1];
-    if (!EndsWithLineEnd(doc, previous)) previous.raw += doc.newline;
+    if (EndsWithLineEnd(doc, previous)) return;
+    const std::string cr = Encode(doc.encoding, u"\r");
+    const bool endsWithCr = previous.raw.size() >= cr.size() &&
+                            previous.raw.compare(previous.raw.size() - cr.size(), cr.size(), cr) == 0;
+    previous.raw += endsWithCr ? Encode(doc.encoding, u"\n") : doc.newline;
 }
 
 void SetKey(Document& doc, std::u16string_view section, std::u16string_view key,
@@ -347,24 +423,29 @@ BOOL ApplyEdits(const char16_t* file, std::span<const Edit> edits) {
     const std::string path = NativePath(file);
     std::lock_guard<std::mutex> guard(g_fileMutex);
     LoadError error;
-    Document doc = Load(path, error);
+    auto doc = std::make_shared<Document>(*Load(path, error));
     if (error == LoadError::Unreadable) {
         QV_LOGE("cannot read %s: %s", path.c_str(), std::strerror(errno));
         return FALSE;
     }
-    const std::string before = Serialize(doc);
+    const std::string before = Serialize(*doc);
     for (const Edit& edit : edits) {
         if (!edit.key)
-            DeleteSection(doc, edit.section);
+            DeleteSection(*doc, edit.section);
         else if (!edit.value)
-            DeleteKey(doc, edit.section, *edit.key);
+            DeleteKey(*doc, edit.section, *edit.key);
         else
-            SetKey(doc, edit.section, *edit.key, *edit.value);
+            SetKey(*doc, edit.section, *edit.key, *edit.value);
     }
-    const std::string after = Serialize(doc);
+    const std::string after = Serialize(*doc);
     if (after == before && error != LoadError::Missing) return TRUE;
     if (after.empty() && error == LoadError::Missing) return TRUE;  // deleting from no file
-    return ReplaceFileAtomically(path, after) ? TRUE : FALSE;
+    if (!ReplaceFileAtomically(path, after)) return FALSE;
+    // The file now holds exactly this document.
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && info.st_size == static_cast<off_t>(after.size()))
+        Remember(path, FileIdentity::Of(info), std::move(doc));
+    return TRUE;
 }
 
 // The struct form: upper-case hex of the bytes, then their sum mod 256.

@@ -1,14 +1,22 @@
 #pragma once
 // Profile (INI) files with the Windows semantics the program relies on.
 //
-// - Section and key names compare ignoring case; the first occurrence wins.
+// - Section and key names compare ignoring case and surrounding blanks; the
+//   first occurrence wins.
 // - Values are read trimmed of blanks, and of one pair of enclosing quotes.
 // - A file that starts with the UTF-16LE byte-order mark is read and written as
 //   UTF-16LE; any other file as UTF-8 (a UTF-8 mark is kept). New files are
 //   UTF-8.
 // - Writing keeps every other line byte for byte (comments, order, blank
 //   lines, line ends); new lines take the file's line end (CRLF by default).
-// - Every write replaces the file atomically.
+// - Every write replaces the file atomically; a file reached through a
+//   symbolic link is written through to the link's target. Only regular
+//   files are used: a folder, FIFO or device reads as unreadable (defaults)
+//   and refuses writes, without blocking.
+// - A UTF-16 file's stray odd last byte is not a character and is dropped by
+//   the next write.
+// - A parsed copy of a file is kept while the file's identity, size and times
+//   are unchanged, so reading many keys parses it once.
 // - File names are UTF-16; backslashes are taken as '/'.
 // - The struct form is the upper-case hex of the bytes followed by a checksum
 //   byte (the sum of the bytes mod 256). A missing key, a wrong length, a

@@ -1,6 +1,6 @@
 #pragma once
-// A file descriptor owned by one object: closed when it goes or is reset,
-// so no error path has to remember close.
+// Owns one file descriptor and closes it when it goes, so no error path has
+// to remember the close.
 #include <unistd.h>
 
 #include <utility>
@@ -22,9 +22,9 @@ public:
 
     int Get() const { return m_fd; }
     bool IsValid() const { return m_fd >= 0; }
+    explicit operator bool() const { return IsValid(); }
     // Gives the descriptor up without closing it.
     int Release() { return std::exchange(m_fd, -1); }
-    // Closes the one held and takes fd.
     void Reset(int fd = -1) {
         if (m_fd >= 0) ::close(m_fd);
         m_fd = fd;

@@ -27,21 +27,21 @@ public:
     virtual void SetTitle(const SStringW& title) = 0;
     // The host's HostStyle_* bits (SHostWnd.h): set before the first Show
     // and again whenever they change.
-    virtual void SetStyle(DWORD style) { (void)style; }
+    virtual void SetStyle(DWORD /*style*/) {}
     // The host window that receives this window's input messages.
-    virtual void SetInputTarget(HWND host) { (void)host; }
+    virtual void SetInputTarget(HWND /*host*/) {}
     // A finished frame; dirty is the part that changed.
     virtual void Present(const SBitmap& frame, const CRect& dirty) = 0;
     // Above the other windows of its layer; with activate also given the
     // keyboard focus.
-    virtual void Raise(bool activate) { (void)activate; }
+    virtual void Raise(bool /*activate*/) {}
     // The window this one belongs to (kept above it by the desktop); null: none.
-    virtual void SetOwner(INativeWindow* owner) { (void)owner; }
+    virtual void SetOwner(INativeWindow* /*owner*/) {}
     // The pointer's shape while it is over the window.
-    virtual void SetCursor(CursorId cursor) { (void)cursor; }
+    virtual void SetCursor(CursorId /*cursor*/) {}
     // Whether typed text may go through the input method while the window
     // has the focus.
-    virtual void EnableIme(bool enable) { (void)enable; }
+    virtual void EnableIme(bool /*enable*/) {}
 };
 
 // One display of the screen: its whole area and the part windows may use.

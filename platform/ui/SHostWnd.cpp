@@ -192,8 +192,6 @@ BOOL SHostWnd::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 LRESULT SHostWnd::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     DispatchScope scope;
-    LRESULT result = 0;
-    HWND hwnd = m_hwnd;
     // The framework's own timers and repaints never reach the message maps.
     if (msg == WM_TIMER && wParam >= kFrameworkTimerBase) {
         OnTimerMessage(wParam);
@@ -207,8 +205,6 @@ LRESULT SHostWnd::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     // The render target follows the size whatever the maps answer.
     if (msg == WM_SIZE && wParam != SIZE_MINIMIZED) ResizeClient(CSize(LOWORD(lParam), HIWORD(lParam)));
     if (msg == WM_ACTIVATE) TrackActivation(wParam);
-    (void)hwnd;
-    (void)result;
     return DispatchToHooks(m_hooks.size(), msg, wParam, lParam);
 }
 

@@ -1,9 +1,14 @@
 #include "platform/ui/SLogManager.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <ctime>
+
+#include "platform/os/Folders.h"
+#include "platform/os/Tick.h"
 
 namespace qv::ui {
 namespace {
@@ -19,16 +24,17 @@ const char* LevelName(int level) {
     }
 }
 
+// What makes two records the same message: where and what, not when.
+std::string MessageKey(const qv::os::LogRecord& r) {
+    return std::to_string(r.level) + '|' + (r.file ? r.file : "") + ':' + std::to_string(r.line) + '|' +
+           (r.text ? r.text : "");
+}
+
 }  // namespace
 
 SLogManager::SLogManager() { m_loggers[0].name = "default"; }
 
-SLogManager::~SLogManager() {
-    Stop();
-    for (auto& [id, logger] : m_loggers) {
-        if (logger.file) std::fclose(logger.file);
-    }
-}
+SLogManager::~SLogManager() { Stop(); }
 
 int SLogManager::CreateLogger(const std::string& name) {
     std::lock_guard<std::mutex> guard(m_mutex);
@@ -43,6 +49,7 @@ int SLogManager::CreateLogger(const std::string& name) {
 void SLogManager::SetLogFolder(const std::string& folder) {
     std::lock_guard<std::mutex> guard(m_mutex);
     m_folder = folder;
+    while (m_folder.size() > 1 && m_folder.back() == '/') m_folder.pop_back();
 }
 
 void SLogManager::SetLevel(int logger, int level) {
@@ -51,10 +58,17 @@ void SLogManager::SetLevel(int logger, int level) {
     if (it != m_loggers.end()) it->second.level = level;
 }
 
+void SLogManager::SetMaxFileSize(std::uint64_t bytes) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_maxFileSize = bytes;
+}
+
 bool SLogManager::Start() {
     {
         std::lock_guard<std::mutex> guard(m_mutex);
-        if (!m_folder.empty()) ::mkdir(m_folder.c_str(), 0755);
+        if (!m_folder.empty() && !qv::os::MakeFolderChain(m_folder)) {
+            qv::os::DebugOutput(("cannot make the log folder " + m_folder).c_str());
+        }
         m_started = true;
     }
     qv::os::SetLogSink(this);
@@ -65,6 +79,7 @@ void SLogManager::Stop() {
     if (!m_started) return;
     qv::os::SetLogSink(nullptr);
     std::lock_guard<std::mutex> guard(m_mutex);
+    for (auto& [id, logger] : m_loggers) FlushRepeats(logger);
     m_started = false;
 }
 
@@ -96,22 +111,59 @@ std::string SLogManager::FormatLine(const qv::os::LogRecord& r) {
     return line;
 }
 
+std::string SLogManager::PathOf(const Logger& logger) const { return m_folder + "/" + logger.name + ".log"; }
+
+bool SLogManager::OpenFile(Logger& logger) {
+    if (logger.file) return true;
+    if (m_folder.empty()) return false;
+    // O_NOFOLLOW: a link planted at the log's name is not written through.
+    qv::os::UniqueFd fd(open(PathOf(logger).c_str(),
+                             O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
+    struct stat info {};
+    if (!fd || fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    logger.size = static_cast<std::uint64_t>(info.st_size);
+    logger.file = std::move(fd);
+    return true;
+}
+
+void SLogManager::WriteLine(Logger& logger, const std::string& text) {
+    const std::string line = text + "\n";
+    if (logger.file && logger.size > 0 && logger.size + line.size() > m_maxFileSize) {
+        // One older file is kept; rename does not follow a link at either name.
+        logger.file.Reset();
+        const std::string path = PathOf(logger);
+        std::rename(path.c_str(), (path + ".1").c_str());
+    }
+    if (!OpenFile(logger)) {
+        qv::os::DebugOutput(text.c_str());
+        return;
+    }
+    const ssize_t written = write(logger.file.Get(), line.data(), line.size());
+    if (written > 0) logger.size += static_cast<std::uint64_t>(written);
+}
+
+void SLogManager::FlushRepeats(Logger& logger) {
+    if (logger.repeats == 0) return;
+    WriteLine(logger, "last message repeated " + std::to_string(logger.repeats) + " times");
+    logger.repeats = 0;
+}
+
 void SLogManager::Push(int logger, const qv::os::LogRecord& record) {
+    std::string key = MessageKey(record);
     std::string line = FormatLine(record);
+    const std::uint64_t now = qv::os::NowMs();
     std::lock_guard<std::mutex> guard(m_mutex);
     auto it = m_loggers.find(logger);
     if (it == m_loggers.end()) return;
     Logger& l = it->second;
-    if (!l.file && !m_folder.empty()) {
-        std::string path = m_folder + "/" + l.name + ".log";
-        l.file = std::fopen(path.c_str(), "a");
+    if (key == l.lastKey && now - l.lastWrittenMs < kBurstMs) {
+        ++l.repeats;
+        return;
     }
-    if (l.file) {
-        std::fprintf(l.file, "%s\n", line.c_str());
-        std::fflush(l.file);
-    } else {
-        qv::os::DebugOutput(line.c_str());
-    }
+    FlushRepeats(l);
+    WriteLine(l, line);
+    l.lastKey = std::move(key);
+    l.lastWrittenMs = now;
 }
 
 }  // namespace qv::ui

@@ -31,31 +31,6 @@ PangoFontDescription* MakeFontDescription(const SFont& font) {
     return desc;
 }
 
-struct LayoutDeleter {
-    void operator()(PangoLayout* l) const { g_object_unref(l); }
-};
-using LayoutPtr = std::unique_ptr<PangoLayout, LayoutDeleter>;
-
-LayoutPtr MakeLayout(cairo_t* cr, const SStringW& text, const SFont& font, int wrapWidth, bool antiAlias) {
-    LayoutPtr layout(pango_cairo_create_layout(cr));
-    PangoFontDescription* desc = MakeFontDescription(font);
-    pango_layout_set_font_description(layout.get(), desc);
-    pango_font_description_free(desc);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, antiAlias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
-    pango_cairo_context_set_font_options(pango_layout_get_context(layout.get()), options);
-    cairo_font_options_destroy(options);
-    pango_layout_context_changed(layout.get());
-    std::string utf8 = text.ToUtf8();
-    pango_layout_set_text(layout.get(), utf8.c_str(), static_cast<int>(utf8.size()));
-    if (wrapWidth > 0) {
-        pango_layout_set_width(layout.get(), wrapWidth * PANGO_SCALE);
-        pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
-    }
-    return layout;
-}
-
 }  // namespace
 
 SRenderTarget::SRenderTarget(int width, int height)
@@ -63,7 +38,39 @@ SRenderTarget::SRenderTarget(int width, int height)
     m_cr = cairo_create(m_bitmap->Surface());
 }
 
-SRenderTarget::~SRenderTarget() { cairo_destroy(m_cr); }
+SRenderTarget::~SRenderTarget() {
+    if (m_layout) g_object_unref(m_layout);
+    cairo_destroy(m_cr);
+}
+
+PangoLayout* SRenderTarget::PrepareLayout(const SStringW& text, int wrapWidth) {
+    if (!m_layout) m_layout = pango_cairo_create_layout(m_cr);
+    else pango_cairo_update_layout(m_cr, m_layout);  // the transformation may have changed
+    const bool sameFont = m_layoutReady && m_layoutFont.face == m_font.face && m_layoutFont.size == m_font.size &&
+                          m_layoutFont.bold == m_font.bold && m_layoutAntiAlias == m_antiAlias;
+    if (!sameFont) {
+        PangoFontDescription* desc = MakeFontDescription(m_font);
+        pango_layout_set_font_description(m_layout, desc);
+        pango_font_description_free(desc);
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_font_options_set_antialias(options, m_antiAlias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+        pango_cairo_context_set_font_options(pango_layout_get_context(m_layout), options);
+        cairo_font_options_destroy(options);
+        pango_layout_context_changed(m_layout);
+        m_layoutFont = m_font;
+        m_layoutAntiAlias = m_antiAlias;
+        m_layoutReady = true;
+    }
+    std::string utf8 = text.ToUtf8();
+    pango_layout_set_text(m_layout, utf8.c_str(), static_cast<int>(utf8.size()));
+    pango_layout_set_width(m_layout, wrapWidth > 0 ? wrapWidth * PANGO_SCALE : -1);
+    pango_layout_set_wrap(m_layout, PANGO_WRAP_WORD_CHAR);
+    pango_layout_set_ellipsize(m_layout, PANGO_ELLIPSIZE_NONE);
+    pango_layout_set_single_paragraph_mode(m_layout, FALSE);
+    pango_layout_set_alignment(m_layout, PANGO_ALIGN_LEFT);
+    return m_layout;
+}
 
 int SRenderTarget::Width() const { return m_bitmap->Width(); }
 int SRenderTarget::Height() const { return m_bitmap->Height(); }
@@ -265,16 +272,25 @@ void SRenderTarget::FillRadialGradient(const CRect& rc, COLORREF centre, COLORRE
 
 int SRenderTarget::DrawText(const SStringW& text, CRect& rc, UINT flags) {
     bool wrap = (flags & DT_WORDBREAK) && !(flags & DT_SINGLELINE);
-    LayoutPtr layout = MakeLayout(m_cr, text, m_font, wrap ? rc.Width() : 0, m_antiAlias);
-    if (flags & DT_SINGLELINE) pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
+    PangoLayout* layout = PrepareLayout(text, wrap ? rc.Width() : 0);
+    if (flags & DT_SINGLELINE) pango_layout_set_single_paragraph_mode(layout, TRUE);
     if ((flags & DT_END_ELLIPSIS) && !wrap) {
-        pango_layout_set_width(layout.get(), rc.Width() * PANGO_SCALE);
-        pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
+        pango_layout_set_width(layout, rc.Width() * PANGO_SCALE);
+        pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
     }
+    // A single line is placed below from its measured width, so Pango keeps
+    // it at the left of its box (an ellipsized line has a box of the
+    // rectangle's width); wrapped lines are aligned by Pango.
     PangoAlignment align = (flags & DT_CENTER) ? PANGO_ALIGN_CENTER : (flags & DT_RIGHT) ? PANGO_ALIGN_RIGHT : PANGO_ALIGN_LEFT;
-    pango_layout_set_alignment(layout.get(), align);
+    pango_layout_set_alignment(layout, wrap ? align : PANGO_ALIGN_LEFT);
     int w = 0, h = 0;
-    pango_layout_get_pixel_size(layout.get(), &w, &h);
+    pango_layout_get_pixel_size(layout, &w, &h);
+    if ((flags & DT_END_ELLIPSIS) && !wrap) {
+        // The layout is as wide as the box; the line is as wide as what shows.
+        PangoRectangle logical{};
+        pango_layout_line_get_pixel_extents(pango_layout_get_line_readonly(layout, 0), nullptr, &logical);
+        w = logical.width;
+    }
     if (flags & DT_CALCRECT) {
         rc.right = rc.left + w;
         rc.bottom = rc.top + h;
@@ -290,21 +306,21 @@ int SRenderTarget::DrawText(const SStringW& text, CRect& rc, UINT flags) {
     else if (flags & DT_BOTTOM) y = rc.bottom - h;
     cairo_move_to(m_cr, std::floor(x), std::floor(y));
     SetSource(m_textColor);
-    pango_cairo_show_layout(m_cr, layout.get());
+    pango_cairo_show_layout(m_cr, layout);
     return h;
 }
 
 void SRenderTarget::TextOut(int x, int y, const SStringW& text) {
-    LayoutPtr layout = MakeLayout(m_cr, text, m_font, 0, m_antiAlias);
+    PangoLayout* layout = PrepareLayout(text, 0);
     cairo_move_to(m_cr, x, y);
     SetSource(m_textColor);
-    pango_cairo_show_layout(m_cr, layout.get());
+    pango_cairo_show_layout(m_cr, layout);
 }
 
 CSize SRenderTarget::MeasureText(const SStringW& text, int wrapWidth) {
-    LayoutPtr layout = MakeLayout(m_cr, text, m_font, wrapWidth, m_antiAlias);
+    PangoLayout* layout = PrepareLayout(text, wrapWidth);
     int w = 0, h = 0;
-    pango_layout_get_pixel_size(layout.get(), &w, &h);
+    pango_layout_get_pixel_size(layout, &w, &h);
     return {w, h};
 }
 

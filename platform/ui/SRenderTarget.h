@@ -13,6 +13,7 @@
 #include "platform/ui/SStringW.h"
 
 typedef struct _cairo cairo_t;
+typedef struct _PangoLayout PangoLayout;
 
 namespace qv::ui {
 
@@ -108,6 +109,9 @@ private:
     void PathEllipse(const CRect& rc);
     void PathPie(const CRect& rc, float startDeg, float sweepDeg, bool toCentre);
     void ReapplyClips();
+    // The target's one text layout, set up for the text, the selected font
+    // and a wrap width (0: none); reused so each text costs no new layout.
+    PangoLayout* PrepareLayout(const SStringW& text, int wrapWidth);
 
     struct Clip {
         CRect rc;
@@ -122,6 +126,10 @@ private:
     COLORREF m_textColor = RGBA(0, 0, 0, 255);
     SMatrix m_matrix;
     std::vector<Clip> m_clips;
+    PangoLayout* m_layout = nullptr;
+    SFont m_layoutFont;
+    bool m_layoutAntiAlias = true;
+    bool m_layoutReady = false;
 };
 
 }  // namespace qv::ui

@@ -27,11 +27,23 @@ using qv::ui::SStringW;
 
 // dorbII parameters of each kind.
 constexpr int kNoise = 9;       // continuous, shown as raw - 90
+constexpr int kMute = 5;        // on/off, off by default
 constexpr int kSwitch = 10;     // on/off, on by default
 constexpr int kVolume = 16;     // continuous, scale 1
 constexpr int kChoice = 19;     // options 0 .. 11
 constexpr int kDelay = 20;      // continuous, scale 100
 constexpr int kBand = 25;       // equaliser band, shown as raw - 12
+
+// A switch that reports every change of its state, also one made by code,
+// as some controls do: the binder must not take its own changes for the
+// user's.
+class EchoingCheck : public qv::ui::SCheckBox {
+protected:
+    void OnStateChanged(DWORD oldState, DWORD newState) override {
+        SCheckBox::OnStateChanged(oldState, newState);
+        if ((oldState ^ newState) & qv::ui::WndState_Check) FireCommand();
+    }
+};
 
 class BinderHost : public qv::ui::SHostWnd {
 public:
@@ -45,10 +57,12 @@ protected:
         app = std::make_unique<qv::ui::SApplication>(nullptr);
         qv::ui::RegisterStandardControls(app->GetWindowFactory());
         qv::controls::RegisterEdit2(app->GetWindowFactory());
+        app->GetWindowFactory().Register(u"echocheck", [] { return new EchoingCheck(); });
         ASSERT_NE(host.CreateFromXml(
                       u"<SOUI size=\"400,300\"><root>"
                       u"<sliderbar id=\"8009\" pos=\"0,0,@100,@20\"/><edit2 id=\"6009\" pos=\"0,20,@60,@20\"/>"
                       u"<check id=\"7010\" pos=\"0,40,@20,@20\"/>"
+                      u"<echocheck id=\"7005\" pos=\"20,40,@20,@20\"/>"
                       u"<sliderbar id=\"8016\" pos=\"0,60,@100,@20\"/><edit2 id=\"6016\" pos=\"0,80,@60,@20\"/>"
                       u"<radio id=\"600019\" pos=\"0,100,@40,@20\"/><radio id=\"605019\" pos=\"40,100,@40,@20\"/>"
                       u"<edit2 id=\"6020\" pos=\"0,120,@60,@20\"/>"
@@ -68,6 +82,7 @@ protected:
         ASSERT_TRUE(binder->BindParam(kBand, 6000 + kBand, 2000 + kBand, kBindValueBox));
         ASSERT_TRUE(binder->BindParam(kDelay, 6000 + kDelay, 0, kBindValueBox));
         ASSERT_TRUE(binder->BindParam(kSwitch, 7000 + kSwitch, 0, -1));
+        ASSERT_TRUE(binder->BindParam(kMute, 7000 + kMute, 0, -1));
         ASSERT_TRUE(binder->BindParam(kChoice, 600000 + kChoice, 0, -1));
         ASSERT_TRUE(binder->BindParam(kChoice, 605000 + kChoice, 0, -1));
     }
@@ -209,6 +224,18 @@ TEST_F(ParamControlBinderTest, ShowingAValueUpdatesTheControlAndItsLinkWithoutWr
     EXPECT_FALSE(binder->ShowsParam(kNoise));
     binder->ShowParam(kNoise, 10);
     EXPECT_EQ(Text(6000 + kNoise), u"-60");
+}
+
+TEST_F(ParamControlBinderTest, ControlEventsCausedByTheBinderAreNotWrittenBack) {
+    binder->ShowParam(kMute, 1);
+    EXPECT_TRUE(host.FindChildByID(7000 + kMute)->IsChecked());
+    EXPECT_EQ(Value(kMute), 0);
+    EXPECT_TRUE(params->Model().GetChangedParams().empty());
+    // A change the user makes is written.
+    host.FindChildByID(7000 + kMute)->SetCheck(false);
+    EXPECT_EQ(Value(kMute), 0);
+    host.FindChildByID(7000 + kMute)->SetCheck(true);
+    EXPECT_EQ(Value(kMute), 1);
 }
 
 TEST_F(ParamControlBinderTest, TheWorkspaceLinkEndsWithTheBinder) {

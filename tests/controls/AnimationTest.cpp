@@ -61,21 +61,24 @@ TEST(SkinGif, FramesCarryTheirDelaysAndTheFirstFrameGivesTheSize) {
 TEST(VScrollbarSkin, PartsComeFromTheColumnOfTheStateAndTheRowOfThePart) {
     SSkinVScrollbar skin;
     EXPECT_EQ(skin.ScrollIdealWidth(), 0);
-    EXPECT_TRUE(skin.ScrollPartRect(SSkinVScrollbar::kThumb, 0, true).IsRectEmpty());
+    EXPECT_TRUE(skin.ScrollPartRect(SBP_THUMB, 0, true).IsRectEmpty());
     skin.SetImage(SBitmap::Create(80, 40));
     EXPECT_FALSE(skin.ScrollHasArrows());
     EXPECT_EQ(skin.ScrollIdealWidth(), 20);
-    EXPECT_EQ(skin.ScrollPartRect(SSkinVScrollbar::kThumb, 2, true), CRect(40, 0, 60, 20));
-    EXPECT_EQ(skin.ScrollPartRect(SSkinVScrollbar::kPageUp, 0, true), CRect(0, 20, 20, 40));
-    EXPECT_EQ(skin.ScrollPartRect(SSkinVScrollbar::kPageDown, 3, true), CRect(60, 20, 80, 40));
-    EXPECT_EQ(skin.ScrollPartRect(SSkinVScrollbar::kThumb, 4, true), CRect(0, 0, 20, 20));  // no inactive column
-    EXPECT_EQ(skin.ScrollPartRect(SSkinVScrollbar::kThumb, 9, true), CRect(60, 0, 80, 20));
-    for (int part : {0, 1, 10, 11}) EXPECT_TRUE(skin.ScrollPartRect(part, 0, true).IsRectEmpty()) << part;
-    EXPECT_TRUE(skin.ScrollPartRect(SSkinVScrollbar::kThumb, 0, false).IsRectEmpty());
+    EXPECT_EQ(skin.ScrollPartRect(SBP_THUMB, 2, true), CRect(40, 0, 60, 20));
+    EXPECT_EQ(skin.ScrollPartRect(SBP_PAGEUP, 0, true), CRect(0, 20, 20, 40));
+    EXPECT_EQ(skin.ScrollPartRect(SBP_PAGEDOWN, 3, true), CRect(60, 20, 80, 40));
+    EXPECT_EQ(skin.ScrollPartRect(SBP_THUMB, SBS_INACTIVE, true), CRect(0, 0, 20, 20));  // not declared
+    EXPECT_EQ(skin.ScrollPartRect(SBP_THUMB, 9, true), CRect(60, 0, 80, 20));
+    for (int part : {SBP_LINEUP, SBP_LINEDOWN, SBP_CORNER, SBP_GRIPPER}) {
+        EXPECT_TRUE(skin.ScrollPartRect(part, 0, true).IsRectEmpty()) << part;
+    }
+    EXPECT_TRUE(skin.ScrollPartRect(SBP_THUMB, 0, false).IsRectEmpty());
     EXPECT_EQ(skin.SetAttribute(u"states", u"0", true), E_FAIL);
-    EXPECT_EQ(skin.SetAttribute(u"states", u"5", true), S_OK);
+    skin.SetAttribute(u"states", u"5", true);
+    skin.SetAttribute(u"hasInactive", u"1", true);
     skin.SetImage(SBitmap::Create(100, 40));
-    EXPECT_EQ(skin.ScrollPartRect(SSkinVScrollbar::kThumb, 4, true), CRect(80, 0, 100, 20));
+    EXPECT_EQ(skin.ScrollPartRect(SBP_THUMB, SBS_INACTIVE, true), CRect(80, 0, 100, 20));
 }
 
 using SkinTest = test::PluginControlTest;

@@ -22,6 +22,7 @@
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SHostWnd.h"
 #include "platform/ui/SRenderTarget.h"
+#include "platform/ui/controls/SScrollView.h"
 #include "platform/ui/controls/StandardControls.h"
 #include "platform/ui/sdl/SdlDisplay.h"
 
@@ -123,6 +124,10 @@ protected:
         for (int i = 0; i < 10; ++i) eq->AddBand(gains[i], freqs[i], 1.7);
         eq->UpdateFromModel();
         eq->SetBandGain(5, 12);  // the +12 dB band shows selected
+        auto* list = host.FindChildByName2<SScrollView>(u"list");
+        ASSERT_NE(list, nullptr);
+        host.UpdateWindow();  // laid out: the list knows its content
+        list->SetScrollPos(true, 60);
     }
 
     qv::test::XvfbServer m_xvfb;
@@ -151,6 +156,10 @@ TEST_F(GalleryTest, EveryControlShowsInBothStatesInARealWindow) {
     // The checked switch is the accent, the unchecked one is not.
     EXPECT_TRUE(IsAccent(at(476 + 8, 12 + 10))) << std::hex << at(484, 22);
     EXPECT_FALSE(IsAccent(at(430 + 28, 12 + 10))) << std::hex << at(458, 22);
+    // The list's bar is the skin's: a thumb without arrows at the right edge.
+    auto* list = host.FindChildByName2<SScrollView>(u"list");
+    EXPECT_EQ(list->GetScrollPos(true), 60);
+    EXPECT_EQ(list->GetScrollBarRect(true).Width(), 8);
 
     // The animation plays: its corner of the screen changes.
     const CRect busy(rc.left + 430, rc.top + 140, rc.left + 450, rc.top + 160);

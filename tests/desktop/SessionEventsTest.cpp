@@ -77,10 +77,13 @@ private:
         auto* logind = static_cast<FakeLogind*>(self);
         int fds[2];
         if (pipe(fds) != 0) return -errno;
+        {
+            // Counted before the reply, which the program may act on at once.
+            std::lock_guard lock(logind->m_mutex);
+            logind->m_locks.push_back(fds[0]);
+        }
         int r = sd_bus_reply_method_return(m, "h", fds[1]);
         close(fds[1]);
-        std::lock_guard lock(logind->m_mutex);
-        logind->m_locks.push_back(fds[0]);
         return r;
     }
     void Queue(std::function<void()> task) {

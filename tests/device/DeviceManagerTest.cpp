@@ -109,11 +109,15 @@ TEST_F(DeviceManagerTest, RetriesResendTheSameBytes) {
 TEST_F(DeviceManagerTest, ALateReplyToTheFirstAttemptSatisfiesTheSecond) {
     FakeDevice* device = Connect();
     bool replied = false;
-    // The card answers the first frame only after its wait has timed out.
+    // The card answers the first frame after its wait has timed out and
+    // before the second attempt begins: the reply is handed over (the
+    // notification behind it has arrived) while no wait runs.
     log.onLine = [&](const std::string& text) {
         if (replied || text.rfind("WaitTimeout", 0) != 0) return;
         replied = true;
         Push(device, TestProtocol::MakeReply(device->Written().at(0).data()));
+        Push(device, MakeFrame(0x9E));
+        EXPECT_TRUE(protocol.WaitForReceived(1, 5000));
     };
     Buffer frame = MakeFrame(0x94, 3);
     Buffer reply{};

@@ -62,6 +62,7 @@ pid_t HostSandbox::Start(const std::map<std::string, std::string>& extraEnv) {
         if (eq) env[std::string(*e, static_cast<std::size_t>(eq - *e))] = eq + 1;
     }
     env["XDG_DATA_HOME"] = m_root + "/data";
+    env["XDG_STATE_HOME"] = m_root + "/state";
     env["XDG_CONFIG_HOME"] = m_root + "/config";  // the usage report keeps its device id there
     env["XDG_RUNTIME_DIR"] = m_root + "/run";
     env["TMPDIR"] = m_root;

@@ -36,6 +36,7 @@ public:
 
     const std::string& Root() const { return m_root; }
     std::string AppDataFolder() const { return m_root + "/data/Quorvel"; }
+    std::string StateFolder() const { return m_root + "/state/Quorvel"; }
     std::string SimSocket() const { return m_root + "/sim.sock"; }
 
 private:

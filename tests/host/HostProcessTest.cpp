@@ -58,6 +58,18 @@ TEST(HostProcess, SecondStartActivatesFirstAndExitsZero) {
     EXPECT_NE(ini.find("name=zenk.so"), std::string::npos);
 }
 
+TEST(HostProcess, ALockFolderOpenToOthersEndsTheStartWithAnError) {
+    HostSandbox box;
+    box.InstallPlugin("zenk.so", "zenk.so");
+    const std::string shared = box.Root() + "/shared-run";
+    std::filesystem::create_directories(shared);
+    std::filesystem::permissions(shared, std::filesystem::perms::all);
+    const pid_t host = box.Start({{"XDG_RUNTIME_DIR", shared}});
+    EXPECT_TRUE(ExitedWith(box.Wait(host), 1));
+    EXPECT_EQ(CountLines(box, "zenk get-client"), 0);  // nothing started
+    EXPECT_TRUE(std::filesystem::is_empty(shared));
+}
+
 TEST(HostProcess, FamilySwitchFollowsSimulatedCard) {
     HostSandbox box;
     box.InstallPlugin("zenk.so", "zenk.so");

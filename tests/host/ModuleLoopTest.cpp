@@ -104,6 +104,18 @@ TEST_F(ModuleLoopTest, SwitchRequestedRightAfterStartIsKept) {
               (std::vector<std::u16string>{u"zenk.so", u"dorbII.so", u"zenk.so"}));
 }
 
+TEST_F(ModuleLoopTest, AnEndRequestStartsNothingMoreAndKeepsTheLastStartedFile) {
+    seams.scripts.push_back([](ModuleLoop& l) {
+        l.RequestSwitch(kDeviceTable[2]);  // a switch on its way when the end comes
+        l.RequestEnd();
+        l.RequestSwitch(kDeviceTable[2]);  // and one after it
+        l.Wake();
+    });
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(seams.started, std::vector<std::u16string>{u"zenk.so"});
+    EXPECT_EQ(std::u16string(loop.CurrentPluginFile()), u"zenk.so");
+}
+
 TEST_F(ModuleLoopTest, ThreadThatCannotStartEndsLoop) {
     seams.failStart = true;
     EXPECT_EQ(Run(), 0);

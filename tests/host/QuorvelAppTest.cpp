@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -48,13 +49,17 @@ private:
     std::vector<std::string> m_lines;
 };
 
-enum class Behaviour { Normal, InitFails, NeverAttaches, DetachesTwice };
+enum class Behaviour { Normal, InitFails, NeverAttaches, DetachesTwice, InitWaits };
 
 struct PluginWorld {
     Journal journal;
     Behaviour behaviour = Behaviour::Normal;
     std::mutex threadMutex;
     DWORD pluginThread = 0;
+    // Released by the test when Init waits.
+    std::mutex gateMutex;
+    std::condition_variable gateChanged;
+    bool gateOpen = false;
 };
 PluginWorld* g_world = nullptr;
 
@@ -71,6 +76,10 @@ public:
         }
         const int connected = m_host->ConnectDevice(this);
         g_world->journal.Add(m_name + " init " + std::to_string(connected));
+        if (g_world->behaviour == Behaviour::InitWaits) {
+            std::unique_lock<std::mutex> lock(g_world->gateMutex);
+            g_world->gateChanged.wait(lock, [] { return g_world->gateOpen; });
+        }
         return 1;
     }
     int Run(const char16_t*) override {
@@ -305,6 +314,38 @@ TEST_F(QuorvelAppTest, SecondDetachDoesNotEndNextPlugin) {
     EXPECT_EQ(libraries.Loaded().size(), 3u);
     QuitPlugin();
     loop.join();
+}
+
+TEST_F(QuorvelAppTest, AnEndRequestQuitsTheRunningClientOnceAndStartsNoOther) {
+    auto app = MakeApp();
+    std::thread loop([&] { EXPECT_EQ(app->RunModuleLoop(u""), 0); });
+    ASSERT_TRUE(world.journal.WaitFor("zenk run"));
+    app->RequestEnd();
+    app->RequestEnd();
+    loop.join();
+    const auto lines = world.journal.Lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "zenk quit"), 1);
+    EXPECT_EQ(libraries.Loaded().size(), 1u);
+    EXPECT_EQ(std::u16string(app->CurrentPluginFile()), u"zenk.so");
+    EXPECT_EQ(app->LastPluginResult(), 0);
+}
+
+TEST_F(QuorvelAppTest, AnEndRequestedBeforeTheClientAttachesEndsItOnAttaching) {
+    world.behaviour = Behaviour::InitWaits;
+    auto app = MakeApp();
+    std::thread loop([&] { EXPECT_EQ(app->RunModuleLoop(u""), 0); });
+    ASSERT_TRUE(world.journal.WaitFor("zenk init 0"));
+    app->RequestEnd();
+    {
+        std::lock_guard<std::mutex> guard(world.gateMutex);
+        world.gateOpen = true;
+    }
+    world.gateChanged.notify_all();
+    loop.join();
+    const auto lines = world.journal.Lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "zenk quit"), 1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "zenk uninit"), 1);
+    EXPECT_EQ(libraries.Loaded().size(), 1u);
 }
 
 TEST_F(QuorvelAppTest, RestartRequestReleasesGuardOnce) {

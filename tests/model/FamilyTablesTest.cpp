@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "families/FamilyData.h"
+#include "plugin/model/CParamModel.h"
 #include "plugin/model/RecordText.h"
+#include "tests/model/ModelFakes.h"
 
 namespace {
 
@@ -76,6 +80,38 @@ TEST_P(FamilyTables, BuiltInEffectsCarryTheirNumberAndCustomTemplatesTheirSlot) 
 
 INSTANTIATE_TEST_SUITE_P(Families, FamilyTables, ::testing::Values(&DorbIIFamily(), &ZenkFamily()),
                          [](const auto& info) { return std::string(info.param->name); });
+
+// What a first start without a state file holds, typed independently of the
+// family tables: a slip in either copy shows as a difference.
+struct FirstStart {
+    const FamilyData* family;
+    std::u16string name;
+    std::vector<std::int32_t> values;  // by parameter id
+};
+
+class FamilyFirstStart : public ::testing::TestWithParam<FirstStart> {};
+
+TEST_P(FamilyFirstStart, ValuesAreThoseOfTheFirstBuiltInEffect) {
+    const FirstStart& expected = GetParam();
+    FakeParamPort port;
+    CParamModel model(*expected.family, port, nullptr);
+    ASSERT_EQ(model.GetParamCount(), static_cast<int>(expected.values.size()));
+    EXPECT_EQ(FieldText(model.GetCurrentEffect().name), expected.name);
+    for (int id = 0; id < model.GetParamCount(); ++id)
+        EXPECT_EQ(model.GetValue(id), expected.values[static_cast<std::size_t>(id)]) << "parameter " << id;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, FamilyFirstStart,
+    ::testing::Values(
+        FirstStart{&DorbIIFamily(), u"原声",
+                   {6, 6, 8, 8, 0, 0, 0, 0, 0, 70, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 13, 0, 0,
+                    100, 0, 7, 11, 14, 15, 16, 19, 18, 15, 14, 10, 100, 100, 7, 3, 100, 65, 90, 180, 0, 0}},
+        FirstStart{&ZenkFamily(), u"聊天",
+                   {10, 10, 12, 12, 0, 0, 0, 0, 0, 73, 1, 0, 0, 0, 0, 0, 0, 12, 0, 0, 13, 3, 100, 75,
+                    0, 9, 12, 13, 14, 15, 16, 18, 15, 12, 9, 109, 154, 6, 7, 100, 65, 90, 180, 139, 120,
+                    0, 0}}),
+    [](const auto& info) { return std::string(info.param.family->name); });
 
 TEST(DorbIITables, CustomTemplatesCopySingingAndTheThirdEffectIsRAndB) {
     const FamilyData& family = DorbIIFamily();

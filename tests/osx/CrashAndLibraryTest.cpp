@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <string>
+#include <vector>
 #include <sstream>
 
 #include "platform/os/DynamicLibrary.h"
@@ -85,7 +89,55 @@ TEST_P(CrashDump, ACrashingChildLeavesANamedDump) {
 INSTANTIATE_TEST_SUITE_P(Signals, CrashDump,
                          ::testing::Values(std::make_pair("segv", SIGSEGV),
                                            std::make_pair("abort", SIGABRT),
-                                           std::make_pair("fpe", SIGFPE)),
+                                           std::make_pair("fpe", SIGFPE),
+                                           std::make_pair("overflow", SIGSEGV)),
                          [](const auto& info) { return std::string(info.param.first); });
+
+using CrashDumpPlace = CrashDump;
+
+TEST_F(CrashDumpPlace, ALinkPlantedAtTheDumpsNameIsNotFollowed) {
+    const std::string folder = m_dir + "/dumps";
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    const std::string victim = m_dir + "/victim";
+    std::ofstream(victim) << "keep";
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t t = now - 1; t <= now + 30; ++t) {
+        const std::string name = folder + "/osx_helper_" + LocalStamp(t) + ".dmp";
+        ASSERT_EQ(symlink(victim.c_str(), name.c_str()), 0);
+    }
+    ChildProcess child({"crash", folder, "segv"});
+    ASSERT_TRUE(WIFSIGNALED(child.Wait()));
+
+    std::ifstream in(victim);
+    std::stringstream content;
+    content << in.rdbuf();
+    EXPECT_EQ(content.str(), "keep");
+    std::vector<fs::path> dumps;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (!entry.is_symlink()) dumps.push_back(entry.path());
+    ASSERT_EQ(dumps.size(), 1u);
+    EXPECT_EQ(dumps[0].string().substr(dumps[0].string().size() - 6), "_1.dmp");
+    EXPECT_EQ(fs::status(dumps[0]).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(CrashDumpPlace, AFolderOthersMayWriteToIsPassedOverForAPrivateOne) {
+    const std::string shared = m_dir + "/shared";
+    ASSERT_EQ(mkdir(shared.c_str(), 0700), 0);
+    ASSERT_EQ(chmod(shared.c_str(), 0777), 0);
+    const char* oldTemp = std::getenv("TMPDIR");
+    const std::string savedTemp = oldTemp ? oldTemp : "";
+    setenv("TMPDIR", m_dir.c_str(), 1);
+    ChildProcess child({"crash", shared, "segv"});
+    const int status = child.Wait();
+    if (oldTemp) setenv("TMPDIR", savedTemp.c_str(), 1);
+    else unsetenv("TMPDIR");
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    EXPECT_TRUE(fs::is_empty(shared));
+    const std::string privateFolder = m_dir + "/quorvel-" + std::to_string(getuid());
+    ASSERT_TRUE(fs::is_directory(privateFolder));
+    EXPECT_EQ(fs::status(privateFolder).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_EQ(std::distance(fs::directory_iterator(privateFolder), {}), 1);
+}
 
 }  // namespace

@@ -3,7 +3,8 @@
 //   osx_helper activate CLASS MSG W L sends to the window of CLASS; prints the result;
 //                                     exit code 0 when answered, 1 when not
 //   osx_helper crash FOLDER KIND      installs the crash handler, then dies by KIND
-//                                     (segv, abort, fpe)
+//                                     (segv, abort, fpe, or overflow: a stack
+//                                     overflow on a worker thread)
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/thread/ThreadObject.h"
 #include "platform/os/ActivationChannel.h"
 #include "platform/os/CrashHandler.h"
 #include "platform/os/InstanceLock.h"
@@ -40,6 +42,22 @@ int Activate(const char* windowClass, const char* message, const char* w, const 
 
 volatile int g_zero = 0;
 
+// Recurses until the thread's stack is used up.
+__attribute__((no_sanitize("address", "undefined"), noinline)) int Deeper(int depth) {
+    volatile char frame[1024];
+    frame[0] = static_cast<char>(depth);
+    if (depth == g_zero - 1) return 0;  // never: the stack runs out first
+    return Deeper(depth + 1) + frame[0];
+}
+
+class OverflowingWorker : public CThreadObject {
+public:
+    ~OverflowingWorker() override { Stop(INFINITE); }
+
+protected:
+    int Run() override { return Deeper(0); }
+};
+
 // Real faults, not the sanitizers' reports of them.
 __attribute__((no_sanitize("address", "undefined"))) int Crash(const char* folder, const std::string& kind) {
     if (!qv::os::InstallCrashHandler(qv::os::Utf8ToUtf16(folder), u"")) return 3;
@@ -51,6 +69,10 @@ __attribute__((no_sanitize("address", "undefined"))) int Crash(const char* folde
     } else if (kind == "fpe") {
         volatile int seven = 7;
         std::printf("%d\n", seven / g_zero);
+    } else if (kind == "overflow") {
+        OverflowingWorker worker;
+        worker.Start();
+        worker.Stop(INFINITE);
     }
     return 4;
 }

@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -6,9 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/os/AtomicFile.h"
+#include "platform/os/Tick.h"
 #include "platform/os/Profile.h"
 #include "platform/os/Utf.h"
 
@@ -172,6 +178,7 @@ TEST_F(Profile, ChineseTextInUtf8FilesAndForeignBytesSurvive) {
 TEST_F(Profile, ReadTrimsQuotesCutsAndLists) {
     Put("[Q]\na = \"quoted text\" \nb='x'\nc=\"half\n[R]\nz=1\n");
     EXPECT_EQ(Get(u"Q", u"a"), u"quoted text");
+    EXPECT_EQ(Get(u" q\t", u"\tA "), u"quoted text");  // names trimmed, as writes trim them
     EXPECT_EQ(Get(u"Q", u"b"), u"x");
     EXPECT_EQ(Get(u"Q", u"c"), u"\"half");
     EXPECT_EQ(Get(u"Q", u"none", u"def  "), u"def");
@@ -230,6 +237,121 @@ TEST_F(Profile, MissingFolderFailsAndMissingFileReadsDefaults) {
     const std::u16string windowsStyle = Utf8ToUtf16(m_dir + "\\test.ini");
     ASSERT_TRUE(WritePrivateProfileString(u"S", u"k", u"v", windowsStyle.c_str()));
     EXPECT_EQ(Get(u"S", u"k"), u"v");
+}
+
+// Files damaged by other programs or by an interrupted copy: the next write
+// mends the damage without touching another value.
+struct DamagedFile {
+    const char* name;
+    std::string bytes;
+    std::string afterWrite;
+};
+
+void PrintTo(const DamagedFile& file, std::ostream* out) { *out << file.name; }
+
+class ProfileDamaged : public Profile, public ::testing::WithParamInterface<DamagedFile> {};
+
+TEST_P(ProfileDamaged, TheNextWriteReadsBackAndKeepsTheOtherValues) {
+    Put(GetParam().bytes);
+    EXPECT_EQ(Get(u"S", u"k"), u"v");
+    ASSERT_TRUE(WritePrivateProfileString(u"S", u"j", u"2", file()));
+    EXPECT_EQ(Get(u"S", u"k"), u"v");
+    EXPECT_EQ(Get(u"S", u"j"), u"2");
+    EXPECT_EQ(Bytes(), GetParam().afterWrite);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ProfileDamaged,
+    ::testing::Values(
+        DamagedFile{"LoneCrAtTheEnd", "[S]\r\nk=v\r", "[S]\r\nk=v\r\nj=2\r\n"},
+        DamagedFile{"LoneCrAtTheEndOfAnLfFile", "[S]\nk=v\r", "[S]\nk=v\r\nj=2\n"},
+        DamagedFile{"Utf16LoneCrAtTheEnd", Utf16File(u"[S]\r\nk=v\r"), Utf16File(u"[S]\r\nk=v\r\nj=2\r\n")},
+        DamagedFile{"Utf16OddLastByte", Utf16File(u"[S]\r\nk=v\r\n") + "A",
+                    Utf16File(u"[S]\r\nk=v\r\nj=2\r\n")},
+        DamagedFile{"Utf16OddByteAfterAnOpenLine", Utf16File(u"[S]\r\nk=v") + "A",
+                    Utf16File(u"[S]\r\nk=v\r\nj=2\r\n")}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Runs the body in a child, so that a call that blocks fails the test after
+// the time-out instead of hanging it.
+void ExpectReturnsPromptly(const std::function<bool()>& body) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) _exit(body() ? 0 : 1);
+    int status = 0;
+    const std::uint64_t end = NowMs() + 10000;
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        if (NowMs() > end) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            FAIL() << "the profile engine blocked";
+        }
+        SleepMs(10);
+    }
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(Profile, AnythingButARegularFileIsRefusedWithoutBlocking) {
+    const std::string fifo = m_dir + "/fifo.ini";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string folder = m_dir + "/folder.ini";
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    const std::string device = m_dir + "/device.ini";
+    ASSERT_EQ(symlink("/dev/zero", device.c_str()), 0);
+
+    for (const std::string& path : {fifo, folder, device}) {
+        SCOPED_TRACE(path);
+        const std::u16string name = Utf8ToUtf16(path);
+        ExpectReturnsPromptly([&] {
+            std::array<char16_t, 16> out{};
+            GetPrivateProfileString(u"S", u"k", u"none", out.data(), out.size(), name.c_str());
+            return std::u16string(out.data()) == u"none" &&
+                   GetPrivateProfileInt(u"S", u"k", 7, name.c_str()) == 7 &&
+                   !WritePrivateProfileString(u"S", u"k", u"v", name.c_str());
+        });
+    }
+    struct stat info {};
+    ASSERT_EQ(lstat(fifo.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    ASSERT_EQ(lstat(folder.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+}
+
+TEST_F(Profile, ALinkedFileIsWrittenThroughItsLink) {
+    fs::create_directories(m_dir + "/real");
+    Put("");
+    fs::remove(path());
+    ASSERT_EQ(symlink("real/settings.ini", path().c_str()), 0);  // not there yet
+    ASSERT_TRUE(WritePrivateProfileString(u"S", u"k", u"1", file()));
+    ASSERT_TRUE(WritePrivateProfileString(u"S", u"j", u"2", file()));
+    EXPECT_TRUE(fs::is_symlink(path()));
+    EXPECT_EQ(ReadWholeFile(m_dir + "/real/settings.ini").value_or(""), "[S]\r\nk=1\r\nj=2\r\n");
+    EXPECT_EQ(Get(u"S", u"k"), u"1");
+    EXPECT_EQ(fs::directory_iterator(m_dir + "/real")->path().filename(), "settings.ini");
+}
+
+TEST_F(Profile, AChangeByAnotherWriterIsSeenEvenAtTheSameSize) {
+    Put("[S]\nk=1\n");
+    EXPECT_EQ(Get(u"S", u"k"), u"1");
+    // Rewritten in place, same length; only the time tells.
+    {
+        const int fd = open(path().c_str(), O_WRONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(pwrite(fd, "2", 1, 6), 1);
+        struct stat info {};
+        ASSERT_EQ(fstat(fd, &info), 0);
+        timespec times[2] = {info.st_atim, info.st_mtim};
+        times[1].tv_sec += 1;
+        ASSERT_EQ(futimens(fd, times), 0);
+        close(fd);
+    }
+    EXPECT_EQ(Get(u"S", u"k"), u"2");
+    // Replaced by another file of the same size.
+    ASSERT_TRUE(ReplaceFileAtomically(path(), "[S]\nk=3\n"));
+    EXPECT_EQ(Get(u"S", u"k"), u"3");
+    ASSERT_TRUE(WritePrivateProfileString(u"S", u"k", u"4", file()));
+    EXPECT_EQ(Get(u"S", u"k"), u"4");
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "platform/os/ActivationChannel.h"
 #include "platform/os/InstanceLock.h"
@@ -87,6 +89,44 @@ TEST_F(SingleInstance, ActivationReachesTheTargetOnItsThread) {
     EXPECT_FALSE(fs::exists(ActivationSocketPath(kClass)));
     ChildProcess nobody({"activate", "{217984E9-C0EC-44B9-BF57-0800EC42972D}", "0x465", "5", "0"});
     EXPECT_EQ(nobody.ExitCode(), 1);
+    DestroyTarget(hidden);
+}
+
+TEST_F(SingleInstance, AFolderOpenToOthersIsNeverTakenForALock) {
+    ASSERT_EQ(chmod(m_dir.c_str(), 0777), 0);
+    InstanceLock lock(kLockName);
+    EXPECT_EQ(lock.Acquire(), InstanceLock::Result::Unusable);
+    EXPECT_NE(lock.Problem().find(m_dir + " is open to other users (mode 0777)"), std::string::npos)
+        << lock.Problem();
+    HWND hidden = CreateTarget([](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 1; });
+    ActivationReceiver receiver;
+    EXPECT_FALSE(receiver.Open(kClass, hidden));
+    DestroyTarget(hidden);
+    EXPECT_TRUE(fs::is_empty(m_dir));
+    ASSERT_EQ(chmod(m_dir.c_str(), 0700), 0);
+    EXPECT_EQ(lock.Acquire(), InstanceLock::Result::Unusable);  // decided when made
+    InstanceLock later(kLockName);
+    EXPECT_EQ(later.Acquire(), InstanceLock::Result::Acquired);
+}
+
+TEST_F(SingleInstance, TheChannelTakesOnlyTheActivationMessage) {
+    std::vector<UINT> received;
+    HWND hidden = CreateTarget([&](HWND, UINT m, WPARAM, LPARAM) -> LRESULT {
+        received.push_back(m);
+        return 1;
+    });
+    ActivationReceiver receiver;
+    ASSERT_TRUE(receiver.Open(kClass, hidden));
+    for (const char* message : {"0x10", "0x12", "0x464", "0x8465"}) {
+        ChildProcess other({"activate", "{217984E9-C0EC-44B9-BF57-0800EC42972D}", message, "5", "0"});
+        while (!other.Exited()) WaitMessage(10);
+        EXPECT_EQ(other.ExitCode(), 1) << message;
+    }
+    ChildProcess activation({"activate", "{217984E9-C0EC-44B9-BF57-0800EC42972D}", "0x465", "5", "0"});
+    while (!activation.Exited()) WaitMessage(10);
+    EXPECT_EQ(activation.ExitCode(), 0);
+    EXPECT_EQ(received, std::vector<UINT>{0x465});
+    receiver.Close();
     DestroyTarget(hidden);
 }
 

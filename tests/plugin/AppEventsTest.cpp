@@ -1,5 +1,5 @@
-// The application events: ids, names, and the rule that card notifications
-// reach the UI thread only while a main window exists.
+// The application events: ids, names, and how card notifications reach the
+// UI thread with or without a main window.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -100,33 +100,43 @@ std::array<std::uint8_t, 64> Notification(std::uint8_t value) {
     return frame;
 }
 
-TEST_F(AppEventsDelivery, NotificationsReachTheUiThreadOnlyWithAMainWindow) {
+TEST_F(AppEventsDelivery, NotificationsReachTheUiThreadWithOrWithoutAMainWindow) {
     CRecvDataEvents bridge;
     const DWORD uiThread = qv::os::GetCurrentThreadId();
 
-    std::thread([&] { bridge.OnRecvData(Notification(1)); }).join();
+    bool taken = false;
+    std::thread([&] { taken = bridge.OnRecvData(Notification(1)); }).join();
+    EXPECT_TRUE(taken);
     Pump();
-    EXPECT_TRUE(received.empty());
-
     app->SetMainWnd(&mainWnd);
     std::thread([&] {
         auto frame = Notification(2);
-        bridge.OnRecvData(frame);
+        taken = bridge.OnRecvData(frame);
         frame.fill(0);  // the event keeps its own copy
     }).join();
-    EXPECT_TRUE(received.empty());  // not before the UI thread pumps
+    EXPECT_EQ(received.size(), 1u);  // not before the UI thread pumps
     Pump();
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0][0], 0x9E);
-    EXPECT_EQ(received[0][1], 2);
-    EXPECT_EQ(senders[0], &mainWnd);
-    EXPECT_EQ(threads[0], uiThread);
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0][1], 1);
+    EXPECT_EQ(senders[0], nullptr);
+    EXPECT_EQ(received[1][0], 0x9E);
+    EXPECT_EQ(received[1][1], 2);
+    EXPECT_EQ(senders[1], &mainWnd);
+    EXPECT_EQ(threads[1], uiThread);
 
-    // The main window goes before delivery: the event is dropped.
-    std::thread([&] { bridge.OnRecvData(Notification(3)); }).join();
-    app->SetMainWnd(nullptr);
+    // Closing delivers what was taken at once and refuses what comes later.
+    std::thread([&] { taken = bridge.OnRecvData(Notification(3)); }).join();
+    bridge.Close();
+    ASSERT_EQ(received.size(), 3u);
+    EXPECT_EQ(received[2][1], 3);
+    std::thread([&] { taken = bridge.OnRecvData(Notification(4)); }).join();
+    EXPECT_FALSE(taken);
+    bridge.Open();
+    std::thread([&] { taken = bridge.OnRecvData(Notification(5)); }).join();
+    EXPECT_TRUE(taken);
     Pump();
-    EXPECT_EQ(received.size(), 1u);
+    ASSERT_EQ(received.size(), 4u);
+    EXPECT_EQ(received[3][1], 5);
 }
 
 TEST_F(AppEventsDelivery, CardNotificationsThroughTheWorkspace) {

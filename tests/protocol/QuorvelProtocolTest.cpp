@@ -28,7 +28,11 @@ Frame Sealed(std::initializer_list<std::pair<int, std::uint8_t>> bytes) {
 
 struct RecordingListener : IRecvDataListener {
     std::vector<Frame> frames;
-    void OnRecvData(const Frame& frame) override { frames.push_back(frame); }
+    bool takes = true;
+    bool OnRecvData(const Frame& frame) override {
+        frames.push_back(frame);
+        return takes;
+    }
 };
 
 class QuorvelProtocolTest : public ::testing::Test {
@@ -405,12 +409,16 @@ TEST_F(NotificationTest, NonZeroStatusByteWinsOverABadChecksum) {
     EXPECT_EQ(log.lines[0].text, "CheckReply error: reply falg 0x01 != 0  cmd=0x9e");
 }
 
-TEST_F(NotificationTest, WithoutListenerOnlyTheAcknowledgementGoes) {
+TEST_F(NotificationTest, AGoodFrameNobodyTakesIsRefusedNotAcknowledgedAsKept) {
+    listener.takes = false;
+    protocol.OnRecvData(Notification().data());
     protocol.SetRecvDataListener(nullptr);
-    Frame received = Notification();
-    protocol.OnRecvData(received.data());
-    EXPECT_EQ(manager.Posted().size(), 1u);
-    EXPECT_TRUE(listener.frames.empty());
+    protocol.OnRecvData(Notification().data());
+    const auto posted = manager.Posted();
+    ASSERT_EQ(posted.size(), 2u);
+    EXPECT_EQ(posted[0], AckOf(Notification(), 0xA0));
+    EXPECT_EQ(posted[1], AckOf(Notification(), 0xA0));
+    EXPECT_EQ(listener.frames.size(), 1u);
 }
 
 }  // namespace

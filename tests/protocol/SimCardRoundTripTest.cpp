@@ -25,10 +25,11 @@ constexpr char16_t kUpdatePath[] = u"/dev/hidraw7#VID_2B53&PID_0020#0001";
 
 class WaitingListener : public IRecvDataListener {
 public:
-    void OnRecvData(const Frame& frame) override {
+    bool OnRecvData(const Frame& frame) override {
         std::lock_guard lock(m_mutex);
         m_frames.push_back(frame);
         m_changed.notify_all();
+        return true;
     }
     bool WaitFor(std::size_t count) {
         std::unique_lock lock(m_mutex);

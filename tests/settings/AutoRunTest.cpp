@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "TempUserFolders.h"
@@ -60,6 +61,23 @@ TEST_F(AutoRunTest, TurningOffDeletesTheEntryAndFailsWhenThereIsNone) {
     EXPECT_EQ(SetAutoRunFor(u"/opt/Quorvel/quorvel", 0), 1);
     EXPECT_EQ(IsAutoRunFor(u"/opt/Quorvel/quorvel"), 0);
     EXPECT_EQ(SetAutoRunFor(u"/opt/Quorvel/quorvel", 0), 0);
+}
+
+TEST_F(AutoRunTest, AMachineWideEntryCountsUnlessTheUsersOwnReplacesIt) {
+    const std::string machineWide = m_dir + "/etc/xdg/autostart/Quorvel.desktop";
+    std::filesystem::create_directories(m_dir + "/etc/xdg/autostart");
+    WriteBytes(machineWide, "[Desktop Entry]\nType=Application\nExec=\"/opt/Quorvel/quorvel\"\n");
+    EXPECT_EQ(IsAutoRunFor(u"/opt/Quorvel/quorvel"), 1);
+    EXPECT_EQ(IsAutoRunFor(u"/opt/Quorvel/other"), 0);
+
+    // A user entry of the same name replaces it, whatever it says.
+    ASSERT_EQ(SetAutoRunFor(u"/opt/Quorvel/other", 1), 1);
+    EXPECT_EQ(IsAutoRunFor(u"/opt/Quorvel/quorvel"), 0);
+    EXPECT_EQ(IsAutoRunFor(u"/opt/Quorvel/other"), 1);
+    WriteBytes(EntryFile(), "[Desktop Entry]\nType=Application\nExec=\"/opt/Quorvel/quorvel\"\nHidden=true\n");
+    EXPECT_EQ(IsAutoRunFor(u"/opt/Quorvel/quorvel"), 0);
+    ASSERT_EQ(SetAutoRunFor(u"/opt/Quorvel/quorvel", 0), 1);
+    EXPECT_EQ(IsAutoRunFor(u"/opt/Quorvel/quorvel"), 1);
 }
 
 TEST_F(AutoRunTest, RunningExecutableIsTheProgram) {

@@ -1,6 +1,7 @@
 #pragma once
-// Points HOME and the XDG data and config folders into a fresh temporary
-// folder for one test, and puts them back afterwards.
+// Points HOME and the XDG data and config folders (the user's and the
+// machine-wide ones) into a fresh temporary folder for one test, and puts
+// them back afterwards.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -19,10 +20,12 @@ protected:
         char pattern[] = "/tmp/qv-settings-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         m_dir = pattern;
-        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}) Save(name);
+        for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"}) Save(name);
         setenv("HOME", (m_dir + "/home").c_str(), 1);
         setenv("XDG_DATA_HOME", (m_dir + "/data").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (m_dir + "/config").c_str(), 1);
+        // The machine-wide folders: an empty one first, then the test's own.
+        setenv("XDG_CONFIG_DIRS", (m_dir + "/etc/none:" + m_dir + "/etc/xdg").c_str(), 1);
     }
     void TearDown() override {
         for (auto& [name, value] : m_saved) {

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -11,6 +12,8 @@
 #include "common/device/DeviceManager.h"
 #include "common/device/HidDevice/HidBase.h"
 #include "platform/hid/Hid.h"
+#include "platform/os/Tick.h"
+#include "tests/device/LogProbe.h"
 #include "tests/support/FakeDevice.h"
 #include "tests/support/SimCard.h"
 #include "tests/support/SimCardServer.h"
@@ -48,6 +51,7 @@ TEST(SimCardOverFakeDevice, AnswersTheManagerAndTakesAcknowledgements) {
     card.SetReportSink([fake](const std::uint8_t* p, int n) { fake->PushReport(p, n); });
     TestProtocol protocol;
     AcknowledgeNotifications(protocol);
+    LogProbe log;
     {
         CDeviceManager manager;
         ASSERT_TRUE(manager.Connect(fake, &protocol));
@@ -60,12 +64,32 @@ TEST(SimCardOverFakeDevice, AnswersTheManagerAndTakesAcknowledgements) {
         ASSERT_TRUE(card.WaitForReceived(0x9F, 1, 5000));
         EXPECT_EQ(card.Acknowledgements()[0][3], 0xFF);
 
-        // A late reply to the first attempt satisfies the second.
+        // A late reply to the first attempt satisfies the second, also when
+        // it arrives between the two attempts: the sender is held there
+        // until the reply, and a notification sent after it, have arrived.
         card.SetLateReplyDelay(600);
         card.AddFault({SimFault::LateReply, 0x90});
+        card.AddFault({SimFault::NoReply, 0x90});  // the second attempt has only the late reply
+        std::atomic<bool> replyLeft{false};
+        card.SetFrameObserver([&](bool fromHost, const SimCard::Frame& frame) {
+            if (!fromHost && frame[0] == 0x91) replyLeft = true;
+        });
+        bool held = false;
+        log.onLine = [&](const std::string& text) {
+            if (held || text.rfind("WaitTimeout", 0) != 0) return;
+            held = true;
+            const std::size_t before = protocol.Received().size();
+            for (int i = 0; i < 500 && !replyLeft; ++i) qv::os::SleepMs(10);
+            EXPECT_TRUE(replyLeft.load());
+            EXPECT_TRUE(card.SendNotification({{25, 8}}));
+            EXPECT_TRUE(protocol.WaitForReceived(before + 1, 5000));
+        };
         auto open = Frame(0x90, 1);
         EXPECT_TRUE(manager.SendAndReceive(open.data(), reply, 2, 400));
+        EXPECT_TRUE(held);
         EXPECT_EQ(card.CountReceived(0x90), 2);
+        card.SetFrameObserver(nullptr);
+        log.onLine = nullptr;
         card.SetReportSink(nullptr);
         manager.Disconnect();  // deletes the fake device
     }

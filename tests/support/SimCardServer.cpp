@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "platform/hid/HidPath.h"
@@ -66,6 +67,7 @@ void SimCardServer::Stop() {
     std::lock_guard<std::mutex> guard(m_mutex);
     for (auto& client : m_clients) close(client.fd);
     m_clients.clear();
+    m_clientsChanged.notify_all();
     close(m_listenFd);
     close(m_wakeFd);
     m_listenFd = m_wakeFd = -1;
@@ -92,6 +94,12 @@ int SimCardServer::MonitorCount() const {
 int SimCardServer::MonitorSubscriptions() const {
     std::lock_guard<std::mutex> guard(m_mutex);
     return m_subscriptions;
+}
+
+bool SimCardServer::WaitForNoClients(int timeoutMs) const {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_clientsChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                     [this] { return m_clients.empty(); });
 }
 
 void SimCardServer::Run() {
@@ -131,6 +139,7 @@ void SimCardServer::Drop(int fd) {
         if (it->fd == fd) {
             close(fd);
             m_clients.erase(it);
+            m_clientsChanged.notify_all();
             return;
         }
     }
@@ -147,8 +156,8 @@ void SimCardServer::Serve(int fd) {
     case kEnumerate: reply = Enumerate(*request); break;
     case kOpen: reply = Open(fd, *request); break;
     case kWrite: reply = Write(fd, *request); break;
-    case kAttach: reply = Attach(fd, *request); break;
-    case kSubscribe: reply = Subscribe(fd); break;
+    case kAttach: Attach(fd, *request); return;
+    case kSubscribe: Subscribe(fd); return;
     default: Drop(fd); return;
     }
     std::lock_guard<std::mutex> guard(m_mutex);
@@ -209,38 +218,44 @@ std::vector<std::uint8_t> SimCardServer::Write(int fd, const std::vector<std::ui
     return {kWrite, static_cast<std::uint8_t>(written ? 1 : 0)};
 }
 
-std::vector<std::uint8_t> SimCardServer::Attach(int fd, const std::vector<std::uint8_t>& request) {
+void SimCardServer::Attach(int fd, const std::vector<std::uint8_t>& request) {
     Reader fields(request);
     auto session = fields.U32();
     std::lock_guard<std::mutex> guard(m_mutex);
     Client* client = Find(fd);
+    if (!client) return;
     const Client* control = nullptr;
     for (const auto& other : m_clients)
         if (session && other.role == Role::Control && other.session == *session) control = &other;
     bool taken = false;
     for (const auto& other : m_clients)
         if (session && other.role == Role::Reports && other.session == *session) taken = true;
-    if (!client || client->role != Role::New || !control || taken ||
-        control->generation != m_generation)
-        return {kAttach, 0};
+    if (client->role != Role::New || !control || taken || control->generation != m_generation) {
+        Send(fd, {kAttach, 0}, true);
+        return;
+    }
     client->role = Role::Reports;
     client->session = *session;
     client->generation = control->generation;
-    return {kAttach, 1};
+    Send(fd, {kAttach, 1}, true);
 }
 
-std::vector<std::uint8_t> SimCardServer::Subscribe(int fd) {
-    std::vector<std::uint8_t> reply{kSubscribe};
-    const bool plugged = m_card.IsPlugged();
-    const std::uint16_t productId = m_card.ProductId();
+void SimCardServer::Subscribe(int fd) {
     std::lock_guard<std::mutex> guard(m_mutex);
     Client* client = Find(fd);
-    if (!client || client->role != Role::New) return {kSubscribe, 0};
+    if (!client) return;
+    if (client->role != Role::New) {
+        Send(fd, {kSubscribe, 0}, true);
+        return;
+    }
+    // Events sent after this reply tell every later change.
+    const bool plugged = m_card.IsPlugged();
+    const std::uint16_t productId = m_card.ProductId();
     client->role = Role::Monitor;
     ++m_subscriptions;
-    reply.push_back(plugged ? 1 : 0);
+    std::vector<std::uint8_t> reply{kSubscribe, static_cast<std::uint8_t>(plugged ? 1 : 0)};
     if (plugged) PutPath(reply, CardPath(productId));
-    return reply;
+    Send(fd, reply, true);
 }
 
 void SimCardServer::PushReport(const std::uint8_t* payload, int length) {

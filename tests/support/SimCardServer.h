@@ -4,6 +4,7 @@
 // handed to the card, the card's reports to every open device, arrival and
 // removal events to monitors. One thread of its own, stopped and joined by
 // Stop or the destructor. The card must outlive the server.
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -37,6 +38,9 @@ public:
     int MonitorCount() const;
     // Subscriptions to arrival and removal made since the server started.
     int MonitorSubscriptions() const;
+    // Waits until the server has closed its side of every connection (it
+    // notices a client's close on its own thread); false after timeoutMs.
+    bool WaitForNoClients(int timeoutMs) const;
 
 private:
     enum class Role { New, Control, Reports, Monitor };
@@ -53,8 +57,10 @@ private:
     std::vector<std::uint8_t> Enumerate(const std::vector<std::uint8_t>& request);
     std::vector<std::uint8_t> Open(int fd, const std::vector<std::uint8_t>& request);
     std::vector<std::uint8_t> Write(int fd, const std::vector<std::uint8_t>& request);
-    std::vector<std::uint8_t> Attach(int fd, const std::vector<std::uint8_t>& request);
-    std::vector<std::uint8_t> Subscribe(int fd);
+    // Each sends its own reply under the lock that makes the client a
+    // reader or monitor, so no report or event can overtake the reply.
+    void Attach(int fd, const std::vector<std::uint8_t>& request);
+    void Subscribe(int fd);
     void PushReport(const std::uint8_t* payload, int length);
     void OnPlug(bool plugged, std::uint16_t productId);
     Client* Find(int fd);
@@ -66,6 +72,7 @@ private:
     std::thread m_thread;
 
     mutable std::mutex m_mutex;  // guards the clients; fds close only under it
+    mutable std::condition_variable m_clientsChanged;
     int m_subscriptions = 0;     // guarded by m_mutex
     std::vector<Client> m_clients;
     std::uint64_t m_generation = 0;

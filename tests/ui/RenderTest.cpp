@@ -141,6 +141,51 @@ TEST(RenderTest, ChineseTextHasInkInsideItsMeasuredRectangle) {
     EXPECT_EQ(calc.Size(), size);
 }
 
+// The columns of a target that hold ink.
+std::pair<int, int> InkColumns(const SRenderTarget& rt) {
+    int first = -1, last = -1;
+    for (int x = 0; x < rt.Width(); ++x) {
+        for (int y = 0; y < rt.Height(); ++y) {
+            if (Alpha(rt, x, y) > 0) {
+                if (first < 0) first = x;
+                last = x;
+                break;
+            }
+        }
+    }
+    return {first, last};
+}
+
+TEST(RenderTest, EllipsizedTextIsDrawnOnceInsideItsBoxAsAligned) {
+    const CRect box(40, 0, 120, 24);
+    struct Case {
+        UINT align;
+        const char16_t* text;
+    } cases[] = {
+        {DT_LEFT, u"一段放不下的很长的文字 and more"},  {DT_CENTER, u"一段放不下的很长的文字 and more"},
+        {DT_RIGHT, u"一段放不下的很长的文字 and more"}, {DT_LEFT, u"ok"},
+        {DT_CENTER, u"ok"},                                 {DT_RIGHT, u"ok"},
+    };
+    for (const Case& c : cases) {
+        SRenderTarget rt(160, 24);
+        rt.SetTextColor(kBlack);
+        CRect rc = box;
+        rt.DrawText(c.text, rc, c.align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+        auto [first, last] = InkColumns(rt);
+        SCOPED_TRACE(testing::Message() << "align " << c.align << ", " << SStringW(c.text).ToUtf8());
+        ASSERT_GE(first, 0) << "nothing drawn";
+        EXPECT_GE(first, box.left);
+        EXPECT_LT(last, box.right);
+        int left = first - box.left, right = box.right - 1 - last;
+        // A text cut with an ellipsis fills the box from its left, whatever the
+        // alignment (the ellipsis glyph may leave a margin at the right).
+        const bool cut = SStringW(c.text).GetLength() > 2;
+        const int offside = cut || c.align == DT_LEFT ? left : c.align == DT_RIGHT ? right : std::abs(left - right);
+        EXPECT_LE(offside, 3);
+        EXPECT_TRUE(!cut || last - first > box.Width() / 2);
+    }
+}
+
 TEST(RenderTest, BitmapsFromPixelsKeepAlpha) {
     std::uint32_t pixels[4] = {0xFFFF0000u, 0x80000080u, 0x00000000u, 0xFF00FF00u};  // premultiplied
     BitmapPtr bmp = SBitmap::FromPixels(2, 2, pixels);

@@ -78,6 +78,22 @@ TEST_F(WorkSpaceSyncTest, ABurstOfChangesIsSentAtMostOncePerInterval) {
     ExpectCardEqualsModel(rig.card, rig.Model());
 }
 
+TEST_F(WorkSpaceSyncTest, WithoutAThrottleWindowAHeldBackChangeStillGoesOut) {
+    ASSERT_EQ(rig.workspace->OpenSession(), 1);
+    CWorkSpaceParams& params = *rig.workspace->Params();
+    params.SetThrottleWindow(nullptr);
+    rig.Step(1000);
+    params.WriteParam(8000 + kKnobParam, 10);  // the interval is over: sent at once
+    EXPECT_EQ(rig.card.ParamValue(kKnobParam), 10);
+    rig.Step(50);
+    params.WriteParam(8000 + kKnobParam, 11);  // held back
+    EXPECT_EQ(rig.card.ParamValue(kKnobParam), 10);
+    rig.Step(199);
+    EXPECT_EQ(rig.card.ParamValue(kKnobParam), 10);
+    rig.Step(1);
+    EXPECT_EQ(rig.card.ParamValue(kKnobParam), 11);
+}
+
 TEST_F(WorkSpaceSyncTest, ANotificationChangesTheModelAndIsAnnouncedTwice) {
     RecordingDisplay display;
     rig.workspace->Params()->SetDisplay(&display);
@@ -112,12 +128,30 @@ TEST_F(WorkSpaceSyncTest, ANotificationWithAnUnknownIdStopsThereUnannounced) {
     EXPECT_NE(rig.Model().GetValue(27), 5);
     EXPECT_TRUE(rig.paramEvents.empty());
 
-    // Without a main window the card's notifications are not taken at all.
+}
+
+TEST_F(WorkSpaceSyncTest, WithoutAMainWindowTheCardsChangesAreKeptUnannounced) {
+    ASSERT_EQ(rig.workspace->OpenSession(), 1);
     rig.app->SetMainWnd(nullptr);
-    ASSERT_TRUE(rig.card.SendNotification({{28, 9}}));
+    ASSERT_TRUE(rig.card.SendNotification({{28, 9}, {kKnobParam, 77}}));
+    ASSERT_TRUE(rig.card.WaitForReceived(0x9F, 1, 5000));
+    EXPECT_EQ(rig.card.Acknowledgements().back()[3], 0xFF);
+    ASSERT_TRUE(rig.PumpUntil([&] { return rig.Model().GetValue(kKnobParam) == 77; }));
+    EXPECT_EQ(rig.Model().GetValue(28), 9);
+    EXPECT_TRUE(rig.paramEvents.empty());
+
+    // The next full sync sends the card's own values back, not older ones.
+    ASSERT_EQ(rig.workspace->OpenSession(), 1);
+    EXPECT_EQ(rig.card.ParamValue(28), 9);
+    EXPECT_EQ(rig.card.ParamValue(kKnobParam), 77);
+
+    // Once the session closes, what the card sends is refused, not kept.
+    rig.workspace->CloseSession();
+    ASSERT_TRUE(rig.card.SendNotification({{28, 3}}));
     ASSERT_TRUE(rig.card.WaitForReceived(0x9F, 2, 5000));
+    EXPECT_EQ(rig.card.Acknowledgements().back()[3], 0xA0);
     rig.Step(10);
-    EXPECT_NE(rig.Model().GetValue(28), 9);
+    EXPECT_EQ(rig.Model().GetValue(28), 9);
 }
 
 TEST(WorkSpaceBoundControls, ControlsAndCardMoveTogether) {

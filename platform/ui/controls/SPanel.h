@@ -48,9 +48,9 @@ public:
 
 protected:
     // A bar's position changed, by the user or by code.
-    virtual void OnScrollChanged(bool vertical, int oldPos) { (void)vertical; (void)oldPos; }
+    virtual void OnScrollChanged(bool /*vertical*/, int /*oldPos*/) {}
     // Pixels of one arrow step; the wheel moves three.
-    virtual int GetScrollLineSize(bool vertical) const { (void)vertical; return 20; }
+    virtual int GetScrollLineSize(bool /*vertical*/) const { return 20; }
     // Mouse input on the bars: true when the panel used it (a subclass's
     // handlers return then). A press on a bar keeps its messages until the
     // release.

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/os/AltSignalStack.h"
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/ui/desktop/VirtualKeyMap.h"
@@ -196,6 +197,7 @@ void X11HotKeyService::WakeListener() {
 }
 
 void X11HotKeyService::Listen() {
+    const qv::os::AltSignalStack altStack;
     // Other threads' requests may read events off the socket into xcb's queue;
     // they wake this loop afterwards, so queued events are never left behind.
     pollfd fds[2] = {{xcb_get_file_descriptor(conn_), POLLIN, 0}, {wakeFd_, POLLIN, 0}};

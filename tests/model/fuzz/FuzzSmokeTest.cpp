@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 #include "platform/os/Log.h"
@@ -15,6 +16,12 @@ struct QuietDebugOutput {
     QuietDebugOutput() { qv::os::SetDebugOutputHook([](const char*) {}); }
     ~QuietDebugOutput() { qv::os::SetDebugOutputHook(nullptr); }
 };
+
+// A literal's bytes, zeros inside included.
+template <std::size_t N>
+std::string Bytes(const char (&text)[N]) {
+    return std::string(text, N - 1);
+}
 
 template <class Target>
 void RunSeeded(Target target, std::size_t maxSize, int runs) {
@@ -41,6 +48,22 @@ TEST(FuzzSmoke, NotificationsOfAnyContent) {
 TEST(FuzzSmoke, StateFilesOfAnyContent) {
     QuietDebugOutput quiet;
     RunSeeded(FuzzStateLoad, 4096, 200);
+}
+
+TEST(FuzzSmoke, ProfileFilesOfAnyContentAndWrites) {
+    QuietDebugOutput quiet;
+    RunSeeded(FuzzProfile, 512, 2000);
+    // Files a random input rarely makes: lone CRs, a stray odd byte in
+    // UTF-16, duplicate sections and keys, quotes and blanks.
+    const std::string cases[] = {
+        Bytes("\x00S\0k\0v\0[S]\r\nk=1\r"),
+        Bytes("\x00S\0j\0 'x' \0[S]\r\nk=v\r"),
+        Bytes("\x00S\0j\0v\0\xFF\xFE[\0S\0]\0\r\0\n\0k\0=\0v\0A"),
+        Bytes("\x01s\0K\0\0[S]\nk=1\n[s]\nk=2\nj=3\n"),
+        Bytes("\x00T\0a\0\"q\"\0x=1\n[S]\n  \n\n"),
+    };
+    for (const std::string& input : cases)
+        FuzzProfile(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
 }
 
 TEST(FuzzSmoke, ValueTextsOfAnyFormat) {
