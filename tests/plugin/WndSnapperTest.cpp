@@ -124,23 +124,23 @@ TEST_F(WndSnapperTest, NearTwoWindowsTheOneRegisteredFirstWins) {
 TEST_F(WndSnapperTest, WindowsHangingOnTheAnchorFollowItNeighboursFirst) {
     SHostWnd* a = Window({100, 100, 400, 400});
     SHostWnd* b = Window({0, 0, 300, 100});
-    SHostWnd* c = Window({405, 420, 505, 520});
+    SHostWnd* c = Window({105, 505, 205, 605});
     m_snapper->SetAnchor(a->GetHwnd());
-    // c is registered first, yet hangs on b, which hangs on the anchor.
+    // c is registered first, yet hangs below b, which hangs below the anchor.
     ASSERT_TRUE(m_snapper->AddWindow(c->GetHwnd()));
     EXPECT_EQ(m_snapper->GetSnap(c->GetHwnd())->side, CWndSnapper::kNone);
     ASSERT_TRUE(m_snapper->AddWindow(b->GetHwnd(), CWndSnapper::kBelow, CWndSnapper::kStart, 0, a->GetHwnd()));
     EXPECT_EQ(b->GetScreenRect(), CRect(100, 400, 400, 500));
-    EXPECT_EQ(c->GetScreenRect(), CRect(400, 420, 500, 520));
+    EXPECT_EQ(c->GetScreenRect(), CRect(100, 500, 200, 600));
     EXPECT_EQ(m_snapper->GetSnap(c->GetHwnd())->neighbour, b->GetHwnd());
 
     a->SetWindowPos(CRect(150, 100, 450, 400));
     EXPECT_EQ(b->GetScreenRect(), CRect(150, 400, 450, 500));
-    EXPECT_EQ(c->GetScreenRect(), CRect(450, 420, 550, 520));
+    EXPECT_EQ(c->GetScreenRect(), CRect(150, 500, 250, 600));
     // A taller anchor pushes them down.
     a->SetWindowPos(CRect(150, 100, 450, 450));
     EXPECT_EQ(b->GetScreenRect(), CRect(150, 450, 450, 550));
-    EXPECT_EQ(c->GetScreenRect(), CRect(450, 470, 550, 570));
+    EXPECT_EQ(c->GetScreenRect(), CRect(150, 550, 250, 650));
 }
 
 TEST_F(WndSnapperTest, RegistrationIsOnceAndRemovalGivesTheWindowBack) {
