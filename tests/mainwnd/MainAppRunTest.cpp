@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <thread>
 
 #include "platform/os/MessageQueue.h"
 #include "platform/ui/SMenuWnd.h"
+#include "platform/ui/controls/SMCListView.h"
 #include "platform/ui/desktop/TrayIcon.h"
 #include "plugin/DlgDeviceInfo.h"
 #include "plugin/MainApp.h"
@@ -16,6 +19,9 @@
 #include "tests/desktop/PrivateBus.h"
 #include "tests/desktop/SniPeers.h"
 #include "tests/mainwnd/MainWndTestEnv.h"
+#include "plugin/WorkSpace.h"
+#include "plugin/model/RecordText.h"
+#include "tests/support/CatalogSim.h"
 #include "tests/support/FakeAppHost.h"
 
 namespace qv::test {
@@ -153,6 +159,35 @@ TEST_F(MainAppRunTest, ExitUnderTheDeviceInformationBoxWaitsForTheBoxToReturn) {
     });
     EXPECT_TRUE(boxShown);
     EXPECT_EQ(LetGo(), std::make_pair(1, 1));
+}
+
+TEST_F(MainAppRunTest, StalledCatalogueRequestsEndWithTheRun) {
+    CatalogSim sim({"--switch", "stalled"});
+    ASSERT_TRUE(sim.Start());
+    sim.UseAsCatalogue();
+    Start(1);  // the session opens and posts the usage report
+    CloudEffectItem row{};
+    SetFieldText(row.name, u"KTV");
+    row.id = 301;
+    m_client->GetWorkSpace()->CloudEffects() = {row};
+    std::chrono::steady_clock::time_point asked;
+    Run([&] {
+        ASSERT_TRUE(MainShows());
+        auto* list = Main()->FindChildByName2<ui::SMCListView>(u"mclist_cloud_effect");
+        ASSERT_NE(list, nullptr);
+        Main()->UpdateWindow();
+        ui::SWindow* download = list->GetRowWindow(1) ? list->GetRowWindow(1)->FindChildByName(u"btn_download") : nullptr;
+        ASSERT_NE(download, nullptr);  // row 0 is "回荡"
+        Click(*Main(), *download);
+        // The usage report, the list and the detail all wait on the server.
+        ASSERT_TRUE(WaitFor([&] { return sim.Requests().size() == 3; }));
+        asked = std::chrono::steady_clock::now();
+        TrayExit();
+    });
+    m_client->Uninit();  // as the host ends a plug-in on a family switch
+    m_client = nullptr;
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
+    unsetenv("QV_CATALOGUE_URL");
 }
 
 // The real tray: a StatusNotifierItem on a private session bus, with a fake
