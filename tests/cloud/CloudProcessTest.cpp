@@ -137,5 +137,23 @@ TEST_F(CloudOnX, ACloudEffectIsDownloadedUsedAndListedAfterARestart) {
     m_client->Click(main->Right() - 36 + 12, main->y + 20);
 }
 
+TEST_F(CloudOnX, AFailedFetchShowsTheRetryPanel) {
+    m_sim.Stop();  // its port is closed now
+    StartProgram();
+    const auto main = m_client->WaitForWindow(kMainTitle);
+    ASSERT_TRUE(main);
+    const ScreenRect list{main->x + 20, main->y + kRowsTop, 272, 240};
+    // The spinner turns until the panel replaces it a second after the failure.
+    bool still = false;
+    for (int i = 0; i < 60 && !still; ++i) {
+        const auto before = m_client->Grab(list);
+        Sleep(250);
+        still = m_client->Grab(list) == before;
+    }
+    EXPECT_TRUE(still);
+    EXPECT_TRUE(m_client->SaveShot(*main, "cloud/effect_page_fetch_failed.png"));
+    m_client->Click(main->Right() - 36 + 12, main->y + 20);
+}
+
 }  // namespace
 }  // namespace qv::test
