@@ -57,7 +57,7 @@ void CEventHandlerEffect::FetchCloudEffectList() {
 bool CEventHandlerEffect::OnCloudEffectFinish(qv::ui::EventArgs* e) {
     auto* done = qv::ui::EventCast<EventThreadCloudEffectFinishEvent>(e);
     // Only the fetch running now: one stopped meanwhile may still report.
-    if (!done || !done->downloader || done->downloader != m_listDownloader) return false;
+    if (!done || !done->downloader || done->downloader != m_listDownloader || !m_workspace) return false;
     if (done->success && done->list) {
         if (m_fetchAnimation) m_fetchAnimation->SetVisible(false);
         TakeFetchedCloudEffects(*m_workspace, std::move(*done->list), ThisFamily().cloudListHasBuiltInEntry);

@@ -231,12 +231,13 @@ TEST_F(TrayOnBusTest, TheItemShowsTheWindowAndItsMenuEndsTheRun) {
     Start(1);
     std::string item;
     std::thread host;
+    // The tray host's thread reads these until it ends, after the script.
+    std::atomic<int> step{0};
+    std::string title;
+    std::optional<std::tuple<int, int, std::vector<std::uint8_t>>> pixmap;
     Run([&] {
         ASSERT_TRUE(WaitFor([&] { return Main() && Main()->IsWindowVisible() && !watcher.Items().empty(); }));
         item = watcher.Items()[0];
-        std::atomic<int> step{0};
-        std::string title;
-        std::optional<std::tuple<int, int, std::vector<std::uint8_t>>> pixmap;
         host = std::thread([&] {
             TrayHost tray;
             title = tray.Text(item, "Title");
