@@ -3,6 +3,7 @@
 #include "controls/CInActiveCloseDlg.h"
 #include "controls/CTipWnd.h"
 #include "controls/QvCheckButton.h"
+#include "controls/QvComboBtn.h"
 #include "controls/QvEQ.h"
 #include "controls/QvEqCurve.h"
 #include "controls/QvEqGrid.h"
@@ -35,6 +36,7 @@ void RegisterPluginControls(qv::ui::SWindowFactory& windows, qv::ui::SSkinFactor
     windows.RegisterClass<QvVumeter>();
     windows.RegisterClass<QvVuGroup>();
     windows.RegisterClass<QvRotaryKnob>();
+    windows.RegisterClass<QvComboBtn>();
     windows.RegisterClass<QvProgressEX>();
     windows.RegisterClass<SGifPlayer>();
     skins.RegisterClass<SSkinGif>();

@@ -22,14 +22,18 @@ constexpr double kFarY = 1e5;
 float Clamped(double y) { return static_cast<float>(std::isnan(y) ? kFarY : std::clamp(y, -kFarY, kFarY)); }
 
 // The points of a curve worth stroking: one per pixel column, plus every
-// peak and trough. Stroking the 1024 points of a curve only half a pixel
-// apart costs many times more and draws the same line.
+// peak and trough that stands out by a quarter of a pixel. Stroking the 1024
+// points of a curve only half a pixel apart costs many times more and draws
+// the same line.
 std::vector<PointF> Thinned(const PointF* pts, int count) {
+    constexpr float kStandsOut = 0.25f;
     std::vector<PointF> kept;
     kept.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const bool ends = i == 0 || i == count - 1;
-        const bool extreme = !ends && (pts[i].y - pts[i - 1].y) * (pts[i + 1].y - pts[i].y) < 0;
+        const float before = ends ? 0 : pts[i].y - pts[i - 1].y;
+        const float after = ends ? 0 : pts[i + 1].y - pts[i].y;
+        const bool extreme = before * after < 0 && std::min(std::abs(before), std::abs(after)) >= kStandsOut;
         if (ends || extreme || pts[i].x - kept.back().x >= 1.0f) kept.push_back(pts[i]);
     }
     return kept;

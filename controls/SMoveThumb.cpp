@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "controls/GradientEllipse.h"
 #include "platform/ui/SRenderTarget.h"
 
 namespace qv::controls {
@@ -29,11 +30,6 @@ HRESULT SMoveThumb::SetFloatAttr(float& member, const SStringW& value) {
     if (!ParseAttrValue(value, v) || !std::isfinite(v)) return E_FAIL;
     member = static_cast<float>(v);
     return S_OK;
-}
-
-COLORREF SMoveThumb::SurroundColor(COLORREF centre) {
-    auto up = [](std::uint8_t c) { return static_cast<std::uint8_t>((c + 57) % 256); };
-    return RGBA(up(GetRValue(centre)), up(GetGValue(centre)), up(GetBValue(centre)), GetAValue(centre));
 }
 
 void SMoveThumb::UpdateFloatPosition(const CRect& area) {
@@ -88,14 +84,7 @@ void SMoveThumb::OnLButtonUp(CPoint pt, UINT flags) {
 void SMoveThumb::OnCaptureLost() { m_dragging = false; }
 
 void SMoveThumb::OnPaint(SRenderTarget& rt) {
-    const CRect rc = GetWindowRect();
-    const bool antiAlias = rt.GetAntiAlias();
-    rt.SetAntiAlias(true);
-    rt.FillRadialGradient(rc, m_centerColor, SurroundColor(m_centerColor));
-    const SPen old = rt.SelectPen(SPen{m_centerColor, 1, PenStyle::Solid});
-    rt.DrawEllipse(rc);
-    rt.SelectPen(old);
-    rt.SetAntiAlias(antiAlias);
+    PaintGradientEllipse(rt, GetWindowRect(), m_centerColor);
     SWindow::OnPaint(rt);
 }
 

@@ -38,8 +38,6 @@ public:
     float GetXFloat() const { return m_xFloat; }
     float GetYFloat() const { return m_yFloat; }
     bool IsDragging() const { return m_dragging; }
-    // Red, green and blue each 57 more, modulo 256, with the same alpha.
-    static qv::ui::COLORREF SurroundColor(qv::ui::COLORREF centre);
 
     void OnLButtonDown(qv::ui::CPoint pt, UINT flags) override;
     void OnLButtonUp(qv::ui::CPoint pt, UINT flags) override;

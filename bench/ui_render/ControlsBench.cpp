@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "controls/CEqModel.h"
 #include "controls/PluginControls.h"
@@ -21,22 +23,32 @@ double MsPer(Clock::time_point start, int iterations) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count() / iterations;
 }
 
-// Invalidates one window and redraws what that dirtied, many times.
-double RepaintMs(SHostWnd& host, SWindow* wnd, int iterations) {
-    const auto start = Clock::now();
-    for (int i = 0; i < iterations; ++i) {
-        wnd->Invalidate();
-        host.UpdateWindow();
+// The median over rounds of the mean time of one run of fn, so a busy
+// machine disturbs it as it does the frame figures.
+template <class Fn>
+double MedianMs(Fn fn, int rounds, int perRound) {
+    std::vector<double> ms;
+    for (int r = 0; r < rounds; ++r) {
+        const auto start = Clock::now();
+        for (int i = 0; i < perRound; ++i) fn();
+        ms.push_back(MsPer(start, perRound));
     }
-    return MsPer(start, iterations);
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
 }
 
-// Paints one window alone (no background, no children beneath) many times.
-double PaintAloneMs(SWindow* wnd, int iterations) {
+// Invalidates one window and redraws what that dirtied.
+double RepaintMs(SHostWnd& host, SWindow* wnd, int perRound) {
+    return MedianMs([&] {
+        wnd->Invalidate();
+        host.UpdateWindow();
+    }, 15, perRound);
+}
+
+// Paints one window alone (no background, no children beneath).
+double PaintAloneMs(SWindow* wnd, int perRound) {
     SRenderTarget rt(1200, 640);
-    const auto start = Clock::now();
-    for (int i = 0; i < iterations; ++i) wnd->Paint(rt, wnd->GetWindowRect());
-    return MsPer(start, iterations);
+    return MedianMs([&] { wnd->Paint(rt, wnd->GetWindowRect()); }, 15, perRound);
 }
 
 // A page like the effect page's: knobs, faders and the equaliser with ten
@@ -74,11 +86,11 @@ void BenchPluginControls(double fullFrameMs) {
     eq->SetBandGain(5, 12);
     host.UpdateWindow();
 
-    const double knobMs = RepaintMs(host, host.FindChildByName(u"knob"), 2000);
-    const double sliderMs = RepaintMs(host, host.FindChildByName(u"slider"), 2000);
-    const double eqMs = RepaintMs(host, host.FindChildByName(u"curve"), 300);
-    const double curveMs = PaintAloneMs(host.FindChildByName(u"curve"), 300);
-    const double gridMs = PaintAloneMs(eq->GetWindow(GSW_FIRSTCHILD), 300);
+    const double knobMs = RepaintMs(host, host.FindChildByName(u"knob"), 100);
+    const double sliderMs = RepaintMs(host, host.FindChildByName(u"slider"), 100);
+    const double eqMs = RepaintMs(host, host.FindChildByName(u"curve"), 10);
+    const double curveMs = PaintAloneMs(host.FindChildByName(u"curve"), 10);
+    const double gridMs = PaintAloneMs(eq->GetWindow(GSW_FIRSTCHILD), 10);
 
     // One band's coefficients and response (1024 points) and the sum.
     qv::controls::CEqModel model;
@@ -86,12 +98,13 @@ void BenchPluginControls(double fullFrameMs) {
     model.Init(axis);
     for (double f : freqs) model.AddBand(3, f, 1.7);
     model.RecalcAll();
-    constexpr int kRecomputes = 2000;
-    const auto start = Clock::now();
-    for (int i = 0; i < kRecomputes; ++i) model.SetBandParam(i % 10, (i % 2) ? 6.0 : -6.0, qv::controls::kEqParamGain);
-    const double bandUs = MsPer(start, kRecomputes) * 1000;
+    int step = 0;
+    const double bandUs = MedianMs([&] {
+        model.SetBandParam(step % 10, (step % 2) ? 6.0 : -6.0, qv::controls::kEqParamGain);
+        ++step;
+    }, 15, 100) * 1000;
 
-    std::printf("plug-in controls\n");
+    std::printf("plug-in controls (medians of 15 rounds)\n");
     std::printf("  knob repaint            %8.3f ms\n", knobMs);
     std::printf("  slider repaint          %8.3f ms\n", sliderMs);
     std::printf("  EQ one band + sum       %8.1f us (1024 points)\n", bandUs);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "controls/GradientEllipse.h"
 #include "controls/QvEQ.h"
 #include "controls/QvEqCurve.h"
 #include "controls/QvEqGrid.h"
@@ -216,8 +217,8 @@ TEST_F(EqEditorTest, TheCurveShowsTheSumAndTheSelectedBand) {
 }
 
 TEST(MoveThumbLook, SurroundIsTheCentreLightenedBy57) {
-    EXPECT_EQ(SMoveThumb::SurroundColor(RGBA(0, 0, 0, 255)), RGBA(57, 57, 57, 255));
-    EXPECT_EQ(SMoveThumb::SurroundColor(RGBA(255, 255, 255, 128)), RGBA(56, 56, 56, 128));
+    EXPECT_EQ(GradientEllipseRim(RGBA(0, 0, 0, 255)), RGBA(57, 57, 57, 255));
+    EXPECT_EQ(GradientEllipseRim(RGBA(255, 255, 255, 128)), RGBA(56, 56, 56, 128));
 }
 
 class MoveThumbTest : public test::PluginControlTest {

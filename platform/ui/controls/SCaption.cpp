@@ -30,8 +30,10 @@ void SCaption::OnMouseMove(CPoint pt, UINT flags) {
     if (rc != host->GetScreenRect()) host->SetWindowPos(rc);
 }
 
-void SCaption::OnLButtonUp(CPoint pt, UINT flags) {
-    if (m_dragging) OnMouseMove(pt, flags);
+// The moves have already placed the window. The release's point can be
+// stale (SDL gives it in the window as it stood at the last motion, before
+// that motion moved it), so it must not move the window again.
+void SCaption::OnLButtonUp(CPoint, UINT) {
     m_dragging = false;
     ReleaseCapture();
 }
