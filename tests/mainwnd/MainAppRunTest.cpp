@@ -16,11 +16,11 @@
 #include "plugin/MainApp.h"
 #include "plugin/MainDlg.h"
 #include "plugin/MainHideWnd.h"
+#include "plugin/WorkSpace.h"
+#include "plugin/model/RecordText.h"
 #include "tests/desktop/PrivateBus.h"
 #include "tests/desktop/SniPeers.h"
 #include "tests/mainwnd/MainWndTestEnv.h"
-#include "plugin/WorkSpace.h"
-#include "plugin/model/RecordText.h"
 #include "tests/support/CatalogSim.h"
 #include "tests/support/FakeAppHost.h"
 
@@ -172,15 +172,21 @@ TEST_F(MainAppRunTest, StalledCatalogueRequestsEndWithTheRun) {
     m_client->GetWorkSpace()->CloudEffects() = {row};
     std::chrono::steady_clock::time_point asked;
     Run([&] {
-        ASSERT_TRUE(MainShows());
-        auto* list = Main()->FindChildByName2<ui::SMCListView>(u"mclist_cloud_effect");
-        ASSERT_NE(list, nullptr);
-        Main()->UpdateWindow();
-        ui::SWindow* download = list->GetRowWindow(1) ? list->GetRowWindow(1)->FindChildByName(u"btn_download") : nullptr;
-        ASSERT_NE(download, nullptr);  // row 0 is "回荡"
-        Click(*Main(), *download);
-        // The usage report, the list and the detail all wait on the server.
-        ASSERT_TRUE(WaitFor([&] { return sim.Requests().size() == 3; }));
+        // Whatever fails, the run ends.
+        auto start = [&]() -> ::testing::AssertionResult {
+            if (!MainShows()) return ::testing::AssertionFailure() << "no main window";
+            auto* list = Main()->FindChildByName2<ui::SMCListView>(u"mclist_cloud_effect");
+            Main()->UpdateWindow();
+            ui::SWindow* row = list ? list->GetRowWindow(1) : nullptr;  // row 0 is "回荡"
+            ui::SWindow* download = row ? row->FindChildByName(u"btn_download") : nullptr;
+            if (!download) return ::testing::AssertionFailure() << "no download button";
+            Click(*Main(), *download);
+            // The usage report, the list and the detail all wait on the server.
+            if (!WaitFor([&] { return sim.Requests().size() == 3; }))
+                return ::testing::AssertionFailure() << sim.Requests().size() << " requests";
+            return ::testing::AssertionSuccess();
+        };
+        EXPECT_TRUE(start());
         asked = std::chrono::steady_clock::now();
         TrayExit();
     });
@@ -199,10 +205,17 @@ protected:
         qv::os::SetClock(nullptr);
         desktop::SetTrayService(nullptr);
     }
-    // Clicks the tray menu's item once a menu shows.
+    // Clicks the tray menu's item once a menu shows; ends the run when none
+    // shows within 30 s.
     void ChooseFromNextMenu(UINT id) {
-        m_poller = qv::os::CreateTarget([this, id](HWND hwnd, UINT msg, WPARAM, LPARAM) {
+        m_poller = qv::os::CreateTarget([this, id, polls = 0](HWND hwnd, UINT msg, WPARAM, LPARAM) mutable {
             if (msg != WM_TIMER) return LRESULT(0);
+            if (++polls > 1500) {
+                qv::os::KillTimer(hwnd, 1);
+                ADD_FAILURE() << "no menu showed";
+                m_client->Quit();
+                return LRESULT(0);
+            }
             for (ui::SHostWnd* host : m_client->GetApplication()->GetHostWnds()) {
                 auto* menu = dynamic_cast<ui::SMenuWnd*>(host);
                 ui::SMenuItemWnd* item = menu ? menu->FindItem(id) : nullptr;
@@ -229,14 +242,29 @@ TEST_F(TrayOnBusTest, TheItemShowsTheWindowAndItsMenuEndsTheRun) {
     FakeWatcher watcher;
     ASSERT_TRUE(watcher.Ok());
     Start(1);
+    // The tray host's side runs on a thread of its own, step by step with the
+    // run; -1 ends it early.
     std::string item;
-    std::thread host;
-    // The tray host's thread reads these until it ends, after the script.
-    std::atomic<int> step{0};
     std::string title;
     std::optional<std::tuple<int, int, std::vector<std::uint8_t>>> pixmap;
+    std::atomic<int> step{0};
+    auto await = [&step](int wanted) {
+        for (int i = 0; i < 6000 && step != wanted; ++i) {
+            if (step == -1) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return step == wanted;
+    };
+    std::thread host;
     Run([&] {
-        ASSERT_TRUE(WaitFor([&] { return Main() && Main()->IsWindowVisible() && !watcher.Items().empty(); }));
+        auto giveUp = [&] {
+            step = -1;
+            m_client->Quit();
+        };
+        if (!WaitFor([&] { return Main() && Main()->IsWindowVisible() && !watcher.Items().empty(); })) {
+            ADD_FAILURE() << "no main window or no tray item";
+            return giveUp();
+        }
         item = watcher.Items()[0];
         host = std::thread([&] {
             TrayHost tray;
@@ -244,28 +272,33 @@ TEST_F(TrayOnBusTest, TheItemShowsTheWindowAndItsMenuEndsTheRun) {
             pixmap = tray.Pixmap(item);
             tray.Call(item, "Activate");
             step = 1;
-            while (step != 2) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (!await(2)) return;
             tray.Call(item, "Activate");
             step = 3;
-            while (step != 4) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            tray.Call(item, "ContextMenu");
+            if (await(4)) tray.Call(item, "ContextMenu");
         });
-        EXPECT_TRUE(WaitFor([&] { return step == 1 && !Main()->IsWindowVisible(); }));
+        if (!WaitFor([&] { return step == 1 && !Main()->IsWindowVisible(); })) {
+            ADD_FAILURE() << "Activate did not hide the window";
+            return giveUp();
+        }
         step = 2;
-        EXPECT_TRUE(WaitFor([&] { return step == 3 && Main()->IsWindowVisible(); }));
-        EXPECT_EQ(title, "Quorvel");
-        ASSERT_TRUE(pixmap);
-        EXPECT_EQ(std::get<0>(*pixmap), 16);
-        EXPECT_EQ(std::get<1>(*pixmap), 16);
+        if (!WaitFor([&] { return step == 3 && Main()->IsWindowVisible(); })) {
+            ADD_FAILURE() << "Activate did not show the window again";
+            return giveUp();
+        }
         ChooseFromNextMenu(kTrayCmdExit);
         step = 4;
     });
     if (host.joinable()) host.join();
+    EXPECT_EQ(title, "Quorvel");
+    ASSERT_TRUE(pixmap);
+    EXPECT_EQ(std::get<0>(*pixmap), 16);
+    EXPECT_EQ(std::get<1>(*pixmap), 16);
     EXPECT_EQ(LetGo(), std::make_pair(1, 1));
     TrayHost tray;
-    EXPECT_FALSE(item.empty());
+    ASSERT_FALSE(item.empty());
     bool gone = false;
-    for (int i = 0; i < 200 && !(gone = !tray.HasOwner(item)); ++i)
+    for (int i = 0; i < 500 && !(gone = !tray.HasOwner(item)); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_TRUE(gone);
 }

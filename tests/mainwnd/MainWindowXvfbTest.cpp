@@ -1,13 +1,16 @@
 // The real program (quorvel with dorbII.so) against the simulated card
 // (cardsim) on a private X server: the main window, its boxes and its close
 // rule, with screenshots kept as artifacts.
+#include <signal.h>
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "tests/desktop/PrivateBus.h"
@@ -28,10 +31,13 @@ void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 
 class MainWindowOnX : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { StartScreen(true); }
+    void StartScreen(bool withCard) {
         if (!m_x.Start("1280x800")) GTEST_SKIP() << "Xvfb is not available";
-        std::filesystem::copy_file(QV_DORBII_PLUGIN, m_box.Root() + "/app/dorbII.so");
-        ASSERT_TRUE(m_card.Start(m_box.SimSocket(), m_box.Root() + "/cardsim.log"));
+        std::filesystem::copy_file(QV_DORBII_PLUGIN, m_box.ProgramFolder() + "/dorbII.so");
+        if (withCard) {
+            ASSERT_TRUE(m_card.Start(m_box.SimSocket(), m_box.Root() + "/cardsim.log"));
+        }
         m_client = std::make_unique<XClient>(m_x.Display());
         ASSERT_TRUE(m_client->Connected());
     }
@@ -162,6 +168,104 @@ TEST_F(MainWindowOnX, ClosedToTheTrayItKeepsTheSessionUntilTheTraysExit) {
     m_pid = -1;
     EXPECT_EQ(m_card.Count(kSessionClose), 1);
     EXPECT_EQ(m_card.Count(kSessionOpen), 1);
+}
+
+// scripts/run.sh as a new user runs it, in a copy of the repository whose
+// dependency and build steps are stubbed and whose build folder holds the
+// programs under test; no card is attached.
+class RunScriptOnX : public MainWindowOnX {
+protected:
+    void SetUp() override {
+        StartScreen(false);
+        if (IsSkipped() || HasFatalFailure()) return;
+        namespace fs = std::filesystem;
+        const std::string repo = m_box.Root() + "/repo";
+        fs::create_directories(repo + "/scripts");
+        fs::create_directories(repo + "/build");
+        fs::copy_file(QV_RUN_SCRIPT, repo + "/scripts/run.sh");
+        for (const char* step : {"install-deps.sh", "build.sh"}) {
+            const std::string path = repo + "/scripts/" + step;
+            std::ofstream(path) << "#!/bin/sh\nexit 0\n";
+            fs::permissions(path, fs::perms::owner_all);
+        }
+        fs::copy_file(QV_CARDSIM_EXE, m_box.ProgramFolder() + "/cardsim");
+        fs::create_directory_symlink(m_box.ProgramFolder(), repo + "/build/bin");
+    }
+    void TearDown() override {
+        // The script hands a TERM on to the program and then ends its card.
+        for (pid_t pid : m_scripts) {
+            if (!StillRunning(pid)) continue;
+            kill(pid, SIGTERM);
+            m_box.Wait(pid, 5000);
+        }
+    }
+    pid_t StartScript(const std::string& out) {
+        const pid_t pid = m_box.StartCommand({"/bin/bash", m_box.Root() + "/repo/scripts/run.sh"},
+                                             {{"DISPLAY", m_x.Display()},
+                                              {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/qv-bus"},
+                                              {"QV_HID_BACKEND", ""},
+                                              {"QV_SIM_SOCKET", ""}},
+                                             m_box.Root() + "/" + out);
+        m_scripts.push_back(pid);
+        return pid;
+    }
+    std::string FirstLine(const std::string& out) {
+        std::istringstream text(ReadFileText(m_box.Root() + "/" + out));
+        std::string line;
+        std::getline(text, line);
+        return line;
+    }
+    // The folders of the simulated cards the scripts have running.
+    std::vector<std::string> CardFolders() {
+        std::vector<std::string> folders;
+        for (const auto& entry : std::filesystem::directory_iterator(m_box.Root() + "/run"))
+            if (entry.path().filename().string().rfind("quorvel-card.", 0) == 0) folders.push_back(entry.path());
+        return folders;
+    }
+    int CardLogCount(const std::string& folder, const std::string& prefix) {
+        std::istringstream text(ReadFileText(folder + "/cardsim.log"));
+        int count = 0;
+        for (std::string line; std::getline(text, line);) count += line.rfind(prefix, 0) == 0;
+        return count;
+    }
+    bool Eventually(const std::function<bool()>& done) {
+        for (int i = 0; i < 750; ++i, Sleep(20))
+            if (done()) return true;
+        return false;
+    }
+
+    std::vector<pid_t> m_scripts;
+};
+
+TEST_F(RunScriptOnX, WithoutACardTheSimulatedOneServesTheRunAndEndsWithIt) {
+    const pid_t first = StartScript("first.out");
+    auto main = m_client->WaitForWindow(kMainTitle);
+    ASSERT_TRUE(main) << ReadFileText(m_box.Root() + "/first.out");
+    const std::string line = FirstLine("first.out");
+    if (line.find("no card is attached") == std::string::npos) GTEST_SKIP() << "a card is attached: " << line;
+    EXPECT_EQ(line, "quorvel: card: simulated, because no card is attached");
+    auto folders = CardFolders();
+    ASSERT_EQ(folders.size(), 1u);
+    const std::string card = folders[0];
+    EXPECT_TRUE(Eventually([&] { return CardLogCount(card, "> 94") > 0; }));  // the full sync
+    EXPECT_EQ(CardLogCount(card, kSessionOpen), 1);
+
+    // A second run hands over to the first (bringing a hidden window back is
+    // shown with the tray above), ends at once and takes its own simulated
+    // card with it.
+    const pid_t second = StartScript("second.out");
+    EXPECT_TRUE(Exited(second));
+    EXPECT_EQ(FirstLine("second.out"), line);
+    main = m_client->WaitForWindow(kMainTitle);
+    ASSERT_TRUE(main);
+    EXPECT_EQ(CardFolders(), std::vector<std::string>{card});
+    EXPECT_EQ(CardLogCount(card, kSessionOpen), 1);
+
+    // Closing the window ends the program, the script and its card.
+    Settle();
+    ClickCaption(*main, 36);
+    EXPECT_TRUE(Exited(first));
+    EXPECT_TRUE(CardFolders().empty());
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ void DesktopTestEnv::TearDown() {
 }
 
 bool DesktopTestEnv::WaitFor(const std::function<bool()>& pred) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < end) {
         while (qv::os::PumpOneMessage()) {
             if (pred()) return true;

@@ -31,7 +31,7 @@ protected:
 
     // Pumps the thread's messages until pred holds, stepping the clock by
     // 10 ms whenever nothing is pending; false when it does not hold within
-    // 10 s of real time.
+    // 30 s of real time.
     bool WaitFor(const std::function<bool()>& pred);
     // Lets that much time pass on the stepped clock, pumping as it goes.
     void Advance(int ms);

@@ -102,15 +102,13 @@ TEST_F(PluginClientTest, RunsASessionAndDeliversNotificationsToTheUiThread) {
     EXPECT_EQ(requests[0].frame[4], 1);
     EXPECT_TRUE(fs::exists(root / "Quorvel" / "DorbIIConfigData.db"));
 
-    // A main window and a subscriber, as the main window will have them.
+    // A subscriber, as the main window's pages will have one.
     qv::ui::SApplication* app = qv::ui::SApplication::getSingletonPtr();
     qv::ui::SNotifyCenter* center = qv::ui::SNotifyCenter::getSingletonPtr();
     ASSERT_NE(app, nullptr);
     ASSERT_NE(center, nullptr);
     EXPECT_EQ(app->GetString(u"@string/ver")->str(), u"1.0.3");
     EXPECT_EQ(app->GetNamedId(u"tgl_switch"), 5401);
-    qv::ui::SHostWnd mainWnd;
-    app->SetMainWnd(&mainWnd);
     const DWORD uiThread = qv::os::GetCurrentThreadId();
     DWORD deliveredOn = 0;
     std::uint8_t deliveredValue = 0;
@@ -118,16 +116,16 @@ TEST_F(PluginClientTest, RunsASessionAndDeliversNotificationsToTheUiThread) {
     center->subscribeEvent(EventRecvData::EventID, [&](qv::ui::EventArgs* e) {
         deliveredOn = qv::os::GetCurrentThreadId();
         deliveredValue = static_cast<EventRecvData*>(e)->frame[5];
-        // The run's own main window replaces the test's once its switch timer fired.
+        EXPECT_NE(e->Sender(), nullptr);  // the main window that sent it
         EXPECT_EQ(e->Sender(), app->GetMainWnd());
-        EXPECT_NE(e->Sender(), nullptr);
         client->Quit();
         return true;
     });
 
-    // The card's notification arrives on another thread once the loop runs.
+    // The card's notification arrives on another thread once the main
+    // window shows.
     std::thread receive([&] {
-        while (!host.attached.load()) qv::os::SleepMs(5);
+        while (!host.attached.load() || !qv::ui::SApplication::HasMainWnd()) qv::os::SleepMs(5);
         std::uint8_t frame[64] = {0x9E, 0, 0, 0, 1, 42, 0, 7};
         qv::frame::Seal(frame);
         client->GetProtocol()->OnRecvData(frame);
@@ -147,7 +145,6 @@ TEST_F(PluginClientTest, RunsASessionAndDeliversNotificationsToTheUiThread) {
     EXPECT_EQ(requests.back().frame[0], 0x90);
     EXPECT_EQ(requests.back().frame[4], 0);
 
-    app->SetMainWnd(nullptr);
     client->Uninit();
     EXPECT_EQ(qv::ui::SApplication::getSingletonPtr(), nullptr);
     EXPECT_EQ(qv::ui::SNotifyCenter::getSingletonPtr(), nullptr);
