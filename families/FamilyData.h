@@ -31,6 +31,19 @@ enum class DeviceEffectSaveRule {
     kMakeCurrentAndSend,  // the current effect becomes it and is sent to the card first
 };
 
+// The main window's resources and the texts and commands that differ.
+struct FamilyWindowData {
+    const char16_t* mainLayout;   // "LAYOUT:XML_MAINWND_..."
+    const char16_t* aboutLayout;  // the self-closing about box
+    const char16_t* mainMenu;     // the caption's menu button
+    const char16_t* manualFile;   // the user manual, under the program folder
+    const char16_t* productLine;  // first line of the device information
+    const char16_t* titleSuffix;  // after the title while a usable card is connected
+    const char16_t* presetFileFilter;  // the preset files' filter name, with "*.data"
+    int manualCommand;            // main-menu command ids
+    int aboutCommand;
+};
+
 struct FamilyData {
     const char* name;  // "dorbII", "zenk"
     std::span<const ParamDescriptor> descriptors;
@@ -55,6 +68,7 @@ struct FamilyData {
     const char* cloudEffectListBody;
     // Whether the built-in entry "回荡" (id -1) heads the cloud effect list.
     bool cloudListHasBuiltInEntry;
+    FamilyWindowData window;
 };
 
 // Parameter ids with a fixed meaning in every family.

@@ -8,6 +8,8 @@
 namespace {
 
 constexpr std::u16string_view kEntryName = u"Quorvel";
+// The icon the desktop install puts into the icon theme.
+constexpr std::u16string_view kIconName = u"quorvel";
 
 bool IsQuotedSpecial(char16_t c) { return c == u'"' || c == u'`' || c == u'$' || c == u'\\'; }
 
@@ -83,7 +85,7 @@ BOOL SetAutoRunFor(std::u16string_view program, int on) {
         QV_LOGE("the program's path is unknown");
         return 0;
     }
-    if (!qv::os::WriteAutostartEntry(kEntryName, AutoRunCommand(program))) {
+    if (!qv::os::WriteAutostartEntry(kEntryName, AutoRunCommand(program), kIconName)) {
         QV_LOGE("cannot write the autostart entry");
         return 0;
     }

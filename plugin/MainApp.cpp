@@ -5,8 +5,8 @@
 #include <exception>
 
 #include "common/device/ICommDeviceMgmt.h"
-#include "controls/PluginControls.h"
 #include "common/device/ICommunicateDevice.h"
+#include "controls/PluginControls.h"
 #include "families/ThisFamily.h"
 #include "platform/os/Folders.h"
 #include "platform/os/Log.h"
@@ -15,10 +15,13 @@
 #include "platform/os/Utf.h"
 #include "platform/ui/SMenu.h"
 #include "platform/ui/SMessageBox.h"
+#include "platform/ui/SRenderTarget.h"
 #include "platform/ui/SToolTipWnd.h"
 #include "plugin/AppPaths.h"
 #include "plugin/DeviceIds.h"
 #include "plugin/DevicePath.h"
+#include "plugin/MainDlg.h"
+#include "plugin/MainHideWnd.h"
 #include "plugin/NamedIds.h"
 #include "plugin/PluginIdentity.h"
 #include "plugin/ResNames.h"
@@ -28,11 +31,23 @@ namespace {
 
 std::atomic<CMainApp*> g_current{nullptr};
 
+// Text drawn for the first time loads the fonts. Done while the switch timer
+// runs, it keeps that load out of the main window's first frame.
+void WarmUpTextRendering() {
+    qv::ui::SRenderTarget scratch(96, 20);
+    qv::ui::CRect rc(0, 0, 96, 20);
+    for (int size : {12, 14}) {
+        scratch.SelectFont(qv::ui::SFont{.face = {}, .size = size, .bold = false});
+        scratch.DrawText(u"Quorvel 音效 1.0", rc, 0);
+    }
+}
+
 }  // namespace
 
 CMainApp::CMainApp(IAppHost* host, HMODULE pluginModule) : m_host(host) {
     m_pluginModule = pluginModule;
     g_current.store(this);
+    SetCurrentPluginApp(this);
     if (m_host) {
         m_hostModule = m_host->GetHostInstance();
         m_manager = m_host->GetDeviceMgmt();
@@ -43,12 +58,15 @@ CMainApp::~CMainApp() {
     if (m_workspace) m_workspace->SetUsageReport(nullptr);
     m_backstage.reset();
     DisconnectOwnDevice();
+    m_switchWindows.RemoveAll();
+    m_hideWnd.reset();
     ReleaseUi();
     m_workspace.reset();
     m_pluginModule = nullptr;
     m_hostModule = nullptr;
     CMainApp* self = this;
     g_current.compare_exchange_strong(self, nullptr);
+    if (CurrentPluginApp() == this) SetCurrentPluginApp(nullptr);
 }
 
 CMainApp* CMainApp::Current() { return g_current.load(); }
@@ -146,13 +164,43 @@ void CMainApp::StartWithConnectedCard() {
 }
 
 int CMainApp::Run(const char16_t* /*commandLine*/) {
-    if (m_host) m_host->AttachClient(this);
-    const int result = m_app ? m_app->Run() : 0;
-    // The main window's going ends the session and detaches from the host;
-    // until the plug-in has one, the end of the loop does.
-    if (m_workspace) m_workspace->CloseSession();
-    DetachFromHost();
+    m_hostAndCardReleased = false;
+    int result = 0;
+    m_hideWnd = std::make_unique<CMainHideWnd>();
+    // Create sends WM_INITDIALOG, which shows the tray icon.
+    if (m_app && m_hideWnd->Create(nullptr)) {
+        m_hideWnd->ShowWindow(SW_HIDE);
+        m_switchWindows.Init(m_pluginModule, m_app.get(), m_hideWnd->GetHwnd());
+        if (!m_switchWindows.HasWindow(kMainSwitchWindowId)) {
+            m_switchWindows.AddWindow(kMainSwitchWindowId, std::make_unique<CBaseSwitchWindow<CMainDlg>>());
+        }
+        m_switchWindows.RequestSwitch();
+        WarmUpTextRendering();
+        if (m_host) m_host->AttachClient(this);
+        m_loopRunning = true;
+        result = m_app->Run(m_hideWnd->GetHwnd());
+        m_loopRunning = false;
+        m_app->SetMainWnd(nullptr);
+        // Destroys a main window that still exists.
+        m_switchWindows.RemoveAll();
+    } else {
+        QV_LOGE("the hidden main window could not be created");
+    }
+    m_hideWnd.reset();  // its destruction removes the tray icon
+    LetGoOfHostAndCard();
     return result;
+}
+
+void CMainApp::EndRun() {
+    LetGoOfHostAndCard();
+    if (m_loopRunning) qv::os::PostQuitMessage(0);
+}
+
+void CMainApp::LetGoOfHostAndCard() {
+    if (m_hostAndCardReleased) return;
+    m_hostAndCardReleased = true;
+    DetachFromHost();
+    if (m_workspace) m_workspace->CloseSession();
 }
 
 void CMainApp::Uninit() {
@@ -175,9 +223,7 @@ std::uint32_t CMainApp::GetModelId() { return kPluginModelId; }
 
 void CMainApp::Quit() { qv::os::PostQuitMessage(0); }
 
-void CMainApp::ConnectDevice() {
-    if (m_host) m_host->ConnectDevice(this);
-}
+int CMainApp::ConnectDevice() { return m_host ? m_host->ConnectDevice(this) : 0; }
 
 void CMainApp::DetachFromHost() {
     if (m_host) m_host->DetachClient();

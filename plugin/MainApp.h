@@ -11,15 +11,18 @@
 #include "host/AppInterfaces.h"
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SNotifyCenter.h"
+#include "plugin/PluginApp.h"
+#include "plugin/SwitchWindowMgr.h"
 #include "plugin/WorkSpace.h"
 #include "plugin/usage/BackstageInterface.h"
 
+class CMainHideWnd;
 class ICommDeviceMgmt;
 
 // Host windows of the plug-in carry this class name; the host looks for it.
 inline constexpr const char16_t* kPluginHostWndClass = u"{217984E9-C0EC-44B9-BF57-0800EC42972D}";
 
-class CMainApp final : public IAppClient, public CAppBase {
+class CMainApp final : public IAppClient, public CAppBase, public IPluginApp {
 public:
     // pluginModule: the plug-in library's own module.
     CMainApp(IAppHost* host, HMODULE pluginModule);
@@ -33,6 +36,9 @@ public:
     // On failure everything it started is undone and the object deletes
     // itself: the host neither runs nor ends a client whose Init fails.
     BOOL Init() override;
+    // Runs the loop on the hidden window, which opens the main window. After
+    // the loop the windows go, and the host and the card session are let go
+    // (once per run, whoever ends it).
     int Run(const char16_t* commandLine) override;
     void Uninit() override;
     void OnDevicePnp(int removed, const char16_t* path) override;
@@ -41,15 +47,24 @@ public:
     std::uint32_t GetModelId() override;
     void Quit() override;
 
-    // Connects the card again through the host.
-    void ConnectDevice();
     // Lets the host go on without this client (its module loop wakes).
     void DetachFromHost();
 
-    CWorkSpace* GetWorkSpace() { return m_workspace.get(); }
+    // IPluginApp
+    CSwitchWindowMgr& SwitchWindows() override { return m_switchWindows; }
+    CWorkSpace* GetWorkSpace() override { return m_workspace.get(); }
+    ICommDeviceMgmt* GetDeviceMgmt() override { return m_manager; }
+    int ConnectDevice() override;
+    const std::u16string& ProgramFolder() const override { return HostFolder(); }
+    int IsUploadBusy() const override { return m_uploadBusy; }
+    void EndRun() override;
+
+    // Set while the window that sends a sound to the card exists.
+    void SetUploadBusy(int busy) { m_uploadBusy = busy; }
     qv::ui::SApplication* GetApplication() { return m_app.get(); }
     qv::ui::SNotifyCenter* GetNotifyCenter() { return m_notifyCenter.get(); }
-    ICommDeviceMgmt* GetDeviceMgmt() { return m_manager; }
+    // The hidden window while Run runs, else null.
+    CMainHideWnd* GetHideWnd() { return m_hideWnd.get(); }
 
 private:
     BOOL InitSoui();
@@ -62,6 +77,8 @@ private:
     void DisconnectOwnDevice();
     // Framework objects in reverse order of creation.
     void ReleaseUi();
+    // Detaches from the host and closes the card session, once per run.
+    void LetGoOfHostAndCard();
 
     IAppHost* m_host;
     HMODULE m_hostModule = nullptr;
@@ -72,4 +89,9 @@ private:
     // Posts the usage report on each session opening; its sends are stopped
     // and joined when it goes.
     std::unique_ptr<CBackstageInterface> m_backstage;
+    CSwitchWindowMgr m_switchWindows;
+    std::unique_ptr<CMainHideWnd> m_hideWnd;
+    int m_uploadBusy = 0;
+    bool m_loopRunning = false;
+    bool m_hostAndCardReleased = false;
 };

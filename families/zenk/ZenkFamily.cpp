@@ -18,6 +18,18 @@ const FamilyData& ZenkFamily() {
         .moodFileName = u"ZenkMoodcfg.ini",
         .cloudEffectListBody = "genreId=1&pageNumber=1&pageSize=1000&categoryId=-2",
         .cloudListHasBuiltInEntry = false,
+        .window =
+            {
+                .mainLayout = u"LAYOUT:XML_MAINWND_ZENK",
+                .aboutLayout = u"LAYOUT:XML_ABOUT_ZENK",
+                .mainMenu = u"smenu:menu_main1",
+                .manualFile = u"/Manuals/UserManual.pdf",
+                .productLine = u"产品名称：Zenk\n",
+                .titleSuffix = u" - Zenk",
+                .presetFileFilter = u"预设参数文件(*.data)",
+                .manualCommand = 4,
+                .aboutCommand = 3,
+            },
     };
     return family;
 }

@@ -73,8 +73,9 @@ std::u16string AutostartEntryPath(std::u16string_view name) {
     return AutostartFolder() + u"/" + std::u16string(name) + u".desktop";
 }
 
-bool WriteAutostartEntry(std::u16string_view name, std::u16string_view command) {
-    if (command.find_first_of(u"\r\n") != std::u16string_view::npos) {
+bool WriteAutostartEntry(std::u16string_view name, std::u16string_view command, std::u16string_view icon) {
+    if (command.find_first_of(u"\r\n") != std::u16string_view::npos ||
+        icon.find_first_of(u"\r\n") != std::u16string_view::npos) {
         QV_LOGE("refused an autostart command with a line break");
         return false;
     }
@@ -83,9 +84,9 @@ bool WriteAutostartEntry(std::u16string_view name, std::u16string_view command) 
         return false;
     }
     const std::string utf8Name = Utf16ToUtf8(name);
-    const std::string entry = "[Desktop Entry]\nType=Application\nName=" + utf8Name +
-                              "\nExec=" + Utf16ToUtf8(command) +
-                              "\nX-GNOME-Autostart-enabled=true\n";
+    std::string entry = "[Desktop Entry]\nType=Application\nName=" + utf8Name + "\nExec=" + Utf16ToUtf8(command) + "\n";
+    if (!icon.empty()) entry += "Icon=" + Utf16ToUtf8(icon) + "\n";
+    entry += "X-GNOME-Autostart-enabled=true\n";
     return ReplaceFileAtomically(NativePath(AutostartEntryPath(name)), entry);
 }
 

@@ -11,9 +11,11 @@
 namespace qv::os {
 
 std::u16string AutostartEntryPath(std::u16string_view name);
-// Writes (replaces) the entry; false when the command holds a line break or
+// Writes (replaces) the entry, with the icon of that name from the icon theme
+// when one is given; false when the command or the icon holds a line break or
 // the file cannot be written.
-[[nodiscard]] bool WriteAutostartEntry(std::u16string_view name, std::u16string_view command);
+[[nodiscard]] bool WriteAutostartEntry(std::u16string_view name, std::u16string_view command,
+                                       std::u16string_view icon = {});
 // The entry's command; nullopt when there is no entry, no Exec line, or the
 // entry is disabled (Hidden=true).
 [[nodiscard]] std::optional<std::u16string> ReadAutostartCommand(std::u16string_view name);

@@ -110,6 +110,16 @@ BOOL CParamModel::SaveCustomPreset(int slot, int bank, const GroupPreset& preset
     if (presets.size() <= 4 || index >= presets.size() ||
         preset.valueCount != presets.front().valueCount)
         return 0;
+    // A record from a file may hold anything: every value must be one its
+    // parameter can take.
+    const std::vector<const ParamDescriptor*>* members = GetParamGroup(bank);
+    if (!members || preset.valueCount < 0 || preset.valueCount > static_cast<std::int32_t>(members->size()) ||
+        preset.valueCount > kPresetValueCount)
+        return 0;
+    for (std::int32_t i = 0; i < preset.valueCount; ++i) {
+        const ParamDescriptor& d = *(*members)[static_cast<std::size_t>(i)];
+        if (preset.values[i] < 0 || preset.values[i] > d.maximum) return 0;
+    }
     GroupPreset stored = preset;
     TerminateTexts(stored);
     presets[index] = stored;

@@ -21,12 +21,12 @@ XvfbServer::~XvfbServer() {
     waitpid(pid_, &status, 0);
 }
 
-bool XvfbServer::Start() {
+bool XvfbServer::Start(const std::string& size) {
     int fds[2];
     if (pipe(fds) != 0) return false;
     // -displayfd: the server picks a free display and writes its number.
     const std::string fdText = std::to_string(fds[1]);
-    std::vector<std::string> args = {"Xvfb", "-displayfd", fdText, "-screen", "0", "640x480x24",
+    std::vector<std::string> args = {"Xvfb", "-displayfd", fdText, "-screen", "0", size + "x24",
                                      "-nolisten", "tcp", "-noreset"};
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());

@@ -14,8 +14,9 @@ public:
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
 
-    // False when Xvfb is not installed or did not come up.
-    [[nodiscard]] bool Start();
+    // False when Xvfb is not installed or did not come up. size: "WxH" of
+    // the screen (24-bit).
+    [[nodiscard]] bool Start(const std::string& size = "640x480");
     // ":N" once started.
     const std::string& Display() const { return display_; }
 

@@ -56,6 +56,11 @@ void HostSandbox::InstallPlugin(const std::string& built, const std::string& as)
 }
 
 pid_t HostSandbox::Start(const std::map<std::string, std::string>& extraEnv) {
+    return StartCommand({m_bin + "/quorvel"}, extraEnv);
+}
+
+pid_t HostSandbox::StartCommand(const std::vector<std::string>& command,
+                                const std::map<std::string, std::string>& extraEnv, const std::string& outPath) {
     std::map<std::string, std::string> env;
     for (char** e = environ; *e; ++e) {
         const char* eq = std::strchr(*e, '=');
@@ -78,12 +83,22 @@ pid_t HostSandbox::Start(const std::map<std::string, std::string>& extraEnv) {
     std::vector<char*> envp;
     for (auto& entry : entries) envp.push_back(entry.data());
     envp.push_back(nullptr);
-    std::string exe = m_bin + "/quorvel";
-    char* argv[] = {exe.data(), nullptr};
+    std::vector<std::string> args = command;
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
 
     const pid_t pid = fork();
     if (pid == 0) {
-        execve(exe.c_str(), argv, envp.data());
+        if (!outPath.empty()) {
+            const int fd = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (fd >= 0) {
+                dup2(fd, 1);
+                dup2(fd, 2);
+                close(fd);
+            }
+        }
+        execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
     return pid;

@@ -23,6 +23,10 @@ public:
 
     // Starts the host; extra environment entries override the sandbox's.
     pid_t Start(const std::map<std::string, std::string>& extraEnv = {});
+    // Starts another command (command[0] a path) with the same environment;
+    // its output goes to outPath when one is given.
+    pid_t StartCommand(const std::vector<std::string>& command, const std::map<std::string, std::string>& extraEnv,
+                       const std::string& outPath = {});
     // Waits for the child to end; nullopt when it has not ended in time
     // (it is killed then). Returns the raw wait status.
     std::optional<int> Wait(pid_t pid, int timeoutMs = 20000);
@@ -35,6 +39,7 @@ public:
     bool SendControl(const std::string& line) const;
 
     const std::string& Root() const { return m_root; }
+    const std::string& ProgramFolder() const { return m_bin; }
     std::string AppDataFolder() const { return m_root + "/data/Quorvel"; }
     std::string StateFolder() const { return m_root + "/state/Quorvel"; }
     std::string SimSocket() const { return m_root + "/sim.sock"; }

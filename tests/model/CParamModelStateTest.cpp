@@ -73,6 +73,14 @@ TEST_F(CParamModelStateTest, PresetSavesRefuseBadSlotsBanksAndSizes) {
     EXPECT_EQ(model->SaveCustomPreset(0, 4, preset), 0);
     EXPECT_EQ(model->SaveCustomPreset(0, 0, preset), 0);
     EXPECT_EQ(model->SaveCustomPreset(0, 1, preset), 0);  // 3 values for a bank of 10
+    // Values each parameter of the bank can take, and one beyond either end.
+    const auto& members = *model->GetParamGroup(3);
+    for (int i = 0; i < 3; ++i) preset.values[i] = members[static_cast<std::size_t>(i)]->maximum;
+    preset.values[0] = members[0]->maximum + 1;
+    EXPECT_EQ(model->SaveCustomPreset(0, 3, preset), 0);
+    preset.values[0] = 0;
+    preset.values[2] = -1;
+    EXPECT_EQ(model->SaveCustomPreset(0, 3, preset), 0);
     EXPECT_EQ(model->SaveCurrentAsPreset(u"x", 1, -1), 0);
     EXPECT_EQ(model->SaveCurrentAsPreset(u"x", 1, 4), 0);
     EXPECT_EQ(model->SaveCurrentAsPreset(u"x", 4, 0), 0);

@@ -1,6 +1,6 @@
 // The real dorbII plug-in loaded into this process and driven as the host
-// drives it, with a fake host and device manager. The test executable's own
-// resources stand in for the host's skin.
+// drives it, with a fake host and device manager. The skin is compiled into
+// the test executable, as the host carries it.
 #include <dirent.h>
 #include <dlfcn.h>
 #include <stdlib.h>
@@ -26,6 +26,7 @@
 #include "platform/ui/SNotifyCenter.h"
 #include "plugin/AppEvents.h"
 #include "tests/support/CatalogSim.h"
+#include "tests/support/FakeAppHost.h"
 #include "tests/support/FakeDeviceMgmt.h"
 #include "tests/support/FakeMessageBoxService.h"
 
@@ -33,31 +34,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using qv::test::FakeDeviceMgmt;
-
-constexpr const char16_t* kNormalPath = u"\\\\?\\hid#vid_2b53&pid_0036#7&1";
-
-class FakeHost : public IAppHost {
-public:
-    void AttachClient(IAppClient* client) override { attached.store(client); }
-    void DetachClient() override { ++detaches; }
-    HMODULE GetHostInstance() override { return hostModule; }
-    ICommDeviceMgmt* GetDeviceMgmt() override { return &manager; }
-    int ConnectDevice(IAppClient* client) override {
-        ++connects;
-        if (!cardPresent) return 0;
-        manager.SetDevicePath(cardPath);
-        return manager.Connect(nullptr, client->GetProtocol());
-    }
-    void ReleaseInstanceGuard() override {}
-
-    FakeDeviceMgmt manager;
-    HMODULE hostModule = nullptr;  // the executable's resources
-    bool cardPresent = true;
-    std::u16string cardPath = kNormalPath;
-    std::atomic<IAppClient*> attached{nullptr};
-    int detaches = 0;
-    int connects = 0;
-};
+using FakeHost = qv::test::FakeAppHost;
 
 int ThreadCount() {
     int count = 0;
@@ -125,15 +102,13 @@ TEST_F(PluginClientTest, RunsASessionAndDeliversNotificationsToTheUiThread) {
     EXPECT_EQ(requests[0].frame[4], 1);
     EXPECT_TRUE(fs::exists(root / "Quorvel" / "DorbIIConfigData.db"));
 
-    // A main window and a subscriber, as the main window will have them.
+    // A subscriber, as the main window's pages will have one.
     qv::ui::SApplication* app = qv::ui::SApplication::getSingletonPtr();
     qv::ui::SNotifyCenter* center = qv::ui::SNotifyCenter::getSingletonPtr();
     ASSERT_NE(app, nullptr);
     ASSERT_NE(center, nullptr);
-    EXPECT_EQ(app->GetString(u"@string/ver")->str(), u"9.9.9-test");
+    EXPECT_EQ(app->GetString(u"@string/ver")->str(), u"1.0.3");
     EXPECT_EQ(app->GetNamedId(u"tgl_switch"), 5401);
-    qv::ui::SHostWnd mainWnd;
-    app->SetMainWnd(&mainWnd);
     const DWORD uiThread = qv::os::GetCurrentThreadId();
     DWORD deliveredOn = 0;
     std::uint8_t deliveredValue = 0;
@@ -141,14 +116,16 @@ TEST_F(PluginClientTest, RunsASessionAndDeliversNotificationsToTheUiThread) {
     center->subscribeEvent(EventRecvData::EventID, [&](qv::ui::EventArgs* e) {
         deliveredOn = qv::os::GetCurrentThreadId();
         deliveredValue = static_cast<EventRecvData*>(e)->frame[5];
-        EXPECT_EQ(e->Sender(), &mainWnd);
+        EXPECT_NE(e->Sender(), nullptr);  // the main window that sent it
+        EXPECT_EQ(e->Sender(), app->GetMainWnd());
         client->Quit();
         return true;
     });
 
-    // The card's notification arrives on another thread once the loop runs.
+    // The card's notification arrives on another thread once the main
+    // window shows.
     std::thread receive([&] {
-        while (!host.attached.load()) qv::os::SleepMs(5);
+        while (!host.attached.load() || !qv::ui::SApplication::HasMainWnd()) qv::os::SleepMs(5);
         std::uint8_t frame[64] = {0x9E, 0, 0, 0, 1, 42, 0, 7};
         qv::frame::Seal(frame);
         client->GetProtocol()->OnRecvData(frame);
@@ -158,7 +135,7 @@ TEST_F(PluginClientTest, RunsASessionAndDeliversNotificationsToTheUiThread) {
     EXPECT_EQ(result, 0);
     EXPECT_EQ(deliveredOn, uiThread);
     EXPECT_EQ(deliveredValue, 42);
-    EXPECT_EQ(host.detaches, 1);
+    EXPECT_EQ(host.detaches.load(), 1);
     const auto acks = host.manager.Posted();
     ASSERT_EQ(acks.size(), 1u);
     EXPECT_EQ(acks[0][0], 0x9F);
@@ -168,7 +145,6 @@ TEST_F(PluginClientTest, RunsASessionAndDeliversNotificationsToTheUiThread) {
     EXPECT_EQ(requests.back().frame[0], 0x90);
     EXPECT_EQ(requests.back().frame[4], 0);
 
-    app->SetMainWnd(nullptr);
     client->Uninit();
     EXPECT_EQ(qv::ui::SApplication::getSingletonPtr(), nullptr);
     EXPECT_EQ(qv::ui::SNotifyCenter::getSingletonPtr(), nullptr);

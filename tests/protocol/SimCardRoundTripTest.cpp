@@ -179,13 +179,16 @@ TEST_F(SimCardRoundTripTest, RestartIntoUpdateModeAndWriteFirmware) {
     for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7);
     EXPECT_EQ(protocol.UpgradeFirmware(image.data(), static_cast<std::uint32_t>(image.size())), 1);
     EXPECT_EQ(card.FirmwareBlocks(), 32);
-    const std::vector<std::uint8_t> written = card.FirmwareImage();
-    ASSERT_GE(written.size(), image.size());
-    EXPECT_TRUE(std::equal(image.begin(), image.end(), written.begin()));
-
     std::uint8_t byte4 = 0, byte6 = 0;
     EXPECT_EQ(protocol.GetDeviceInfo(byte4, byte6), 1);
     EXPECT_EQ(byte6, 15);
+
+    // Leaving update mode, the card keeps what was written.
+    protocol.RestartDevice();
+    ASSERT_TRUE(card.WaitForReceived(0x2A, 2, 5000));
+    const std::vector<std::uint8_t> written = card.FirmwareImage();
+    ASSERT_GE(written.size(), image.size());
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), written.begin()));
 }
 
 }  // namespace

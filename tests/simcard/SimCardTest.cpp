@@ -124,20 +124,98 @@ TEST_F(SimCardTest, FirmwareBlocksAreTakenOnlyInUpdateMode) {
     EXPECT_TRUE(m_card.InUpdateMode());
     EXPECT_TRUE(Exchange(Request(0x90, {{4, 1}})).empty());  // no session in update mode
     auto first = Exchange(Request(0x28, {{1, 0}, {2, 0}, {4, 0xAA}, {35, 0xBB}}));
-    auto second = Exchange(Request(0x28, {{1, 0x01}, {2, 0x02}, {4, 0xCC}}));
+    auto second = Exchange(Request(0x28, {{1, 0}, {2, 1}, {4, 0xCC}}));
     ASSERT_EQ(first.size(), 1u);
     ASSERT_EQ(second.size(), 1u);
     EXPECT_EQ(second[0][0], 0x29);
-    EXPECT_EQ(second[0][1], 0x01);
-    EXPECT_EQ(second[0][2], 0x02);
-    auto image = m_card.FirmwareImage();
-    ASSERT_EQ(image.size(), 0x103u * 32);
-    EXPECT_EQ(image[0], 0xAA);
-    EXPECT_EQ(image[31], 0xBB);
-    EXPECT_EQ(image[0x102 * 32], 0xCC);
+    EXPECT_EQ(second[0][1], 0x00);
+    EXPECT_EQ(second[0][2], 0x01);
     EXPECT_EQ(m_card.FirmwareBlocks(), 2);
+    EXPECT_TRUE(m_card.FirmwareImage().empty());  // kept only once the card leaves update mode
     // Block 2048 would lie past the 64 KiB image.
     EXPECT_TRUE(Exchange(Request(0x28, {{1, 0x08}, {2, 0x00}})).empty());
+
+    m_card.SetRestartDelays(0, 0);
+    m_card.SetUpgradedFirmwareVersion(16);
+    Exchange(Request(0x2A));
+    EXPECT_EQ(m_card.ProductId(), SimCard::kDorbProductId);
+    const auto image = m_card.FirmwareImage();
+    ASSERT_EQ(image.size(), 64u);
+    EXPECT_EQ(image[0], 0xAA);
+    EXPECT_EQ(image[31], 0xBB);
+    EXPECT_EQ(image[32], 0xCC);
+    const auto info = Exchange(Request(0x26));
+    ASSERT_EQ(info.size(), 1u);
+    EXPECT_EQ(info[0][6], 16);
+}
+
+// What comes back after the 0x2A that ends an upgrade, by how the blocks came.
+TEST_F(SimCardTest, AnImageIsKeptOnlyWhenEveryBlockCameInOrder) {
+    struct Case {
+        const char* name;
+        std::vector<int> blocks;  // -1: the card is pulled and plugged again
+        bool kept;
+    };
+    const Case cases[] = {
+        {"in order", {0, 1, 2}, true},
+        {"a block sent again after itself", {0, 1, 1, 2}, true},
+        {"a gap", {0, 2}, false},
+        {"an earlier block again", {0, 1, 0}, false},
+        {"pulled while staging", {0, 1, -1, 2}, false},
+        {"pulled, then written again from the start", {0, -1, 0, 1, 2}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimCard card;
+        card.SetRestartDelays(0, 0);
+        card.Unplug();
+        card.Plug(SimCard::kUpdateProductId);
+        for (int block : c.blocks) {
+            if (block < 0) {
+                card.Unplug();
+                card.Plug();
+                EXPECT_TRUE(card.InUpdateMode());
+                continue;
+            }
+            card.HandleHostFrame(Request(0x28, {{2, static_cast<std::uint8_t>(block)}, {4, static_cast<std::uint8_t>(block + 1)}}).data(), 40);
+        }
+        card.HandleHostFrame(Request(0x2A).data(), 40);
+        EXPECT_TRUE(card.IsPlugged());
+        EXPECT_EQ(card.InUpdateMode(), !c.kept);
+        EXPECT_EQ(card.FirmwareImage().size(), c.kept ? 3u * 32 : 0u);
+        if (c.kept) {
+            EXPECT_EQ(card.FirmwareImage()[64], 3);
+        }
+    }
+}
+
+TEST_F(SimCardTest, RestartSwitchesKeepTheCardAwayOrInItsMode) {
+    m_card.SetRestartDelays(0, 0);
+    m_card.SetSameModeReturns(2);
+    for (int i = 0; i < 2; ++i) {
+        Exchange(Request(0x2A));
+        EXPECT_TRUE(m_card.IsPlugged());
+        EXPECT_FALSE(m_card.InUpdateMode());
+    }
+    Exchange(Request(0x2A));
+    EXPECT_TRUE(m_card.InUpdateMode());
+
+    // Never back by itself; plugged again, it is in the mode it was heading for.
+    m_card.SetNeverReturn(true);
+    Exchange(Request(0x2A));
+    EXPECT_FALSE(m_card.IsPlugged());
+    m_card.Plug();
+    EXPECT_EQ(m_card.ProductId(), SimCard::kDorbProductId);
+
+    // Pulled while a restart is on its way: it does not come back by itself.
+    m_card.SetNeverReturn(false);
+    m_card.SetRestartDelays(1, 30);
+    Exchange(Request(0x2A));
+    m_card.Unplug();
+    std::this_thread::sleep_for(std::chrono::milliseconds(80));
+    EXPECT_FALSE(m_card.IsPlugged());
+    m_card.Plug();
+    EXPECT_TRUE(m_card.InUpdateMode());
 }
 
 TEST_F(SimCardTest, RestartLeavesAndComesBackInTheOtherMode) {
@@ -298,6 +376,16 @@ TEST_F(SimCardTest, UnplugInTheMiddleOfAFirmwareTransfer) {
     EXPECT_FALSE(m_card.ReceiveWrite(Request(0x28, {{2, 3}}).data(), 40));
     EXPECT_FALSE(m_card.SendNotification({{1, 1}}));
     EXPECT_EQ(m_card.FirmwareBlocks(), 3);
+}
+
+TEST_F(SimCardTest, PulledBeforeAFrameTheWriteFails) {
+    m_card.AddFault({SimFault::PulledBefore, 0x94, 1});
+    EXPECT_EQ(Exchange(Request(0x94)).size(), 1u);
+    EXPECT_FALSE(m_card.ReceiveWrite(Request(0x94).data(), 40));
+    EXPECT_FALSE(m_card.IsPlugged());
+    EXPECT_EQ(m_card.CountReceived(0x94), 1);
+    m_card.Plug();
+    EXPECT_FALSE(m_card.InUpdateMode());
 }
 
 }  // namespace

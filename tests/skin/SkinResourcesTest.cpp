@@ -44,8 +44,8 @@ std::vector<SStringW> SkinTexts(SApplication& app) {
 }
 
 TEST_F(SkinResourcesTest, UiDefinitionGivesTheVersionStylesAndEverySkinWithItsImage) {
-    EXPECT_EQ(m_app->GetString(u"@string/ver"), SStringW(u"1.0.0"));
-    EXPECT_EQ(m_app->TranslateText(u"@string/ver"), u"1.0.0");
+    EXPECT_EQ(m_app->GetString(u"@string/ver"), SStringW(u"1.0.3"));
+    EXPECT_EQ(m_app->TranslateText(u"@string/ver"), u"1.0.3");
     struct Expected {
         const char16_t* name;
         int states;

@@ -63,9 +63,11 @@ bool SimCard::ReceiveWrite(const std::uint8_t* data, int length) {
     Frame request{};
     std::optional<Frame> reply;
     std::optional<SimFault> fault;
+    std::optional<SimFault> refused;
     bool restart = false;
-    std::uint64_t epoch;
-    std::uint32_t lateMs;
+    std::uint64_t epoch = 0;
+    std::uint32_t lateMs = 0;
+    std::uint16_t restartTarget = 0;
     {
         std::lock_guard<std::mutex> guard(m_mutex);
         if (!m_plugged || !data || length < kFrameLength) {
@@ -73,17 +75,23 @@ bool SimCard::ReceiveWrite(const std::uint8_t* data, int length) {
             return false;
         }
         std::memcpy(request.data(), data, static_cast<std::size_t>(std::min<int>(length, 64)));
-        if (TakeFault(request[kCommandByte], false, RuleKind::Write)) {
+        refused = TakeFault(request[kCommandByte], false, RuleKind::Write);
+        if (refused) {
             ++m_failedWrites;
-            return false;
+        } else {
+            m_frames.push_back(request);
+            m_received.notify_all();
+            if (frame::HasValidCrc(request.data())) reply = Answer(request, &restart);
+            else ++m_badCrcFrames;
+            fault = TakeFault(request[kCommandByte], reply.has_value(), RuleKind::Reply);
+            epoch = m_epoch;
+            lateMs = m_lateReplyMs;
+            if (restart) restartTarget = *m_restartTarget;
         }
-        m_frames.push_back(request);
-        m_received.notify_all();
-        if (frame::HasValidCrc(request.data())) reply = Answer(request, &restart);
-        else ++m_badCrcFrames;
-        fault = TakeFault(request[kCommandByte], reply.has_value(), RuleKind::Reply);
-        epoch = m_epoch;
-        lateMs = m_lateReplyMs;
+    }
+    if (refused) {
+        if (*refused == SimFault::PulledBefore) Unplug();
+        return false;
     }
     {
         std::lock_guard<std::mutex> guard(m_emitMutex);
@@ -108,13 +116,13 @@ bool SimCard::ReceiveWrite(const std::uint8_t* data, int length) {
     } else if (reply && fault != SimFault::NoReply) {
         Emit(*reply, epoch);
     }
-    if (restart) ScheduleRestart();
+    if (restart) ScheduleRestart(restartTarget);
     return true;
 }
 
 std::optional<SimFault> SimCard::TakeFault(std::uint8_t command, bool answered, RuleKind kind) {
     for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
-        const bool writeRule = it->fault == SimFault::WriteFailure;
+        const bool writeRule = it->fault == SimFault::WriteFailure || it->fault == SimFault::PulledBefore;
         if (writeRule != (kind == RuleKind::Write)) continue;
         if (it->command != 0 ? it->command != command : !(writeRule || answered)) continue;
         if (it->skip > 0) {
@@ -143,6 +151,7 @@ std::optional<SimCard::Frame> SimCard::Answer(const Frame& request, bool* restar
         reply[14] = m_deviceType;
         return reply;
     case 0x2A:
+        m_restartTarget = RestartTarget();
         *restart = true;
         return std::nullopt;
     case 0x28: {
@@ -150,10 +159,7 @@ std::optional<SimCard::Frame> SimCard::Answer(const Frame& request, bool* restar
         const std::size_t offset =
             static_cast<std::size_t>((request[1] << 8) | request[2]) * kFirmwareBlockBytes;
         if (offset + kFirmwareBlockBytes > kMaxFirmwareBytes) return std::nullopt;
-        if (m_firmware.size() < offset + kFirmwareBlockBytes)
-            m_firmware.resize(offset + kFirmwareBlockBytes);
-        std::memcpy(m_firmware.data() + offset, request.data() + 4, kFirmwareBlockBytes);
-        ++m_firmwareBlocks;
+        StageFirmwareBlock(request);
         return reply;
     }
     case 0x9F:
@@ -210,19 +216,64 @@ void SimCard::Emit(const Frame& frame, std::uint64_t epoch) {
     if (m_sink) m_sink(frame.data(), static_cast<int>(frame.size()));
 }
 
-void SimCard::ScheduleRestart() {
+void SimCard::StageFirmwareBlock(const Frame& request) {
+    const int index = (request[1] << 8) | request[2];
+    const std::size_t offset = static_cast<std::size_t>(index) * kFirmwareBlockBytes;
+    if (index == m_nextBlock || index + 1 == m_nextBlock) {
+        if (m_staged.size() < offset + kFirmwareBlockBytes) m_staged.resize(offset + kFirmwareBlockBytes);
+        std::memcpy(m_staged.data() + offset, request.data() + 4, kFirmwareBlockBytes);
+        if (index == m_nextBlock) ++m_nextBlock;
+        m_firmwareValid = false;  // writing erased what was there
+    } else {
+        m_stagedInOrder = false;
+        m_firmwareValid = false;
+    }
+    ++m_firmwareBlocks;
+}
+
+std::uint16_t SimCard::RestartTarget() {
+    if (m_sameModeReturns > 0) {
+        --m_sameModeReturns;
+        return m_productId;
+    }
+    if (m_productId != kUpdateProductId) return kUpdateProductId;
+    const bool written = m_nextBlock > 0 || !m_stagedInOrder;
+    if (written && m_stagedInOrder) {
+        m_firmware = m_staged;
+        m_firmwareValid = true;
+        if (m_upgradedVersion) m_firmwareVersion = *m_upgradedVersion;
+    }
+    m_staged.clear();
+    m_nextBlock = 0;
+    m_stagedInOrder = true;
+    return m_firmwareValid ? m_normalProductId : kUpdateProductId;
+}
+
+void SimCard::ScheduleRestart(std::uint16_t target) {
     std::uint32_t removalMs, returnMs;
+    bool never;
     {
         std::lock_guard<std::mutex> guard(m_mutex);
         removalMs = m_restartRemovalMs;
         returnMs = m_restartReturnMs;
+        never = m_neverReturn;
     }
-    m_tasks.Post(removalMs, [this] { Unplug(); });
-    m_tasks.Post(removalMs + returnMs, [this] {
-        const std::uint16_t other =
-            ProductId() == kUpdateProductId ? m_normalProductId : kUpdateProductId;
-        Plug(other);
-    });
+    if (removalMs == 0 && returnMs == 0) {
+        Leave();
+        if (!never) Return(target);
+        return;
+    }
+    m_tasks.Post(removalMs, [this] { Leave(); });
+    if (!never) m_tasks.Post(removalMs + returnMs, [this, target] { Return(target); });
+}
+
+void SimCard::Return(std::uint16_t productId) {
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        if (!m_restartTarget) return;  // pulled meanwhile
+        m_restartTarget.reset();
+    }
+    Plug(productId);
 }
 
 bool SimCard::SendNotification(const std::vector<std::pair<std::uint8_t, std::uint16_t>>& values) {
@@ -260,6 +311,19 @@ bool SimCard::SendRawReport(const Frame& frame) {
 }
 
 void SimCard::Unplug() {
+    m_tasks.Clear();
+    Leave();
+    std::lock_guard<std::mutex> guard(m_mutex);
+    if (m_restartTarget) m_productId = *m_restartTarget;
+    m_restartTarget.reset();
+    if (m_nextBlock > 0 || !m_stagedInOrder) m_firmwareValid = false;
+    m_staged.clear();
+    m_nextBlock = 0;
+    m_stagedInOrder = true;
+    if (!m_firmwareValid) m_productId = kUpdateProductId;
+}
+
+void SimCard::Leave() {
     std::uint16_t productId;
     {
         std::lock_guard<std::mutex> emit(m_emitMutex);  // no report is on its way meanwhile
@@ -278,6 +342,8 @@ void SimCard::Plug(std::uint16_t productId) {
     {
         std::lock_guard<std::mutex> guard(m_mutex);
         if (m_plugged) return;
+        if (productId == 0 && m_restartTarget) productId = *m_restartTarget;
+        m_restartTarget.reset();
         if (productId != 0) m_productId = productId;
         m_plugged = true;
         ++m_epoch;
@@ -306,6 +372,21 @@ void SimCard::SetRestartDelays(std::uint32_t removalMs, std::uint32_t returnMs) 
     std::lock_guard<std::mutex> guard(m_mutex);
     m_restartRemovalMs = removalMs;
     m_restartReturnMs = returnMs;
+}
+
+void SimCard::SetNeverReturn(bool never) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_neverReturn = never;
+}
+
+void SimCard::SetSameModeReturns(int n) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_sameModeReturns = n;
+}
+
+void SimCard::SetUpgradedFirmwareVersion(std::uint8_t version) {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    m_upgradedVersion = version;
 }
 
 void SimCard::SetVersions(std::uint8_t hardware, std::uint8_t firmware, std::uint8_t deviceType) {

@@ -18,9 +18,16 @@
 //                                      [6] firmware version (15)
 //   0x92 version query              -> 0x93: [4] hardware version (10),
 //                                      [6] firmware version (15), [14] device type (1)
-//   0x28 firmware block (update mode only) -> 0x29; blocks kept as an image
+//   0x28 firmware block (update mode only) -> 0x29; the blocks are staged
 //   0x2A restart, no reply: the card leaves, then comes back under the other
 //        product id (normal <-> update mode 0x0020)
+// Firmware: the card keeps a staged image only when it leaves update mode
+// with blocks 0, 1, ... received in order (a block sent again right after
+// itself counts once); it then reports the upgraded version the test set.
+// Blocks out of order, or a card pulled while staging, leave no firmware:
+// the card comes back in update mode. A card pulled in update mode returns
+// in update mode; pulled while restarting, it returns in the mode the
+// restart was heading for.
 //   0x02 sound upload header        -> 0x03: slot, block count, size kept
 //   0x04 sound upload block         -> 0x05, for blocks below the announced
 //                                      count; the data is kept
@@ -50,10 +57,11 @@ enum class SimFault {
     BadCrc,        // the reply's CRC byte is wrong
     WriteFailure,  // the write itself fails; the card never sees the frame
     Unplug,        // the card takes the frame, does not answer and leaves
+    PulledBefore,  // the card is pulled as the frame comes: the write fails
 };
 
 // command 0 matches every frame the card answers (every frame for
-// WriteFailure); a rule lets `skip` matching frames through, then applies to
+// WriteFailure and PulledBefore); a rule lets `skip` matching frames through, then applies to
 // `times` frames (-1: every one after).
 struct SimFaultRule {
     SimFault fault = SimFault::NoReply;
@@ -109,6 +117,7 @@ public:
     bool SendNotification(const std::vector<std::pair<std::uint8_t, std::uint16_t>>& values);
     bool SendRawReport(const Frame& frame);  // sent as given, CRC included
 
+    // The user pulls the card: a restart on its way does not bring it back.
     void Unplug();
     // productId 0 keeps the current one.
     void Plug(std::uint16_t productId = 0);
@@ -118,8 +127,15 @@ public:
     void ClearFaults();
     void SetLateReplyDelay(std::uint32_t ms);  // 700 ms unless set
     // After 0x2A the card leaves after removalMs (50) and comes back returnMs
-    // (1500) later, within the first wait of the firmware upgrade.
+    // (1500) later, within the first wait of the firmware upgrade. With both
+    // 0 it has left and come back before the write of the 0x2A returns.
     void SetRestartDelays(std::uint32_t removalMs, std::uint32_t returnMs);
+    // Restarts leave and never come back (until the test plugs the card).
+    void SetNeverReturn(bool never);
+    // The next n restarts come back in the mode they left.
+    void SetSameModeReturns(int n);
+    // The firmware version reported once an image is kept (unchanged unless set).
+    void SetUpgradedFirmwareVersion(std::uint8_t version);
     // Bytes 4, 6 and 14 of the 0x26 / 0x92 replies (10, 15, 1 unless set).
     void SetVersions(std::uint8_t hardware, std::uint8_t firmware, std::uint8_t deviceType);
 
@@ -137,7 +153,9 @@ public:
     bool SessionOpen() const;
     std::optional<std::uint8_t> Value9A() const;
     std::vector<Frame> Acknowledgements() const;
+    // The image kept by the last upgrade that completed; empty before.
     std::vector<std::uint8_t> FirmwareImage() const;
+    // Every 0x28 block answered, across upgrades.
     int FirmwareBlocks() const;
     Upload SoundUpload() const;
     int BadCrcFrames() const;
@@ -148,7 +166,12 @@ private:
     std::optional<SimFault> TakeFault(std::uint8_t command, bool answered, RuleKind kind);
     std::optional<Frame> Answer(const Frame& request, bool* restart);
     void Emit(const Frame& frame, std::uint64_t epoch);
-    void ScheduleRestart();
+    void StageFirmwareBlock(const Frame& request);
+    // Under m_mutex: the product id the restart that starts now comes back with.
+    std::uint16_t RestartTarget();
+    void ScheduleRestart(std::uint16_t target);
+    void Leave();
+    void Return(std::uint16_t productId);
 
     const std::uint16_t m_normalProductId;
 
@@ -170,7 +193,15 @@ private:
     std::optional<std::uint8_t> m_value9A;
     std::vector<Frame> m_acks;
     std::vector<std::uint8_t> m_firmware;
+    std::vector<std::uint8_t> m_staged;
+    int m_nextBlock = 0;          // blocks 0 .. m_nextBlock - 1 staged in order
+    bool m_stagedInOrder = true;
+    bool m_firmwareValid = true;  // false once staging erased it, until an image is kept
+    std::optional<std::uint8_t> m_upgradedVersion;
     int m_firmwareBlocks = 0;
+    bool m_neverReturn = false;
+    int m_sameModeReturns = 0;
+    std::optional<std::uint16_t> m_restartTarget;  // set while a restart is on its way
     Upload m_upload;
     int m_badCrcFrames = 0;
     int m_failedWrites = 0;

@@ -8,7 +8,7 @@
 //   fault KIND [CMD] [TIMES]  inject a fault: noreply late wrongcmd wrongstatus
 //                        badcrc writefail unplug; CMD hex (0 any), TIMES (-1 for ever)
 //   clear                drop every fault
-//   status               print the card's state
+//   status               print the card's state (and its firmware)
 //   quit
 // SIGUSR1 unplugs, SIGUSR2 plugs, SIGINT and SIGTERM end the program. The
 // line "cardsim: listening on PATH" tells a script that the card is served.
@@ -43,6 +43,7 @@ struct Options {
     bool quiet = false;
     std::uint32_t lateMs = 700;
     std::uint32_t restartMs = 1500;
+    int upgradedVersion = -1;
 };
 
 std::mutex g_outputMutex;
@@ -60,7 +61,7 @@ void Print(const char* format, ...) {
 void Usage() {
     std::fprintf(stderr,
                  "usage: cardsim [--socket PATH] [--product HEX] [--update] [--unplugged]\n"
-                 "               [--late-ms N] [--restart-ms N] [--quiet]\n");
+                 "               [--late-ms N] [--restart-ms N] [--upgraded-version N] [--quiet]\n");
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -74,6 +75,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.lateMs = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         else if (arg == "--restart-ms" && hasValue)
             options.restartMs = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+        else if (arg == "--upgraded-version" && hasValue)
+            options.upgradedVersion = static_cast<int>(std::strtol(argv[++i], nullptr, 10));
         else if (arg == "--update") options.updateMode = true;
         else if (arg == "--unplugged") options.unplugged = true;
         else if (arg == "--quiet") options.quiet = true;
@@ -148,6 +151,7 @@ bool RunCommand(SimCard& card, const std::string& line) {
               card.IsPlugged() ? "plugged" : "unplugged", card.ProductId(),
               card.InUpdateMode() ? " (update mode)" : "", card.SessionOpen() ? "open" : "closed",
               card.ReceivedFrames().size());
+        Print("cardsim: firmware image %zu bytes in %d blocks\n", card.FirmwareImage().size(), card.FirmwareBlocks());
         for (const auto& [id, value] : card.ParamValues()) Print("  param %d = %d\n", id, value);
     } else {
         Print("cardsim: unknown command %s\n", command.c_str());
@@ -177,6 +181,7 @@ int main(int argc, char** argv) {
     SimCard card(options.productId);
     card.SetLateReplyDelay(options.lateMs);
     card.SetRestartDelays(50, options.restartMs);
+    if (options.upgradedVersion >= 0) card.SetUpgradedFirmwareVersion(static_cast<std::uint8_t>(options.upgradedVersion));
     if (options.updateMode || options.unplugged) card.Unplug();
     if (options.updateMode && !options.unplugged) card.Plug(SimCard::kUpdateProductId);
     if (!options.quiet) card.SetFrameObserver(PrintFrame);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "tools/skin/ControlImages.h"
+#include "tools/skin/MainWindowImages.h"
 
 namespace qv::skintool {
 namespace {
@@ -102,6 +103,7 @@ const SkinImage kImages[] = {
 std::span<const SkinImage> AllSkinImages() {
     static const std::vector<SkinImage> all = [] {
         std::vector<SkinImage> images(std::begin(kImages), std::end(kImages));
+        for (const SkinImage& image : MainWindowImages()) images.push_back(image);
         for (const SkinImage& image : ControlSkinImages()) images.push_back(image);
         return images;
     }();

@@ -1,0 +1,272 @@
+// The real program (quorvel with dorbII.so) against the simulated card
+// (cardsim) on a private X server: the main window, its boxes and its close
+// rule, with screenshots kept as artifacts.
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "tests/desktop/PrivateBus.h"
+#include "tests/desktop/SniPeers.h"
+#include "tests/desktop/XvfbServer.h"
+#include "tests/host/HostProcess.h"
+#include "tests/mainwnd/CardSimProcess.h"
+#include "tests/mainwnd/XClient.h"
+
+namespace qv::test {
+namespace {
+
+constexpr const char* kMainTitle = "Quorvel";
+constexpr const char* kSessionOpen = "> 90 00 00 00 01";
+constexpr const char* kSessionClose = "> 90 00 00 00 00";
+
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+class MainWindowOnX : public ::testing::Test {
+protected:
+    void SetUp() override { StartScreen(true); }
+    void StartScreen(bool withCard) {
+        if (!m_x.Start("1280x800")) GTEST_SKIP() << "Xvfb is not available";
+        std::filesystem::copy_file(QV_DORBII_PLUGIN, m_box.ProgramFolder() + "/dorbII.so");
+        if (withCard) {
+            ASSERT_TRUE(m_card.Start(m_box.SimSocket(), m_box.Root() + "/cardsim.log"));
+        }
+        m_client = std::make_unique<XClient>(m_x.Display());
+        ASSERT_TRUE(m_client->Connected());
+    }
+    void TearDown() override {
+        if (m_pid > 0) m_box.Wait(m_pid, 1000);
+    }
+    pid_t StartProgram(const std::string& bus = "unix:path=/nonexistent/qv-bus") {
+        return m_box.Start({{"DISPLAY", m_x.Display()}, {"DBUS_SESSION_BUS_ADDRESS", bus}});
+    }
+    void WriteSettings(int closeOperation) {
+        std::filesystem::create_directories(m_box.AppDataFolder());
+        std::ofstream(m_box.AppDataFolder() + "/DorbIIConfigData.db")
+            << "[Settings]\nCloseBtnOperation=" << closeOperation << "\n";
+    }
+    bool Exited(pid_t pid, int timeoutMs = 15000) {
+        const auto status = m_box.Wait(pid, timeoutMs);
+        return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
+    }
+    bool StillRunning(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == 0; }
+    // A window that has just opened is left a moment (its opening topmost
+    // spell and first frames) before it is clicked.
+    static void Settle() { Sleep(700); }
+    // Caption buttons, from the right edge of the main window.
+    void ClickCaption(const ScreenRect& main, int fromRight) { m_client->Click(main.Right() - fromRight + 12, main.y + 20); }
+    // The menu that opened last: the untitled window that is not the main one.
+    std::optional<ScreenRect> WaitForMenu() {
+        for (int i = 0; i < 250; ++i) {
+            for (const XClient::Window& w : m_client->MappedWindows())
+                if (w.title.empty() && w.rect.width < 400) return w.rect;
+            Sleep(20);
+        }
+        return std::nullopt;
+    }
+    // Items are 28 px high under the menu's 4 px frame; separators take 1 px.
+    void ClickMenuItem(const ScreenRect& menu, int row, int separatorsAbove = 0) {
+        m_client->Click(menu.x + menu.width / 2, menu.y + 4 + row * 28 + separatorsAbove + 14);
+    }
+
+    XvfbServer m_x;
+    HostSandbox m_box;
+    CardSimProcess m_card;
+    std::unique_ptr<XClient> m_client;
+    pid_t m_pid = -1;
+};
+
+TEST_F(MainWindowOnX, OpensWithTheSessionAndShowsTheDeviceInformationAndAboutBoxes) {
+    m_pid = StartProgram();
+    const auto main = m_client->WaitForWindow(kMainTitle);
+    ASSERT_TRUE(main);
+    EXPECT_EQ(main->width, 1040);
+    ASSERT_TRUE(m_card.WaitFor(kSessionOpen));
+    EXPECT_TRUE(m_card.WaitFor("> 94", 5));  // the full parameter sync
+    EXPECT_TRUE(m_client->SaveShot(*main, "mainwnd/main_window.png"));
+
+    ClickCaption(*main, 100);  // menu
+    auto menu = WaitForMenu();
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(m_client->SaveShot(*menu, "mainwnd/main_menu.png", 4));
+    ClickMenuItem(*menu, 0);  // 设备信息
+    const auto info = m_client->WaitForWindow("设备信息");
+    ASSERT_TRUE(info);
+    EXPECT_GE(m_card.Count("> 92"), 1);
+    EXPECT_TRUE(m_client->SaveShot(*info, "mainwnd/device_info.png"));
+    EXPECT_TRUE(m_client->SaveShot(*main, "mainwnd/main_window_with_device_info.png"));
+    m_client->Click(info->Right() - 32 + 12, info->y + 6 + 12);  // its close button
+    ASSERT_TRUE(m_client->WaitUntilGone("设备信息"));
+
+    ClickCaption(*main, 100);
+    menu = WaitForMenu();
+    ASSERT_TRUE(menu);
+    ClickMenuItem(*menu, 3, 1);  // 关于, below a separator
+    const auto about = m_client->WaitForWindow("about");
+    ASSERT_TRUE(about);
+    EXPECT_TRUE(m_client->SaveShot(*about, "mainwnd/about.png"));
+
+    ClickCaption(*main, 36);  // close: CloseBtnOperation 1 ends the program
+    EXPECT_TRUE(Exited(m_pid));
+    m_pid = -1;
+    EXPECT_EQ(m_card.Count(kSessionClose), 1);
+}
+
+TEST_F(MainWindowOnX, ClosedToTheTrayItKeepsTheSessionUntilTheTraysExit) {
+    PrivateBus bus;
+    if (!bus.Start()) GTEST_SKIP() << "dbus-daemon is not available";
+    ScopedEnv env("DBUS_SESSION_BUS_ADDRESS", bus.Address());
+    FakeWatcher watcher;
+    ASSERT_TRUE(watcher.Ok());
+    WriteSettings(0);
+    m_pid = StartProgram(bus.Address());
+    auto main = m_client->WaitForWindow(kMainTitle);
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(m_card.WaitFor(kSessionOpen));
+
+    Settle();
+    ClickCaption(*main, 36);
+    ASSERT_TRUE(m_client->WaitUntilGone(kMainTitle));
+    Sleep(300);
+    EXPECT_TRUE(StillRunning(m_pid));
+    EXPECT_EQ(m_card.Count(kSessionClose), 0);
+
+    // A second start brings the window back and ends at once.
+    const pid_t second = StartProgram(bus.Address());
+    EXPECT_TRUE(Exited(second));
+    main = m_client->WaitForWindow(kMainTitle);
+    ASSERT_TRUE(main);
+    EXPECT_EQ(m_card.Count(kSessionOpen), 1);
+    Settle();
+
+    // Closed again, the tray icon opens it.
+    ClickCaption(*main, 36);
+    ASSERT_TRUE(m_client->WaitUntilGone(kMainTitle));
+    ASSERT_EQ(watcher.Items().size(), 1u);
+    const std::string item = watcher.Items()[0];
+    TrayHost tray;
+    ASSERT_TRUE(tray.Call(item, "Activate"));
+    main = m_client->WaitForWindow(kMainTitle);
+    ASSERT_TRUE(main);
+
+    // The tray menu's exit ends the run and the session, once.
+    m_client->MoveTo(600, 300);
+    Sleep(100);
+    ASSERT_TRUE(tray.Call(item, "ContextMenu"));
+    const auto menu = WaitForMenu();
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(m_client->SaveShot(*menu, "mainwnd/tray_menu.png", 4));
+    ClickMenuItem(*menu, 2, 1);  // Exit, below a separator
+    EXPECT_TRUE(Exited(m_pid));
+    m_pid = -1;
+    EXPECT_EQ(m_card.Count(kSessionClose), 1);
+    EXPECT_EQ(m_card.Count(kSessionOpen), 1);
+}
+
+// scripts/run.sh as a new user runs it, in a copy of the repository whose
+// dependency and build steps are stubbed and whose build folder holds the
+// programs under test; no card is attached.
+class RunScriptOnX : public MainWindowOnX {
+protected:
+    void SetUp() override {
+        StartScreen(false);
+        if (IsSkipped() || HasFatalFailure()) return;
+        namespace fs = std::filesystem;
+        const std::string repo = m_box.Root() + "/repo";
+        fs::create_directories(repo + "/scripts");
+        fs::create_directories(repo + "/build");
+        fs::copy_file(QV_RUN_SCRIPT, repo + "/scripts/run.sh");
+        for (const char* step : {"install-deps.sh", "build.sh"}) {
+            const std::string path = repo + "/scripts/" + step;
+            std::ofstream(path) << "#!/bin/sh\nexit 0\n";
+            fs::permissions(path, fs::perms::owner_all);
+        }
+        fs::copy_file(QV_CARDSIM_EXE, m_box.ProgramFolder() + "/cardsim");
+        fs::create_directory_symlink(m_box.ProgramFolder(), repo + "/build/bin");
+    }
+    void TearDown() override {
+        // The script hands a TERM on to the program and then ends its card.
+        for (pid_t pid : m_scripts) {
+            if (!StillRunning(pid)) continue;
+            kill(pid, SIGTERM);
+            m_box.Wait(pid, 5000);
+        }
+    }
+    pid_t StartScript(const std::string& out) {
+        const pid_t pid = m_box.StartCommand({"/bin/bash", m_box.Root() + "/repo/scripts/run.sh"},
+                                             {{"DISPLAY", m_x.Display()},
+                                              {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/qv-bus"},
+                                              {"QV_HID_BACKEND", ""},
+                                              {"QV_SIM_SOCKET", ""}},
+                                             m_box.Root() + "/" + out);
+        m_scripts.push_back(pid);
+        return pid;
+    }
+    std::string FirstLine(const std::string& out) {
+        std::istringstream text(ReadFileText(m_box.Root() + "/" + out));
+        std::string line;
+        std::getline(text, line);
+        return line;
+    }
+    // The folders of the simulated cards the scripts have running.
+    std::vector<std::string> CardFolders() {
+        std::vector<std::string> folders;
+        for (const auto& entry : std::filesystem::directory_iterator(m_box.Root() + "/run"))
+            if (entry.path().filename().string().rfind("quorvel-card.", 0) == 0) folders.push_back(entry.path());
+        return folders;
+    }
+    int CardLogCount(const std::string& folder, const std::string& prefix) {
+        std::istringstream text(ReadFileText(folder + "/cardsim.log"));
+        int count = 0;
+        for (std::string line; std::getline(text, line);) count += line.rfind(prefix, 0) == 0;
+        return count;
+    }
+    bool Eventually(const std::function<bool()>& done) {
+        for (int i = 0; i < 750; ++i, Sleep(20))
+            if (done()) return true;
+        return false;
+    }
+
+    std::vector<pid_t> m_scripts;
+};
+
+TEST_F(RunScriptOnX, WithoutACardTheSimulatedOneServesTheRunAndEndsWithIt) {
+    const pid_t first = StartScript("first.out");
+    auto main = m_client->WaitForWindow(kMainTitle);
+    ASSERT_TRUE(main) << ReadFileText(m_box.Root() + "/first.out");
+    const std::string line = FirstLine("first.out");
+    if (line.find("no card is attached") == std::string::npos) GTEST_SKIP() << "a card is attached: " << line;
+    EXPECT_EQ(line, "quorvel: card: simulated, because no card is attached");
+    auto folders = CardFolders();
+    ASSERT_EQ(folders.size(), 1u);
+    const std::string card = folders[0];
+    EXPECT_TRUE(Eventually([&] { return CardLogCount(card, "> 94") > 0; }));  // the full sync
+    EXPECT_EQ(CardLogCount(card, kSessionOpen), 1);
+
+    // A second run hands over to the first (bringing a hidden window back is
+    // shown with the tray above), ends at once and takes its own simulated
+    // card with it.
+    const pid_t second = StartScript("second.out");
+    EXPECT_TRUE(Exited(second));
+    EXPECT_EQ(FirstLine("second.out"), line);
+    main = m_client->WaitForWindow(kMainTitle);
+    ASSERT_TRUE(main);
+    EXPECT_EQ(CardFolders(), std::vector<std::string>{card});
+    EXPECT_EQ(CardLogCount(card, kSessionOpen), 1);
+
+    // Closing the window ends the program, the script and its card.
+    Settle();
+    ClickCaption(*main, 36);
+    EXPECT_TRUE(Exited(first));
+    EXPECT_TRUE(CardFolders().empty());
+}
+
+}  // namespace
+}  // namespace qv::test

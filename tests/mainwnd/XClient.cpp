@@ -1,0 +1,156 @@
+#include "tests/mainwnd/XClient.h"
+
+#include <cairo.h>
+#include <xcb/xtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+namespace qv::test {
+namespace {
+
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+template <typename Pred>
+bool Within(int timeoutMs, Pred pred) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        if (pred()) return true;
+        Sleep(20);
+    } while (std::chrono::steady_clock::now() < end);
+    return pred();
+}
+
+}  // namespace
+
+XClient::XClient(const std::string& display) : m_conn(xcb_connect(display.c_str(), nullptr)) {
+    if (Connected()) m_root = xcb_setup_roots_iterator(xcb_get_setup(m_conn)).data->root;
+}
+
+XClient::~XClient() { xcb_disconnect(m_conn); }
+
+xcb_atom_t XClient::Atom(const char* name) {
+    auto* reply = xcb_intern_atom_reply(
+        m_conn, xcb_intern_atom(m_conn, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : XCB_NONE;
+    std::free(reply);
+    return atom;
+}
+
+std::string XClient::Title(xcb_window_t w) {
+    for (xcb_atom_t property : {Atom("_NET_WM_NAME"), xcb_atom_t(XCB_ATOM_WM_NAME)}) {
+        auto* reply = xcb_get_property_reply(
+            m_conn, xcb_get_property(m_conn, 0, w, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr);
+        std::string title;
+        if (reply && reply->format == 8)
+            title.assign(static_cast<const char*>(xcb_get_property_value(reply)),
+                         static_cast<std::size_t>(xcb_get_property_value_length(reply)));
+        std::free(reply);
+        if (!title.empty()) return title;
+    }
+    return {};
+}
+
+std::vector<XClient::Window> XClient::MappedWindows() {
+    std::vector<Window> windows;
+    auto* tree = xcb_query_tree_reply(m_conn, xcb_query_tree(m_conn, m_root), nullptr);
+    if (!tree) return windows;
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+        const xcb_window_t w = children[i];
+        auto* attrs = xcb_get_window_attributes_reply(m_conn, xcb_get_window_attributes(m_conn, w), nullptr);
+        const bool viewable = attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE;
+        std::free(attrs);
+        if (!viewable) continue;
+        auto* geometry = xcb_get_geometry_reply(m_conn, xcb_get_geometry(m_conn, w), nullptr);
+        if (!geometry) continue;
+        windows.push_back({Title(w), {geometry->x, geometry->y, geometry->width, geometry->height}});
+        std::free(geometry);
+    }
+    std::free(tree);
+    return windows;
+}
+
+std::optional<ScreenRect> XClient::FindWindow(const std::string& title) {
+    for (const Window& w : MappedWindows())
+        if (w.title == title) return w.rect;
+    return std::nullopt;
+}
+
+std::optional<ScreenRect> XClient::WaitForWindow(const std::string& title, int timeoutMs) {
+    // A new window is placed after it maps: wait until it stays put.
+    std::optional<ScreenRect> found;
+    std::optional<ScreenRect> last;
+    int steady = 0;
+    Within(timeoutMs, [&] {
+        found = FindWindow(title);
+        const bool same = found && last && found->x == last->x && found->y == last->y &&
+                          found->width == last->width && found->height == last->height;
+        steady = same ? steady + 1 : 0;
+        last = found;
+        return steady >= 5;
+    });
+    return steady >= 5 ? found : std::nullopt;
+}
+
+bool XClient::WaitUntilGone(const std::string& title, int timeoutMs) {
+    return Within(timeoutMs, [&] { return !FindWindow(title); });
+}
+
+std::vector<std::uint32_t> XClient::Grab(const ScreenRect& rc) {
+    auto* reply = xcb_get_image_reply(
+        m_conn,
+        xcb_get_image(m_conn, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root, static_cast<std::int16_t>(rc.x),
+                      static_cast<std::int16_t>(rc.y), static_cast<std::uint16_t>(rc.width),
+                      static_cast<std::uint16_t>(rc.height), ~0u),
+        nullptr);
+    std::vector<std::uint32_t> pixels;
+    if (!reply) return pixels;
+    const auto* data = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(reply));
+    const auto count = static_cast<std::size_t>(xcb_get_image_data_length(reply)) / 4;
+    for (std::size_t i = 0; i < count; ++i) pixels.push_back(data[i] & 0xFFFFFF);
+    std::free(reply);
+    return pixels;
+}
+
+bool XClient::SaveShot(const ScreenRect& rc, const std::string& relativePath, int colours) {
+    std::vector<std::uint32_t> pixels;
+    Within(5000, [&] {
+        pixels = Grab(rc);
+        return std::set<std::uint32_t>(pixels.begin(), pixels.end()).size() >= static_cast<std::size_t>(colours);
+    });
+    Sleep(200);  // the last partial repaints
+    pixels = Grab(rc);
+    if (pixels.size() != static_cast<std::size_t>(rc.width) * rc.height) return false;
+    const std::filesystem::path path = std::filesystem::path(QV_ARTIFACTS_DIR) / relativePath;
+    std::filesystem::create_directories(path.parent_path());
+    cairo_surface_t* s = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels.data()),
+                                                             CAIRO_FORMAT_RGB24, rc.width, rc.height, rc.width * 4);
+    const bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(s);
+    return ok;
+}
+
+void XClient::MoveTo(int x, int y) {
+    xcb_test_fake_input(m_conn, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, m_root, static_cast<std::int16_t>(x),
+                        static_cast<std::int16_t>(y), 0);
+    xcb_flush(m_conn);
+}
+
+void XClient::Click(int x, int y, int button) {
+    MoveTo(x, y);
+    Sleep(50);
+    const auto detail = static_cast<std::uint8_t>(button);
+    xcb_test_fake_input(m_conn, XCB_BUTTON_PRESS, detail, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_flush(m_conn);
+    Sleep(30);
+    xcb_test_fake_input(m_conn, XCB_BUTTON_RELEASE, detail, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_flush(m_conn);
+    Sleep(50);
+}
+
+}  // namespace qv::test

@@ -1,0 +1,61 @@
+#pragma once
+// The test's own connection to a private X server: the program's top-level
+// windows by title, screenshots and injected pointer input.
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qv::test {
+
+struct ScreenRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    int Right() const { return x + width; }
+    int Bottom() const { return y + height; }
+};
+
+class XClient {
+public:
+    explicit XClient(const std::string& display);
+    ~XClient();
+    XClient(const XClient&) = delete;
+    XClient& operator=(const XClient&) = delete;
+
+    bool Connected() const { return m_conn && !xcb_connection_has_error(m_conn); }
+
+    struct Window {
+        std::string title;
+        ScreenRect rect;
+    };
+    // The mapped top-level windows, bottom first.
+    std::vector<Window> MappedWindows();
+    std::optional<ScreenRect> FindWindow(const std::string& title);
+    // Waits up to timeoutMs for the window to be mapped (or, with mapped
+    // false, to be gone).
+    std::optional<ScreenRect> WaitForWindow(const std::string& title, int timeoutMs = 15000);
+    bool WaitUntilGone(const std::string& title, int timeoutMs = 15000);
+
+    // 0x00RRGGBB pixels of a screen rectangle.
+    std::vector<std::uint32_t> Grab(const ScreenRect& rc);
+    // Waits until the rectangle shows at least `colours` distinct colours
+    // (the window has drawn), then saves it under the artifacts folder.
+    bool SaveShot(const ScreenRect& rc, const std::string& relativePath, int colours = 16);
+
+    // button: 1 left, 3 right.
+    void Click(int x, int y, int button = 1);
+    void MoveTo(int x, int y);
+
+private:
+    std::string Title(xcb_window_t w);
+    xcb_atom_t Atom(const char* name);
+
+    xcb_connection_t* m_conn;
+    xcb_window_t m_root = 0;
+};
+
+}  // namespace qv::test
