@@ -20,6 +20,9 @@
 #include "plugin/SettingsStore.h"
 #include "plugin/WorkSpace.h"
 #include "plugin/WorkSpaceParams.h"
+#include "plugin/cloud/CloudEffectDetailDownloader.h"
+#include "plugin/cloud/CloudEffectListDownloader.h"
+#include "plugin/cloud/CloudEffectLists.h"
 #include "plugin/model/ControlId.h"
 #include "plugin/model/RecordText.h"
 
@@ -36,6 +39,9 @@ constexpr const char16_t* kReverbScrollKey = u"reverbScrollview";
 constexpr const char16_t* kTitle = u"Halvena音频";
 constexpr const char16_t* kUpgradeQuestion =
     u"检测到设备的固件版本与软件不兼容，您需要升级固件才可以正常使用。是否现在升级固件？";
+
+// The named id of the cloud list's retry link "btn_cloud_retry".
+constexpr int kCloudRetryLink = 65560;
 
 constexpr std::int32_t kParamEffectSelector = 8;
 constexpr std::int32_t kParamVoiceSwitch = 15;
@@ -65,6 +71,8 @@ CEventHandlerEffect::CEventHandlerEffect() {
     m_center = qv::ui::SNotifyCenter::getSingletonPtr();
     if (!m_center) return;
     SubscribeAppEvent<EventParamChanged>(*m_center, &CEventHandlerEffect::OnParamChanged, this);
+    SubscribeAppEvent<EventThreadCloudEffectFinishEvent>(*m_center, &CEventHandlerEffect::OnCloudEffectFinish, this);
+    SubscribeAppEvent<EventCommonThreadFinishEvent>(*m_center, &CEventHandlerEffect::OnThreadFinish, this);
     SubscribeAppEvent<EventDeviceChanged>(*m_center, &CEventHandlerEffect::OnDeviceChanged, this);
     SubscribeAppEvent<EventNeedUpgradeFirmware>(*m_center, &CEventHandlerEffect::OnUpgradeFirmware, this);
 }
@@ -94,6 +102,7 @@ void CEventHandlerEffect::Init(CMainDlg& owner) {
     if (params) params->SetThrottleWindow(&owner);
     FindControls();
     RestoreTabs();
+    InstallEffectListAdapters();
     InitEqCurve();
     RestoreScrollOrigin();
 
@@ -103,6 +112,7 @@ void CEventHandlerEffect::Init(CMainDlg& owner) {
     UpdateDeviceEffectButtons();
     if (params) params->FireParamChanged();
     UpdateCurrentEffect();
+    StartCloudEffectFetch();
     AskForUpgradeWhenNeeded();
     m_initialised = true;
 }
@@ -232,6 +242,8 @@ BOOL CEventHandlerEffect::_HandleEvent(qv::ui::EventArgs* e) {
             OnBtnSavePreset(id);
         } else if (id >= kFirstPresetGroupButton && id <= kLastPresetGroupButton) {
             OnBtnPresetGroup(id);
+        } else if (id == kCloudRetryLink) {
+            FetchCloudEffectList();
         } else {
             break;
         }
@@ -251,11 +263,17 @@ BOOL CEventHandlerEffect::_HandleEvent(qv::ui::EventArgs* e) {
 }
 
 bool CEventHandlerEffect::OnTimer(UINT_PTR id) {
+    if (id == kTimerCloudFailure) {
+        OnCloudFailureTimer();
+        return true;
+    }
     CWorkSpaceParams* params = m_workspace ? m_workspace->Params() : nullptr;
     return params && params->OnTimer(id);
 }
 
 void CEventHandlerEffect::OnDestroy() {
+    // No download outlives the page's window, nor its plug-in.
+    StopCloudDownloads();
     if (!m_owner) return;
     if (CWorkSpaceParams* params = m_workspace ? m_workspace->Params() : nullptr) {
         // What the throttle still holds reaches the card; the next window
@@ -276,6 +294,10 @@ void CEventHandlerEffect::OnDestroy() {
     for (auto& list : m_presetLists) list.clear();
     m_effectTabs = nullptr;
     m_effectListTabs = nullptr;
+    m_cloudAdapter.reset();
+    m_downloadAdapter.reset();
+    m_fetchAnimation = nullptr;
+    m_cloudRefreshPanel = nullptr;
     m_owner = nullptr;
     m_initialised = false;
 }
@@ -337,6 +359,10 @@ void CEventHandlerEffect::UpdateCurrentEffect() {
     if (m_pitchTab) m_pitchTab->SetCurSel(view.pitchPage);
     if (m_overlays.pitch) m_overlays.pitch->SetVisible(view.pitchOverlay);
     if (m_effectTitle) m_effectTitle->SetWindowText(SStringW::Format(u"当前音效：%s", std::u16string(FieldText(current.name)).c_str()));
+    // "回荡" heads the cloud list except under 电音.
+    if (m_workspace)
+        SyncBuiltInCloudEntry(m_workspace->CloudEffects(), state.effectNumber, ThisFamily().cloudListHasBuiltInEntry);
+    NotifyEffectLists();
 }
 
 void CEventHandlerEffect::UpdateDeviceEffectButtons() {

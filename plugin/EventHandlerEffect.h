@@ -4,7 +4,8 @@
 // knobs, switches and sliders (through the parameter binder), the EQ curve,
 // the window title, the overlays that lock what the current effect does not
 // use or what needs a card, and the question that leads to the firmware
-// upgrade. First page of the main window: its maps are tried first.
+// upgrade, and the cloud and downloaded effect lists with the downloads they
+// start. First page of the main window: its maps are tried first.
 //
 // UI thread only. The page lives as long as the main window object; its
 // controls only while the window exists.
@@ -15,7 +16,11 @@
 
 #include "platform/ui/Geometry.h"
 #include "plugin/MainDlgPage.h"
+#include "plugin/cloud/CloudEffectListMcAdapter.h"
+#include "plugin/cloud/DownloaderSet.h"
 
+class CCloudEffectListDownloader;
+class CDownloadEffectListMcAdapter;
 class CParamControlBinder;
 class CParamModel;
 class CWorkSpace;
@@ -31,7 +36,7 @@ class STabCtrl;
 class SWindow;
 }  // namespace qv::ui
 
-class CEventHandlerEffect final : public IMainDlgPage {
+class CEventHandlerEffect final : public IMainDlgPage, public IEffectListPage {
 public:
     static constexpr int kFirstEffectButton = 10000;
     static constexpr int kEffectButtonCount = 24;
@@ -47,6 +52,8 @@ public:
     static constexpr int kBankCount = 3;  // preset banks 1 EQ, 2 reverb, 3 voice change
     static constexpr UINT kCmdImportPreset = 100;
     static constexpr UINT kCmdExportPreset = 101;
+    static constexpr UINT_PTR kTimerCloudFailure = 1005;
+    static constexpr UINT_PTR kTimerCloudSoundFetch = 1006;
 
     // Takes the workspace from the application object and subscribes to the
     // application events it answers.
@@ -63,6 +70,16 @@ public:
     bool OnParamChanged(qv::ui::EventArgs* e);
     bool OnDeviceChanged(qv::ui::EventArgs* e);
     bool OnUpgradeFirmware(qv::ui::EventArgs* e);
+    // The list downloader's and the detail downloaders' finish events.
+    bool OnCloudEffectFinish(qv::ui::EventArgs* e);
+    bool OnThreadFinish(qv::ui::EventArgs* e);
+
+    // The retry link: fetches the cloud effect list again (and, through
+    // timer 1006, the sound pads' cloud sounds).
+    void FetchCloudEffectList();
+    // A row's use button: applies the entry as the current effect.
+    void OnUseCloudEffect(std::int32_t effectId) override;
+    void KeepDetailDownloader(std::shared_ptr<CCloudEffectDetailDownloader> downloader) override;
 
     // The checked effect button, the overlays, the pitch tab and the title
     // of the current effect.
@@ -88,6 +105,13 @@ private:
     void RestoreTabs();
     void InitEqCurve();
     void RestoreScrollOrigin();
+    void InstallEffectListAdapters();
+    // Starts a list download, stopping one that still runs.
+    void StartCloudEffectFetch();
+    void OnCloudFailureTimer();
+    // Stops and joins the list and detail downloaders.
+    void StopCloudDownloads();
+    void NotifyEffectLists();
     // Asks the firmware question once the window is up, when the card is in
     // update mode.
     void AskForUpgradeWhenNeeded();
@@ -137,6 +161,12 @@ private:
     std::array<std::vector<qv::ui::SWindow*>, kBankCount> m_presetLists;
     bool m_presetChosen = false;
     std::int32_t m_listEffectId = 0;
+    std::shared_ptr<CCloudEffectListMcAdapter> m_cloudAdapter;
+    std::shared_ptr<CDownloadEffectListMcAdapter> m_downloadAdapter;
+    std::shared_ptr<CCloudEffectListDownloader> m_listDownloader;
+    CDownloaderSet<CCloudEffectDetailDownloader> m_detailDownloads;
+    qv::ui::SWindow* m_fetchAnimation = nullptr;
+    qv::ui::SWindow* m_cloudRefreshPanel = nullptr;
     qv::ui::STabCtrl* m_effectTabs = nullptr;
     qv::ui::STabCtrl* m_effectListTabs = nullptr;
     qv::ui::SNotifyCenter* m_center = nullptr;

@@ -18,13 +18,15 @@ public:
         if (worker) m_workers.push_back(std::move(worker));
     }
     // Stops and joins one worker (its finish event may still hold it).
-    void Release(const T* worker) {
+    // False when the set does not hold it.
+    bool Release(const T* worker) {
         auto it = std::find_if(m_workers.begin(), m_workers.end(),
                                [worker](const std::shared_ptr<T>& kept) { return kept.get() == worker; });
-        if (it == m_workers.end()) return;
+        if (it == m_workers.end()) return false;
         std::shared_ptr<T> kept = std::move(*it);
         m_workers.erase(it);
         kept->Stop(100);
+        return true;
     }
     // Asks every worker to stop first, so they end together, then joins them.
     void StopAll() {

@@ -1,7 +1,7 @@
 #include "plugin/dialogs/SDlgInput.h"
 
+#include "controls/CTipWnd.h"
 #include "platform/ui/controls/SRichEdit.h"
-#include "plugin/dialogs/InputTip.h"
 
 using qv::ui::SStringW;
 
@@ -72,6 +72,6 @@ void SDlgInput::Refuse(const SStringW& message) {
     const qv::ui::CRect rc = m_input->GetWindowRect();
     qv::ui::CPoint anchor(rc.left + kTipOffsetX, rc.top + kTipOffsetY);
     ClientToScreen(anchor);
-    ShowInputTip(anchor, message, kRefusalTipMs);
+    qv::controls::CTipWnd::ShowTip(anchor.x, anchor.y, message, kRefusalTipMs);
     m_input->SetFocus();
 }

@@ -38,8 +38,9 @@ void SInputHotKeyDlg::OnInitDialog() {
     if (!m_hotkeyCtrl) return;
     m_hotkeyCtrl->SetHotKey(static_cast<WORD>(m_hotkey & 0xFFFF), static_cast<WORD>(m_hotkey >> 16));
     m_hotkeyCtrl->SetFocus();
-    // Keys must reach the hotkey field untranslated: the hotkey field takes
-    // key-downs only and ignores composed text.
+    // Typed keys reach the hotkey field untranslated: no input method
+    // composes them into text in this dialog.
+    EnableIme(false);
 }
 
 void SInputHotKeyDlg::OnOK() {

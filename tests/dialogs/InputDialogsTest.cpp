@@ -6,11 +6,11 @@
 #include <optional>
 #include <string>
 
+#include "controls/CTipWnd.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/ui/controls/SHotKeyCtrl.h"
 #include "platform/ui/controls/SRichEdit.h"
 #include "platform/ui/controls/StandardControls.h"
-#include "plugin/dialogs/InputTip.h"
 #include "plugin/dialogs/SDlgInput.h"
 #include "plugin/dialogs/SInputHotKeyDlg.h"
 #include "tests/ui/UiTestEnv.h"
@@ -25,13 +25,18 @@ protected:
     void SetUp() override {
         UiAppTest::SetUp();
         qv::ui::RegisterStandardControls(m_app->GetWindowFactory());
-        SetInputTipPresenter([this](CPoint at, const SStringW& text, UINT ms) {
-            tips.push_back({at, text.str(), ms});
-        });
+        qv::os::SetClock(&clock);
     }
     void TearDown() override {
-        SetInputTipPresenter(nullptr);
+        qv::controls::CTipWnd::HideTip();
         UiAppTest::TearDown();
+        qv::os::SetClock(nullptr);
+    }
+    // The tip shown now: its anchor and text.
+    static std::optional<std::pair<CPoint, std::u16string>> ShownTip() {
+        qv::controls::CTipWnd* tip = qv::controls::CTipWnd::Current();
+        if (!tip || !tip->IsWindowVisible()) return std::nullopt;
+        return std::make_pair(tip->GetAnchor(), tip->FindChildByName(u"txt_tip")->GetWindowText().str());
     }
     static void Later(std::function<void()> task) {
         ASSERT_TRUE(qv::os::PostTask(qv::os::GetCurrentThreadId(), std::move(task)));
@@ -43,12 +48,7 @@ protected:
         host.SendMessage(WM_LBUTTONUP, 0, at);
     }
 
-    struct Tip {
-        CPoint at;
-        std::u16string text;
-        UINT ms;
-    };
-    std::vector<Tip> tips;
+    qv::ui::test::SteppedClock clock;
 };
 
 struct InputCase {
@@ -74,11 +74,13 @@ TEST_F(InputDialogsTest, TextIsAcceptedOrRefusedAsTheRulesSay) {
     };
     for (const InputCase& c : cases) {
         SCOPED_TRACE(c.name);
-        tips.clear();
+        qv::controls::CTipWnd::HideTip();
         SDlgInput dialog(u"old", u"", c.maxLength);
         dialog.SetForbiddenChars(c.forbidden.c_str());
         dialog.SetAllowEmpty(c.allowEmpty);
         bool stayedOpen = false;
+        std::optional<std::pair<CPoint, std::u16string>> tip;
+        bool tipEnded = false;
         qv::ui::CPoint inputCorner;
         Later([&] {
             auto* input = dialog.FindChildByName2<qv::ui::SRichEdit>(u"txt_input");
@@ -91,8 +93,15 @@ TEST_F(InputDialogsTest, TextIsAcceptedOrRefusedAsTheRulesSay) {
             Click(dialog, dialog.FindChildByName(u"btnOK"));
             Later([&] {
                 stayedOpen = dialog.IsModal();
+                tip = ShownTip();
                 if (stayedOpen) {
                     EXPECT_TRUE(dialog.FindChildByName(u"txt_input")->IsFocused());
+                    clock.Step(1999);
+                    qv::ui::test::PumpPending();
+                    EXPECT_TRUE(ShownTip());
+                    clock.Step(2);
+                    qv::ui::test::PumpPending();
+                    tipEnded = !ShownTip();
                     Click(dialog, dialog.FindChildByName(u"btnCancel"));
                 }
             });
@@ -102,15 +111,15 @@ TEST_F(InputDialogsTest, TextIsAcceptedOrRefusedAsTheRulesSay) {
         if (c.accepted) {
             EXPECT_EQ(code, IDOK);
             EXPECT_EQ(dialog.GetText().str(), *c.accepted);
-            EXPECT_TRUE(tips.empty());
+            EXPECT_FALSE(tip);
         } else {
             EXPECT_EQ(code, IDCANCEL);
             EXPECT_TRUE(stayedOpen);
-            ASSERT_EQ(tips.size(), 1u);
-            EXPECT_EQ(tips[0].text, c.refusal);
-            EXPECT_EQ(tips[0].ms, 2000u);
-            EXPECT_EQ(tips[0].at.x, inputCorner.x + 50);
-            EXPECT_EQ(tips[0].at.y, inputCorner.y + 15);
+            ASSERT_TRUE(tip);
+            EXPECT_EQ(tip->second, c.refusal);
+            EXPECT_EQ(tip->first.x, inputCorner.x + 50);
+            EXPECT_EQ(tip->first.y, inputCorner.y + 15);
+            EXPECT_TRUE(tipEnded);  // after 2000 ms
         }
     }
 }
@@ -130,6 +139,7 @@ TEST_F(InputDialogsTest, PressedCombinationBecomesTheRegisteredValue) {
         auto* field = dialog.FindChildByName2<qv::ui::SHotKeyCtrl>(u"txt_hotkey_input");
         ASSERT_NE(field, nullptr);
         EXPECT_TRUE(field->IsFocused());
+        EXPECT_FALSE(dialog.IsImeEnabled());  // keys are not composed into text
         EXPECT_TRUE(field->GetWindowText().IsEmpty());
         EXPECT_EQ(dialog.FindChildByName(u"txt_title")->GetWindowText().str(), u"设置热键");
         dialog.SendMessage(WM_KEYDOWN, VK_CONTROL, 0);

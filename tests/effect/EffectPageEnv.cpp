@@ -1,5 +1,7 @@
 #include "tests/effect/EffectPageEnv.h"
 
+#include <cstdlib>
+
 #include "controls/CTipWnd.h"
 #include "families/ThisFamily.h"
 #include "plugin/SettingsStore.h"
@@ -8,6 +10,9 @@ namespace qv::test {
 
 void EffectPageEnv::SetUp() {
     SkinAppTest::SetUp();
+    // The page fetches the cloud list: from a closed port unless a test
+    // starts its own catalogue.
+    setenv("QV_CATALOGUE_URL", "http://127.0.0.1:1/tuning", 1);
     LoadSettings(m_dir + "/data", {});
     m_stateFile = m_dir + "/data/Quorvel/DorbIIConfigData.db";
     m_center = std::make_unique<ui::SNotifyCenter>();
@@ -30,6 +35,7 @@ void EffectPageEnv::TearDown() {
     m_workspace.reset();
     m_link.reset();
     m_center.reset();
+    unsetenv("QV_CATALOGUE_URL");
     SkinAppTest::TearDown();
 }
 

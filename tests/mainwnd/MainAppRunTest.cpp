@@ -3,19 +3,25 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <thread>
 
 #include "platform/os/MessageQueue.h"
 #include "platform/ui/SMenuWnd.h"
+#include "platform/ui/controls/SMCListView.h"
 #include "platform/ui/desktop/TrayIcon.h"
 #include "plugin/DlgDeviceInfo.h"
 #include "plugin/MainApp.h"
 #include "plugin/MainDlg.h"
 #include "plugin/MainHideWnd.h"
+#include "plugin/WorkSpace.h"
+#include "plugin/model/RecordText.h"
 #include "tests/desktop/PrivateBus.h"
 #include "tests/desktop/SniPeers.h"
 #include "tests/mainwnd/MainWndTestEnv.h"
+#include "tests/support/CatalogSim.h"
 #include "tests/support/FakeAppHost.h"
 
 namespace qv::test {
@@ -153,6 +159,41 @@ TEST_F(MainAppRunTest, ExitUnderTheDeviceInformationBoxWaitsForTheBoxToReturn) {
     });
     EXPECT_TRUE(boxShown);
     EXPECT_EQ(LetGo(), std::make_pair(1, 1));
+}
+
+TEST_F(MainAppRunTest, StalledCatalogueRequestsEndWithTheRun) {
+    CatalogSim sim({"--switch", "stalled"});
+    ASSERT_TRUE(sim.Start());
+    sim.UseAsCatalogue();
+    Start(1);  // the session opens and posts the usage report
+    CloudEffectItem row{};
+    SetFieldText(row.name, u"KTV");
+    row.id = 301;
+    m_client->GetWorkSpace()->CloudEffects() = {row};
+    std::chrono::steady_clock::time_point asked;
+    Run([&] {
+        // Whatever fails, the run ends.
+        auto start = [&]() -> ::testing::AssertionResult {
+            if (!MainShows()) return ::testing::AssertionFailure() << "no main window";
+            auto* list = Main()->FindChildByName2<ui::SMCListView>(u"mclist_cloud_effect");
+            Main()->UpdateWindow();
+            ui::SWindow* row = list ? list->GetRowWindow(1) : nullptr;  // row 0 is "回荡"
+            ui::SWindow* download = row ? row->FindChildByName(u"btn_download") : nullptr;
+            if (!download) return ::testing::AssertionFailure() << "no download button";
+            Click(*Main(), *download);
+            // The usage report, the list and the detail all wait on the server.
+            if (!WaitFor([&] { return sim.Requests().size() == 3; }))
+                return ::testing::AssertionFailure() << sim.Requests().size() << " requests";
+            return ::testing::AssertionSuccess();
+        };
+        EXPECT_TRUE(start());
+        asked = std::chrono::steady_clock::now();
+        TrayExit();
+    });
+    m_client->Uninit();  // as the host ends a plug-in on a family switch
+    m_client = nullptr;
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
+    unsetenv("QV_CATALOGUE_URL");
 }
 
 // The real tray: a StatusNotifierItem on a private session bus, with a fake
