@@ -66,4 +66,13 @@ void RunFor(int ms) {
     }
 }
 
+bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        RunFor(10);
+    }
+    return true;
+}
+
 }  // namespace qv::test

@@ -5,6 +5,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,5 +34,7 @@ private:
 
 // Dispatches the calling thread's messages for that long.
 void RunFor(int ms);
+// Dispatches them until done() holds, at most timeoutMs; whether it held.
+bool RunUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
 }  // namespace qv::test

@@ -75,22 +75,36 @@ TEST_F(SnapDragTest, CaptionDragEndingNinePixelsAwayLandsTouching) {
     SHostWnd* dragged = Window({50, 150, 250, 350}, "#3A3D46", "dragged by its caption");
     m_snapper->SetAnchor(anchor->GetHwnd());
     ASSERT_TRUE(m_snapper->AddWindow(dragged->GetHwnd()));
-    RunFor(300);
     qv::test::XScreen screen(m_xvfb.Display());
+    // Both captions on the screen before the pointer comes.
+    ASSERT_TRUE(qv::test::RunUntil([&] {
+        const auto left = screen.Grab(CRect(60, 160, 61, 161));
+        const auto right = screen.Grab(CRect(410, 110, 411, 111));
+        return left.size() == 1 && left[0] == 0x3DA9FCu && right.size() == 1 && right[0] == 0x3DA9FCu;
+    }));
     // Grab the caption and drag so that the right edge ends at 391, 9 px
-    // left of the anchor, with the tops 4 px apart.
+    // left of the anchor, with the tops 4 px apart. Each step waits until the
+    // window has followed the pointer.
     CPoint pointer(150, 165);
     screen.MoveTo(pointer);
-    RunFor(100);
+    RunFor(50);
     screen.Button(true);
-    RunFor(100);
+    RunFor(50);
     const CPoint end(150 + 141, 165 - 46);
     for (int i = 1; i <= 10; ++i) {
-        screen.MoveTo(CPoint(pointer.x + (end.x - pointer.x) * i / 10, pointer.y + (end.y - pointer.y) * i / 10));
-        RunFor(60);
+        const CPoint delta((end.x - pointer.x) * i / 10, (end.y - pointer.y) * i / 10);
+        screen.MoveTo(CPoint(pointer.x + delta.x, pointer.y + delta.y));
+        // The last step comes within reach of the anchor and snaps to it.
+        const CPoint at = i < 10 ? CPoint(50 + delta.x, 150 + delta.y) : CPoint(200, 100);
+        EXPECT_TRUE(qv::test::RunUntil([&] { return dragged->GetScreenRect().TopLeft() == at; }))
+            << "step " << i << " at " << ::testing::PrintToString(dragged->GetScreenRect().TopLeft());
     }
     screen.Button(false);
-    RunFor(300);
+    // The snap is taken when the release comes through.
+    EXPECT_TRUE(qv::test::RunUntil([&] {
+        const auto taken = m_snapper->GetSnap(dragged->GetHwnd());
+        return taken && taken->side != CWndSnapper::kNone;
+    }));
 
     EXPECT_EQ(dragged->GetScreenRect(), CRect(200, 100, 400, 300));
     const auto snap = m_snapper->GetSnap(dragged->GetHwnd());
@@ -98,10 +112,10 @@ TEST_F(SnapDragTest, CaptionDragEndingNinePixelsAwayLandsTouching) {
     EXPECT_EQ(snap->side, CWndSnapper::kLeft);
     EXPECT_EQ(snap->neighbour, anchor->GetHwnd());
     // And on the screen: the caption's blue runs on into the anchor's.
-    const auto row = screen.Grab(CRect(380, 110, 420, 111));
-    ASSERT_EQ(row.size(), 40u);
-    EXPECT_EQ(row[19], 0x3DA9FCu);
-    EXPECT_EQ(row[20], 0x3DA9FCu);
+    EXPECT_TRUE(qv::test::RunUntil([&] {
+        const auto row = screen.Grab(CRect(380, 110, 420, 111));
+        return row.size() == 40u && row[19] == 0x3DA9FCu && row[20] == 0x3DA9FCu;
+    }));
     EXPECT_TRUE(screen.SaveShot(CRect(150, 50, 630, 350), "plugin/snapped_windows.png"));
 }
 

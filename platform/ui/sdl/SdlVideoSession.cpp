@@ -113,14 +113,21 @@ void SdlVideoSession::ScheduleDrain() {
 void SdlVideoSession::Drain() {
     // Keep the session alive even if a window's handling closes the last window.
     auto keep = shared_from_this();
-    SDL_PumpEvents();
     std::array<SDL_Event, 64> events;
-    for (;;) {
-        const int n = SDL_PeepEvents(events.data(), static_cast<int>(events.size()), SDL_GETEVENT, SDL_FIRSTEVENT,
-                                     SDL_LASTEVENT);
-        if (n <= 0) break;
-        for (int i = 0; i < n; ++i) Route(events[static_cast<size_t>(i)]);
-    }
+    SDL_PumpEvents();
+    do {
+        for (;;) {
+            const int n = SDL_PeepEvents(events.data(), static_cast<int>(events.size()), SDL_GETEVENT, SDL_FIRSTEVENT,
+                                         SDL_LASTEVENT);
+            if (n <= 0) break;
+            for (int i = 0; i < n; ++i) Route(events[static_cast<size_t>(i)]);
+        }
+        for (const auto& [id, window] : m_windows) window->FollowPointer();
+        // Asking X for the pointer reads what waits on the connection into
+        // the client's queue, where the connection's wake no longer shows
+        // it: take it now.
+        SDL_PumpEvents();
+    } while (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT));
     // Decided once the batch is through: a focus moving between our own
     // windows loses it and gains it in the same batch.
     if (m_focusLeft && m_focused == 0) DeactivatePopups();

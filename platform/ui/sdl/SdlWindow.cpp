@@ -9,6 +9,7 @@
 
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
+#include "platform/ui/SApplication.h"
 #include "platform/ui/SHostWnd.h"
 #include "platform/ui/WinDefs.h"
 #include "platform/ui/sdl/SdlVideoSession.h"
@@ -316,8 +317,35 @@ void SdlWindow::OnSdlEvent(const SDL_Event& event) {
         default: break;
         }
     }
-    for (InputMessage& msg : m_input.Translate(event, SDL_GetModState())) Deliver(msg);
+    if (event.type == SDL_MOUSEMOTION && m_input.ButtonsHeld()) {
+        // A drag may move the window under the pointer: SDL's point is taken
+        // against where the desktop had the window, which lags behind, and
+        // the moves still queued change it again. The pointer's screen point
+        // goes with the message and becomes a client point when it is handled.
+        int x = 0;
+        int y = 0;
+        SDL_GetGlobalMouseState(&x, &y);
+        m_dragPointer = CPoint(x, y);
+        SDL_Event in = event;
+        in.motion.x = x - m_rect.left;
+        in.motion.y = y - m_rect.top;
+        for (InputMessage& msg : m_input.Translate(in, SDL_GetModState())) DeliverAtScreenPoint(msg, m_dragPointer);
+    } else {
+        for (InputMessage& msg : m_input.Translate(event, SDL_GetModState())) Deliver(msg);
+    }
     UpdateCapture();
+}
+
+void SdlWindow::FollowPointer() {
+    if (!m_captured || !m_input.ButtonsHeld()) return;
+    int x = 0;
+    int y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    if (CPoint(x, y) == m_dragPointer) return;
+    SDL_Event motion{};
+    motion.type = SDL_MOUSEMOTION;
+    motion.motion.windowID = SDL_GetWindowID(m_window);
+    OnSdlEvent(motion);
 }
 
 void SdlWindow::Deliver(InputMessage& msg) {
@@ -329,6 +357,20 @@ void SdlWindow::Deliver(InputMessage& msg) {
     // The text must outlive the call: sent from a task, in order with the posts.
     qv::os::PostTask(m_session->GetThreadId(), [hwnd = m_target, m = std::move(msg)] {
         qv::os::SendMessage(hwnd, m.message, m.wParam, reinterpret_cast<LPARAM>(m.text.c_str()));
+    });
+}
+
+void SdlWindow::DeliverAtScreenPoint(InputMessage& msg, CPoint screen) {
+    if (!m_target) return;
+    qv::os::PostTask(m_session->GetThreadId(), [hwnd = m_target, msg, screen] {
+        LPARAM lParam = msg.lParam;
+        SApplication* app = SApplication::getSingletonPtr();
+        if (SHostWnd* host = app ? app->FindHostWnd(hwnd) : nullptr) {
+            CPoint pt = screen;
+            host->ScreenToClient(pt);
+            lParam = MAKELPARAM(pt.x, pt.y);
+        }
+        qv::os::SendMessage(hwnd, msg.message, msg.wParam, lParam);
     });
 }
 

@@ -54,10 +54,16 @@ public:
 
     // From the session: one SDL event of this window.
     void OnSdlEvent(const SDL_Event& event);
+    // While a button is held: a motion for a pointer that moved with no
+    // motion reported (the desktop reports none while the window keeps the
+    // pointer's place in it, as a caption drag does).
+    void FollowPointer();
 
 private:
     SdlWindow(std::shared_ptr<SdlVideoSession> session, SDL_Window* window);
     void Deliver(InputMessage& msg);
+    // A mouse message whose client point is taken from `screen` when handled.
+    void DeliverAtScreenPoint(InputMessage& msg, CPoint screen);
     void UpdateCapture();
     // Shows the kept frame again (after exposure).
     void Repaint();
@@ -75,6 +81,7 @@ private:
     bool m_visible = false;
     bool m_iconic = false;
     bool m_captured = false;
+    CPoint m_dragPointer;  // the pointer's screen point at the last motion while a button is held
     bool m_shownNoActivate = false;
     DWORD m_style = 0;
 };
