@@ -42,7 +42,7 @@ private:
     void OnTimer(UINT_PTR id);
     // Hides, then destroys the window; OnDestroy decides whether the run ends.
     void OnClose();
-    void OnDestroy();
+    void OnDestroy() override;
     void ShowMainMenu();
     void OnMenuCommand(int id);
     void ShowDeviceInfo();
