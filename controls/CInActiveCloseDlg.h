@@ -24,9 +24,11 @@ public:
         CHAIN_MSG_MAP(qv::ui::SHostWnd)
     END_MSG_MAP()
 
-    EVENT_MAP_BEGIN()
+    BOOL _HandleEvent(qv::ui::EventArgs* pEvt) override {
+        const int uCode = pEvt->GetID();
         EVENT_NAME_COMMAND(u"btn_close", OnClose)
-    EVENT_MAP_END()
+        return FALSE;
+    }
 
 protected:
     void OnFinalMessage(HWND hwnd) override;

@@ -43,6 +43,8 @@ protected:
 private:
     CTipWnd();
     static BOOL ShowAtWindow(qv::ui::SWindow* target, const qv::ui::SStringW& text, UINT ms);
+    // The host window's WM_TIMER; the panels' own timers keep the base's OnTimer.
+    using qv::ui::SWindow::OnTimer;
     void OnTimer(UINT_PTR id);
     void OnSizeMessage(UINT type, qv::ui::CSize size);
     // Moves the window so its anchor corner sits on the anchor.

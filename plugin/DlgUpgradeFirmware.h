@@ -28,6 +28,8 @@ public:
     BOOL _HandleEvent(qv::ui::EventArgs* e) override;
 
 private:
+    // The host window's WM_TIMER; the panels' own timers keep the base's OnTimer.
+    using qv::ui::SWindow::OnTimer;
     void OnTimer(UINT_PTR id);
     // Step 1: the image, the card's mode, and the switch into update mode.
     void Start();

@@ -39,6 +39,8 @@ public:
 
 private:
     BOOL OnInitDialog();
+    // The host window's WM_TIMER; the panels' own timers keep the base's OnTimer.
+    using qv::ui::SWindow::OnTimer;
     void OnTimer(UINT_PTR id);
     // Hides, then destroys the window; OnDestroy decides whether the run ends.
     void OnClose();

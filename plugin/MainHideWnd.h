@@ -32,7 +32,9 @@ public:
 
 private:
     void OnInitDialog();
-    void OnDestroy();
+    void OnDestroy() override;
+    // The host window's WM_TIMER; the panels' own timers keep the base's OnTimer.
+    using qv::ui::SWindow::OnTimer;
     void OnTimer(UINT_PTR id);
     // index = menu id - kTrayCmdShow
     void OnCommand(int index);
