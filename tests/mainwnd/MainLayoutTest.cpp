@@ -142,11 +142,11 @@ TEST_F(MainLayoutTest, EveryTextOfTheMainWindowsAndMenusHasBothLanguages) {
 }
 
 TEST_F(MainLayoutTest, ShowsInEnglishAsInChinese) {
-    SaveFrame(*m_dlg, "main_window_cn_headless.png");
+    SaveFrame(*m_dlg, "layout_cn.png");  // the layout alone: no page drives it
     ASSERT_TRUE(m_app->InstallLanguage(u"translator:lang_en"));
     EXPECT_EQ(m_dlg->FindChildByID(10001)->GetWindowText(), u"Singing");
     EXPECT_EQ(m_dlg->FindChildByName(u"txt_app_title")->GetWindowText(), u"Halvena Audio");
-    SaveFrame(*m_dlg, "main_window_en.png");
+    SaveFrame(*m_dlg, "layout_en.png");
 
     std::uint8_t reply[64] = {};
     reply[4] = 10;
