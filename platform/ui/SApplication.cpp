@@ -192,8 +192,8 @@ SStringW EntryName(pugi::xml_node node) {
     return XmlText(*name ? name : node.name());
 }
 
-FontSpec FontFromAttributes(pugi::xml_node node) {
-    FontSpec font;
+FontStyle FontFromAttributes(pugi::xml_node node) {
+    FontStyle font;
     font.face = XmlText(XmlAttrNoCase(node, "face").value());
     font.size = std::max(0, XmlAttrNoCase(node, "size").as_int(0));
     if (pugi::xml_attribute bold = XmlAttrNoCase(node, "bold")) font.bold = bold.as_int(0) != 0 ? 1 : 0;
@@ -223,7 +223,7 @@ void SApplication::LoadColors(pugi::xml_node colors) {
     }
 }
 
-const FontSpec* SApplication::GetNamedFont(const SStringW& name) const {
+const FontStyle* SApplication::GetNamedFont(const SStringW& name) const {
     auto it = m_fonts.find(SStringW(name).MakeLower().str());
     return it == m_fonts.end() ? nullptr : &it->second;
 }

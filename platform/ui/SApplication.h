@@ -14,7 +14,7 @@
 
 #include "platform/os/MessageQueue.h"
 #include "platform/ui/Color.h"
-#include "platform/ui/FontSpec.h"
+#include "platform/ui/FontStyle.h"
 #include "platform/ui/SBitmap.h"
 #include "platform/ui/SLogManager.h"
 #include "platform/ui/SSkin.h"
@@ -84,8 +84,8 @@ public:
     pugi::xml_node GetStyle(const SStringW& name) const;
     // The UI font windows inherit at the top; its open parts stay open (the
     // render target's defaults).
-    const FontSpec& GetDefaultFont() const { return m_defaultFont; }
-    const FontSpec* GetNamedFont(const SStringW& name) const;
+    const FontStyle& GetDefaultFont() const { return m_defaultFont; }
+    const FontStyle* GetNamedFont(const SStringW& name) const;
     std::optional<COLORREF> GetNamedColor(const SStringW& name) const;
     // A string of the table; "@string/name" and "name" both work.
     std::optional<SStringW> GetString(const SStringW& name) const;
@@ -137,8 +137,8 @@ private:
     SSkinPool m_skins;
     pugi::xml_document m_styles;
     std::map<std::u16string, SStringW> m_strings;
-    FontSpec m_defaultFont;
-    std::map<std::u16string, FontSpec> m_fonts;
+    FontStyle m_defaultFont;
+    std::map<std::u16string, FontStyle> m_fonts;
     std::map<std::u16string, COLORREF> m_colors;
     STranslatorMgr m_translator;
     std::map<std::u16string, int> m_namedIds;

@@ -6,7 +6,7 @@
 
 #include "platform/os/Types.h"
 #include "platform/ui/Color.h"
-#include "platform/ui/FontSpec.h"
+#include "platform/ui/FontStyle.h"
 #include "platform/ui/Geometry.h"
 #include "platform/ui/SBitmap.h"
 #include "platform/ui/SMatrix.h"

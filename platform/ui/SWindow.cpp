@@ -258,13 +258,13 @@ COLORREF SWindow::GetDisabledTextColor() const {
 }
 
 SFont SWindow::GetFont() const {
-    FontSpec font = m_font;
+    FontStyle font = m_font;
     for (const SWindow* w = m_parent; w; w = w->m_parent) font.InheritFrom(w->m_font);
     if (SApplication* app = SApplication::getSingletonPtr()) font.InheritFrom(app->GetDefaultFont());
     return font.Resolve();
 }
 
-void SWindow::SetOwnFont(const FontSpec& font) {
+void SWindow::SetOwnFont(const FontStyle& font) {
     m_font = font;
     Invalidate();
 }
@@ -551,7 +551,7 @@ HRESULT SWindow::SetDataAttr(const SStringW& value, bool) {
 }
 
 HRESULT SWindow::SetFontAttr(const SStringW& value, bool) {
-    return ParseFontSpec(value, m_font) ? S_OK : E_FAIL;
+    return ParseFontStyle(value, m_font) ? S_OK : E_FAIL;
 }
 
 HRESULT SWindow::SetColorTextAttr(const SStringW& value, bool) {

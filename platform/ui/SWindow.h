@@ -10,7 +10,7 @@
 #include "platform/ui/AttrTable.h"
 #include "platform/ui/Color.h"
 #include "platform/ui/EventSet.h"
-#include "platform/ui/FontSpec.h"
+#include "platform/ui/FontStyle.h"
 #include "platform/ui/Geometry.h"
 #include "platform/ui/IDisplayBackend.h"
 #include "platform/ui/ISwndContainer.h"
@@ -185,8 +185,8 @@ public:
     int GetFontSize() const { return GetFont().size; }
     bool GetFontBold() const { return GetFont().bold; }
     // The window's own font parts (open ones inherit).
-    const FontSpec& GetOwnFont() const { return m_font; }
-    void SetOwnFont(const FontSpec& font);
+    const FontStyle& GetOwnFont() const { return m_font; }
+    void SetOwnFont(const FontStyle& font);
     UINT GetTextAlign() const { return m_textAlign; }
     ISkinObj* GetSkin() const { return m_skin; }
     int GetScale() const { return 100; }
@@ -303,7 +303,7 @@ private:
     // Text colours; unset ones come from the parent.
     std::optional<COLORREF> m_colorText;
     std::optional<COLORREF> m_colorTextDisabled;
-    FontSpec m_font;
+    FontStyle m_font;
     UINT m_textAlign = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
     ISkinObj* m_skin = nullptr;
     int m_alpha = 255;

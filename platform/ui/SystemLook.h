@@ -3,7 +3,7 @@
 // colours and the default GUI font. On this desktop the skin is the system:
 // the colours come from its palette and the font is its UI font.
 #include "platform/ui/Color.h"
-#include "platform/ui/FontSpec.h"
+#include "platform/ui/FontStyle.h"
 
 namespace qv::ui {
 

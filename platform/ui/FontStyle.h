@@ -16,15 +16,15 @@ struct SFont {
     bool bold = false;
 };
 
-struct FontSpec {
+struct FontStyle {
     SStringW face;   // empty: open
     int size = 0;    // pixels; 0: open
     int bold = -1;   // 0 or 1; -1: open
 
-    // Fills the parts this spec leaves open from `outer`.
-    void InheritFrom(const FontSpec& outer);
+    // Fills the parts this style leaves open from `outer`.
+    void InheritFrom(const FontStyle& outer);
     // Sets the parts `inner` gives.
-    void Override(const FontSpec& inner);
+    void Override(const FontStyle& inner);
     // The font to draw with; open parts take SFont's defaults.
     SFont Resolve() const;
 };
@@ -32,7 +32,7 @@ struct FontSpec {
 // Reads "face:宋体,size:12,bold:1" (any subset, any order) into the parts it
 // names. "@font/name" takes the parts of a font of the skin's table, and
 // parts written after it ("@font/title,bold:1") win. False for an unknown
-// font name, an unknown key or a bad number; spec is then unchanged.
-bool ParseFontSpec(std::u16string_view text, FontSpec& spec);
+// font name, an unknown key or a bad number; style is then unchanged.
+bool ParseFontStyle(std::u16string_view text, FontStyle& style);
 
 }  // namespace qv::ui

@@ -1,4 +1,4 @@
-#include "platform/ui/FontSpec.h"
+#include "platform/ui/FontStyle.h"
 
 #include "platform/os/Log.h"
 #include "platform/ui/AttrParse.h"
@@ -7,19 +7,19 @@
 
 namespace qv::ui {
 
-void FontSpec::InheritFrom(const FontSpec& outer) {
+void FontStyle::InheritFrom(const FontStyle& outer) {
     if (face.IsEmpty()) face = outer.face;
     if (size <= 0) size = outer.size;
     if (bold < 0) bold = outer.bold;
 }
 
-void FontSpec::Override(const FontSpec& inner) {
+void FontStyle::Override(const FontStyle& inner) {
     if (!inner.face.IsEmpty()) face = inner.face;
     if (inner.size > 0) size = inner.size;
     if (inner.bold >= 0) bold = inner.bold;
 }
 
-SFont FontSpec::Resolve() const {
+SFont FontStyle::Resolve() const {
     SFont font;
     font.face = face;
     if (size > 0) font.size = size;
@@ -27,9 +27,9 @@ SFont FontSpec::Resolve() const {
     return font;
 }
 
-bool ParseFontSpec(std::u16string_view text, FontSpec& spec) {
+bool ParseFontStyle(std::u16string_view text, FontStyle& style) {
     constexpr std::u16string_view kRef = u"@font/";
-    FontSpec parsed;
+    FontStyle parsed;
     std::u16string_view rest = text;
     while (!rest.empty()) {
         size_t comma = rest.find(u',');
@@ -37,7 +37,7 @@ bool ParseFontSpec(std::u16string_view text, FontSpec& spec) {
         rest = comma == std::u16string_view::npos ? std::u16string_view() : rest.substr(comma + 1);
         if (part.starts_with(kRef)) {
             SApplication* app = SApplication::getSingletonPtr();
-            const FontSpec* named = app ? app->GetNamedFont(SStringW(part.substr(kRef.size()))) : nullptr;
+            const FontStyle* named = app ? app->GetNamedFont(SStringW(part.substr(kRef.size()))) : nullptr;
             if (!named) {
                 QV_LOGW("font %s not in the skin's font table", SStringW(part).ToUtf8().c_str());
                 return false;
@@ -65,7 +65,7 @@ bool ParseFontSpec(std::u16string_view text, FontSpec& spec) {
             return false;
         }
     }
-    spec.Override(parsed);
+    style.Override(parsed);
     return true;
 }
 
