@@ -1,17 +1,13 @@
 // Every control of the plug-in in a real window under a private Xvfb with
 // the SDL2 backend. The screenshot, artifacts/controls/gallery.png, is for
 // people to look at; the test checks that it shows what the controls draw.
-#include <cairo.h>
 #include <gtest/gtest.h>
-#include <xcb/xcb.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
-#include <string>
 #include <vector>
 
+#include "XScreen.h"
 #include "XvfbServer.h"
 #include "controls/CTipWnd.h"
 #include "controls/PluginControls.h"
@@ -35,46 +31,7 @@ namespace {
 
 using namespace qv::ui;
 
-void RunFor(int ms) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-        while (qv::os::PumpOneMessage()) {
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return;
-        qv::os::WaitMessage(static_cast<DWORD>(left.count()));
-    }
-}
-
-// 0x00RRGGBB pixels of a rectangle of the X screen.
-std::vector<std::uint32_t> Grab(const std::string& display, const CRect& rc) {
-    std::vector<std::uint32_t> pixels;
-    xcb_connection_t* conn = xcb_connect(display.c_str(), nullptr);
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
-    auto* reply = xcb_get_image_reply(
-        conn,
-        xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<int16_t>(rc.left), static_cast<int16_t>(rc.top),
-                      static_cast<uint16_t>(rc.Width()), static_cast<uint16_t>(rc.Height()), ~0u),
-        nullptr);
-    if (reply) {
-        const auto* data = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(reply));
-        const auto count = static_cast<std::size_t>(xcb_get_image_data_length(reply)) / 4;
-        pixels.assign(data, data + count);
-        for (auto& p : pixels) p &= 0xFFFFFF;
-        free(reply);
-    }
-    xcb_disconnect(conn);
-    return pixels;
-}
-
-bool SavePng(std::vector<std::uint32_t> pixels, const CSize& size, const std::string& path) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    cairo_surface_t* s = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels.data()), CAIRO_FORMAT_RGB24,
-                                                             size.cx, size.cy, size.cx * 4);
-    const bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
-    cairo_surface_destroy(s);
-    return ok;
-}
+using qv::test::RunFor;
 
 // The accent blue, also seen through the knob's faint track.
 bool IsAccent(std::uint32_t rgb) {
@@ -146,9 +103,10 @@ TEST_F(GalleryTest, EveryControlShowsInBothStatesInARealWindow) {
     ASSERT_TRUE(CTipWnd::ShowTipAtNamedCtrl(u"busy", &host, u"保存成功！"));
     RunFor(300);
 
-    std::vector<std::uint32_t> shot = Grab(m_xvfb.Display(), rc);
+    qv::test::XScreen screen(m_xvfb.Display());
+    const std::vector<std::uint32_t> shot = screen.Grab(rc);
     ASSERT_EQ(shot.size(), static_cast<std::size_t>(rc.Width() * rc.Height()));
-    EXPECT_TRUE(SavePng(shot, rc.Size(), std::string(QV_ARTIFACTS_DIR) + "/controls/gallery.png"));
+    EXPECT_TRUE(screen.SaveShot(rc, "controls/gallery.png"));
     auto at = [&](int x, int y) { return shot[static_cast<std::size_t>(y * rc.Width() + x)]; };
     // The full knob's value arc on the left, the empty knob's track there.
     EXPECT_TRUE(IsAccent(at(158 + 4, 10 + 32))) << std::hex << at(162, 42);
@@ -163,11 +121,11 @@ TEST_F(GalleryTest, EveryControlShowsInBothStatesInARealWindow) {
 
     // The animation plays: its corner of the screen changes.
     const CRect busy(rc.left + 430, rc.top + 140, rc.left + 450, rc.top + 160);
-    const std::vector<std::uint32_t> first = Grab(m_xvfb.Display(), busy);
+    const std::vector<std::uint32_t> first = screen.Grab(busy);
     bool changed = false;
     for (int i = 0; i < 10 && !changed; ++i) {
         RunFor(50);
-        changed = Grab(m_xvfb.Display(), busy) != first;
+        changed = screen.Grab(busy) != first;
     }
     EXPECT_TRUE(changed);
     EXPECT_TRUE(host.FindChildByName2<SGifPlayer>(u"busy")->IsPlaying());

@@ -1,15 +1,11 @@
 // The gallery of standard controls in the skin's colours, shown in a real
 // window on a private X screen; its screenshot is kept as an artifact.
-#include <cairo.h>
 #include <gtest/gtest.h>
-#include <xcb/xcb.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <string>
 #include <vector>
 
+#include "XScreen.h"
 #include "XvfbServer.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/ui/SApplication.h"
@@ -26,44 +22,7 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so
 namespace qv::ui {
 namespace {
 
-void RunFor(int ms) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    for (;;) {
-        while (qv::os::PumpOneMessage()) {
-        }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return;
-        qv::os::WaitMessage(static_cast<DWORD>(left.count()));
-    }
-}
-
-// The screen's pixels as 0x00RRGGBB.
-std::vector<std::uint32_t> Grab(const std::string& display, const CRect& rc) {
-    std::vector<std::uint32_t> pixels;
-    xcb_connection_t* conn = xcb_connect(display.c_str(), nullptr);
-    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
-    auto* reply = xcb_get_image_reply(
-        conn,
-        xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, root, static_cast<int16_t>(rc.left), static_cast<int16_t>(rc.top),
-                      static_cast<uint16_t>(rc.Width()), static_cast<uint16_t>(rc.Height()), ~0u),
-        nullptr);
-    if (reply) {
-        const auto* data = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(reply));
-        const auto count = static_cast<size_t>(xcb_get_image_data_length(reply)) / 4;
-        for (size_t i = 0; i < count; ++i) pixels.push_back(data[i] & 0xFFFFFF);
-        free(reply);
-    }
-    xcb_disconnect(conn);
-    return pixels;
-}
-
-bool SavePng(std::vector<std::uint32_t> pixels, int width, int height, const std::string& path) {
-    cairo_surface_t* s = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels.data()),
-                                                             CAIRO_FORMAT_RGB24, width, height, width * 4);
-    const bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
-    cairo_surface_destroy(s);
-    return ok;
-}
+using qv::test::RunFor;
 
 std::uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 
@@ -93,11 +52,10 @@ TEST(GalleryTest, TheStandardControlsShowInTheSkinsColoursWithScrollBars) {
         EXPECT_TRUE(list->HasScrollBar(true));
         EXPECT_TRUE(view->HasScrollBar(true) && view->HasScrollBar(false));
 
-        const std::vector<std::uint32_t> shot = Grab(xvfb.Display(), CRect(0, 0, 640, 480));
+        qv::test::XScreen screen(xvfb.Display());
+        const std::vector<std::uint32_t> shot = screen.Grab(CRect(0, 0, 640, 480));
         ASSERT_EQ(shot.size(), 640u * 480u);
-        const std::string dir = std::string(QV_ARTIFACTS_DIR) + "/ui";
-        std::filesystem::create_directories(dir);
-        EXPECT_TRUE(SavePng(shot, 640, 480, dir + "/gallery.png"));
+        EXPECT_TRUE(screen.SaveShot(CRect(0, 0, 640, 480), "ui/gallery.png"));
         // The screen shows the frame: the window's colour, a panel, the bars.
         SRenderTarget* rt = host.GetRenderTarget();
         for (CPoint pt : {CPoint(3, 40), CPoint(15, 60), list->GetScrollPartRect(true, SBP_THUMB).CenterPoint(),
