@@ -14,6 +14,7 @@
 #include "plugin/PluginApp.h"
 #include "plugin/SwitchWindowMgr.h"
 #include "plugin/WorkSpace.h"
+#include "plugin/sound/ISoundUploader.h"
 #include "plugin/usage/BackstageInterface.h"
 
 class CMainHideWnd;
@@ -57,10 +58,10 @@ public:
     int ConnectDevice() override;
     const std::u16string& ProgramFolder() const override { return HostFolder(); }
     int IsUploadBusy() const override { return m_uploadBusy; }
+    void SetUploadBusy(int busy) override { m_uploadBusy = busy; }
+    ISoundUploader* SoundUploader() override { return m_soundUploader.get(); }
     void EndRun() override;
 
-    // Set while the window that sends a sound to the card exists.
-    void SetUploadBusy(int busy) { m_uploadBusy = busy; }
     qv::ui::SApplication* GetApplication() { return m_app.get(); }
     qv::ui::SNotifyCenter* GetNotifyCenter() { return m_notifyCenter.get(); }
     // The hidden window while Run runs, else null.
@@ -91,6 +92,7 @@ private:
     std::unique_ptr<CBackstageInterface> m_backstage;
     CSwitchWindowMgr m_switchWindows;
     std::unique_ptr<CMainHideWnd> m_hideWnd;
+    std::unique_ptr<ISoundUploader> m_soundUploader = CreateSoundUploader();
     int m_uploadBusy = 0;
     bool m_loopRunning = false;
     bool m_hostAndCardReleased = false;

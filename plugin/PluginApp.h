@@ -8,6 +8,7 @@
 class CSwitchWindowMgr;
 class CWorkSpace;
 class ICommDeviceMgmt;
+class ISoundUploader;
 
 class IPluginApp {
 public:
@@ -22,8 +23,12 @@ public:
     virtual HMODULE GetInstance() = 0;
     // The program's folder, without a final '/'.
     virtual const std::u16string& ProgramFolder() const = 0;
-    // 1 while a sound is being sent to the card; the program may not end then.
+    // 1 while a sound is being sent to the card (the send window exists);
+    // the program may not end then.
     virtual int IsUploadBusy() const = 0;
+    virtual void SetUploadBusy(int busy) = 0;
+    // The upload into the card's sound keys; null for a family without them.
+    virtual ISoundUploader* SoundUploader() = 0;
     // The main window went and takes the run with it: the host is let go and
     // the card session closed (once per run), and the message loop ends.
     virtual void EndRun() = 0;

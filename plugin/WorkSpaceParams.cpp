@@ -69,7 +69,15 @@ void CWorkSpaceParams::WindowTimer::KillTimer(int timerId) {
 bool CWorkSpaceParams::IsConnected() { return m_workspace.IsDeviceConnected(); }
 
 BOOL CWorkSpaceParams::SendFrames(const std::vector<qv::model::ParamFrame>& frames) {
+    // Not sent: the model keeps the whole set for the flush at the release.
+    if (m_held) return 0;
     return m_workspace.Protocol().SendFrames(frames);
+}
+
+void CWorkSpaceParams::HoldSends(bool hold) {
+    if (m_held == hold) return;
+    m_held = hold;
+    if (!hold && !m_model.GetChangedParams().empty() && IsConnected()) m_model.SendChangedParams();
 }
 
 void CWorkSpaceParams::FireParamChanged() {

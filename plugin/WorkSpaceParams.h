@@ -44,6 +44,12 @@ public:
     void SetDisplay(IParamDisplay* display) { m_display = display; }
     IParamDisplay* Display() const { return m_display; }
 
+    // While held, parameter frames wait in the changed set instead of going
+    // to the card (the sound upload owns the link); the release sends what
+    // waits in one flush.
+    void HoldSends(bool hold);
+    bool SendsHeld() const { return m_held; }
+
     // A bound control changed (index: its control id).
     void WriteParam(int index, std::int32_t value) { m_model.WriteParam(index, value); }
     BOOL SendChangedParams() { return m_model.SendChangedParams(); }
@@ -88,4 +94,5 @@ private:
     WindowTimer m_timer{m_throttle};
     IParamDisplay* m_display = nullptr;
     qv::ui::SNotifyCenter* m_center = nullptr;
+    bool m_held = false;
 };

@@ -89,6 +89,8 @@ public:
     HMODULE GetInstance() override { return module; }
     const std::u16string& ProgramFolder() const override { return folder; }
     int IsUploadBusy() const override { return uploadBusy; }
+    void SetUploadBusy(int busy) override { uploadBusy = busy; }
+    ISoundUploader* SoundUploader() override { return uploader; }
     void EndRun() override { ++endRuns; }
 
     CSwitchWindowMgr switches;
@@ -98,6 +100,7 @@ public:
     HMODULE module = nullptr;  // the test executable's resources
     std::u16string folder;
     int uploadBusy = 0;
+    ISoundUploader* uploader = nullptr;
     int endRuns = 0;
 };
 
