@@ -25,6 +25,7 @@ set(QV_SKIN_RESOURCES
   LAYOUT:XML_SAVEPRESET=${QV_SKIN_DIR}/layout/savepreset.xml
   LAYOUT:XML_SAVEEFFECT=${QV_SKIN_DIR}/layout/saveeffect.xml
   LAYOUT:XML_UPGRADEFIRMWARE=${QV_SKIN_DIR}/layout/upgradefirmware.xml
+  LAYOUT:XML_SENDDATA=${QV_SKIN_DIR}/layout/senddata.xml
   SMENU:XML_EDITMENU=${QV_SKIN_DIR}/menu/editmenu.xml
   SMENU:menu_preset=${QV_SKIN_DIR}/menu/menu_preset.xml
   SMENU:menu_main=${QV_SKIN_DIR}/menu/menu_main.xml

@@ -5,7 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <memory>
 #include <system_error>
 #include <type_traits>
 
@@ -13,6 +16,7 @@
 #include "platform/os/Path.h"
 #include "platform/ui/SApplication.h"
 #include "plugin/AppEvents.h"
+#include "plugin/upload/Mp3Decode.h"
 #include "plugin/upload/Mp3Source.h"
 #include "plugin/upload/TempWaveFile.h"
 #include "plugin/upload/WaveHeader.h"
@@ -48,28 +52,18 @@ void LowerThreadPriority() {
         QV_LOGW("the decoder runs at the normal priority");
 }
 
+struct FileClose {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileClose>;
+
+File OpenFile(const std::u16string& path, const char* mode) {
+    return File(path.empty() ? nullptr : std::fopen(qv::os::NativePath(path).c_str(), mode));
+}
+
 }  // namespace
 
-// libmad's callbacks, with the decoder as their data.
-struct CLibmadDecoder::MadCallbacks {
-    static mad_flow Input(void* data, mad_stream* stream) {
-        auto* self = static_cast<CLibmadDecoder*>(data);
-        if (self->m_mp3Given || self->m_mp3.empty() || self->m_stop) return MAD_FLOW_STOP;
-        mad_stream_buffer(stream, self->m_mp3.data(), self->m_mp3.size());
-        self->m_mp3Given = true;
-        return MAD_FLOW_CONTINUE;
-    }
-    static mad_flow Filter(void*, const mad_stream*, mad_frame*) { return MAD_FLOW_CONTINUE; }
-    static mad_flow Error(void*, mad_stream*, mad_frame*) { return MAD_FLOW_CONTINUE; }
-    static mad_flow Output(void* data, const mad_header*, mad_pcm* pcm) {
-        auto* self = static_cast<CLibmadDecoder*>(data);
-        const std::int32_t* right = pcm->channels > 1 ? pcm->samples[1] : nullptr;
-        return self->OnOutput(pcm->channels, pcm->samplerate, pcm->length, pcm->samples[0], right) ? MAD_FLOW_CONTINUE
-                                                                                                  : MAD_FLOW_STOP;
-    }
-};
-
-CLibmadDecoder::CLibmadDecoder() : m_pcm(kPcmBufferBytes) {}
+CLibmadDecoder::CLibmadDecoder() = default;
 
 CLibmadDecoder::~CLibmadDecoder() { Reset(); }
 
@@ -96,7 +90,6 @@ int CLibmadDecoder::Start(const std::u16string& source, int gainPercent, int res
     m_samplesDecoded = 0;
     m_format = {};
     m_wavPath.clear();
-    if (m_pcm.empty()) m_pcm.resize(kPcmBufferBytes);
     m_rawPath = MakeTempWaveFile();
     if (m_rawPath.empty()) return 0;
     m_resourceFlag = resource;
@@ -121,77 +114,49 @@ int CLibmadDecoder::Start(const std::u16string& source, int gainPercent, int res
 void CLibmadDecoder::Reset() {
     m_stop = true;
     if (m_thread.joinable()) m_thread.join();
-    m_mp3 = {};
-    m_mp3Given = false;
     m_resource = {};
-    if (m_raw) std::fclose(m_raw);
-    m_raw = nullptr;
     DeleteTempWaveFile(m_rawPath);
 }
 
 void CLibmadDecoder::Run() {
     LowerThreadPriority();
-    m_mp3 = m_resourceFlag ? CopyMp3Bytes(m_resource) : LoadMp3File(m_source);
-    m_mp3Given = false;
-    m_rawFailed = false;
-    m_raw = std::fopen(qv::os::NativePath(m_rawPath).c_str(), "ab");
-    if (!m_raw) m_rawFailed = true;
-    const bool ended = Decode();
-    if (m_raw) std::fclose(m_raw);
-    m_raw = nullptr;
-    m_mp3 = {};
-    if (!ended) return;  // stopped from outside: nobody waits for the event
-    Finish(m_samplesDecoded > 0 && !m_rawFailed && WriteWaveFile() ? 1 : 0);
+    const int decoded = DecodeToRawFile();
+    if (m_stop) return;  // stopped from outside: nobody waits for the event
+    Finish(decoded && WriteWaveFile() ? 1 : 0);
 }
 
-bool CLibmadDecoder::Decode() {
-    if (m_rawFailed) return !m_stop;
-    mad_decoder decoder;
-    mad_decoder_init(&decoder, this, MadCallbacks::Input, nullptr, MadCallbacks::Filter, MadCallbacks::Output,
-                     MadCallbacks::Error, nullptr);
-    mad_decoder_run(&decoder, MAD_DECODER_MODE_SYNC);
-    mad_decoder_finish(&decoder);
-    return !m_stop;
-}
-
-bool CLibmadDecoder::OnOutput(unsigned channels, unsigned rate, unsigned n, const std::int32_t* left,
-                              const std::int32_t* right) {
-    if (m_stop || channels == 0 || rate == 0) return false;
-    // The first frame fixes the format; a frame in another one ends the sound.
-    if (m_samplesDecoded == 0) {
-        m_format = MakePcmFormat(static_cast<std::uint16_t>(channels), rate, 16);
-    } else if (channels != m_format.channels || rate != m_format.samplesPerSec) {
-        QV_LOGW("a frame of %u channels at %u Hz ends the sound", channels, rate);
-        return false;
-    }
-    m_samplesDecoded += n;
-    const double seconds = static_cast<double>(m_samplesDecoded) / rate;
-    const std::size_t bytes = ScaleSamples(m_gain, left, channels > 1 ? right : nullptr, n, m_pcm.data());
-    if (std::fwrite(m_pcm.data(), 1, bytes, m_raw) != bytes) {
-        m_rawFailed = true;
-        return false;
-    }
-    return static_cast<long long>(seconds) < m_limitSeconds;
+int CLibmadDecoder::DecodeToRawFile() {
+    const std::vector<std::uint8_t> mp3 = m_resourceFlag ? CopyMp3Bytes(m_resource) : LoadMp3File(m_source);
+    File raw = OpenFile(m_rawPath, "ab");
+    if (!raw || mp3.empty()) return 0;
+    const Mp3DecodeOutcome outcome = DecodeMp3(
+        mp3, m_gain, m_limitSeconds,
+        [&raw](std::span<const std::uint8_t> pcm) { return std::fwrite(pcm.data(), 1, pcm.size(), raw.get()) == pcm.size(); },
+        &m_stop);
+    m_format = outcome.format;
+    m_samplesDecoded = outcome.samples;
+    const bool closed = std::fclose(raw.release()) == 0;
+    return outcome.samples > 0 && !outcome.sinkFailed && !outcome.stopped && closed ? 1 : 0;
 }
 
 bool CLibmadDecoder::WriteWaveFile() {
-    std::FILE* raw = std::fopen(qv::os::NativePath(m_rawPath).c_str(), "rb");
-    if (!raw) return false;
-    bool ok = std::fseek(raw, 0, SEEK_END) == 0;
-    const long size = ok ? std::ftell(raw) : -1;
+    File raw = OpenFile(m_rawPath, "rb");
+    if (!raw || std::fseek(raw.get(), 0, SEEK_END) != 0) return false;
+    const long size = std::ftell(raw.get());
     const auto header = size >= 0 ? MakeWaveHeader(m_format, static_cast<std::uint64_t>(size)) : std::nullopt;
-    m_wavPath = header ? MakeTempWaveFile() : std::u16string();
-    std::FILE* wav = m_wavPath.empty() ? nullptr : std::fopen(qv::os::NativePath(m_wavPath).c_str(), "wb");
-    ok = wav && std::fseek(raw, 0, SEEK_SET) == 0 && std::fwrite(header->data(), 1, header->size(), wav) == header->size();
+    if (!header || std::fseek(raw.get(), 0, SEEK_SET) != 0) return false;
+    m_wavPath = MakeTempWaveFile();
+    File wav = OpenFile(m_wavPath, "wb");
+    bool ok = wav && std::fwrite(header->data(), 1, header->size(), wav.get()) == header->size();
     std::vector<std::uint8_t> chunk(1 << 16);
     while (ok) {
-        const std::size_t n = std::fread(chunk.data(), 1, chunk.size(), raw);
+        const std::size_t n = std::fread(chunk.data(), 1, chunk.size(), raw.get());
         if (n == 0) break;
-        ok = std::fwrite(chunk.data(), 1, n, wav) == n;
+        ok = std::fwrite(chunk.data(), 1, n, wav.get()) == n;
     }
-    ok = ok && !std::ferror(raw);
-    std::fclose(raw);
-    if (wav && std::fclose(wav) != 0) ok = false;
+    ok = ok && !std::ferror(raw.get());
+    raw.reset();
+    if (wav && std::fclose(wav.release()) != 0) ok = false;
     DeleteTempWaveFile(m_rawPath);
     if (!ok) {
         QV_LOGE("the decoded sound could not be written");

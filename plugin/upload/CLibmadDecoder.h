@@ -10,7 +10,6 @@
 // the destructor stop a decode that still runs and join its thread.
 #include <atomic>
 #include <cstdint>
-#include <cstdio>
 #include <span>
 #include <string>
 #include <thread>
@@ -24,8 +23,6 @@ class SObject;
 
 class CLibmadDecoder {
 public:
-    // Holds one frame's samples: a frame needs at most 1152 x 4 bytes.
-    static constexpr std::size_t kPcmBufferBytes = 384000;
     static constexpr std::size_t kMaxSourceUnits = 259;
 
     CLibmadDecoder();
@@ -55,13 +52,10 @@ public:
                                     std::uint8_t* out);
 
 private:
-    struct MadCallbacks;
     void Run();
-    // Decodes m_mp3 through libmad into the raw file; whether it ended by
-    // itself (not stopped from outside).
-    bool Decode();
-    // One decoded frame; false ends the decode.
-    bool OnOutput(unsigned channels, unsigned rate, unsigned n, const std::int32_t* left, const std::int32_t* right);
+    // Decodes the source into the raw file; 1 when samples came and were all
+    // written.
+    int DecodeToRawFile();
     // The raw samples behind a 44-byte header in a new temporary WAV file.
     bool WriteWaveFile();
     void Finish(int status);
@@ -69,14 +63,9 @@ private:
     qv::ui::SObject* m_owner = nullptr;
     std::u16string m_source;
     std::thread m_thread;
-    std::vector<std::uint8_t> m_pcm;
     std::span<const std::uint8_t> m_resource;  // the resource's bytes, taken on the owner's thread
-    std::vector<std::uint8_t> m_mp3;           // the source with libmad's guard bytes
-    bool m_mp3Given = false;                   // the data went to libmad once
     PcmWaveFormat m_format;
     std::u16string m_rawPath;
-    std::FILE* m_raw = nullptr;
-    bool m_rawFailed = false;
     std::u16string m_wavPath;
     int m_resourceFlag = 0;
     std::uint32_t m_samplesDecoded = 0;

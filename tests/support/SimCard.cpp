@@ -17,12 +17,6 @@ using frame::kStatusByte;
 constexpr int kMaxTriples = 11;
 constexpr int kFirmwareBlockBytes = 32;
 constexpr std::size_t kMaxFirmwareBytes = 65536;
-constexpr int kUploadBlockBytes = 32;
-constexpr std::uint32_t kMaxUploadBytes = 3460300;
-
-std::uint32_t Read24(const SimCard::Frame& f, int at) {
-    return f[at] | (f[at + 1] << 8) | (static_cast<std::uint32_t>(f[at + 2]) << 16);
-}
 
 SimCard::Frame ReplyTo(const SimCard::Frame& request) {
     SimCard::Frame reply{};
@@ -50,6 +44,17 @@ void SimCard::SetFrameObserver(FrameObserver observer) {
     m_observer = std::move(observer);
 }
 
+void SimCard::SetUploadObserver(UploadObserver observer) {
+    std::lock_guard<std::mutex> guard(m_uploadObserverMutex);
+    m_uploadObserver = std::move(observer);
+}
+
+void SimCard::ReportUpload(const std::optional<Upload>& ended) {
+    if (!ended) return;
+    std::lock_guard<std::mutex> guard(m_uploadObserverMutex);
+    if (m_uploadObserver) m_uploadObserver(*ended);
+}
+
 void SimCard::SetPlugHandler(PlugHandler handler) {
     std::lock_guard<std::mutex> guard(m_plugMutex);
     m_plugHandler = std::move(handler);
@@ -68,6 +73,7 @@ bool SimCard::ReceiveWrite(const std::uint8_t* data, int length) {
     std::uint64_t epoch = 0;
     std::uint32_t lateMs = 0;
     std::uint16_t restartTarget = 0;
+    std::optional<Upload> uploadEnded;
     {
         std::lock_guard<std::mutex> guard(m_mutex);
         if (!m_plugged || !data || length < kFrameLength) {
@@ -81,7 +87,7 @@ bool SimCard::ReceiveWrite(const std::uint8_t* data, int length) {
         } else {
             m_frames.push_back(request);
             m_received.notify_all();
-            if (frame::HasValidCrc(request.data())) reply = Answer(request, &restart);
+            if (frame::HasValidCrc(request.data())) reply = Answer(request, &restart, &uploadEnded);
             else ++m_badCrcFrames;
             fault = TakeFault(request[kCommandByte], reply.has_value(), RuleKind::Reply);
             epoch = m_epoch;
@@ -97,6 +103,7 @@ bool SimCard::ReceiveWrite(const std::uint8_t* data, int length) {
         std::lock_guard<std::mutex> guard(m_emitMutex);
         if (m_observer) m_observer(true, request);
     }
+    ReportUpload(uploadEnded);
     if (reply && fault) {
         switch (*fault) {
         case SimFault::WrongCommand: (*reply)[kCommandByte] = request[kCommandByte]; break;
@@ -115,6 +122,7 @@ bool SimCard::ReceiveWrite(const std::uint8_t* data, int length) {
         m_tasks.Post(lateMs, [this, r = *reply, epoch] { Emit(r, epoch); });
     } else if (reply && fault != SimFault::NoReply) {
         Emit(*reply, epoch);
+        if (fault == SimFault::DuplicateReply) Emit(*reply, epoch);
     }
     if (restart) ScheduleRestart(restartTarget);
     return true;
@@ -136,7 +144,7 @@ std::optional<SimFault> SimCard::TakeFault(std::uint8_t command, bool answered, 
     return std::nullopt;
 }
 
-std::optional<SimCard::Frame> SimCard::Answer(const Frame& request, bool* restart) {
+std::optional<SimCard::Frame> SimCard::Answer(const Frame& request, bool* restart, std::optional<Upload>* ended) {
     const std::uint8_t command = request[kCommandByte];
     const bool updateMode = m_productId == kUpdateProductId;
     Frame reply = ReplyTo(request);
@@ -184,22 +192,16 @@ std::optional<SimCard::Frame> SimCard::Answer(const Frame& request, bool* restar
         m_value9A = request[4];
         return reply;
     case 0x02:
-        m_upload = Upload{};
-        m_upload.slot = request[4];
-        m_upload.blockCount = Read24(request, 5);
-        m_upload.size = std::min(Read24(request, 8), kMaxUploadBytes);
-        m_upload.data.assign(m_upload.size, 0);
+        if (m_upload.started && !m_uploadReported) *ended = m_upload;
+        m_uploadReported = false;
+        if (!TakeUploadHeader(m_upload, request)) return std::nullopt;
         return reply;
     case 0x04: {
-        const std::uint32_t block = request[36] | (request[37] << 8) |
-                                    (static_cast<std::uint32_t>(request[38]) << 16);
-        if (block >= m_upload.blockCount) return std::nullopt;
-        const std::uint32_t offset = block * kUploadBlockBytes;
-        if (offset < m_upload.size) {
-            const std::uint32_t n = std::min<std::uint32_t>(kUploadBlockBytes, m_upload.size - offset);
-            std::memcpy(m_upload.data.data() + offset, request.data() + 4, n);
+        if (!TakeUploadBlock(m_upload, request)) return std::nullopt;
+        if (m_upload.complete && !m_uploadReported) {
+            *ended = m_upload;
+            m_uploadReported = true;
         }
-        ++m_upload.blocksReceived;
         return reply;
     }
     default: return std::nullopt;
@@ -313,6 +315,13 @@ bool SimCard::SendRawReport(const Frame& frame) {
 void SimCard::Unplug() {
     m_tasks.Clear();
     Leave();
+    std::optional<Upload> cutOff;
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        if (m_upload.started && !m_uploadReported) cutOff = m_upload;
+        m_uploadReported = true;
+    }
+    ReportUpload(cutOff);
     std::lock_guard<std::mutex> guard(m_mutex);
     if (m_restartTarget) m_productId = *m_restartTarget;
     m_restartTarget.reset();

@@ -28,9 +28,11 @@
 // the card comes back in update mode. A card pulled in update mode returns
 // in update mode; pulled while restarting, it returns in the mode the
 // restart was heading for.
-//   0x02 sound upload header        -> 0x03: slot, block count, size kept
-//   0x04 sound upload block         -> 0x05, for blocks below the announced
-//                                      count; the data is kept
+//   0x02 sound upload header        -> 0x03: slot, block count, size kept;
+//                                      a new upload starts
+//   0x04 sound upload block         -> 0x05 for the next block in order or a
+//                                      retry of the last one; the data is kept
+//                                      (what the card checks: SimCardUpload.h)
 //   0x9F acknowledgement            -> recorded, no reply
 // In update mode the card answers only 0x26, 0x92, 0x28 and 0x2A. Frames
 // with a bad CRC, unknown commands and everything sent while unplugged get
@@ -46,6 +48,7 @@
 #include <vector>
 
 #include "tests/support/DelayedTasks.h"
+#include "tests/support/SimCardUpload.h"
 
 namespace qv::test {
 
@@ -58,6 +61,7 @@ enum class SimFault {
     WriteFailure,  // the write itself fails; the card never sees the frame
     Unplug,        // the card takes the frame, does not answer and leaves
     PulledBefore,  // the card is pulled as the frame comes: the write fails
+    DuplicateReply,  // the reply comes twice
 };
 
 // command 0 matches every frame the card answers (every frame for
@@ -76,14 +80,8 @@ public:
     using ReportSink = std::function<void(const std::uint8_t* payload, int length)>;
     using PlugHandler = std::function<void(bool plugged, std::uint16_t productId)>;
     using FrameObserver = std::function<void(bool fromHost, const Frame& frame)>;
-
-    struct Upload {
-        int slot = 0;
-        std::uint32_t blockCount = 0;
-        std::uint32_t size = 0;
-        std::uint32_t blocksReceived = 0;
-        std::vector<std::uint8_t> data;
-    };
+    using Upload = SimUpload;
+    using UploadObserver = std::function<void(const Upload& upload)>;
 
     static constexpr std::uint16_t kVendorId = 0x2B53;
     static constexpr std::uint16_t kDorbProductId = 0x0036;
@@ -106,6 +104,9 @@ public:
     void SetPlugHandler(PlugHandler handler);
     // Every frame in either direction, for tracing.
     void SetFrameObserver(FrameObserver observer);
+    // An upload that ended: completed, left unfinished by a new header, or
+    // cut off by the card's removal.
+    void SetUploadObserver(UploadObserver observer);
 
     // Host -> card: one frame without report id.
     void HandleHostFrame(const std::uint8_t* frame, int length);
@@ -164,7 +165,9 @@ public:
 private:
     enum class RuleKind { Write, Reply };
     std::optional<SimFault> TakeFault(std::uint8_t command, bool answered, RuleKind kind);
-    std::optional<Frame> Answer(const Frame& request, bool* restart);
+    // Under m_mutex. ended: an upload that ended with this frame.
+    std::optional<Frame> Answer(const Frame& request, bool* restart, std::optional<Upload>* ended);
+    void ReportUpload(const std::optional<Upload>& ended);
     void Emit(const Frame& frame, std::uint64_t epoch);
     void StageFirmwareBlock(const Frame& request);
     // Under m_mutex: the product id the restart that starts now comes back with.
@@ -203,6 +206,7 @@ private:
     int m_sameModeReturns = 0;
     std::optional<std::uint16_t> m_restartTarget;  // set while a restart is on its way
     Upload m_upload;
+    bool m_uploadReported = false;  // the observer was told how m_upload ended
     int m_badCrcFrames = 0;
     int m_failedWrites = 0;
 
@@ -211,6 +215,8 @@ private:
     FrameObserver m_observer;
     std::mutex m_plugMutex;  // held while the plug handler runs
     PlugHandler m_plugHandler;
+    std::mutex m_uploadObserverMutex;  // held while the upload observer runs
+    UploadObserver m_uploadObserver;
 
     DelayedTasks m_tasks;  // last: stopped first, before the state goes
 };

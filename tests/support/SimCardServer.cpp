@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "platform/hid/HidPath.h"
 #include "platform/hid/SimWire.h"
@@ -21,7 +22,14 @@ using namespace hid::simwire;
 
 namespace {
 constexpr int kReportBufferBytes = 1 << 20;
+
+// A full-speed USB interrupt endpoint moves one report per 1 ms frame.
+void WaitForNextUsbFrame() {
+    using namespace std::chrono;
+    const auto now = duration_cast<milliseconds>(steady_clock::now().time_since_epoch());
+    std::this_thread::sleep_until(steady_clock::time_point(now + milliseconds(1)));
 }
+}  // namespace
 
 SimCardServer::SimCardServer(SimCard& card) : m_card(card) {}
 
@@ -213,8 +221,10 @@ std::vector<std::uint8_t> SimCardServer::Write(int fd, const std::vector<std::ui
     // A report is the output report length with report id 0, as Windows insists.
     const bool wellFormed = request.size() == 1 + SimCard::kOutputReportLength && request[1] == 0;
     bool written = false;
-    if (current && wellFormed)
+    if (current && wellFormed) {
+        if (m_usbTiming) WaitForNextUsbFrame();
         written = m_card.ReceiveWrite(request.data() + 2, SimCard::kOutputReportLength - 1);
+    }
     return {kWrite, static_cast<std::uint8_t>(written ? 1 : 0)};
 }
 
@@ -259,6 +269,7 @@ void SimCardServer::Subscribe(int fd) {
 }
 
 void SimCardServer::PushReport(const std::uint8_t* payload, int length) {
+    if (m_usbTiming) WaitForNextUsbFrame();
     std::vector<std::uint8_t> report(SimCard::kInputReportLength, 0);
     std::memcpy(report.data() + 1, payload,
                 static_cast<std::size_t>(std::min(length, SimCard::kInputReportLength - 1)));

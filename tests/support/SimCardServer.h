@@ -4,6 +4,7 @@
 // handed to the card, the card's reports to every open device, arrival and
 // removal events to monitors. One thread of its own, stopped and joined by
 // Stop or the destructor. The card must outlive the server.
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -32,6 +33,9 @@ public:
     static std::u16string CardPath(std::uint16_t productId);
     // Told of every arrival and removal after the server has handled it.
     void SetPlugObserver(std::function<void(bool plugged, std::uint16_t productId)> observer);
+    // Paces the link as a full-speed USB card: each report, in either
+    // direction, waits for the start of the next 1 ms interval.
+    void SetUsbTiming(bool on) { m_usbTiming = on; }
     // Reports dropped because a reader fell too far behind.
     int DroppedReports() const;
     // Clients subscribed to arrival and removal now.
@@ -79,6 +83,7 @@ private:
     std::uint32_t m_nextSession = 1;
     int m_droppedReports = 0;
     std::function<void(bool, std::uint16_t)> m_plugObserver;
+    std::atomic<bool> m_usbTiming{false};
 };
 
 }  // namespace qv::test

@@ -6,10 +6,14 @@
 //   restart              leave and come back in the other mode, as 0x2A does
 //   notify ID=VALUE...   send a 0x9E notification (decimal ids and values)
 //   fault KIND [CMD] [TIMES]  inject a fault: noreply late wrongcmd wrongstatus
-//                        badcrc writefail unplug; CMD hex (0 any), TIMES (-1 for ever)
+//                        badcrc writefail unplug duplicate; CMD hex (0 any), TIMES (-1 for ever)
 //   clear                drop every fault
-//   status               print the card's state (and its firmware)
+//   status               print the card's state (its firmware and its last upload)
 //   quit
+// Each sound upload that ends (complete, left by a new one, or cut off by the
+// card's removal) prints its summary: "cardsim: upload key 2: ...".
+// --usb-timing paces every report as a full-speed USB card does (one per
+// 1 ms interval), so an upload takes as long as on the real card.
 // SIGUSR1 unplugs, SIGUSR2 plugs, SIGINT and SIGTERM end the program. The
 // line "cardsim: listening on PATH" tells a script that the card is served.
 #include <poll.h>
@@ -41,6 +45,7 @@ struct Options {
     bool updateMode = false;
     bool unplugged = false;
     bool quiet = false;
+    bool usbTiming = false;
     std::uint32_t lateMs = 700;
     std::uint32_t restartMs = 1500;
     int upgradedVersion = -1;
@@ -61,7 +66,7 @@ void Print(const char* format, ...) {
 void Usage() {
     std::fprintf(stderr,
                  "usage: cardsim [--socket PATH] [--product HEX] [--update] [--unplugged]\n"
-                 "               [--late-ms N] [--restart-ms N] [--upgraded-version N] [--quiet]\n");
+                 "               [--late-ms N] [--restart-ms N] [--upgraded-version N] [--usb-timing] [--quiet]\n");
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -80,6 +85,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         else if (arg == "--update") options.updateMode = true;
         else if (arg == "--unplugged") options.unplugged = true;
         else if (arg == "--quiet") options.quiet = true;
+        else if (arg == "--usb-timing") options.usbTiming = true;
         else return false;
     }
     return options.productId != 0;
@@ -98,7 +104,7 @@ bool ParseFault(const std::string& name, SimFault& fault) {
         {"noreply", SimFault::NoReply},         {"late", SimFault::LateReply},
         {"wrongcmd", SimFault::WrongCommand},   {"wrongstatus", SimFault::WrongStatus},
         {"badcrc", SimFault::BadCrc},           {"writefail", SimFault::WriteFailure},
-        {"unplug", SimFault::Unplug},
+        {"unplug", SimFault::Unplug},           {"duplicate", SimFault::DuplicateReply},
     };
     auto it = kFaults.find(name);
     if (it == kFaults.end()) return false;
@@ -152,6 +158,7 @@ bool RunCommand(SimCard& card, const std::string& line) {
               card.InUpdateMode() ? " (update mode)" : "", card.SessionOpen() ? "open" : "closed",
               card.ReceivedFrames().size());
         Print("cardsim: firmware image %zu bytes in %d blocks\n", card.FirmwareImage().size(), card.FirmwareBlocks());
+        Print("cardsim: upload %s\n", qv::test::DescribeUpload(card.SoundUpload()).c_str());
         for (const auto& [id, value] : card.ParamValues()) Print("  param %d = %d\n", id, value);
     } else {
         Print("cardsim: unknown command %s\n", command.c_str());
@@ -185,8 +192,12 @@ int main(int argc, char** argv) {
     if (options.updateMode || options.unplugged) card.Unplug();
     if (options.updateMode && !options.unplugged) card.Plug(SimCard::kUpdateProductId);
     if (!options.quiet) card.SetFrameObserver(PrintFrame);
+    card.SetUploadObserver([](const SimCard::Upload& upload) {
+        Print("cardsim: upload %s\n", qv::test::DescribeUpload(upload).c_str());
+    });
 
     qv::test::SimCardServer server(card);
+    server.SetUsbTiming(options.usbTiming);
     if (!server.Start(options.socketPath)) {
         std::fprintf(stderr, "cardsim: cannot listen on %s\n", options.socketPath.c_str());
         return 1;
