@@ -1,16 +1,13 @@
 #include "plugin/upload/CLibmadDecoder.h"
 
-#include <mad.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <system_error>
-#include <type_traits>
 
 #include "platform/os/Log.h"
 #include "platform/os/Path.h"
@@ -21,28 +18,10 @@
 #include "plugin/upload/TempWaveFile.h"
 #include "plugin/upload/WaveHeader.h"
 
-static_assert(std::is_same_v<mad_fixed_t, std::int32_t>, "ScaleSamples takes libmad's samples as they are");
-
 namespace {
 
 // How much nicer than its starter the decoder thread runs.
 constexpr int kBelowNormalNice = 4;
-constexpr std::int64_t kRounding = 1 << (MAD_F_FRACBITS - 16);
-constexpr std::int64_t kMin = -MAD_F_ONE;
-constexpr std::int64_t kMax = MAD_F_ONE - 1;
-constexpr int kShift = MAD_F_FRACBITS + 1 - 16;
-
-std::int16_t ScaleOne(std::int32_t sample, float gain) {
-    const std::int64_t clipped = std::clamp<std::int64_t>(static_cast<std::int64_t>(sample) + kRounding, kMin, kMax);
-    const auto value = static_cast<std::int32_t>(clipped >> kShift);
-    return static_cast<std::int16_t>(static_cast<std::int32_t>(std::trunc(static_cast<float>(value) * gain)));
-}
-
-void Put16(std::uint8_t* out, std::int16_t v) {
-    const auto u = static_cast<std::uint16_t>(v);
-    out[0] = static_cast<std::uint8_t>(u);
-    out[1] = static_cast<std::uint8_t>(u >> 8);
-}
 
 void LowerThreadPriority() {
     const auto tid = static_cast<id_t>(::gettid());
@@ -69,16 +48,7 @@ CLibmadDecoder::~CLibmadDecoder() { Reset(); }
 
 std::size_t CLibmadDecoder::ScaleSamples(float gain, const std::int32_t* left, const std::int32_t* right, unsigned n,
                                          std::uint8_t* out) {
-    std::uint8_t* at = out;
-    for (unsigned i = 0; i < n; ++i) {
-        Put16(at, ScaleOne(left[i], gain));
-        at += 2;
-        if (right) {
-            Put16(at, ScaleOne(right[i], gain));
-            at += 2;
-        }
-    }
-    return static_cast<std::size_t>(at - out);
+    return ScaleMadSamples(gain, left, right, n, out);
 }
 
 int CLibmadDecoder::Start(const std::u16string& source, int gainPercent, int resource, qv::ui::SObject* owner,

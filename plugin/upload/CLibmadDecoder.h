@@ -44,10 +44,7 @@ public:
     const std::u16string& WavePath() const { return m_wavPath; }
     const PcmWaveFormat& OutputFormat() const { return m_format; }
 
-    // libmad's fixed-point samples (28 fraction bits) to 16-bit little-endian:
-    // rounded, clipped to 16 bits, times the gain truncated toward zero;
-    // interleaved left, right when `right` is given. Returns the bytes
-    // written (2n mono, 4n stereo).
+    // The decoder's scaling of libmad's samples (ScaleMadSamples, Mp3Decode.h).
     static std::size_t ScaleSamples(float gain, const std::int32_t* left, const std::int32_t* right, unsigned n,
                                     std::uint8_t* out);
 

@@ -14,6 +14,13 @@ namespace {
 
 // SDL takes at most an int's worth of bytes per call.
 constexpr std::size_t kPutChunkBytes = 1 << 20;
+// Far more than a key holds: a file of a tiny rate must not turn into
+// gigabytes at the card's rate.
+constexpr std::uint64_t kMaxConvertedBytes = 64ull << 20;
+// SDL's resampler keeps the last 512 input frames back even when flushed:
+// silence after the sound pushes them out, and the output is cut to the
+// sound's own length.
+constexpr std::size_t kTailFrames = 1024;
 
 std::optional<SDL_AudioFormat> SdlFormatOf(const PcmWaveFormat& format) {
     switch (format.bitsPerSample) {
@@ -46,8 +53,13 @@ std::optional<std::vector<std::uint8_t>> ConvertToDeviceSamples(std::span<const 
                                                                 const PcmWaveFormat& format) {
     const auto sdlFormat = SdlFormatOf(format);
     if (!sdlFormat || pcm.empty() || format.channels == 0 || format.channels > 2 || format.samplesPerSec == 0 ||
-        format.samplesPerSec > INT32_MAX)
+        format.samplesPerSec > INT32_MAX || format.blockAlign == 0)
         return std::nullopt;
+    const std::uint64_t frames = pcm.size() / format.blockAlign;
+    if (frames * kDeviceRate / format.samplesPerSec * 2 > kMaxConvertedBytes) {
+        QV_LOGE("the sound is too long to convert");
+        return std::nullopt;
+    }
     std::unique_ptr<SDL_AudioStream, StreamFree> stream(SDL_NewAudioStream(
         *sdlFormat, static_cast<Uint8>(format.channels), static_cast<int>(format.samplesPerSec), AUDIO_S16LSB, 1,
         static_cast<int>(kDeviceRate)));
@@ -62,11 +74,23 @@ std::optional<std::vector<std::uint8_t>> ConvertToDeviceSamples(std::span<const 
             return std::nullopt;
         }
     }
-    if (SDL_AudioStreamFlush(stream.get()) != 0) return std::nullopt;
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(std::max(SDL_AudioStreamAvailable(stream.get()), 0)));
-    const int got = out.empty() ? 0 : SDL_AudioStreamGet(stream.get(), out.data(), static_cast<int>(out.size()));
-    if (got <= 0) return std::nullopt;
-    out.resize(static_cast<std::size_t>(got));
+    const std::vector<std::uint8_t> tail(kTailFrames * format.blockAlign, format.bitsPerSample == 8 ? 0x80 : 0);
+    if (SDL_AudioStreamPut(stream.get(), tail.data(), static_cast<int>(tail.size())) != 0 ||
+        SDL_AudioStreamFlush(stream.get()) != 0)
+        return std::nullopt;
+    // The stream hands its output on in pieces: taken until none is left.
+    std::vector<std::uint8_t> out;
+    for (;;) {
+        const std::size_t at = out.size();
+        const int available = SDL_AudioStreamAvailable(stream.get());
+        out.resize(at + static_cast<std::size_t>(std::max(available, 0)) + 4096);
+        const int got = SDL_AudioStreamGet(stream.get(), out.data() + at, static_cast<int>(out.size() - at));
+        if (got < 0) return std::nullopt;
+        out.resize(at + static_cast<std::size_t>(got));
+        if (got == 0) break;
+    }
+    out.resize(std::min<std::size_t>(out.size(), frames * kDeviceRate / format.samplesPerSec * 2));
+    if (out.empty()) return std::nullopt;
     return out;
 }
 

@@ -19,6 +19,7 @@ inline constexpr std::uint32_t kDeviceRate = 44100;
 std::optional<std::vector<std::uint8_t>> ConvertForDevice(const std::u16string& path, int slot);
 
 // The conversion alone: whole frames of PCM in the format to 16-bit mono
-// samples at 44100 Hz; nothing when SDL refuses the format or fails.
+// samples at 44100 Hz; nothing when SDL refuses the format or fails, or when
+// the result would pass 64 MiB.
 std::optional<std::vector<std::uint8_t>> ConvertToDeviceSamples(std::span<const std::uint8_t> pcm,
                                                                 const PcmWaveFormat& format);

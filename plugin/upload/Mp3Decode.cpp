@@ -2,12 +2,33 @@
 
 #include <mad.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <type_traits>
 
 #include "platform/os/Log.h"
-#include "plugin/upload/CLibmadDecoder.h"
+
+static_assert(std::is_same_v<mad_fixed_t, std::int32_t>, "the scaling takes libmad's samples as they are");
 
 namespace {
+
+constexpr std::int64_t kRounding = 1 << (MAD_F_FRACBITS - 16);
+constexpr std::int64_t kMin = -MAD_F_ONE;
+constexpr std::int64_t kMax = MAD_F_ONE - 1;
+constexpr int kShift = MAD_F_FRACBITS + 1 - 16;
+
+std::int16_t ScaleOne(std::int32_t sample, float gain) {
+    const std::int64_t clipped = std::clamp<std::int64_t>(static_cast<std::int64_t>(sample) + kRounding, kMin, kMax);
+    const auto value = static_cast<std::int32_t>(clipped >> kShift);
+    return static_cast<std::int16_t>(static_cast<std::int32_t>(std::trunc(static_cast<float>(value) * gain)));
+}
+
+void Put16(std::uint8_t* out, std::int16_t v) {
+    const auto u = static_cast<std::uint16_t>(v);
+    out[0] = static_cast<std::uint8_t>(u);
+    out[1] = static_cast<std::uint8_t>(u >> 8);
+}
 
 // What libmad's callbacks share for one run.
 struct Run {
@@ -53,8 +74,8 @@ mad_flow Output(void* data, const mad_header*, mad_pcm* pcm) {
         return MAD_FLOW_STOP;
     }
     out.samples += n;
-    const std::size_t bytes = CLibmadDecoder::ScaleSamples(run->gain, pcm->samples[0],
-                                                           channels > 1 ? pcm->samples[1] : nullptr, n, run->pcm.data());
+    const std::size_t bytes =
+        ScaleMadSamples(run->gain, pcm->samples[0], channels > 1 ? pcm->samples[1] : nullptr, n, run->pcm.data());
     if (!run->sink({run->pcm.data(), bytes})) {
         out.sinkFailed = true;
         return MAD_FLOW_STOP;
@@ -64,6 +85,20 @@ mad_flow Output(void* data, const mad_header*, mad_pcm* pcm) {
 }
 
 }  // namespace
+
+std::size_t ScaleMadSamples(float gain, const std::int32_t* left, const std::int32_t* right, unsigned n,
+                            std::uint8_t* out) {
+    std::uint8_t* at = out;
+    for (unsigned i = 0; i < n; ++i) {
+        Put16(at, ScaleOne(left[i], gain));
+        at += 2;
+        if (right) {
+            Put16(at, ScaleOne(right[i], gain));
+            at += 2;
+        }
+    }
+    return static_cast<std::size_t>(at - out);
+}
 
 Mp3DecodeOutcome DecodeMp3(std::span<const std::uint8_t> mp3, float gain, int limitSeconds, const PcmSink& sink,
                            const std::atomic<bool>* stop) {

@@ -21,6 +21,13 @@ struct Mp3DecodeOutcome {
 // Takes one frame's bytes; false ends the decode.
 using PcmSink = std::function<bool(std::span<const std::uint8_t> pcm)>;
 
+// libmad's fixed-point samples (28 fraction bits) to 16-bit little-endian:
+// each rounded, clipped to 16 bits, times the gain truncated toward zero;
+// interleaved left, right when `right` is given. Returns the bytes written
+// (2n mono, 4n stereo).
+std::size_t ScaleMadSamples(float gain, const std::int32_t* left, const std::int32_t* right, unsigned n,
+                            std::uint8_t* out);
+
 // mp3: the data followed by libmad's guard bytes (Mp3Source.h).
 Mp3DecodeOutcome DecodeMp3(std::span<const std::uint8_t> mp3, float gain, int limitSeconds, const PcmSink& sink,
                            const std::atomic<bool>* stop = nullptr);
