@@ -1,7 +1,8 @@
 #pragma once
 // The 18-byte PCM wave format as it sits in a "fmt " chunk (plus the extra
 // size, always 0 here), little-endian and packed, so it is copied to and
-// from files byte for byte.
+// from files byte for byte. Packed fields are read by value: a reference to
+// one may be misaligned.
 #include <cstddef>
 #include <cstdint>
 

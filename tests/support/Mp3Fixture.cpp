@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <fstream>
-#include <iterator>
 #include <memory>
 
 namespace qv::test {
@@ -54,8 +53,13 @@ bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 }
 
 std::vector<std::uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file) return {};
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.tellg()));
+    file.seekg(0);
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!file) return {};
+    return bytes;
 }
 
 }  // namespace qv::test

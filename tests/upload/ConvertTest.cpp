@@ -79,9 +79,9 @@ TEST_F(ConvertTest, EveryPcmFormatBecomesMono44100With16BitsAndKeepsItsTone) {
                 ASSERT_TRUE(layout);
                 EXPECT_EQ(layout->dataOffset, 44u);
                 EXPECT_EQ(layout->dataSize + 44u, image->size());
-                EXPECT_EQ(layout->format.channels, 1);
-                EXPECT_EQ(layout->format.samplesPerSec, 44100u);
-                EXPECT_EQ(layout->format.bitsPerSample, 16);
+                EXPECT_EQ(+layout->format.channels, 1);
+                EXPECT_EQ(+layout->format.samplesPerSec, 44100u);
+                EXPECT_EQ(+layout->format.bitsPerSample, 16);
                 const auto samples = ImageSamples(*image);
                 EXPECT_NEAR(static_cast<double>(samples.size()), 44100, 441);
                 EXPECT_NEAR(Crossings(samples), 2000, 20);      // 1000 Hz over one second

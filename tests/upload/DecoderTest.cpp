@@ -129,10 +129,10 @@ TEST_F(DecoderTest, MonoAndStereoSoundsBecomeWavesOfTheirOwnFormat) {
         EXPECT_EQ(finished->status, 1);
         EXPECT_EQ(finished->sender, &m_owner);
         ASSERT_TRUE(wave.ok);
-        EXPECT_EQ(wave.format.channels, c.channels);
-        EXPECT_EQ(wave.format.samplesPerSec, static_cast<std::uint32_t>(c.rate));
-        EXPECT_EQ(wave.format.bitsPerSample, 16);
-        EXPECT_EQ(wave.format.avgBytesPerSec, static_cast<std::uint32_t>(c.rate * c.channels * 2));
+        EXPECT_EQ(+wave.format.channels, c.channels);
+        EXPECT_EQ(+wave.format.samplesPerSec, static_cast<std::uint32_t>(c.rate));
+        EXPECT_EQ(+wave.format.bitsPerSample, 16);
+        EXPECT_EQ(+wave.format.avgBytesPerSec, static_cast<std::uint32_t>(c.rate * c.channels * 2));
         const std::size_t samples = wave.data.size() / (2u * static_cast<std::size_t>(c.channels));
         EXPECT_EQ(samples % (c.rate < 32000 ? 576 : kFrameSamples), 0u);
         EXPECT_GE(samples, static_cast<std::size_t>(c.rate));
@@ -169,7 +169,7 @@ TEST_F(DecoderTest, ATimeLimitEndsWithTheFrameThatReachesIt) {
     ASSERT_TRUE(Decode(decoder, mp3, 100, 20, &wave));
     // 766 frames of 1152 samples: the first count at or over 882,000.
     EXPECT_EQ(wave.data.size(), 882432u * 2);
-    EXPECT_EQ(decoder.OutputFormat().samplesPerSec, 44100u);
+    EXPECT_EQ(+decoder.OutputFormat().samplesPerSec, 44100u);
 }
 
 TEST_F(DecoderTest, ASixtySecondSoundForKeyOneIsCutTo35Seconds) {
@@ -208,7 +208,7 @@ TEST_F(DecoderTest, AFrameInAnotherFormatEndsTheSound) {
     CLibmadDecoder decoder;
     DecodedWave wave;
     ASSERT_TRUE(Decode(decoder, m_temp.File("both.mp3"), 100, 35, &wave));
-    EXPECT_EQ(wave.format.channels, 1);
+    EXPECT_EQ(+wave.format.channels, 1);
     EXPECT_EQ(wave.data.size(), monoOnly * 2);
 }
 

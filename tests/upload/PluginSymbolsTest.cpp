@@ -2,8 +2,8 @@
 // references none of the WAV reader's, the decoder's, the send window's or
 // libmad's symbols, and does not load libmad.
 #include <gtest/gtest.h>
+#include <string.h>
 
-#include <algorithm>
 #include <string_view>
 
 #include "tests/support/Mp3Fixture.h"
@@ -11,7 +11,7 @@
 namespace {
 
 bool Contains(const std::vector<std::uint8_t>& bytes, std::string_view text) {
-    return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) != bytes.end();
+    return memmem(bytes.data(), bytes.size(), text.data(), text.size()) != nullptr;
 }
 
 TEST(PluginSymbols, OnlyTheDorbIIPluginCarriesTheUpload) {

@@ -42,8 +42,8 @@ protected:
         EXPECT_TRUE(upload.violations.empty()) << DescribeUpload(upload);
         const auto layout = ParseWaveHeader(upload.data);
         ASSERT_TRUE(layout);
-        EXPECT_EQ(layout->format.channels, 1);
-        EXPECT_EQ(layout->format.samplesPerSec, 44100u);
+        EXPECT_EQ(+layout->format.channels, 1);
+        EXPECT_EQ(+layout->format.samplesPerSec, 44100u);
         EXPECT_NEAR(layout->dataSize / 88200.0, seconds, 0.1);
         double sum = 0;
         for (std::size_t at = 44; at + 1 < upload.data.size(); at += 2) {
