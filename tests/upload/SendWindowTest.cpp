@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Utf.h"
@@ -195,11 +196,28 @@ TEST_F(SendWindowTest, SoundsThatDoNotDecodeAndWindowsThatCannotWorkCloseWithThe
         EXPECT_EQ(m_fake.uploadBusy, 0);
         EXPECT_TRUE(TempWaveFiles().empty());
     }
+    // Another decoder's event is not this window's: neither its failure nor
+    // its file is taken.
+    ASSERT_TRUE(WriteBytes(TempFile("QvWavFormOther"), {1, 2, 3}));
+    ui::SObject other;
+    os::PostTask(os::GetCurrentThreadId(), [&] {
+        EventDecoderFinsh foreign(&other);
+        foreign.path = os::Utf8ToUtf16(TempFile("QvWavFormOther"));
+        foreign.status = 0;
+        FireAppEventSync(foreign);
+    });
+    EXPECT_EQ(RunSendWindow(kBuiltIn, 1, 100, 1).result, IDOK);
+    EXPECT_TRUE(TakeBoxes().empty());
+    EXPECT_EQ(TempWaveFiles(), std::vector<std::string>{"QvWavFormOther"});
+    std::filesystem::remove(TempFile("QvWavFormOther"));
+
     // No temporary file can be made: the decoder does not start.
+    const int headersWithOther = m_card.CountReceived(kCmdUploadHeader);
+    EXPECT_EQ(headersWithOther, headersBefore + 1);
     setenv("TMPDIR", (m_dir + "/no-such-folder").c_str(), 1);
     EXPECT_EQ(RunSendWindow(kBuiltIn, 1, 100, 1).result, IDCANCEL);
     EXPECT_EQ(TakeBoxes(), std::vector<std::u16string>{kDecodeFailed});
-    EXPECT_EQ(m_card.CountReceived(kCmdUploadHeader), headersBefore);
+    EXPECT_EQ(m_card.CountReceived(kCmdUploadHeader), headersWithOther);
 }
 
 TEST_F(SendWindowTest, APadSentWhileTheWindowIsOpenIsIgnored) {
