@@ -81,7 +81,7 @@ int CWaveFile::OpenForWriting(int fd, const PcmWaveFormat& format) {
     m_fd = fd;
     if (format.formatTag != kWaveFormatPcm || format.channels == 0 || format.bitsPerSample == 0 ||
         ::ftruncate(m_fd, static_cast<off_t>(kNewFileMapping)) != 0 || !Map(kNewFileMapping, true)) {
-        ::ftruncate(m_fd, 0);
+        [[maybe_unused]] const int emptied = ::ftruncate(m_fd, 0);  // back to the empty file it was
         Close();
         return 0;
     }
