@@ -1,4 +1,4 @@
-#include "plugin/AppEvents.h"
+#include "plugin/app/AppEvents.h"
 
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"

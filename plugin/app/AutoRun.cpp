@@ -1,4 +1,4 @@
-#include "plugin/AutoRun.h"
+#include "plugin/app/AutoRun.h"
 
 #include "platform/os/Autostart.h"
 #include "platform/os/Folders.h"

@@ -1,4 +1,4 @@
-#include "plugin/NamedIds.h"
+#include "plugin/app/NamedIds.h"
 
 // Sorted by name (code unit order). Besides the fixed ids, the pages' event
 // maps name some ids (the retry link 65560, the recording controls

@@ -1,4 +1,4 @@
-#include "plugin/PendingMessages.h"
+#include "plugin/app/PendingMessages.h"
 
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Tick.h"

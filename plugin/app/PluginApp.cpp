@@ -1,4 +1,4 @@
-#include "plugin/PluginApp.h"
+#include "plugin/app/PluginApp.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "plugin/Updater.h"
+#include "plugin/app/Updater.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,4 +1,4 @@
-#include "plugin/UserManual.h"
+#include "plugin/app/UserManual.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "plugin/Crc32.h"
+#include "plugin/device/Crc32.h"
 
 #include <array>
 

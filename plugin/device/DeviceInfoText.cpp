@@ -1,4 +1,4 @@
-#include "plugin/DeviceInfoText.h"
+#include "plugin/device/DeviceInfoText.h"
 
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SStringW.h"

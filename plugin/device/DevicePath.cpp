@@ -1,4 +1,4 @@
-#include "plugin/DevicePath.h"
+#include "plugin/device/DevicePath.h"
 
 #include <optional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "plugin/FirmwareImage.h"
+#include "plugin/device/FirmwareImage.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "plugin/HexCrc.h"
+#include "plugin/device/HexCrc.h"
 
 #include <string_view>
 

@@ -1,4 +1,4 @@
-#include "plugin/QuorvelProtocol.h"
+#include "plugin/device/QuorvelProtocol.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,8 +7,8 @@
 #include "common/device/ICommDeviceMgmt.h"
 #include "common/device/ICommunicateDevice.h"
 #include "platform/os/Log.h"
-#include "plugin/DevicePath.h"
-#include "plugin/RecvDataListener.h"
+#include "plugin/device/DevicePath.h"
+#include "plugin/device/RecvDataListener.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/device/Protocol.h"
-#include "plugin/DeviceIds.h"
+#include "plugin/device/DeviceIds.h"
 
 class IRecvDataListener;
 

@@ -1,11 +1,11 @@
-#include "plugin/RecvDataEvents.h"
+#include "plugin/device/RecvDataEvents.h"
 
 #include <cstring>
 #include <deque>
 #include <mutex>
 
 #include "platform/os/MessageQueue.h"
-#include "plugin/AppEvents.h"
+#include "plugin/app/AppEvents.h"
 
 using Frame = std::array<std::uint8_t, 64>;
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "plugin/RecvDataListener.h"
+#include "plugin/device/RecvDataListener.h"
 
 // Hands each good notification of the card to the UI thread, where it is
 // fired as EventRecvData whether or not a main window exists (the sender is

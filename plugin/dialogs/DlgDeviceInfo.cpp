@@ -1,6 +1,6 @@
-#include "plugin/DlgDeviceInfo.h"
+#include "plugin/dialogs/DlgDeviceInfo.h"
 
-#include "plugin/ResNames.h"
+#include "plugin/app/ResNames.h"
 
 CDlgDeviceInfo::CDlgDeviceInfo(const std::u16string& text)
     : SHostDialog(res::layout::XML_DLGDEVICEINFO), m_text(text) {}

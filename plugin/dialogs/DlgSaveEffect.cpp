@@ -1,11 +1,11 @@
-#include "plugin/DlgSaveEffect.h"
+#include "plugin/dialogs/DlgSaveEffect.h"
 
 #include "families/FamilyData.h"
 #include "platform/ui/SMessageBox.h"
 #include "platform/ui/controls/SComboBox.h"
-#include "plugin/ResNames.h"
-#include "plugin/WorkSpace.h"
-#include "plugin/WorkSpaceParams.h"
+#include "plugin/app/ResNames.h"
+#include "plugin/workspace/WorkSpace.h"
+#include "plugin/workspace/WorkSpaceParams.h"
 
 namespace {
 

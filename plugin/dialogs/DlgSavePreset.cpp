@@ -1,10 +1,10 @@
-#include "plugin/DlgSavePreset.h"
+#include "plugin/dialogs/DlgSavePreset.h"
 
 #include "platform/ui/SMessageBox.h"
 #include "platform/ui/controls/SComboBox.h"
-#include "plugin/ResNames.h"
-#include "plugin/WorkSpace.h"
-#include "plugin/WorkSpaceParams.h"
+#include "plugin/app/ResNames.h"
+#include "plugin/workspace/WorkSpace.h"
+#include "plugin/workspace/WorkSpaceParams.h"
 
 namespace {
 

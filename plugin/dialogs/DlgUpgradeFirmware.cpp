@@ -1,12 +1,12 @@
-#include "plugin/DlgUpgradeFirmware.h"
+#include "plugin/dialogs/DlgUpgradeFirmware.h"
 
 #include "platform/os/Log.h"
 #include "platform/os/Tick.h"
 #include "platform/ui/SMessageBox.h"
-#include "plugin/FirmwareImage.h"
-#include "plugin/PluginApp.h"
-#include "plugin/ResNames.h"
-#include "plugin/WorkSpace.h"
+#include "plugin/app/PluginApp.h"
+#include "plugin/app/ResNames.h"
+#include "plugin/device/FirmwareImage.h"
+#include "plugin/workspace/WorkSpace.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "plugin/FileDialogHelper.h"
+#include "plugin/dialogs/FileDialogHelper.h"
 
 #include "platform/ui/desktop/FileDialog.h"
 

@@ -1,4 +1,4 @@
-#include "plugin/MainApp.h"
+#include "plugin/entry/MainApp.h"
 
 #include <unistd.h>
 
@@ -17,15 +17,15 @@
 #include "platform/ui/SMessageBox.h"
 #include "platform/ui/SRenderTarget.h"
 #include "platform/ui/SToolTipWnd.h"
-#include "plugin/AppPaths.h"
-#include "plugin/DeviceIds.h"
-#include "plugin/DevicePath.h"
-#include "plugin/MainDlg.h"
-#include "plugin/MainHideWnd.h"
-#include "plugin/NamedIds.h"
-#include "plugin/PluginIdentity.h"
-#include "plugin/ResNames.h"
-#include "plugin/SettingsStore.h"
+#include "plugin/app/NamedIds.h"
+#include "plugin/app/ResNames.h"
+#include "plugin/device/DeviceIds.h"
+#include "plugin/device/DevicePath.h"
+#include "plugin/entry/PluginIdentity.h"
+#include "plugin/windows/MainDlg.h"
+#include "plugin/windows/MainHideWnd.h"
+#include "plugin/workspace/AppPaths.h"
+#include "plugin/workspace/SettingsStore.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include "host/AppInterfaces.h"
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SNotifyCenter.h"
-#include "plugin/PluginApp.h"
-#include "plugin/SwitchWindowMgr.h"
-#include "plugin/WorkSpace.h"
+#include "plugin/app/PluginApp.h"
 #include "plugin/usage/BackstageInterface.h"
+#include "plugin/windows/SwitchWindowMgr.h"
+#include "plugin/workspace/WorkSpace.h"
 
 class CMainHideWnd;
 class ICommDeviceMgmt;

@@ -1,5 +1,5 @@
-#include "plugin/EventHandlerEffect.h"
-#include "plugin/MainDlgPage.h"
+#include "plugin/pages/EventHandlerEffect.h"
+#include "plugin/windows/MainDlgPage.h"
 
 // The pages join here as they are built, in this order: effect page, sound
 // pads page, recording page.

@@ -3,7 +3,7 @@
 
 #include "platform/os/Log.h"
 #include "platform/ui/ModuleResources.h"
-#include "plugin/MainApp.h"
+#include "plugin/entry/MainApp.h"
 
 extern "C" __attribute__((visibility("default"))) IAppClient* GetClient(IAppHost* host) {
     // The module this code was loaded from holds the plug-in's resources.

@@ -1,4 +1,4 @@
-#include "plugin/ButtonText.h"
+#include "plugin/pages/ButtonText.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "plugin/EffectPageView.h"
+#include "plugin/pages/EffectPageView.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "platform/ui/Geometry.h"
-#include "plugin/MainDlgPage.h"
 #include "plugin/cloud/CloudEffectListMcAdapter.h"
 #include "plugin/cloud/DownloaderSet.h"
+#include "plugin/windows/MainDlgPage.h"
 
 class CCloudEffectListDownloader;
 class CDownloadEffectListMcAdapter;

@@ -7,14 +7,14 @@
 #include "platform/os/Utf.h"
 #include "platform/ui/SMessageBox.h"
 #include "platform/ui/controls/SMCListView.h"
-#include "plugin/AppEvents.h"
-#include "plugin/EventHandlerEffect.h"
-#include "plugin/MainDlg.h"
-#include "plugin/WorkSpace.h"
+#include "plugin/app/AppEvents.h"
 #include "plugin/cloud/CloudEffectDetailDownloader.h"
 #include "plugin/cloud/CloudEffectListDownloader.h"
 #include "plugin/cloud/CloudEffectLists.h"
 #include "plugin/cloud/DownloadEffectListMcAdapter.h"
+#include "plugin/pages/EventHandlerEffect.h"
+#include "plugin/windows/MainDlg.h"
+#include "plugin/workspace/WorkSpace.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "plugin/ParamControlBinder.h"
+#include "plugin/pages/ParamControlBinder.h"
 
 #include "controls/SEdit2.h"
 #include "platform/os/Log.h"
 #include "platform/ui/controls/SComboBox.h"
 #include "platform/ui/controls/SProgress.h"
-#include "plugin/WorkSpaceParams.h"
 #include "plugin/model/ControlId.h"
+#include "plugin/workspace/WorkSpaceParams.h"
 
 namespace {
 

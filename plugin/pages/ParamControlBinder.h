@@ -10,8 +10,8 @@
 
 #include "platform/ui/EventArgs.h"
 #include "platform/ui/SWindow.h"
-#include "plugin/ParamDisplay.h"
 #include "plugin/model/CParamBinding.h"
+#include "plugin/workspace/ParamDisplay.h"
 
 class CWorkSpaceParams;
 

@@ -1,4 +1,4 @@
-#include "plugin/MainDlg.h"
+#include "plugin/windows/MainDlg.h"
 
 #include <cstdint>
 
@@ -11,15 +11,15 @@
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SMenu.h"
 #include "platform/ui/SMessageBox.h"
-#include "plugin/AutoRun.h"
-#include "plugin/DeviceInfoText.h"
-#include "plugin/DlgDeviceInfo.h"
-#include "plugin/PluginApp.h"
-#include "plugin/SettingsStore.h"
-#include "plugin/SwitchWindowMgr.h"
-#include "plugin/Updater.h"
-#include "plugin/UserManual.h"
-#include "plugin/WorkSpace.h"
+#include "plugin/app/AutoRun.h"
+#include "plugin/app/PluginApp.h"
+#include "plugin/app/Updater.h"
+#include "plugin/app/UserManual.h"
+#include "plugin/device/DeviceInfoText.h"
+#include "plugin/dialogs/DlgDeviceInfo.h"
+#include "plugin/windows/SwitchWindowMgr.h"
+#include "plugin/workspace/SettingsStore.h"
+#include "plugin/workspace/WorkSpace.h"
 
 namespace {
 

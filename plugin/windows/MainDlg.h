@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/ui/SHostWnd.h"
-#include "plugin/MainDlgPage.h"
+#include "plugin/windows/MainDlgPage.h"
 
 // Timer that ends the topmost state the window opens with.
 constexpr UINT_PTR kTopmostTimerId = 1007;

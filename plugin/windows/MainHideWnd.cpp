@@ -1,4 +1,4 @@
-#include "plugin/MainHideWnd.h"
+#include "plugin/windows/MainHideWnd.h"
 
 #include "controls/CInActiveCloseDlg.h"
 #include "families/ThisFamily.h"
@@ -8,10 +8,10 @@
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SMenu.h"
 #include "platform/ui/SMessageBox.h"
-#include "plugin/AutoRun.h"
-#include "plugin/PluginApp.h"
-#include "plugin/ResNames.h"
-#include "plugin/SwitchWindowMgr.h"
+#include "plugin/app/AutoRun.h"
+#include "plugin/app/PluginApp.h"
+#include "plugin/app/ResNames.h"
+#include "plugin/windows/SwitchWindowMgr.h"
 
 namespace {
 

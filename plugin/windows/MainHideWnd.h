@@ -4,7 +4,7 @@
 // message, and opens the main window through the switch-window manager.
 #include "platform/os/ActivationChannel.h"
 #include "platform/ui/SHostWnd.h"
-#include "plugin/ShellNotifyIcon.h"
+#include "plugin/windows/ShellNotifyIcon.h"
 
 // The host's message to bring the running program forward; wParam 5 asks
 // for the main window, any other value is ignored.

@@ -1,4 +1,4 @@
-#include "plugin/ShellNotifyIcon.h"
+#include "plugin/windows/ShellNotifyIcon.h"
 
 namespace {
 

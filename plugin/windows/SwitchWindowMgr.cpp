@@ -1,4 +1,4 @@
-#include "plugin/SwitchWindowMgr.h"
+#include "plugin/windows/SwitchWindowMgr.h"
 
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"

@@ -5,7 +5,7 @@
 #include <map>
 #include <memory>
 
-#include "plugin/SwitchWindow.h"
+#include "plugin/windows/SwitchWindow.h"
 
 // The timer the hidden window answers with DoSwitch, and its delay.
 constexpr UINT_PTR kSwitchTimerId = 10001;

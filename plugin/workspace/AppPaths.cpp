@@ -1,10 +1,10 @@
-#include "plugin/AppPaths.h"
+#include "plugin/workspace/AppPaths.h"
 
 #include <sys/stat.h>
 
 #include "platform/os/Log.h"
 #include "platform/os/Path.h"
-#include "plugin/SettingsStore.h"
+#include "plugin/workspace/SettingsStore.h"
 
 namespace {
 

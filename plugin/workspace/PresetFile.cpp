@@ -1,4 +1,4 @@
-#include "plugin/PresetFile.h"
+#include "plugin/workspace/PresetFile.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "plugin/SettingsStateStore.h"
+#include "plugin/workspace/SettingsStateStore.h"
 
 std::optional<std::vector<std::uint8_t>> CSettingsStateStore::ReadStruct(const char16_t* section,
                                                                          const char16_t* key,

@@ -1,8 +1,8 @@
 #pragma once
 // The workspace's state file over settings store 0: records in the structure
 // form and integers, through CSettingsStore.
-#include "plugin/SettingsStore.h"
 #include "plugin/model/IWorkspaceStateStore.h"
+#include "plugin/workspace/SettingsStore.h"
 
 class CSettingsStateStore : public IWorkspaceStateStore {
 public:

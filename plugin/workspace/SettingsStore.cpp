@@ -1,4 +1,4 @@
-#include "plugin/SettingsStore.h"
+#include "plugin/workspace/SettingsStore.h"
 
 #include <fcntl.h>
 #include <unistd.h>

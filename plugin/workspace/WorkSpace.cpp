@@ -1,12 +1,12 @@
-#include "plugin/WorkSpace.h"
+#include "plugin/workspace/WorkSpace.h"
 
 #include "common/device/ICommDeviceMgmt.h"
 #include "platform/os/Log.h"
-#include "plugin/AppEvents.h"
-#include "plugin/DeviceIds.h"
-#include "plugin/DevicePath.h"
-#include "plugin/SettingsStateStore.h"
-#include "plugin/WorkSpaceParams.h"
+#include "plugin/app/AppEvents.h"
+#include "plugin/device/DeviceIds.h"
+#include "plugin/device/DevicePath.h"
+#include "plugin/workspace/SettingsStateStore.h"
+#include "plugin/workspace/WorkSpaceParams.h"
 
 CWorkSpace::CWorkSpace(ICommDeviceMgmt* manager, std::uint16_t normalProductId)
     : m_protocol(normalProductId), m_manager(manager), m_normalProductId(normalProductId) {

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "platform/os/Types.h"
-#include "plugin/QuorvelProtocol.h"
-#include "plugin/RecvDataEvents.h"
 #include "plugin/cloud/CloudRecords.h"
+#include "plugin/device/QuorvelProtocol.h"
+#include "plugin/device/RecvDataEvents.h"
 
 class ICommDeviceMgmt;
 class CSettingsStore;

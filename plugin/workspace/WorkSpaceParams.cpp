@@ -1,10 +1,10 @@
-#include "plugin/WorkSpaceParams.h"
+#include "plugin/workspace/WorkSpaceParams.h"
 
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SNotifyCenter.h"
-#include "plugin/AppEvents.h"
+#include "plugin/app/AppEvents.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include "families/FamilyData.h"
 #include "platform/ui/EventArgs.h"
 #include "platform/ui/SHostWnd.h"
-#include "plugin/ParamDisplay.h"
-#include "plugin/WorkSpace.h"
 #include "plugin/model/CParamModel.h"
 #include "plugin/model/SendThrottle.h"
+#include "plugin/workspace/ParamDisplay.h"
+#include "plugin/workspace/WorkSpace.h"
 
 namespace qv::ui {
 class SNotifyCenter;
