@@ -12,7 +12,7 @@
 #include "platform/os/Log.h"
 #include "platform/os/Path.h"
 #include "platform/ui/SApplication.h"
-#include "plugin/AppEvents.h"
+#include "plugin/app/AppEvents.h"
 #include "plugin/upload/Mp3Decode.h"
 #include "plugin/upload/Mp3Source.h"
 #include "plugin/upload/TempWaveFile.h"

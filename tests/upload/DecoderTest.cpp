@@ -14,7 +14,7 @@
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Utf.h"
 #include "platform/ui/SNotifyCenter.h"
-#include "plugin/AppEvents.h"
+#include "plugin/app/AppEvents.h"
 #include "plugin/upload/CLibmadDecoder.h"
 #include "plugin/upload/ConvertForDevice.h"
 #include "plugin/upload/UploadFrames.h"

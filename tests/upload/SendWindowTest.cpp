@@ -13,8 +13,8 @@
 
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Utf.h"
-#include "plugin/AppEvents.h"
-#include "plugin/PadUpload.h"
+#include "plugin/app/AppEvents.h"
+#include "plugin/sound/PadUpload.h"
 #include "plugin/upload/UploadFrames.h"
 #include "plugin/upload/WaveHeader.h"
 #include "tests/effect/IdleClockStepper.h"
