@@ -12,12 +12,14 @@
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Path.h"
+#include "platform/os/UserRegistry.h"
 #include "platform/os/Utf.h"
 #include "platform/ui/SMenu.h"
 #include "platform/ui/SMessageBox.h"
 #include "platform/ui/SRenderTarget.h"
 #include "platform/ui/SToolTipWnd.h"
 #include "plugin/AppPaths.h"
+#include "plugin/DamagedFileNotices.h"
 #include "plugin/DeviceIds.h"
 #include "plugin/DevicePath.h"
 #include "plugin/MainDlg.h"
@@ -84,7 +86,9 @@ BOOL CMainApp::Init() {
         m_workspace = std::make_unique<CWorkSpace>(m_manager, kPluginNormalProductId);
         // The parameters with the state file of store 0, before any session opens.
         m_workspace->AttachParamModel(ThisFamily(), *CSettingsStore::GetStore(0));
-        m_backstage = std::make_unique<CBackstageInterface>();
+        const qv::os::UserRegistry registry;
+        SetAsideIfDamaged(registry.File());
+        m_backstage = std::make_unique<CBackstageInterface>(registry);
         m_workspace->SetUsageReport(m_backstage.get());
     } catch (const std::exception& e) {
         QV_LOGE("%s", e.what());
@@ -175,6 +179,8 @@ int CMainApp::Run(const char16_t* /*commandLine*/) {
             m_switchWindows.AddWindow(kMainSwitchWindowId, std::make_unique<CBaseSwitchWindow<CMainDlg>>());
         }
         m_switchWindows.RequestSwitch();
+        // Once the loop runs, beside the main window that opens.
+        qv::os::PostTask(qv::os::GetCurrentThreadId(), [] { TellAboutDamagedFiles(); });
         WarmUpTextRendering();
         if (m_host) m_host->AttachClient(this);
         m_loopRunning = true;

@@ -68,6 +68,9 @@ TEST(HostProcess, ALockFolderOpenToOthersEndsTheStartWithAnError) {
     EXPECT_TRUE(ExitedWith(box.Wait(host), 1));
     EXPECT_EQ(CountLines(box, "zenk get-client"), 0);  // nothing started
     EXPECT_TRUE(std::filesystem::is_empty(shared));
+    // Told in the program's log too, not only on standard error.
+    EXPECT_NE(ReadFileText(box.StateFolder() + "/log/default.log").find(shared + " is open to other users"),
+              std::string::npos);
 }
 
 TEST(HostProcess, FamilySwitchFollowsSimulatedCard) {
@@ -154,6 +157,10 @@ TEST_P(HostPluginFailure, HostEndsWithZero) {
     EXPECT_EQ(CountLines(box, "zenk run"), 0);
     EXPECT_NE(ReadFileText(box.AppDataFolder() + "/modulecfg.ini").find("name=zenk.so"),
               std::string::npos);
+    // A plug-in that never ran is told of in the program's log.
+    const bool ran = std::string(c.name) == "NeverAttaches";
+    EXPECT_EQ(ReadFileText(box.StateFolder() + "/log/default.log").find("插件 zenk.so 无法启动") != std::string::npos,
+              !ran);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,0 +1,75 @@
+#include "platform/os/DamagedFile.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <vector>
+
+#include "platform/os/Log.h"
+#include "platform/os/Path.h"
+#include "platform/os/Profile.h"
+
+namespace qv::os {
+namespace {
+
+constexpr std::string_view kMarker = ".damaged-";
+
+std::string TimeStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
+    return text;
+}
+
+// Renames without replacing anything at the new name; a second set-aside in
+// the same second takes "-2", "-3"...
+std::optional<std::string> RenameAside(const std::string& path) {
+    const std::string base = path + std::string(kMarker) + TimeStamp();
+    for (int n = 1; n < 100; ++n) {
+        const std::string name = n == 1 ? base : base + "-" + std::to_string(n);
+        if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0) return name;
+        if (errno != EEXIST) return std::nullopt;
+    }
+    errno = EEXIST;
+    return std::nullopt;
+}
+
+// The oldest copies past the kept number go; their names sort by time.
+void PruneOldCopies(const std::string& path) {
+    namespace fs = std::filesystem;
+    const fs::path original(path);
+    const std::string prefix = original.filename().string() + std::string(kMarker);
+    std::vector<fs::path> copies;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(original.parent_path().empty() ? "." : original.parent_path(), error))
+        if (entry.path().filename().string().starts_with(prefix)) copies.push_back(entry.path());
+    if (copies.size() <= static_cast<std::size_t>(kKeptDamagedCopies)) return;
+    std::sort(copies.begin(), copies.end());
+    for (std::size_t i = 0; i + kKeptDamagedCopies < copies.size(); ++i) fs::remove_all(copies[i], error);
+}
+
+}  // namespace
+
+std::optional<SetAsideFile> SetAsideIfDamaged(std::u16string_view file) {
+    std::string why;
+    if (CheckProfileFile(file, &why) != ProfileFileState::Damaged) return std::nullopt;
+    const std::string path = NativePath(file);
+    const std::optional<std::string> renamed = RenameAside(path);
+    if (!renamed) {
+        QV_LOGE("%s cannot be read (%s) and cannot be set aside: %s", path.c_str(), why.c_str(), std::strerror(errno));
+        return std::nullopt;
+    }
+    QV_LOGE("%s cannot be read (%s): set aside as %s", path.c_str(), why.c_str(), renamed->c_str());
+    PruneOldCopies(path);
+    return SetAsideFile{ProgramPath(*renamed), why};
+}
+
+}  // namespace qv::os
