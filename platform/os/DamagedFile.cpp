@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -42,18 +43,30 @@ std::optional<std::string> RenameAside(const std::string& path) {
     return std::nullopt;
 }
 
-// The oldest copies past the kept number go; their names sort by time.
+// The oldest copies past the kept number go. A rename stamps the status
+// change time, so that time orders the copies by when they were set aside.
 void PruneOldCopies(const std::string& path) {
     namespace fs = std::filesystem;
     const fs::path original(path);
     const std::string prefix = original.filename().string() + std::string(kMarker);
-    std::vector<fs::path> copies;
+    struct Copy {
+        timespec changed;
+        fs::path path;
+    };
+    std::vector<Copy> copies;
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(original.parent_path().empty() ? "." : original.parent_path(), error))
-        if (entry.path().filename().string().starts_with(prefix)) copies.push_back(entry.path());
+    for (const auto& entry : fs::directory_iterator(original.parent_path().empty() ? "." : original.parent_path(), error)) {
+        struct stat info {};
+        if (entry.path().filename().string().starts_with(prefix) && lstat(entry.path().c_str(), &info) == 0)
+            copies.push_back({info.st_ctim, entry.path()});
+    }
     if (copies.size() <= static_cast<std::size_t>(kKeptDamagedCopies)) return;
-    std::sort(copies.begin(), copies.end());
-    for (std::size_t i = 0; i + kKeptDamagedCopies < copies.size(); ++i) fs::remove_all(copies[i], error);
+    std::sort(copies.begin(), copies.end(), [](const Copy& a, const Copy& b) {
+        if (a.changed.tv_sec != b.changed.tv_sec) return a.changed.tv_sec < b.changed.tv_sec;
+        if (a.changed.tv_nsec != b.changed.tv_nsec) return a.changed.tv_nsec < b.changed.tv_nsec;
+        return a.path < b.path;
+    });
+    for (std::size_t i = 0; i + kKeptDamagedCopies < copies.size(); ++i) fs::remove_all(copies[i].path, error);
 }
 
 }  // namespace
