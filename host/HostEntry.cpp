@@ -62,7 +62,7 @@ void ActivateRunningInstance(qv::os::InstanceLock& lock) {
 void SetAsideIfDamaged(const std::u16string& file) {
     if (file.empty()) return;
     if (const auto aside = qv::os::SetAsideIfDamaged(file))
-        TellUser(u"文件 " + file + u" 已损坏，无法读取。\n它已改名保存为 " + aside->renamedTo + u"，程序使用默认设置。");
+        TellUser(qv::os::DamagedFileNotice(file, aside->renamedTo));
 }
 
 // Null when the manager (or its receive thread) cannot be made.

@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "platform/os/DamagedFile.h"
+#include "platform/os/Log.h"
+#include "platform/os/Utf.h"
 #include "platform/ui/IDisplayBackend.h"
 #include "platform/ui/SMessageBox.h"
 
@@ -15,14 +17,15 @@ std::vector<std::u16string> g_notices;
 void SetAsideIfDamaged(const std::u16string& file) {
     const std::optional<qv::os::SetAsideFile> aside = qv::os::SetAsideIfDamaged(file);
     if (!aside) return;
-    g_notices.push_back(u"文件 " + file + u" 已损坏，无法读取。\n它已改名保存为 " + aside->renamedTo +
-                        u"，程序使用默认设置。");
+    g_notices.push_back(qv::os::DamagedFileNotice(file, aside->renamedTo));
 }
 
-int TellAboutDamagedFiles() {
+int TellAboutDamagedFiles(HWND owner) {
     std::vector<std::u16string> notices;
     notices.swap(g_notices);
+    // Logged here too: a file set aside before the log started is in it.
+    for (const std::u16string& text : notices) QV_LOGE("%s", qv::os::Utf16ToUtf8(text).c_str());
     if (qv::ui::CanShowModalBoxes())
-        for (const std::u16string& text : notices) qv::ui::SMessageBox(nullptr, text.c_str(), u"提示", MB_OK);
+        for (const std::u16string& text : notices) qv::ui::SMessageBox(owner, text.c_str(), u"提示", MB_OK);
     return static_cast<int>(notices.size());
 }

@@ -19,8 +19,8 @@
 #include "platform/ui/SRenderTarget.h"
 #include "platform/ui/SToolTipWnd.h"
 #include "plugin/AppPaths.h"
-#include "plugin/DamagedFileNotices.h"
 #include "plugin/DeviceIds.h"
+#include "plugin/DamagedFileNotices.h"
 #include "plugin/DevicePath.h"
 #include "plugin/MainDlg.h"
 #include "plugin/MainHideWnd.h"
@@ -179,8 +179,6 @@ int CMainApp::Run(const char16_t* /*commandLine*/) {
             m_switchWindows.AddWindow(kMainSwitchWindowId, std::make_unique<CBaseSwitchWindow<CMainDlg>>());
         }
         m_switchWindows.RequestSwitch();
-        // Once the loop runs, beside the main window that opens.
-        qv::os::PostTask(qv::os::GetCurrentThreadId(), [] { TellAboutDamagedFiles(); });
         WarmUpTextRendering();
         if (m_host) m_host->AttachClient(this);
         m_loopRunning = true;

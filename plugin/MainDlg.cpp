@@ -12,6 +12,7 @@
 #include "platform/ui/SMenu.h"
 #include "platform/ui/SMessageBox.h"
 #include "plugin/AutoRun.h"
+#include "plugin/DamagedFileNotices.h"
 #include "plugin/DeviceInfoText.h"
 #include "plugin/DlgDeviceInfo.h"
 #include "plugin/PluginApp.h"
@@ -107,6 +108,8 @@ BOOL CMainDlg::OnInitDialog() {
     for (const auto& page : m_pages) page->Init(*this);
     // Typing goes to the value boxes only, never through an input method.
     EnableIme(false);
+    // Files set aside at start are told of over the window, once it shows.
+    qv::os::PostTask(qv::os::GetCurrentThreadId(), [hwnd = GetHwnd()] { TellAboutDamagedFiles(hwnd); });
     return 0;
 }
 

@@ -69,7 +69,17 @@ void PruneOldCopies(const std::string& path) {
     for (std::size_t i = 0; i + kKeptDamagedCopies < copies.size(); ++i) fs::remove_all(copies[i].path, error);
 }
 
+std::u16string_view BaseName(std::u16string_view path) {
+    const auto slash = path.rfind(u'/');
+    return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace
+
+std::u16string DamagedFileNotice(std::u16string_view file, std::u16string_view renamedTo) {
+    return u"无法读取 " + std::u16string(BaseName(file)) + u"，它已改名为 " + std::u16string(BaseName(renamedTo)) +
+           u"，保存在原来的文件夹中。程序使用默认设置。";
+}
 
 std::optional<SetAsideFile> SetAsideIfDamaged(std::u16string_view file) {
     std::string why;

@@ -17,6 +17,10 @@ struct SetAsideFile {
     std::string why;  // what is wrong with it
 };
 
+// What the user is told: which file could not be read and the name its old
+// bytes now have beside it.
+std::u16string DamagedFileNotice(std::u16string_view file, std::u16string_view renamedTo);
+
 // Nothing when the file is missing or usable, or could not be renamed (the
 // failure is logged; readers then take it as missing).
 [[nodiscard]] std::optional<SetAsideFile> SetAsideIfDamaged(std::u16string_view file);
