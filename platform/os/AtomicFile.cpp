@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "platform/os/Log.h"
@@ -47,6 +48,24 @@ bool WriteAll(int fd, std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
+}
+
+std::optional<std::string> ReadToEndUncaught(int fd, std::size_t expected, std::size_t limit) {
+    std::string content;
+    content.reserve(expected < limit ? expected : limit);
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return std::nullopt;
+        if (n == 0) break;
+        if (static_cast<std::size_t>(n) > limit - content.size()) {
+            errno = EFBIG;
+            return std::nullopt;
+        }
+        content.append(buffer, static_cast<std::size_t>(n));
+    }
+    return content;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -160,28 +179,19 @@ UniqueFd OpenRegularFile(const std::string& path, struct stat& info) {
 }
 
 std::optional<std::string> ReadToEnd(int fd, std::size_t expected, std::size_t limit) {
-    std::string content;
-    content.reserve(expected < limit ? expected : limit);
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return std::nullopt;
-        if (n == 0) break;
-        if (static_cast<std::size_t>(n) > limit - content.size()) {
-            errno = EFBIG;
-            return std::nullopt;
-        }
-        content.append(buffer, static_cast<std::size_t>(n));
+    try {
+        return ReadToEndUncaught(fd, expected, limit);
+    } catch (const std::bad_alloc&) {
+        errno = ENOMEM;
+        return std::nullopt;
     }
-    return content;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
+std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t limit) {
     struct stat info {};
     UniqueFd fd = OpenRegularFile(path, info);
     if (!fd) return std::nullopt;
-    return ReadToEnd(fd.Get());
+    return ReadToEnd(fd.Get(), static_cast<std::size_t>(info.st_size), limit);
 }
 
 }  // namespace qv::os

@@ -34,11 +34,13 @@ namespace qv::os {
 // not a regular file.
 [[nodiscard]] UniqueFd OpenRegularFile(const std::string& path, struct stat& info);
 // Reads from the descriptor to its end (expected: the size to make room
-// for); nullopt on a read error, and with errno EFBIG past limit bytes.
+// for); nullopt on a read error, with errno EFBIG past limit bytes and
+// ENOMEM when memory runs out (nothing is thrown).
 [[nodiscard]] std::optional<std::string> ReadToEnd(int fd, std::size_t expected = 0,
                                                    std::size_t limit = SIZE_MAX);
-// Reads a whole regular file; nullopt when it cannot be opened or read.
-[[nodiscard]] std::optional<std::string> ReadWholeFile(const std::string& path);
+// Reads a whole regular file of at most limit bytes; nullopt when it cannot
+// be opened or read, or is larger.
+[[nodiscard]] std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t limit = 16u << 20);
 
 // Test seam: called after the temporary file is written and flushed, just
 // before the rename. Returning false abandons the write (the temporary file is

@@ -398,7 +398,9 @@ TEST_F(Profile, FilesPastTheLimitsAreRefusedAndLargeOnesStillReadWhole) {
         EXPECT_EQ(why.empty(), c.usable) << why;
         EXPECT_EQ(Get(u"S", u"k"), u"?");  // unreadable ones read as missing
         EXPECT_EQ(WritePrivateProfileString(u"S", u"new", u"1", file()), c.usable);
-        if (!c.usable) EXPECT_EQ(Bytes(), c.bytes);
+        if (!c.usable) {
+            EXPECT_EQ(Bytes(), c.bytes);
+        }
     }
     // The last key of the large file, and every one of them in one pass.
     const std::size_t count = (manyKeys.size() - 5) / 70;
