@@ -179,8 +179,8 @@ TEST_F(MainWindowOnX, DamagedFilesAreSetAsideAndToldOfAndTheWindowStillShows) {
     fs::create_directories(m_box.AppDataFolder());
     fs::create_directories(config);
     const std::map<std::string, std::string> damaged = {
-        {m_box.AppDataFolder() + "/modulecfg.ini", std::string("[Module]\0name=dorbII.so\n", 23)},
-        {m_box.AppDataFolder() + "/DorbIIConfigData.db", std::string("\xFF\xFE[\0S\0]\0\0\0", 12)},
+        {m_box.AppDataFolder() + "/modulecfg.ini", std::string("[Module]\0name=dorbII.so\n", 24)},
+        {m_box.AppDataFolder() + "/DorbIIConfigData.db", std::string("\xFF\xFE[\0S\0]\0\0\0", 10)},
         {config + "/registry.ini", std::string(2u << 20, '\n') + std::string(3u << 20, 'x')},
     };
     for (const auto& [path, bytes] : damaged) std::ofstream(path, std::ios::binary) << bytes;
