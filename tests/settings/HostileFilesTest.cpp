@@ -20,9 +20,9 @@
 #include "platform/os/Profile.h"
 #include "platform/os/UserRegistry.h"
 #include "platform/os/Utf.h"
-#include "plugin/PresetFile.h"
-#include "plugin/SettingsStateStore.h"
-#include "plugin/SettingsStore.h"
+#include "plugin/workspace/PresetFile.h"
+#include "plugin/workspace/SettingsStateStore.h"
+#include "plugin/workspace/SettingsStore.h"
 #include "plugin/sound/MoodConfig.h"
 #include "tests/settings/TempUserFolders.h"
 
