@@ -104,7 +104,9 @@ SendLog SendWindowEnv::RunSendWindow(const std::u16string& path, int slot, int v
     SendLog log;
     IdleClockStepper stepper(m_clock);
     WatchedSendWindow window(path, slot, volume, builtIn, layout, log, m_fake, during);
+    m_open = &window;
     log.result = window.DoModal(nullptr);
+    m_open = nullptr;
     return log;
 }
 

@@ -56,6 +56,8 @@ protected:
     // Plugs the card back and waits until the link and the session have it.
     void PlugBack();
 
+    // The window RunSendWindow runs, while it runs.
+    SendWindow* m_open = nullptr;
     std::unique_ptr<ISoundUploader> m_uploader;
     std::size_t m_boxesSeen = 0;
 };

@@ -1,6 +1,6 @@
 // The send window end to end against the simulated card: sounds of every
 // source into every key pass the card's checks and close the window
-// silently; a card pulled at the first, a middle and the last block, a
+// silently, whatever the user does to close it; a card pulled at the first, a middle and the last block, a
 // refused header, bad, late and duplicate replies; sounds that do not decode,
 // a missing control, a decoder that cannot start; a second send while one
 // runs; the parameter sends held back; a quit in the middle that joins every
@@ -70,7 +70,18 @@ TEST_F(SendWindowTest, SoundsOfEverySourceGoIntoTheirKeysAndTheWindowClosesSilen
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const SendLog log = RunSendWindow(c.path, c.slot, c.volume, c.builtIn);
+        // The user cannot close the window: neither by the desktop's close
+        // nor by a close, OK or Cancel command.
+        const SendLog log = RunSendWindow(c.path, c.slot, c.volume, c.builtIn, [this](const SendLog& seen) {
+            if (seen.Count(kMsgUploadProgress) != 10) return;
+            m_open->SendMessage(WM_CLOSE);
+            for (auto [name, id] : {std::pair{u"btn_close", 0}, std::pair{u"", IDOK}, std::pair{u"", IDCANCEL}}) {
+                ui::EventCmd command(m_open);
+                command.nameFrom = name;
+                command.idFrom = id;
+                EXPECT_TRUE(m_open->_HandleEvent(&command));
+            }
+        });
         EXPECT_EQ(log.result, IDOK);
         EXPECT_TRUE(TakeBoxes().empty());
         EXPECT_TRUE(log.InOrder());
