@@ -6,6 +6,7 @@
 #include "families/ThisFamily.h"
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
+#include "platform/ui/SApplication.h"
 #include "platform/ui/SMessageBox.h"
 #include "platform/ui/SNotifyCenter.h"
 #include "platform/ui/controls/SScrollView.h"
@@ -434,7 +435,9 @@ bool CEventHandlerEffect::OnUpgradeFirmware(qv::ui::EventArgs* e) {
     CWorkSpace* workspace = m_workspace;
     const HWND owner = OwnerHwnd();
     const bool updateMode = workspace->Protocol().CheckDevicePid() == 1;
-    const SStringW question = updateMode ? SStringW::Format(kUpdateModeQuestion, workspace->Family().deviceName)
+    qv::ui::SApplication* app = qv::ui::SApplication::getSingletonPtr();
+    const SStringW format = app ? app->TranslateText(SStringW(kUpdateModeQuestion)) : SStringW(kUpdateModeQuestion);
+    const SStringW question = updateMode ? SStringW::Format(format.c_str(), workspace->Family().deviceName)
                                          : SStringW(kUpgradeQuestion);
     if (qv::ui::SMessageBox(owner, question, u"提示", MB_YESNO) == IDYES) {
         workspace->CloseSession();
