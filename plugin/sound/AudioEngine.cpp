@@ -1,6 +1,7 @@
 #include "plugin/sound/AudioEngine.h"
 
 #include <cstring>
+#include <memory>
 
 #include "platform/os/Log.h"
 #include "platform/os/Tick.h"
@@ -54,7 +55,8 @@ int CAudioEngine::OnStreamMessage(IAudioStream*, void* context, std::uint32_t me
                                   std::uintptr_t) {
     // Runs on the device's thread: the event crosses to the UI thread.
     if (message != qv::audio::kMessagePlaybackEnd || !qv::ui::SApplication::HasMainWnd()) return 0;
-    auto event = NewAppEvent<EventPlaybackMsg>();
+    // The sender (the main window) is set on the UI thread at delivery.
+    auto event = std::make_shared<EventPlaybackMsg>(nullptr);
     event->object = context;
     event->message = static_cast<std::int32_t>(message);
     FireMainWndEventAsync(std::move(event));

@@ -105,12 +105,13 @@ protected:
         }
         return true;
     }
-    // Plays what the engine has open to its end on a fresh default output and
-    // returns what reached the device.
+    // Plays what the engine has open to its end and returns what reached the
+    // device, read once the player (whose device runs on) is released.
     std::vector<std::int16_t> PlayOut(CAudioEngine& engine, const std::string& out) {
         const std::size_t before = ends.size();
         EXPECT_EQ(engine.StartPlayer(), 1) << engine.GetPlayerErrorText().ToUtf8();
         EXPECT_TRUE(WaitFor([&] { return ends.size() > before; })) << "no end of playback from " << out;
+        engine.ReleasePlayer();
         return qv::test::ReadRaw(out);
     }
 
@@ -205,7 +206,7 @@ TEST_F(AudioEngineTest, ASecondOpenReusesThePlayerAndAFailureClearsItWithItsReas
     devices.outputs = {U16Path("Speakers.raw"), U16Path("Dorb II Pro B.raw")};
     ASSERT_EQ(engine.OpenPlayer(u"Dorb II Pro", qv::os::Utf8ToUtf16(tone).c_str()), 1);
     EXPECT_EQ(engine.GetPlayer(), first);
-    PlayOut(engine, Path("Dorb II Pro A.raw"));
+    EXPECT_FALSE(PlayOut(engine, Path("Dorb II Pro A.raw")).empty());
     EXPECT_EQ(ends.back(), &engine);
     EXPECT_FALSE(std::filesystem::exists(Path("Dorb II Pro B.raw")));
 
@@ -236,8 +237,7 @@ TEST_F(AudioEngineTest, ASecondOpenReusesThePlayerAndAFailureClearsItWithItsReas
         EXPECT_EQ(c.stream(failing), nullptr) << c.name;
         EXPECT_FALSE(c.text(failing).IsEmpty()) << c.name << ": the reason went with the stream";
     }
-    // The field cleared, the next open makes a new stream.
-    engine.ReleasePlayer();
+    // Released, the field is clear and the next open makes a new stream.
     EXPECT_EQ(engine.GetPlayer(), nullptr);
     EXPECT_EQ(engine.OpenPlayer(u"Dorb II Pro", qv::os::Utf8ToUtf16(tone).c_str()), 1);
     EXPECT_NE(engine.GetPlayer(), nullptr);
