@@ -177,7 +177,10 @@ int CAudioEngine::IsPlayerReady() {
 }
 
 int CAudioEngine::StartPlayer() {
-    if (!m_player) return 0;
+    if (!m_player) {
+        m_playerError = u"No sound is open.";
+        return 0;
+    }
     return m_player->Start() ? 1 : FailPlayer();
 }
 
@@ -201,7 +204,10 @@ int CAudioEngine::IsRecording() {
 }
 
 int CAudioEngine::StartRecorder() {
-    if (!m_recorder) return 0;
+    if (!m_recorder) {
+        m_recorderError = u"No recording is open.";
+        return 0;
+    }
     return m_recorder->Start() ? 1 : FailRecorder();
 }
 

@@ -10,6 +10,7 @@
 #include "tests/support/AudioFixtures.h"
 
 int FuzzMp3Input(const std::uint8_t* data, std::size_t size);
+void EndMp3InputFuzz();
 
 namespace {
 
@@ -32,6 +33,7 @@ TEST(Mp3FuzzSmoke, DamagedMp3OfAnyContent) {
         input.resize(random() % (input.size() + 1));
         FuzzMp3Input(input.data(), input.size());
     }
+    EndMp3InputFuzz();
     qv::os::SetDebugOutputHook(nullptr);
 }
 

@@ -46,8 +46,16 @@ void Decode(const std::uint8_t* data, std::size_t size) {
     if (ReadToEnd(*source) != 0) Fail("read past the end after a seek there");
 }
 
+// One player serves every input, as the sound page's player serves every
+// pad: its device stays open and each input replaces the sound before.
+qv::audio::IAudioStream*& Player() {
+    static qv::audio::IAudioStream* player = nullptr;
+    return player;
+}
+
 void Play(const std::uint8_t* data, std::size_t size) {
-    qv::audio::AudioStreamPtr player(qv::audio::CreateAudioStream());
+    if (!Player()) Player() = qv::audio::CreateAudioStream();
+    qv::audio::IAudioStream* player = Player();
     if (!player) Fail("no stream");
     if (!player->OpenMemory(data, size, qv::audio::MemoryFormat::Mp3)) {
         if (!*player->GetLastErrorText()) Fail("open failed without a reason");
@@ -74,6 +82,12 @@ int FuzzMp3Input(const std::uint8_t* data, std::size_t size) {
     Decode(data, size);
     Play(data, size);
     return 0;
+}
+
+// Releases the player the inputs shared.
+void EndMp3InputFuzz() {
+    if (Player()) Player()->Release();
+    Player() = nullptr;
 }
 
 #ifdef QV_FUZZ_MAIN
