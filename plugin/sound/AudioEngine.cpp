@@ -8,7 +8,7 @@
 #include "platform/ui/ModuleResources.h"
 #include "platform/ui/SMessageBox.h"
 #include "platform/ui/WinDefs.h"
-#include "plugin/AppEvents.h"
+#include "plugin/app/AppEvents.h"
 
 using qv::audio::AudioDeviceInfo;
 using qv::audio::IAudioStream;

@@ -23,7 +23,7 @@
 #include "platform/ui/SNotifyCenter.h"
 #include "platform/ui/WinDefs.h"
 #include "platform/ui/controls/StandardControls.h"
-#include "plugin/AppEvents.h"
+#include "plugin/app/AppEvents.h"
 #include "plugin/sound/AudioEngine.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/FakeMessageBoxService.h"
