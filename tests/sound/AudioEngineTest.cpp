@@ -284,7 +284,6 @@ TEST_F(AudioEngineTest, SkinSoundsAndLocalFilesPlayAtTheirVolume) {
 }
 
 TEST_F(AudioEngineTest, ReleasingMidPlayAndMidRecordLeavesNoThreadDeviceOrEvent) {
-    const int threadsBefore = qv::test::CountThreads();
     const std::string longTone = Path("long.mp3");
     ASSERT_TRUE(qv::test::WriteMp3(longTone, qv::test::ToneSamples(4.0, 440, 44100, 2), 44100, 2));
     auto recording = std::make_unique<CAudioEngine>();
@@ -298,12 +297,13 @@ TEST_F(AudioEngineTest, ReleasingMidPlayAndMidRecordLeavesNoThreadDeviceOrEvent)
     ASSERT_TRUE(WaitFor([&] { return recording->GetRecorderPosition(&position) && position.milliseconds > 300; }));
     EXPECT_EQ(playing->IsPlaying(), 1);
     EXPECT_EQ(recording->IsRecording(), 1);
+    EXPECT_EQ(qv::test::CountThreadsNamed("SDLAudio"), 2) << "a device thread each, as SDL names them";
     recording->ReleaseAll();
     playing->ReleaseAll();
     EXPECT_EQ(recording->GetRecorder(), nullptr);
     EXPECT_EQ(playing->GetPlayer(), nullptr);
     EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
-    EXPECT_EQ(qv::test::CountThreads(), threadsBefore);
+    EXPECT_EQ(qv::test::CountThreadsNamed("SDLAudio"), 0);
     // Holders gone too: nothing of theirs arrives later.
     recording.reset();
     playing.reset();

@@ -100,11 +100,15 @@ void UseDummyAudio() {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
 
-int CountThreads() {
+int CountThreadsNamed(const std::string& prefix) {
     int count = 0;
     if (DIR* dir = opendir("/proc/self/task")) {
-        while (dirent* entry = readdir(dir))
-            if (entry->d_name[0] != '.') ++count;
+        while (dirent* entry = readdir(dir)) {
+            if (entry->d_name[0] == '.') continue;
+            std::ifstream comm(std::string("/proc/self/task/") + entry->d_name + "/comm");
+            std::string name;
+            if (std::getline(comm, name) && name.rfind(prefix, 0) == 0) ++count;
+        }
         closedir(dir);
     }
     return count;

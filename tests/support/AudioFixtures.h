@@ -35,7 +35,8 @@ void UseDiskAudio(const std::string& outFile, const std::string& inFile, int del
 // The dummy driver: output dropped, capture silent, in real time.
 void UseDummyAudio();
 
-// Threads of this process now.
-int CountThreads();
+// Threads of this process whose name starts with the prefix (SDL names its
+// device threads "SDLAudioP1", "SDLAudioC2", ...).
+int CountThreadsNamed(const std::string& prefix);
 
 }  // namespace qv::test
