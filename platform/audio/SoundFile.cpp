@@ -1,15 +1,15 @@
 #include "platform/audio/SoundFile.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include "platform/audio/PcmSource.h"
+#include "platform/os/AtomicFile.h"
 #include "platform/os/Path.h"
-#include "platform/os/UniqueFd.h"
 #include "platform/os/Utf.h"
 
 namespace qv::audio {
@@ -24,13 +24,19 @@ AudioResult ErrnoFailure(const char16_t* what, int error) {
 
 AudioResult ReadSoundFile(const std::u16string& path, std::vector<std::uint8_t>& bytes) {
     bytes.clear();
-    qv::os::UniqueFd file(::open(qv::os::NativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file) return ErrnoFailure(u"The sound file cannot be opened: ", errno);
     struct stat info {};
-    if (::fstat(file.Get(), &info) != 0) return ErrnoFailure(u"The sound file cannot be read: ", errno);
-    if (!S_ISREG(info.st_mode)) return AudioResult::Fail(u"The sound file is not a file.");
+    // Only a regular file, opened without blocking (a FIFO would wait for a writer).
+    const qv::os::UniqueFd file = qv::os::OpenRegularFile(qv::os::NativePath(path), info);
+    if (!file) {
+        if (errno == EINVAL) return AudioResult::Fail(u"The sound file is not a file.");
+        return ErrnoFailure(u"The sound file cannot be opened: ", errno);
+    }
     if (static_cast<std::uint64_t>(info.st_size) > kMaxSoundBytes) return AudioResult::Fail(u"The sound file is too large.");
-    bytes.resize(static_cast<std::size_t>(info.st_size));
+    try {
+        bytes.resize(static_cast<std::size_t>(info.st_size));
+    } catch (const std::bad_alloc&) {
+        return ErrnoFailure(u"The sound file cannot be read: ", ENOMEM);
+    }
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::read(file.Get(), bytes.data() + done, bytes.size() - done);

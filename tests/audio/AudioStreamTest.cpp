@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
@@ -239,6 +240,9 @@ TEST_F(AudioStreamTest, EveryFailureSaysWhy) {
         {"missing file", [&](IAudioStream& s) { return s.Open(U16(Path("none.mp3")).c_str()); }},
         {"not a sound", [&](IAudioStream& s) { return s.Open(U16(garbage).c_str()); }},
         {"a folder", [&](IAudioStream& s) { return s.Open(U16(dir).c_str()); }},
+        {"a FIFO no one writes", [&](IAudioStream& s) {
+             return mkfifo(Path("fifo").c_str(), 0600) == 0 && s.Open(U16(Path("fifo")).c_str());
+         }},
         {"three-channel WAV", [&](IAudioStream& s) { return s.Open(U16(badWav).c_str()); }},
         {"no bytes", [&](IAudioStream& s) { return s.OpenMemory(noise, 0, MemoryFormat::Mp3); }},
         {"bytes of no MP3", [&](IAudioStream& s) { return s.OpenMemory(noise, sizeof noise, MemoryFormat::Mp3); }},

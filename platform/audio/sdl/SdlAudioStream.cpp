@@ -104,7 +104,12 @@ void SdlAudioStream::EndRecorder() {
 bool SdlAudioStream::OpenSound(std::vector<std::uint8_t> bytes, SourceFormat format) {
     if (!HaveAudio()) return false;
     std::u16string error;
-    std::unique_ptr<IPcmSource> source = OpenPcmSource(std::move(bytes), format, error);
+    std::unique_ptr<IPcmSource> source;
+    try {
+        source = OpenPcmSource(std::move(bytes), format, error);
+    } catch (const std::bad_alloc&) {
+        return Fail(u"There is not enough memory for the sound.");
+    }
     if (!source) return Fail(error);
     EndRecorder();
     Player().SetSource(std::move(source));
@@ -137,7 +142,13 @@ bool SdlAudioStream::OpenMemory(const void* data, std::size_t size, MemoryFormat
     if (!data || size == 0) return Fail(u"No data was given.");
     if (size > kMaxSoundBytes) return Fail(u"The sound is too large.");
     const auto* bytes = static_cast<const std::uint8_t*>(data);
-    return OpenSound(std::vector<std::uint8_t>(bytes, bytes + size), SourceFormat::Mp3);
+    std::vector<std::uint8_t> copy;
+    try {
+        copy.assign(bytes, bytes + size);
+    } catch (const std::bad_alloc&) {
+        return Fail(u"There is not enough memory for the sound.");
+    }
+    return OpenSound(std::move(copy), SourceFormat::Mp3);
 }
 
 bool SdlAudioStream::StartRecord(const char16_t* path) {
