@@ -78,4 +78,14 @@ set(QV_SKIN_RESOURCES
   IMG:image_vscrollbar_grey=${QV_SKIN_DIR}/images/vscrollbar_grey.png
   IMG:png_eq_bg=${QV_SKIN_DIR}/images/eq_bg.png
   IMG:image_ani_busy=${QV_SKIN_DIR}/images/ani_busy.gif
+  MP3:DJ_DHX=${QV_SKIN_DIR}/sounds/DJ_DHX.mp3
+  MP3:DJ_ZS=${QV_SKIN_DIR}/sounds/DJ_ZS.mp3
+  MP3:DJ_QZ=${QV_SKIN_DIR}/sounds/DJ_QZ.mp3
+  MP3:DJ_XHX=${QV_SKIN_DIR}/sounds/DJ_XHX.mp3
+  MP3:DJ_DEG=${QV_SKIN_DIR}/sounds/DJ_DEG.mp3
+  MP3:DJ_GX=${QV_SKIN_DIR}/sounds/DJ_GX.mp3
+  MP3:DJ_HYDG=${QV_SKIN_DIR}/sounds/DJ_HYDG.mp3
+  MP3:DJ_LOVE=${QV_SKIN_DIR}/sounds/DJ_LOVE.mp3
+  MP3:DJ_SHQH=${QV_SKIN_DIR}/sounds/DJ_SHQH.mp3
+  MP3:DJ_BS=${QV_SKIN_DIR}/sounds/DJ_BS.mp3
 )
