@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
 
     // 1. Decoding and conversion of a 40 s stereo MP3, cut at key 1's 35 s.
     const std::string mp3 = dir + "/sound.mp3";
-    if (!qv::test::WriteBytes(mp3, qv::test::EncodeMp3(qv::test::ToneSamples(44100, 2, 40.0, 440, 660), 44100, 2))) {
+    if (!qv::test::WriteBytes(mp3, qv::test::EncodeMp3(qv::test::ChannelToneSamples(44100, 2, 40.0, 440, 660), 44100, 2))) {
         std::fprintf(stderr, "sound_upload: no MP3\n");
         return 1;
     }

@@ -8,7 +8,7 @@
 
 namespace qv::test {
 
-std::vector<std::int16_t> ToneSamples(int rate, int channels, double seconds, double leftHz, double rightHz,
+std::vector<std::int16_t> ChannelToneSamples(int rate, int channels, double seconds, double leftHz, double rightHz,
                                       double amplitude) {
     const auto frames = static_cast<std::size_t>(seconds * rate);
     std::vector<std::int16_t> samples(frames * static_cast<std::size_t>(channels));
@@ -50,16 +50,6 @@ bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(file);
-}
-
-std::vector<std::uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) return {};
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.tellg()));
-    file.seekg(0);
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!file) return {};
-    return bytes;
 }
 
 }  // namespace qv::test

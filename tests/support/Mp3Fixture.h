@@ -1,15 +1,19 @@
 #pragma once
-// Sounds for the tests, made as they run: tones as 16-bit PCM and their MP3
-// encoding by LAME, so no binary fixture is kept in the repository.
+// Sounds for the upload tests, made as they run: tones with a frequency of
+// their own in each channel, and MP3 streams encoded by LAME in memory (for
+// resources and fuzz seeds as well as files), so no binary fixture is kept
+// in the repository. Reading files back: AudioFixtures.h.
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "tests/support/AudioFixtures.h"
 
 namespace qv::test {
 
 // Interleaved 16-bit samples: a sine of leftHz on the first channel and of
 // rightHz on the second (0 Hz: silence), at the given peak amplitude.
-std::vector<std::int16_t> ToneSamples(int rate, int channels, double seconds, double leftHz, double rightHz,
+std::vector<std::int16_t> ChannelToneSamples(int rate, int channels, double seconds, double leftHz, double rightHz,
                                       double amplitude = 12000);
 
 // The samples as an MP3 stream (constant bit rate, kbps); empty on failure.
@@ -17,6 +21,5 @@ std::vector<std::uint8_t> EncodeMp3(const std::vector<std::int16_t>& samples, in
 
 // Writes the bytes to the file (replaced); false on failure.
 bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
-std::vector<std::uint8_t> ReadBytes(const std::string& path);
 
 }  // namespace qv::test

@@ -198,8 +198,8 @@ TEST_F(DecoderTest, ASixtySecondSoundForKeyOneIsCutTo35Seconds) {
 }
 
 TEST_F(DecoderTest, AFrameInAnotherFormatEndsTheSound) {
-    auto mono = EncodeMp3(ToneSamples(44100, 1, 1.0, 440, 0), 44100, 1);
-    const auto stereo = EncodeMp3(ToneSamples(44100, 2, 2.0, 440, 660), 44100, 2);
+    auto mono = EncodeMp3(ChannelToneSamples(44100, 1, 1.0, 440, 0), 44100, 1);
+    const auto stereo = EncodeMp3(ChannelToneSamples(44100, 2, 2.0, 440, 660), 44100, 2);
     auto guarded = mono;
     guarded.resize(guarded.size() + MAD_BUFFER_GUARD, 0);
     const std::size_t monoOnly = DecodeMp3(guarded, 1, 35, [](std::span<const std::uint8_t>) { return true; }).samples;
@@ -213,7 +213,7 @@ TEST_F(DecoderTest, AFrameInAnotherFormatEndsTheSound) {
 }
 
 TEST_F(DecoderTest, TheGuardBytesLetTheLastFrameDecode) {
-    const auto mp3 = EncodeMp3(ToneSamples(44100, 1, 1.0, 440, 0), 44100, 1);
+    const auto mp3 = EncodeMp3(ChannelToneSamples(44100, 1, 1.0, 440, 0), 44100, 1);
     auto guarded = mp3;
     guarded.resize(guarded.size() + MAD_BUFFER_GUARD, 0);
     const auto keep = [](std::span<const std::uint8_t>) { return true; };

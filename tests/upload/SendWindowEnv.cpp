@@ -81,7 +81,7 @@ bool SendLog::InOrder() const {
 void SendWindowEnv::SetUp() {
     EffectPageEnv::SetUp();
     if (g_builtInSound.empty())
-        g_builtInSound = EncodeMp3(ToneSamples(44100, 2, 1.5, 440, 660), 44100, 2);
+        g_builtInSound = EncodeMp3(ChannelToneSamples(44100, 2, 1.5, 440, 660), 44100, 2);
     ASSERT_FALSE(g_builtInSound.empty());
     g_resources[0] = {"mp3", "DJ_TEST", g_builtInSound.data(), g_builtInSound.size()};
     g_resources[1] = {"LAYOUT", "XML_SENDDATA_NOBAR", reinterpret_cast<const unsigned char*>(kNoBarLayoutXml),

@@ -1,5 +1,5 @@
 // The send window in a real window under a private Xvfb with the SDL2
-// backend, sending a built-in sound into key 2 of cardsim run with
+// backend, sending the skin's applause ("DJ_ZS") into key 2 of cardsim run with
 // --usb-timing over the sim HID backend, as a user waits through it. The
 // screenshots (artifacts/upload/send_window_start.png, _midway.png,
 // _closing.png) are for people to look at; the test checks they were drawn
@@ -23,7 +23,6 @@
 #include "controls/PluginControls.h"
 #include "platform/hid/Hid.h"
 #include "platform/os/MessageQueue.h"
-#include "platform/ui/ModuleResources.h"
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SNotifyCenter.h"
 #include "platform/ui/SRenderTarget.h"
@@ -34,7 +33,6 @@
 #include "plugin/upload/SendWindow.h"
 #include "tests/mainwnd/CardSimProcess.h"
 #include "tests/mainwnd/MainWndTestEnv.h"
-#include "tests/support/Mp3Fixture.h"
 
 // libdbus (SDL's link to the session bus) keeps a buffer for the process's
 // life on purpose.
@@ -48,15 +46,12 @@ using qv::test::RunFor;
 constexpr std::uint16_t kVendorId = 0x2B53;
 constexpr std::uint16_t kDorbProductId = 0x0036;
 
-std::vector<std::uint8_t> g_sound;
-ResourceEntry g_resources[1];
-
 // Takes its pictures as the upload goes: waiting for the card, half sent,
 // and all sent just before it closes.
 class ShotSendWindow : public SendWindow {
 public:
     using Shoot = std::function<void(const char* name)>;
-    ShotSendWindow(Shoot shoot) : SendWindow(u"DJ_SHOT", 2, 100, 1), m_shoot(std::move(shoot)) {}
+    ShotSendWindow(Shoot shoot) : SendWindow(u"DJ_ZS", 2, 100, 1), m_shoot(std::move(shoot)) {}
 
     BOOL ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
         if (msg == kMsgUploadAccepted) m_bytes = lParam;
@@ -96,10 +91,6 @@ protected:
         setenv("QV_SIM_SOCKET", (m_dir + "/card.sock").c_str(), 1);
         ASSERT_TRUE(m_cardsim.Start(m_dir + "/card.sock", m_dir + "/cardsim.log", {"--usb-timing", "--quiet", "--late-ms", "1500"}));
 
-        if (g_sound.empty()) g_sound = qv::test::EncodeMp3(qv::test::ToneSamples(44100, 2, 2.0, 440, 660), 44100, 2);
-        g_resources[0] = {"mp3", "DJ_SHOT", g_sound.data(), g_sound.size()};
-        RegisterModuleResources(g_resources, 1, true);
-
         m_app = std::make_unique<SApplication>(nullptr);
         RegisterStandardControls(m_app->GetWindowFactory());
         qv::controls::RegisterPluginControls(m_app->GetWindowFactory(), m_app->GetSkinFactory());
@@ -122,7 +113,6 @@ protected:
         RunFor(0);
         m_center.reset();
         m_app.reset();
-        UnregisterModuleResources(g_resources);
         qv::os::DestroyThreadQueue();
         SRenderTarget::ReleaseThreadFontCache();
         for (const char* name : {"TMPDIR", "QV_HID_BACKEND", "QV_SIM_SOCKET"}) unsetenv(name);

@@ -32,7 +32,7 @@ class SendWindowTest : public SendWindowEnv {
 protected:
     std::u16string MakeMp3(const char* name, int rate, int channels, double seconds) {
         const std::string path = TempFile(name);
-        EXPECT_TRUE(WriteBytes(path, EncodeMp3(ToneSamples(rate, channels, seconds, 440, 550), rate, channels)));
+        EXPECT_TRUE(WriteBytes(path, EncodeMp3(ChannelToneSamples(rate, channels, seconds, 440, 550), rate, channels)));
         return os::Utf8ToUtf16(path);
     }
     // The card's image as a WAV: mono 44100 Hz 16-bit with the sound in it.

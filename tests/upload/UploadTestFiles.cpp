@@ -43,7 +43,7 @@ std::vector<std::string> UploadTempFolder::TempWaveFiles() const {
 
 std::string MakeToneMp3(const std::string& path, int rate, int channels, double seconds, double leftHz,
                         double rightHz) {
-    const auto mp3 = EncodeMp3(ToneSamples(rate, channels, seconds, leftHz, rightHz), rate, channels);
+    const auto mp3 = EncodeMp3(ChannelToneSamples(rate, channels, seconds, leftHz, rightHz), rate, channels);
     return !mp3.empty() && WriteBytes(path, mp3) ? path : std::string();
 }
 

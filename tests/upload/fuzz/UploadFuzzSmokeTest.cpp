@@ -36,7 +36,7 @@ TEST(UploadFuzzSmoke, DamagedWavesAndMp3s) {
     for (int i = 0; i < 400; ++i) wave.push_back(static_cast<std::uint8_t>(i * 13));
     Mutate(wave, FuzzWaveFile, 400, 20260301);
 
-    const Bytes mp3 = qv::test::EncodeMp3(qv::test::ToneSamples(22050, 2, 0.3, 440, 550), 22050, 2, 64);
+    const Bytes mp3 = qv::test::EncodeMp3(qv::test::ChannelToneSamples(22050, 2, 0.3, 440, 550), 22050, 2, 64);
     ASSERT_FALSE(mp3.empty());
     FuzzMp3Path(mp3.data(), mp3.size());
     Mutate(mp3, FuzzMp3Path, 150, 20260302);
