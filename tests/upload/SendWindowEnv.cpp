@@ -36,6 +36,7 @@ public:
         const bool upload = msg == kMsgUploadAccepted || msg == kMsgUploadProgress || msg == kMsgUploadEnded;
         const bool tick = msg == WM_TIMER && wParam == kTickTimer;
         if (upload || tick) m_log.entries.push_back({msg, wParam, lParam, m_app.uploadBusy});
+        if (msg == kMsgUploadProgress) ++m_log.progress;
         if (tick) return TRUE;
         const BOOL handled = SendWindow::ProcessWindowMessage(hwnd, msg, wParam, lParam, result);
         if (msg == WM_INITDIALOG) SetTimer(kTickTimer, 10);

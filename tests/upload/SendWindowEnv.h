@@ -26,6 +26,7 @@ struct SendLog {
         int uploadBusy;  // the application's send-window flag then
     };
     std::vector<Entry> entries;
+    int progress = 0;  // 8828s so far: what a callback during the upload reads
     INT_PTR result = -1;
 
     int Count(UINT message) const;

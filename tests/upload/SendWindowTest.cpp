@@ -73,7 +73,7 @@ TEST_F(SendWindowTest, SoundsOfEverySourceGoIntoTheirKeysAndTheWindowClosesSilen
         // The user cannot close the window: neither by the desktop's close
         // nor by a close, OK or Cancel command.
         const SendLog log = RunSendWindow(c.path, c.slot, c.volume, c.builtIn, [this](const SendLog& seen) {
-            if (seen.Count(kMsgUploadProgress) != 10) return;
+            if (seen.progress != 10) return;
             m_open->SendMessage(WM_CLOSE);
             for (auto [name, id] : {std::pair{u"btn_close", 0}, std::pair{u"", IDOK}, std::pair{u"", IDCANCEL}}) {
                 ui::EventCmd command(m_open);
@@ -279,7 +279,7 @@ TEST_F(SendWindowTest, ParameterSendsWaitForTheUploadAndGoOutInOneFlush) {
     const std::size_t framesBefore = m_card.ReceivedFrames().size();
     bool written = false;
     const SendLog log = RunSendWindow(kBuiltIn, 1, 100, 1, [&](const SendLog& seen) {
-        if (written || seen.Count(kMsgUploadProgress) < 50) return;
+        if (written || seen.progress < 50) return;
         written = true;
         for (int id : {1, 2, 3}) Model().WriteParam(id, Model().GetValue(id) == 0 ? 1 : 0);
     });
@@ -308,7 +308,7 @@ TEST_F(SendWindowTest, AQuitInTheMiddleEndsTheWindowAndJoinsItsThreads) {
         // the quit waits.
         if (duringUpload) m_card.AddFault({SimFault::NoReply, kCmdUploadBlock, 105, 1});
         const SendLog log = RunSendWindow(path, 1, 100, duringUpload ? 1 : 0, [&](const SendLog& seen) {
-            if (duringUpload && seen.Count(kMsgUploadProgress) == 100) qv::os::PostQuitMessage(0);
+            if (duringUpload && seen.progress == 100) qv::os::PostQuitMessage(0);
         });
         EXPECT_EQ(log.result, IDCANCEL);
         EXPECT_TRUE(QuitPosted());  // left for the loop outside
