@@ -313,6 +313,7 @@ void SHostWnd::DispatchMouse(UINT msg, WPARAM wParam, CPoint pt) {
         target = SwndFromPoint(pt);
         if (target && target->IsDisabled(true)) target = nullptr;
         UpdateHover(target, pt);
+        if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) target = PressTarget(target);
     }
     UpdateCursor(target);
     if (!target) return;
