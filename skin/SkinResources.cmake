@@ -32,6 +32,9 @@ set(QV_SKIN_RESOURCES
   translator:lang_cn=${QV_SKIN_DIR}/lang/lang_cn.xml
   translator:lang_en=${QV_SKIN_DIR}/lang/lang_en.xml
   ICON:ICON_LOGO=${QV_SKIN_DIR}/images/logo_32.png
+  ICON:ICON_LOGO_16=${QV_SKIN_DIR}/images/logo_16.png
+  ICON:ICON_LOGO_48=${QV_SKIN_DIR}/images/logo_48.png
+  ICON:ICON_LOGO_128=${QV_SKIN_DIR}/images/logo_128.png
   IMG:image_logo=${QV_SKIN_DIR}/images/logo_16.png
   IMG:image_bg_round_black_png=${QV_SKIN_DIR}/images/wnd_bg.png
   IMG:image_tip_bg_png=${QV_SKIN_DIR}/images/tip_bg.png

@@ -86,6 +86,8 @@ HWND SHostWnd::CreateFromNode(pugi::xml_node top, HWND parent) {
         InitFromXml(root ? root : top);
     }
     m_native->SetTitle(m_title);
+    if (SApplication* app = SApplication::getSingletonPtr(); app && !app->GetWindowIcon().empty())
+        m_native->SetIcon(app->GetWindowIcon());
     m_native->SetStyle(m_style);
     m_contentSized = m_size.cx <= 0 || m_size.cy <= 0;
     if (m_size.cx <= 0 || m_size.cy <= 0) {

@@ -13,6 +13,8 @@
 #include "platform/ui/SHostWnd.h"
 #include "platform/ui/WinDefs.h"
 #include "platform/ui/sdl/SdlVideoSession.h"
+#include "platform/ui/sdl/X11Visuals.h"
+#include "platform/ui/sdl/X11WindowIcon.h"
 
 // Last: Xlib's macros (None, Status...) must not meet our headers.
 #include <X11/Xatom.h>
@@ -31,9 +33,33 @@ std::unique_ptr<SdlWindow> SdlWindow::Create(std::shared_ptr<SdlVideoSession> se
     return std::unique_ptr<SdlWindow>(new SdlWindow(std::move(session), window));
 }
 
+namespace {
+
+struct X11Handles {
+    Display* display = nullptr;
+    Window window = 0;
+};
+
+X11Handles GetX11(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return {};
+    return {info.info.x11.display, info.info.x11.window};
+}
+
+}  // namespace
+
 SdlWindow::SdlWindow(std::shared_ptr<SdlVideoSession> session, SDL_Window* window)
     : m_session(std::move(session)), m_window(window), m_rect(0, 0, 1, 1) {
     m_session->Register(this, m_window);
+    if (const X11Handles x = GetX11(m_window); x.display) {
+        XWindowAttributes attrs;
+        m_alphaVisual = XGetWindowAttributes(x.display, x.window, &attrs) && attrs.depth == 32;
+        // SDL marks a new window transient for the root window; a window
+        // belongs to another only once SetOwner says so.
+        XDeleteProperty(x.display, x.window, XA_WM_TRANSIENT_FOR);
+        XFlush(x.display);
+    }
 }
 
 SdlWindow::~SdlWindow() {
@@ -54,18 +80,6 @@ void MapWindow(SDL_Window* window, bool noActivate) {
     SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
     SDL_ShowWindow(window);
     SDL_ResetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN);
-}
-
-struct X11Handles {
-    Display* display = nullptr;
-    Window window = 0;
-};
-
-X11Handles GetX11(SDL_Window* window) {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return {};
-    return {info.info.x11.display, info.info.x11.window};
 }
 
 bool IsMapped(const X11Handles& x) {
@@ -239,6 +253,11 @@ void SdlWindow::SetCursor(CursorId cursor) { m_session->SetCursor(cursor); }
 
 void SdlWindow::SetTitle(const SStringW& title) { SDL_SetWindowTitle(m_window, title.ToUtf8().c_str()); }
 
+void SdlWindow::SetIcon(const std::vector<BitmapPtr>& sizes) {
+    const X11Handles x = GetX11(m_window);
+    SetNetWmIcon(x.display, x.window, sizes);
+}
+
 void SdlWindow::SetTopMost(bool topMost) {
     SetStyle(topMost ? m_style | HostStyle_TopMost : m_style & ~HostStyle_TopMost);
 }
@@ -271,7 +290,18 @@ void SdlWindow::Present(const SBitmap& frame, const CRect& dirty) {
         const auto* row = reinterpret_cast<const std::uint32_t*>(pixels + static_cast<size_t>(y) * static_cast<size_t>(stride));
         std::copy(row + part.left, row + part.right, m_frame.begin() + y * width + part.left);
     }
+    // Only a change near an edge can move the outline (rounded corners).
+    constexpr int kEdge = 16;
+    const bool inside = part.left >= kEdge && part.top >= kEdge && part.right <= width - kEdge && part.bottom <= height - kEdge;
+    if (!inside) UpdateShape();
     Blit(part);
+}
+
+void SdlWindow::UpdateShape() {
+    const X11Handles x = GetX11(m_window);
+    if (!x.display) return;
+    const bool shaped = !(m_alphaVisual && HasCompositingManager(x.display));
+    m_shape.Apply(x.display, x.window, m_frame, m_frameSize.cx, m_frameSize.cy, shaped);
 }
 
 void SdlWindow::Repaint() { Blit(CRect(0, 0, m_frameSize.cx, m_frameSize.cy)); }
