@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -183,12 +184,14 @@ protected:
         fs::create_directories(repo + "/scripts");
         fs::create_directories(repo + "/build");
         fs::copy_file(QV_RUN_SCRIPT, repo + "/scripts/run.sh");
+        // The build step notes what it was asked to build.
         for (const char* step : {"install-deps.sh", "build.sh"}) {
             const std::string path = repo + "/scripts/" + step;
-            std::ofstream(path) << "#!/bin/sh\nexit 0\n";
+            std::ofstream(path) << "#!/bin/sh\necho \"$@\" >>\"$(dirname \"$0\")/" << step << ".args\"\n";
             fs::permissions(path, fs::perms::owner_all);
         }
         fs::copy_file(QV_CARDSIM_EXE, m_box.ProgramFolder() + "/cardsim");
+        fs::copy_file(QV_CATALOGSIM_EXE, m_box.ProgramFolder() + "/catalogsim");
         fs::create_directory_symlink(m_box.ProgramFolder(), repo + "/build/bin");
     }
     void TearDown() override {
@@ -204,16 +207,21 @@ protected:
                                              {{"DISPLAY", m_x.Display()},
                                               {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/qv-bus"},
                                               {"QV_HID_BACKEND", ""},
-                                              {"QV_SIM_SOCKET", ""}},
+                                              {"QV_SIM_SOCKET", ""},
+                                              {"QV_CATALOGUE_URL", ""}},
                                              m_box.Root() + "/" + out);
         m_scripts.push_back(pid);
         return pid;
     }
+    std::vector<std::string> Lines(const std::string& path) {
+        std::istringstream text(ReadFileText(path));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(text, line);) lines.push_back(line);
+        return lines;
+    }
     std::string FirstLine(const std::string& out) {
-        std::istringstream text(ReadFileText(m_box.Root() + "/" + out));
-        std::string line;
-        std::getline(text, line);
-        return line;
+        const std::vector<std::string> lines = Lines(m_box.Root() + "/" + out);
+        return lines.empty() ? std::string() : lines[0];
     }
     // The folders of the simulated cards the scripts have running.
     std::vector<std::string> CardFolders() {
@@ -237,31 +245,49 @@ protected:
     std::vector<pid_t> m_scripts;
 };
 
-TEST_F(RunScriptOnX, WithoutACardTheSimulatedOneServesTheRunAndEndsWithIt) {
+TEST_F(RunScriptOnX, WithoutACardTheSimulatedOneAndTheSampleCatalogueServeTheRunAndEndWithIt) {
     const pid_t first = StartScript("first.out");
     auto main = m_client->WaitForWindow(kMainTitle);
     ASSERT_TRUE(main) << ReadFileText(m_box.Root() + "/first.out");
-    const std::string line = FirstLine("first.out");
-    if (line.find("no card is attached") == std::string::npos) GTEST_SKIP() << "a card is attached: " << line;
-    EXPECT_EQ(line, "quorvel: card: simulated, because no card is attached");
+    const std::vector<std::string> lines = Lines(m_box.Root() + "/first.out");
+    ASSERT_GE(lines.size(), 3u);
+    if (lines[0].find("no card is attached") == std::string::npos) GTEST_SKIP() << "a card is attached: " << lines[0];
+    EXPECT_EQ(lines[0], "quorvel: card: simulated, because no card is attached");
+    EXPECT_EQ(lines[1],
+              "quorvel: catalogue: the sample one (tools/catalogsim), started for this run, because QV_CATALOGUE_URL is not set");
+    EXPECT_EQ(lines[2].rfind("quorvel: starting build/bin/quorvel with the simulated card and the sample catalogue at "
+                             "http://127.0.0.1:", 0), 0u) << lines[2];
+    // Only what the run needs is built.
+    EXPECT_EQ(Lines(m_box.Root() + "/repo/scripts/build.sh.args"),
+              std::vector<std::string>{"build --target quorvel dorbII zenk cardsim catalogsim"});
     auto folders = CardFolders();
     ASSERT_EQ(folders.size(), 1u);
     const std::string card = folders[0];
     EXPECT_TRUE(Eventually([&] { return CardLogCount(card, "> 94") > 0; }));  // the full sync
     EXPECT_EQ(CardLogCount(card, kSessionOpen), 1);
 
+    // The cloud list fills from the sample catalogue: its second and third
+    // rows show the effects' names (a failed fetch leaves them empty).
+    const ScreenRect cloudRows{main->x + 20, main->y + 41 + 294 + 6 + 30 + 8 + 36, 200, 72};
+    EXPECT_TRUE(Eventually([&] {
+        const auto pixels = m_client->Grab(cloudRows);
+        return std::set<std::uint32_t>(pixels.begin(), pixels.end()).size() >= 12;
+    })) << "the cloud list stayed empty";
+    Settle();
+    EXPECT_TRUE(m_client->SaveShot(*main, "mainwnd/first_run.png"));
+
     // A second run hands over to the first (bringing a hidden window back is
-    // shown with the tray above), ends at once and takes its own simulated
-    // card with it.
+    // shown with the tray above), ends at once and takes its own simulators
+    // with it.
     const pid_t second = StartScript("second.out");
     EXPECT_TRUE(Exited(second));
-    EXPECT_EQ(FirstLine("second.out"), line);
+    EXPECT_EQ(FirstLine("second.out"), lines[0]);
     main = m_client->WaitForWindow(kMainTitle);
     ASSERT_TRUE(main);
     EXPECT_EQ(CardFolders(), std::vector<std::string>{card});
     EXPECT_EQ(CardLogCount(card, kSessionOpen), 1);
 
-    // Closing the window ends the program, the script and its card.
+    // Closing the window ends the program, the script and its simulators.
     Settle();
     ClickCaption(*main, 36);
     EXPECT_TRUE(Exited(first));
