@@ -120,6 +120,89 @@ TEST_F(MainWindowOnX, OpensWithTheSessionAndShowsTheDeviceInformationAndAboutBox
     EXPECT_EQ(m_card.Count(kSessionClose), 1);
 }
 
+// Whether the window comes to the place within the time.
+bool Reaches(XClient& client, const std::string& title, int x, int y) {
+    for (int i = 0; i < 250; ++i, Sleep(20)) {
+        const auto rc = client.FindWindow(title);
+        if (rc && rc->x == x && rc->y == y) return true;
+    }
+    return false;
+}
+
+// The caption drags from its title text and from its logo, on the main
+// window and on a save dialog, and both carry the program's icon; only the
+// dialog belongs to another window.
+TEST_F(MainWindowOnX, CaptionsDragFromTheirTitleAndLogoAndWindowsCarryTheIcon) {
+    m_pid = StartProgram();
+    auto main = m_client->WaitForWindow(kMainTitle);
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(m_card.WaitFor(kSessionOpen));
+    Settle();
+    const auto mainId = m_client->WindowId(kMainTitle);
+    ASSERT_TRUE(mainId);
+    const std::vector<std::string> logoSizes{"16x16", "32x32", "48x48", "128x128"};
+    EXPECT_EQ(m_client->IconSizes(*mainId), logoSizes);
+    EXPECT_TRUE(m_client->Property(*mainId, "WM_TRANSIENT_FOR").empty());
+
+    struct Press {
+        const char* part;
+        int x, y;  // from the window's corner
+        int dx, dy;
+    };
+    ScreenRect at = *main;
+    for (const Press& p : {Press{"the title", 70, 20, 60, 40}, Press{"the logo", 22, 20, -30, 25}}) {
+        SCOPED_TRACE(p.part);
+        m_client->Drag(at.x + p.x, at.y + p.y, p.dx, p.dy);
+        EXPECT_TRUE(Reaches(*m_client, kMainTitle, at.x + p.dx, at.y + p.dy));
+        at = m_client->FindWindow(kMainTitle).value_or(at);
+    }
+
+    // The save-effect dialog, by its title.
+    m_client->Click(at.x + 12 + 144, at.y + 41 + 254 + 15);
+    const auto dialog = m_client->WaitForWindow("保存音效");
+    ASSERT_TRUE(dialog);
+    const auto dialogId = m_client->WindowId("保存音效");
+    ASSERT_TRUE(dialogId);
+    EXPECT_EQ(m_client->IconSizes(*dialogId), logoSizes);
+    EXPECT_EQ(m_client->Property(*dialogId, "WM_TRANSIENT_FOR"), std::vector<std::uint32_t>{*mainId});
+    m_client->Drag(dialog->x + 40, dialog->y + 18, 50, 30);
+    EXPECT_TRUE(Reaches(*m_client, "保存音效", dialog->x + 50, dialog->y + 30));
+    m_client->Click(dialog->Right() + 50 - 32 + 12, dialog->y + 30 + 6 + 12);  // its close button
+    EXPECT_TRUE(m_client->WaitUntilGone("保存音效"));
+}
+
+// Without a card the page is locked, its message on a panel in the middle;
+// the window's rounded corners show the desktop, not black.
+TEST(MainWindowWithoutCardOnX, ThePageIsLockedUnderAMessageOnAPanel) {
+    XvfbServer x;
+    if (!x.Start("1280x800")) GTEST_SKIP() << "Xvfb is not available";
+    HostSandbox box;
+    std::filesystem::copy_file(QV_DORBII_PLUGIN, box.ProgramFolder() + "/dorbII.so");
+    // The family last used, so its window opens with no card to choose it.
+    std::filesystem::create_directories(box.AppDataFolder());
+    std::ofstream(box.AppDataFolder() + "/modulecfg.ini") << "[Module]\nname=dorbII.so\n";
+    XClient client(x.Display());
+    ASSERT_TRUE(client.Connected());
+    constexpr std::uint32_t kDesktop = 0x45C46B;
+    client.PaintRoot(kDesktop);
+    const pid_t pid = box.Start({{"DISPLAY", x.Display()}, {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/qv-bus"}});
+    const auto main = client.WaitForWindow(kMainTitle);
+    ASSERT_TRUE(main);
+    // The panel (640 x 64) in the middle of the page under the caption, in
+    // the panel colour once the page has found no card.
+    const ScreenRect panelEdge{main->x + main->width / 2 - 316, main->y + 41 + (main->height - 41) / 2, 1, 1};
+    std::vector<std::uint32_t> pixel;
+    for (int i = 0; i < 250 && pixel != std::vector<std::uint32_t>{0x2A2C33u}; ++i, Sleep(20)) pixel = client.Grab(panelEdge);
+    EXPECT_EQ(pixel, std::vector<std::uint32_t>{0x2A2C33u}) << "no panel under the message";
+    EXPECT_TRUE(client.SaveShot(*main, "mainwnd/main_window_no_card.png"));
+    const auto corner = client.Grab({main->x, main->y, 1, 1});
+    ASSERT_EQ(corner.size(), 1u);
+    EXPECT_EQ(corner[0], kDesktop) << std::hex << corner[0];
+    EXPECT_TRUE(client.SaveZoomedShot({main->x, main->y, 24, 24}, "mainwnd/main_window_corner_4x.png", 4));
+    kill(pid, SIGTERM);
+    EXPECT_TRUE(box.Wait(pid, 10000));
+}
+
 TEST_F(MainWindowOnX, ClosedToTheTrayItKeepsTheSessionUntilTheTraysExit) {
     PrivateBus bus;
     if (!bus.Start()) GTEST_SKIP() << "dbus-daemon is not available";

@@ -71,6 +71,15 @@ SdlWindow::~SdlWindow() {
 
 namespace {
 
+// A premultiplied pixel made opaque in its own colour; opaque and fully
+// transparent ones stay as they are.
+std::uint32_t Unpremultiplied(std::uint32_t pixel) {
+    const std::uint32_t a = pixel >> 24;
+    if (a == 0 || a == 0xFF) return pixel;
+    auto channel = [&](int shift) { return std::min<std::uint32_t>(0xFF, (((pixel >> shift) & 0xFF) * 0xFF + a / 2) / a) << shift; };
+    return 0xFF000000u | channel(16) | channel(8) | channel(0);
+}
+
 // Maps the window; a no-activate one neither takes the focus nor asks for it.
 void MapWindow(SDL_Window* window, bool noActivate) {
     if (!noActivate) {
@@ -300,8 +309,8 @@ void SdlWindow::Present(const SBitmap& frame, const CRect& dirty) {
 void SdlWindow::UpdateShape() {
     const X11Handles x = GetX11(m_window);
     if (!x.display) return;
-    const bool shaped = !(m_alphaVisual && HasCompositingManager(x.display));
-    m_shape.Apply(x.display, x.window, m_frame, m_frameSize.cx, m_frameSize.cy, shaped);
+    m_desktopBlends = m_alphaVisual && HasCompositingManager(x.display);
+    m_shape.Apply(x.display, x.window, m_frame, m_frameSize.cx, m_frameSize.cy, !m_desktopBlends);
 }
 
 void SdlWindow::Repaint() { Blit(CRect(0, 0, m_frameSize.cx, m_frameSize.cy)); }
@@ -317,8 +326,21 @@ void SdlWindow::Blit(const CRect& part) {
     CRect rc;
     if (!rc.Intersect(part, CRect(0, 0, std::min(target->w, m_frameSize.cx), std::min(target->h, m_frameSize.cy)))) return;
     // Cairo's ARGB32 is a native-endian 32-bit word, as SDL's ARGB8888.
-    const int srcPitch = m_frameSize.cx * 4;
+    int srcPitch = m_frameSize.cx * 4;
     const auto* src = reinterpret_cast<const unsigned char*>(m_frame.data()) + rc.top * srcPitch + rc.left * 4;
+    // Where nothing blends the window with what lies beneath, a partly
+    // transparent pixel (a rounded edge, a translucent panel) would show its
+    // colour darkened as if over black: it is shown opaque instead.
+    std::vector<std::uint32_t> opaque;
+    if (!m_desktopBlends) {
+        opaque.reserve(static_cast<size_t>(rc.Width()) * static_cast<size_t>(rc.Height()));
+        for (int y = rc.top; y < rc.bottom; ++y) {
+            const std::uint32_t* row = m_frame.data() + static_cast<size_t>(y) * static_cast<size_t>(m_frameSize.cx);
+            for (int x = rc.left; x < rc.right; ++x) opaque.push_back(Unpremultiplied(row[x]));
+        }
+        src = reinterpret_cast<const unsigned char*>(opaque.data());
+        srcPitch = rc.Width() * 4;
+    }
     auto* dst = static_cast<unsigned char*>(target->pixels) + rc.top * target->pitch + rc.left * target->format->BytesPerPixel;
     if (SDL_ConvertPixels(rc.Width(), rc.Height(), SDL_PIXELFORMAT_ARGB8888, src, srcPitch, target->format->format, dst,
                           target->pitch) != 0) {

@@ -83,6 +83,7 @@ private:
     std::vector<std::uint32_t> m_frame;  // the last frame, premultiplied ARGB32
     CSize m_frameSize;
     bool m_alphaVisual = false;  // the window's visual has an alpha channel
+    bool m_desktopBlends = false;  // and a compositing manager shows it blended
     WindowShape m_shape;
     SdlInputTranslator m_input;
     HWND m_target = nullptr;
