@@ -31,6 +31,52 @@ enum class DeviceEffectSaveRule {
     kMakeCurrentAndSend,  // the current effect becomes it and is sent to the card first
 };
 
+// How a session with the card starts once a card of the family is there.
+enum class SessionStartRule {
+    kDirect,        // 0x90 with 1, the usage report, every parameter
+    kFirmwareGate,  // the firmware version first; too old a card is led to the upgrade
+};
+
+// What a card arriving in update mode does while the program runs.
+enum class UpdateModeArrivalRule {
+    kIgnore,        // nothing: only a card present at start is led to the upgrade
+    kAskToUpgrade,  // the needs-upgrade flag and EventNeedUpgradeFirmware
+};
+
+// Which page of the reverb / voice-change tabs comes to the front.
+enum class PitchTabRule {
+    kVoiceEffectsOrSwitch,  // the two voice effects, or the voice switch on
+    kGirlVoiceOnly,         // the girl-voice effect only
+};
+
+// When a cloud sound fetched for the pads is recorded among the downloads.
+enum class DownloadRecordOrder {
+    kBeforePurpose,  // always, before the purpose is looked at
+    kAfterPurpose,   // after it, and not when the sound already is a favourite
+};
+
+// The effect page's rules beside the tables.
+struct FamilyEffectPageData {
+    std::int32_t electricEffect;     // built-in effect number of "电音"
+    std::int32_t girlVoiceEffect;    // of the girl-voice effect
+    std::int32_t monsterVoiceEffect; // of the monster-voice effect (-1: none)
+    PitchTabRule pitchTabRule;
+    // Whether closing the page keeps the reverb view's scroll position.
+    bool savesReverbScroll;
+    // Whether the preset check marks are brought up to date after a press
+    // the model refused (for a slot that is not a custom one).
+    bool refreshPresetsAfterRefusal;
+};
+
+// What the sound page reads of its family.
+struct FamilySoundPageData {
+    const char16_t* padMenu;      // the pads' context menu resource
+    int padMenuFirstPosition;     // where its items are inserted
+    int renameCommand;            // the pad menu's rename command
+    DownloadRecordOrder downloadRecordOrder;
+    bool uploadsToCard;           // whether pads can be sent to the card's keys
+};
+
 // The main window's resources and the texts and commands that differ.
 struct FamilyWindowData {
     const char16_t* mainLayout;   // "LAYOUT:XML_MAINWND_..."
@@ -46,6 +92,14 @@ struct FamilyWindowData {
 
 struct FamilyData {
     const char* name;  // "dorbII", "zenk"
+    std::uint32_t modelId;          // the four-character model code
+    std::uint16_t normalProductId;  // USB product id of the card in normal mode
+    // The card's name among the audio devices; also names the family to the user.
+    const char16_t* deviceName;
+    SessionStartRule sessionStart;
+    // Lowest firmware version that opens a session (with the firmware gate).
+    std::int32_t minimumFirmwareVersion;
+    UpdateModeArrivalRule updateModeArrival;
     std::span<const ParamDescriptor> descriptors;
     std::span<const ParamGroup> groups;
     // The built-in effects first, then the device custom effects 1 .. 3.
@@ -69,6 +123,8 @@ struct FamilyData {
     // Whether the built-in entry "回荡" (id -1) heads the cloud effect list.
     bool cloudListHasBuiltInEntry;
     FamilyWindowData window;
+    FamilyEffectPageData effectPage;
+    FamilySoundPageData soundPage;
 };
 
 // Parameter ids with a fixed meaning in every family.
@@ -83,6 +139,28 @@ constexpr int kCustomPresetSlots = 4;
 constexpr int kFirstCustomPresetBank = 1;
 constexpr int kLastCustomPresetBank = 3;
 constexpr int kCloudDetailBank = 4;
+
+constexpr int kFirstEffectButton = 10000;
+constexpr int kFirstPresetButton = 11000;
+
+// Numbers that follow from a family's tables.
+// Effect buttons: the device effects (built-in, then device custom), then the user's.
+inline int DeviceEffectCount(const FamilyData& f) { return static_cast<int>(f.deviceEffects.size()); }
+inline int EffectButtonCount(const FamilyData& f) { return DeviceEffectCount(f) + kUserEffectCount; }
+inline int FirstUserEffectButton(const FamilyData& f) { return DeviceEffectCount(f); }
+// Preset button of a bank's slot.
+inline int PresetButtonId(int bank, int slot) { return kFirstPresetButton + 100 * bank + slot; }
+// The slots of a bank's custom presets begin after its built-in ones.
+inline int FirstCustomPresetSlot(const FamilyData& f, int bank) {
+    return f.presetBanks[static_cast<std::size_t>(bank)].firstCustomSlot;
+}
+
+// The effect code of user effect n, and the user effect of a code (-1: none).
+std::int32_t UserEffectCode(const FamilyData& family, int n);
+int UserEffectOfCode(const FamilyData& family, std::int32_t code);
+// The effect button of the current effect, from its code and the card's
+// effect number; -1 when no button shows it.
+int EffectButtonOfCode(const FamilyData& family, std::int32_t code, std::int32_t effectNumber);
 
 const FamilyData& DorbIIFamily();
 const FamilyData& ZenkFamily();

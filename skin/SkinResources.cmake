@@ -14,13 +14,20 @@ set(QV_SKIN_RESOURCES
   LAYOUT:XML_HOTKEYDLG=${QV_SKIN_DIR}/layout/hotkeydlg.xml
   LAYOUT:XML_MAINHIDEWND=${QV_SKIN_DIR}/layout/mainhidewnd.xml
   LAYOUT:XML_MAINWND_DORBII=${QV_SKIN_DIR}/layout/mainwnd_dorbii.xml
+  LAYOUT:XML_MAINWND_ZENK=${QV_SKIN_DIR}/layout/mainwnd_zenk.xml
+  LAYOUT:XML_INC_CAPTION=${QV_SKIN_DIR}/layout/inc_caption.xml
   LAYOUT:XML_INC_EFFECTS=${QV_SKIN_DIR}/layout/inc_effects.xml
+  LAYOUT:XML_INC_EFFECTS_ZENK=${QV_SKIN_DIR}/layout/inc_effects_zenk.xml
+  LAYOUT:XML_INC_VOLUME_ZENK=${QV_SKIN_DIR}/layout/inc_volume_zenk.xml
+  LAYOUT:XML_INC_EQ_ZENK=${QV_SKIN_DIR}/layout/inc_eq_zenk.xml
+  LAYOUT:XML_INC_REVERB_PITCH_ZENK=${QV_SKIN_DIR}/layout/inc_reverb_pitch_zenk.xml
   LAYOUT:XML_INC_CLOUNDEFFECTLIST=${QV_SKIN_DIR}/layout/inc_cloudeffectlist.xml
   LAYOUT:XML_INC_VOLUME=${QV_SKIN_DIR}/layout/inc_volume.xml
   LAYOUT:XML_INC_ELECTRIC=${QV_SKIN_DIR}/layout/inc_electric.xml
   LAYOUT:XML_INC_EQ=${QV_SKIN_DIR}/layout/inc_eq.xml
   LAYOUT:XML_INC_REVERB_PITCH=${QV_SKIN_DIR}/layout/inc_reverb_pitch.xml
   LAYOUT:XML_ABOUT_DORBII=${QV_SKIN_DIR}/layout/about_dorbii.xml
+  LAYOUT:XML_ABOUT_ZENK=${QV_SKIN_DIR}/layout/about_zenk.xml
   LAYOUT:XML_DLGDEVICEINFO=${QV_SKIN_DIR}/layout/dlgdeviceinfo.xml
   LAYOUT:XML_SAVEPRESET=${QV_SKIN_DIR}/layout/savepreset.xml
   LAYOUT:XML_SAVEEFFECT=${QV_SKIN_DIR}/layout/saveeffect.xml
@@ -28,6 +35,8 @@ set(QV_SKIN_RESOURCES
   SMENU:XML_EDITMENU=${QV_SKIN_DIR}/menu/editmenu.xml
   SMENU:menu_preset=${QV_SKIN_DIR}/menu/menu_preset.xml
   SMENU:menu_main=${QV_SKIN_DIR}/menu/menu_main.xml
+  SMENU:menu_main1=${QV_SKIN_DIR}/menu/menu_main1.xml
+  SMENU:MENU_EMPTY=${QV_SKIN_DIR}/menu/menu_empty.xml
   SMENU:menu_tray=${QV_SKIN_DIR}/menu/menu_tray.xml
   translator:lang_cn=${QV_SKIN_DIR}/lang/lang_cn.xml
   translator:lang_en=${QV_SKIN_DIR}/lang/lang_en.xml
@@ -74,4 +83,14 @@ set(QV_SKIN_RESOURCES
   IMG:image_vscrollbar_grey=${QV_SKIN_DIR}/images/vscrollbar_grey.png
   IMG:png_eq_bg=${QV_SKIN_DIR}/images/eq_bg.png
   IMG:image_ani_busy=${QV_SKIN_DIR}/images/ani_busy.gif
+  MP3:DJ_DHX=${QV_SKIN_DIR}/sounds/DJ_DHX.mp3
+  MP3:DJ_ZS=${QV_SKIN_DIR}/sounds/DJ_ZS.mp3
+  MP3:DJ_QZ=${QV_SKIN_DIR}/sounds/DJ_QZ.mp3
+  MP3:DJ_XHX=${QV_SKIN_DIR}/sounds/DJ_XHX.mp3
+  MP3:DJ_DEG=${QV_SKIN_DIR}/sounds/DJ_DEG.mp3
+  MP3:DJ_GX=${QV_SKIN_DIR}/sounds/DJ_GX.mp3
+  MP3:DJ_HYDG=${QV_SKIN_DIR}/sounds/DJ_HYDG.mp3
+  MP3:DJ_LOVE=${QV_SKIN_DIR}/sounds/DJ_LOVE.mp3
+  MP3:DJ_SHQH=${QV_SKIN_DIR}/sounds/DJ_SHQH.mp3
+  MP3:DJ_BS=${QV_SKIN_DIR}/sounds/DJ_BS.mp3
 )

@@ -44,7 +44,7 @@ int main() {
         if (fromHost && frame[0] == 0x94) arrived = Clock::now().time_since_epoch().count();
     });
     CDeviceManager manager;
-    CWorkSpace workspace(&manager, qv::test::SimCard::kDorbProductId);
+    CWorkSpace workspace(&manager, DorbIIFamily());
     CWorkSpaceParams& params = workspace.AttachParamModel(DorbIIFamily(), nullptr);
     auto* fake = new FakeDevice(u"\\\\?\\hid#VID_2B53&PID_0036#7&1");
     fake->SetResponder([&](const std::uint8_t* f, int n) { card.HandleHostFrame(f, n); });

@@ -1,8 +1,15 @@
 #include "families/dorbII/DorbIITables.h"
+#include "host/AppInterfaces.h"
 
 const FamilyData& DorbIIFamily() {
     static const FamilyData family{
         .name = "dorbII",
+        .modelId = kModelDorbII,
+        .normalProductId = 0x0036,
+        .deviceName = u"Dorb II Pro",
+        .sessionStart = SessionStartRule::kDirect,
+        .minimumFirmwareVersion = 0,
+        .updateModeArrival = UpdateModeArrivalRule::kIgnore,
         .descriptors = DorbIIDescriptors(),
         .groups = DorbIIGroups(),
         .deviceEffects = DorbIIDeviceEffects(),
@@ -29,6 +36,23 @@ const FamilyData& DorbIIFamily() {
                 .presetFileFilter = u"预设音效参数文件(*.data)",
                 .manualCommand = 3,
                 .aboutCommand = 4,
+            },
+        .effectPage =
+            {
+                .electricEffect = 8,
+                .girlVoiceEffect = 6,
+                .monsterVoiceEffect = 5,
+                .pitchTabRule = PitchTabRule::kVoiceEffectsOrSwitch,
+                .savesReverbScroll = false,
+                .refreshPresetsAfterRefusal = false,
+            },
+        .soundPage =
+            {
+                .padMenu = u"SMENU::menu_mood_hotkey",
+                .padMenuFirstPosition = 1,
+                .renameCommand = 1007,
+                .downloadRecordOrder = DownloadRecordOrder::kBeforePurpose,
+                .uploadsToCard = true,
             },
     };
     return family;

@@ -1,8 +1,15 @@
 #include "families/zenk/ZenkTables.h"
+#include "host/AppInterfaces.h"
 
 const FamilyData& ZenkFamily() {
     static const FamilyData family{
         .name = "zenk",
+        .modelId = kModelZenk,
+        .normalProductId = 0x001D,
+        .deviceName = u"Zenk",
+        .sessionStart = SessionStartRule::kFirmwareGate,
+        .minimumFirmwareVersion = 15,
+        .updateModeArrival = UpdateModeArrivalRule::kAskToUpgrade,
         .descriptors = ZenkDescriptors(),
         .groups = ZenkGroups(),
         .deviceEffects = ZenkDeviceEffects(),
@@ -29,6 +36,23 @@ const FamilyData& ZenkFamily() {
                 .presetFileFilter = u"预设参数文件(*.data)",
                 .manualCommand = 4,
                 .aboutCommand = 3,
+            },
+        .effectPage =
+            {
+                .electricEffect = 7,
+                .girlVoiceEffect = 6,
+                .monsterVoiceEffect = -1,
+                .pitchTabRule = PitchTabRule::kGirlVoiceOnly,
+                .savesReverbScroll = true,
+                .refreshPresetsAfterRefusal = true,
+            },
+        .soundPage =
+            {
+                .padMenu = u"SMENU:MENU_EMPTY",
+                .padMenuFirstPosition = 0,
+                .renameCommand = 1006,
+                .downloadRecordOrder = DownloadRecordOrder::kAfterPurpose,
+                .uploadsToCard = false,
             },
     };
     return family;

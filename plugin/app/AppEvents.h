@@ -62,7 +62,7 @@ QV_EVENT_BEGIN(EventCloudSoundFileReady, EVT_APP_CLOUD_SOUND_READY, u"on_cloud_s
 QV_EVENT_END
 
 QV_EVENT_BEGIN(EventPlaybackMsg, EVT_APP_PLAYBACK_MSG, u"on_event_playback_msg")
-    std::int32_t object = 0;  // the engine callback's context argument
+    const void* object = nullptr;  // the engine callback's context: the CAudioEngine that played
     std::int32_t message = 0;
 QV_EVENT_END
 

@@ -161,7 +161,7 @@ void CDlgUpgradeFirmware::WaitForNormalMode() {
     }
     const int mode = m_workspace->Protocol().CheckDevicePid();
     if (mode == kNormalMode) {
-        m_workspace->OpenSession();
+        m_workspace->OpenSessionIfNormalMode();
         Finish();
         return;
     }

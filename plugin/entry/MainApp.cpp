@@ -12,16 +12,15 @@
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Path.h"
+#include "platform/os/UserRegistry.h"
 #include "platform/os/Utf.h"
 #include "platform/ui/SMenu.h"
 #include "platform/ui/SMessageBox.h"
 #include "platform/ui/SRenderTarget.h"
 #include "platform/ui/SToolTipWnd.h"
+#include "plugin/app/DamagedFileNotices.h"
 #include "plugin/app/NamedIds.h"
 #include "plugin/app/ResNames.h"
-#include "plugin/device/DeviceIds.h"
-#include "plugin/device/DevicePath.h"
-#include "plugin/entry/PluginIdentity.h"
 #include "plugin/windows/MainDlg.h"
 #include "plugin/windows/MainHideWnd.h"
 #include "plugin/workspace/AppPaths.h"
@@ -81,10 +80,12 @@ BOOL CMainApp::Init() {
             return 0;
         }
         GetSysInfo();
-        m_workspace = std::make_unique<CWorkSpace>(m_manager, kPluginNormalProductId);
+        m_workspace = std::make_unique<CWorkSpace>(m_manager, ThisFamily());
         // The parameters with the state file of store 0, before any session opens.
         m_workspace->AttachParamModel(ThisFamily(), *CSettingsStore::GetStore(0));
-        m_backstage = std::make_unique<CBackstageInterface>();
+        const qv::os::UserRegistry registry;
+        SetAsideIfDamaged(registry.File());
+        m_backstage = std::make_unique<CBackstageInterface>(registry);
         m_workspace->SetUsageReport(m_backstage.get());
     } catch (const std::exception& e) {
         QV_LOGE("%s", e.what());
@@ -92,7 +93,7 @@ BOOL CMainApp::Init() {
         return 0;
     }
     ConnectDevice();
-    StartWithConnectedCard();
+    m_workspace->OpenSessionIfNormalMode();
     return 1;
 }
 
@@ -148,20 +149,6 @@ void CMainApp::InstallTemplates() {
         qv::ui::SetEditMenuTemplate(editMenu.child("editmenu"));
     }
     qv::ui::SetToolTipLayout(res::layout::XML_TOOLTIP);
-}
-
-void CMainApp::StartWithConnectedCard() {
-    if (!m_manager || !m_manager->IsConnected()) return;
-    ICommunicateDevice* device = m_manager->GetDevice();
-    const char16_t* path = device ? device->GetDevicePath() : nullptr;
-    std::uint16_t vendorId = 0;
-    std::uint16_t productId = 0;
-    if (!path || !ParseVidPid(path, vendorId, productId) || vendorId != kCardVendorId) return;
-    if (productId == kPluginNormalProductId) {
-        m_workspace->OpenSession();
-    } else if (productId == kUpdateModeProductId) {
-        m_workspace->SetNeedsUpgrade(1);
-    }
 }
 
 int CMainApp::Run(const char16_t* /*commandLine*/) {
@@ -220,7 +207,7 @@ void CMainApp::OnDevicePnp(int removed, const char16_t* path) {
 
 ICommProtocol* CMainApp::GetProtocol() { return m_workspace ? m_workspace->AsProtocol() : nullptr; }
 
-std::uint32_t CMainApp::GetModelId() { return kPluginModelId; }
+std::uint32_t CMainApp::GetModelId() { return ThisFamily().modelId; }
 
 void CMainApp::Quit() { qv::os::PostQuitMessage(0); }
 

@@ -70,8 +70,6 @@ private:
     BOOL InitSoui();
     // The skin's message box, edit menu and tool tip for the framework.
     void InstallTemplates();
-    // Runs the start-up with a card connected at start.
-    void StartWithConnectedCard();
     // Stops the receive thread's calls into the workspace and the notify
     // centre before they go.
     void DisconnectOwnDevice();

@@ -159,6 +159,7 @@ BOOL CParamModel::SaveCustomEffect(std::u16string_view name, int target, int slo
     if (m_family.deviceEffectSaveRule == DeviceEffectSaveRule::kMakeCurrentAndSend) {
         // The current effect becomes the saved one; a device effect reaches the card
         // before it is stored.
+        const EffectRecord currentBefore = m_currentEffect;
         SetFieldText(m_currentEffect.name, name);
         m_currentEffect.id = 0;
         m_currentEffect.values[kParamEffectCode] = code;
@@ -166,11 +167,20 @@ BOOL CParamModel::SaveCustomEffect(std::u16string_view name, int target, int slo
             m_userEffects[static_cast<std::size_t>(slot)] = m_currentEffect;
             return WriteRecord(kSectionMyCustomEffect, NumberKey(slot), RecordToBytes(m_currentEffect));
         }
-        m_deviceEffects[static_cast<std::size_t>(m_family.builtInEffectCount + slot)] = m_currentEffect;
+        EffectRecord& stored = m_deviceEffects[static_cast<std::size_t>(m_family.builtInEffectCount + slot)];
+        const EffectRecord storedBefore = stored;
+        const std::map<std::int32_t, std::int32_t> changedBefore = m_changed;
+        stored = m_currentEffect;
         m_changed.clear();
         m_changed[kParamEffectCode] = code;
-        if (!SendChangedParams() || !SyncParams(1)) return 0;
-        return WriteRecord(kSectionDeviceCustomEffect, NumberKey(slot), RecordToBytes(m_currentEffect));
+        if (SendChangedParams() && SyncParams(1) &&
+            WriteRecord(kSectionDeviceCustomEffect, NumberKey(slot), RecordToBytes(m_currentEffect)))
+            return 1;
+        // A save that did not reach both the card and the file changes nothing.
+        stored = storedBefore;
+        m_currentEffect = currentBefore;
+        m_changed = changedBefore;
+        return 0;
     }
 
     EffectRecord record = m_currentEffect;

@@ -28,7 +28,9 @@ std::vector<ParamFrame> PackParamFrames(const std::map<std::int32_t, std::int32_
         int count = 0;
         for (; it != changed.end() && count < kTriplesPerFrame; ++it, ++count) {
             const auto [id, value] = *it;
-            const std::uint32_t wire = static_cast<std::uint32_t>(value) & kWireValueMask;
+            // A negative value (a user effect's code) is no value the card
+            // takes: 0 goes instead, which also means "no device custom slot".
+            const std::uint32_t wire = value < 0 ? 0u : static_cast<std::uint32_t>(value) & kWireValueMask;
             std::uint8_t* triple = &frame[kFirstTripleByte + 3 * count];
             triple[0] = static_cast<std::uint8_t>(id);
             triple[1] = static_cast<std::uint8_t>((TagOf(id, descriptors) << 4) | (wire >> 8));

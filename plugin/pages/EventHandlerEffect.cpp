@@ -6,6 +6,7 @@
 #include "families/ThisFamily.h"
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
+#include "platform/ui/SApplication.h"
 #include "platform/ui/SMessageBox.h"
 #include "platform/ui/SNotifyCenter.h"
 #include "platform/ui/controls/SScrollView.h"
@@ -39,6 +40,10 @@ constexpr const char16_t* kReverbScrollKey = u"reverbScrollview";
 constexpr const char16_t* kTitle = u"Halvena音频";
 constexpr const char16_t* kUpgradeQuestion =
     u"检测到设备的固件版本与软件不兼容，您需要升级固件才可以正常使用。是否现在升级固件？";
+// A card in update mode does not say its family: the question names the
+// family this program would write, so that the owner of another card can decline.
+constexpr const char16_t* kUpdateModeQuestion =
+    u"检测到一台处于固件升级模式的设备。如果它是 %s 设备，您需要升级固件才可以正常使用。是否现在升级固件？";
 
 // The named id of the cloud list's retry link "btn_cloud_retry".
 constexpr int kCloudRetryLink = 65560;
@@ -55,8 +60,9 @@ constexpr int kEffectNameWhole = 7;
 
 // Knobs (8000 + id) with their value boxes (6000 + id).
 constexpr int kKnobParams[] = {0, 1, 2, 3, 9, 16, 17, 20, 22, 23, 38};
-// On/off switches (7000 + id).
-constexpr int kSwitchParams[] = {5, 6, 10, 43, 44};
+// On/off switches (7000 + id); the two +10dB switches are the family's last parameters.
+constexpr int kSwitchParams[] = {5, 6, 10};
+constexpr int kPlusTenDbSwitches = 2;
 // Option buttons (600000 + option x 1000 + id): the scale and the key.
 constexpr std::pair<int, int> kOptionParams[] = {{18, 2}, {19, 12}};
 
@@ -126,21 +132,26 @@ void CEventHandlerEffect::BindParamControls() {
     for (int id : kKnobParams) bindPair(id, KnobControlId(id));
     for (int id = kFirstEqBand; id <= kLastEqBand; ++id) bindPair(id, BandSliderControlId(id));
     for (int id : kSwitchParams) m_binder->BindParam(id, SwitchControlId(id), 0, -1);
+    const int paramCount = static_cast<int>(ThisFamily().descriptors.size());
+    for (int id = paramCount - kPlusTenDbSwitches; id < paramCount; ++id)
+        m_binder->BindParam(id, SwitchControlId(id), 0, -1);
     for (const auto& [id, options] : kOptionParams)
         for (int option = 0; option < options; ++option) m_binder->BindParam(id, OptionControlId(option, id), 0, -1);
 }
 
 void CEventHandlerEffect::FindControls() {
-    for (int i = 0; i < kEffectButtonCount; ++i) m_effectButtons[static_cast<std::size_t>(i)] = m_owner->FindChildByID(kFirstEffectButton + i);
     const FamilyData& family = ThisFamily();
+    m_effectButtons.assign(static_cast<std::size_t>(EffectButtonCount(family)), nullptr);
+    for (std::size_t i = 0; i < m_effectButtons.size(); ++i)
+        m_effectButtons[i] = m_owner->FindChildByID(kFirstEffectButton + static_cast<int>(i));
     for (int bank = 1; bank <= kBankCount; ++bank) {
-        const int firstCustom = family.presetBanks[static_cast<std::size_t>(bank)].firstCustomSlot;
+        const int firstCustom = FirstCustomPresetSlot(family, bank);
         std::vector<SWindow*>& list = m_presetLists[static_cast<std::size_t>(bank - 1)];
         list.clear();
         for (int slot = 1; slot < firstCustom + kCustomPresetSlots; ++slot)
-            list.push_back(m_owner->FindChildByID(kFirstPresetButton + 100 * bank + slot));
+            list.push_back(m_owner->FindChildByID(PresetButtonId(bank, slot)));
         for (int j = 0; j < kCustomPresetSlots; ++j) {
-            SWindow* button = m_owner->FindChildByID(kFirstPresetButton + 100 * bank + firstCustom + j);
+            SWindow* button = m_owner->FindChildByID(PresetButtonId(bank, firstCustom + j));
             m_customPresetButtons[static_cast<std::size_t>(bank - 1)][static_cast<std::size_t>(j)] = button;
             if (button) button->SubscribeEvent(qv::ui::EVT_CTXMENU, qv::ui::MemberSlot(&CEventHandlerEffect::OnBtnPresetMenu, this), this);
         }
@@ -275,6 +286,7 @@ void CEventHandlerEffect::OnDestroy() {
     // No download outlives the page's window, nor its plug-in.
     StopCloudDownloads();
     if (!m_owner) return;
+    SaveReverbScrollOrigin();
     if (CWorkSpaceParams* params = m_workspace ? m_workspace->Params() : nullptr) {
         // What the throttle still holds reaches the card; the next window
         // takes the throttle over.
@@ -282,7 +294,7 @@ void CEventHandlerEffect::OnDestroy() {
         params->SetThrottleWindow(nullptr);
     }
     m_binder.reset();
-    m_effectButtons.fill(nullptr);
+    m_effectButtons.clear();
     m_overlays = Overlays{};
     m_effectTitle = nullptr;
     for (auto& bank : m_customPresetButtons) bank.fill(nullptr);
@@ -300,6 +312,21 @@ void CEventHandlerEffect::OnDestroy() {
     m_cloudRefreshPanel = nullptr;
     m_owner = nullptr;
     m_initialised = false;
+}
+
+void CEventHandlerEffect::SaveReverbScrollOrigin() {
+    CParamModel* model = Model();
+    CSettingsStore* store = CSettingsStore::GetStore(0);
+    if (!ThisFamily().effectPage.savesReverbScroll || !model || !store || m_reverbScrollOrigin.y <= 0) return;
+    // Kept only while a custom reverb preset exists: the view is scrolled to show those.
+    constexpr int kReverbBank = 2;
+    const int first = FirstCustomPresetSlot(ThisFamily(), kReverbBank);
+    for (int slot = first; slot < first + kCustomPresetSlots; ++slot) {
+        if (!model->FindCustomPreset(slot, kReverbBank)) continue;
+        const std::int32_t origin[2] = {m_reverbScrollOrigin.x, m_reverbScrollOrigin.y};
+        store->WriteStruct(kPointSection, kReverbScrollKey, origin, sizeof origin);
+        return;
+    }
 }
 
 void CEventHandlerEffect::OnTabSelChanged(qv::ui::EventArgs* e) {
@@ -322,7 +349,7 @@ void CEventHandlerEffect::OnBtnEffect(int id) {
     const int deviceEffects = static_cast<int>(model->GetDeviceEffects().size());
     if (index < deviceEffects) {
         model->ApplyDeviceEffect(index);
-    } else if (index < kEffectButtonCount) {
+    } else if (index < static_cast<int>(m_effectButtons.size())) {
         if (!model->ApplyMyCustomEffect(index - deviceEffects)) {
             ShowTip(id, u"您尚未保存该音效！");
             UpdateCurrentEffect();  // the pressed button shows the effect that is still current
@@ -345,15 +372,15 @@ void CEventHandlerEffect::UpdateCurrentEffect() {
     state.effectCode = model->GetCurrentEffectCode();
     state.effectNumber = model->GetValue(kParamEffectNumber);
     state.voiceSwitch = model->GetValue(kParamVoiceSwitch);
-    const EffectPageView view = EffectPageViewFor(state);
+    const EffectPageView view = EffectPageViewFor(ThisFamily(), state);
 
-    if (view.checkedButton >= 0 && view.checkedButton < kEffectButtonCount) {
+    if (view.checkedButton >= 0 && view.checkedButton < static_cast<int>(m_effectButtons.size())) {
         if (SWindow* button = m_effectButtons[static_cast<std::size_t>(view.checkedButton)]) button->SetCheck(true);
     }
-    if (m_overlays.notElectric && m_overlays.electric && m_overlays.reverbPitch && m_overlays.pitch) {
+    if (m_overlays.notElectric && m_overlays.electric) {
         m_overlays.notElectric->SetVisible(view.notElectricOverlay);
         m_overlays.electric->SetVisible(view.electricOverlay);
-        m_overlays.reverbPitch->SetVisible(view.reverbPitchOverlay);
+        if (m_overlays.reverbPitch) m_overlays.reverbPitch->SetVisible(view.reverbPitchOverlay);
     }
     if (m_saveEffectButton) m_saveEffectButton->SetVisible(view.saveEffectButton);
     if (m_pitchTab) m_pitchTab->SetCurSel(view.pitchPage);
@@ -371,7 +398,7 @@ void CEventHandlerEffect::UpdateDeviceEffectButtons() {
     const auto& deviceEffects = model->GetDeviceEffects();
     const auto& userEffects = model->GetUserEffects();
     const int firstSaved = ThisFamily().builtInEffectCount;
-    for (int i = firstSaved; i < kEffectButtonCount; ++i) {
+    for (int i = firstSaved; i < static_cast<int>(m_effectButtons.size()); ++i) {
         SWindow* button = m_effectButtons[static_cast<std::size_t>(i)];
         const EffectRecord* record = nullptr;
         if (i < static_cast<int>(deviceEffects.size())) {
@@ -407,7 +434,12 @@ bool CEventHandlerEffect::OnUpgradeFirmware(qv::ui::EventArgs* e) {
     const std::weak_ptr<bool> alive = m_alive;
     CWorkSpace* workspace = m_workspace;
     const HWND owner = OwnerHwnd();
-    if (qv::ui::SMessageBox(owner, kUpgradeQuestion, u"提示", MB_YESNO) == IDYES) {
+    const bool updateMode = workspace->Protocol().CheckDevicePid() == 1;
+    qv::ui::SApplication* app = qv::ui::SApplication::getSingletonPtr();
+    const SStringW format = app ? app->TranslateText(SStringW(kUpdateModeQuestion)) : SStringW(kUpdateModeQuestion);
+    const SStringW question = updateMode ? SStringW::Format(format.c_str(), workspace->Family().deviceName)
+                                         : SStringW(kUpgradeQuestion);
+    if (qv::ui::SMessageBox(owner, question, u"提示", MB_YESNO) == IDYES) {
         workspace->CloseSession();
         CDlgUpgradeFirmware upgrade(workspace, owner);
         upgrade.DoModal(owner);
@@ -416,7 +448,9 @@ bool CEventHandlerEffect::OnUpgradeFirmware(qv::ui::EventArgs* e) {
             OnDeviceChanged(&changed);
         }
     } else {
-        workspace->CloseSession();
+        // A card in update mode may be another family's: declining leaves
+        // it, the state file and the settings untouched.
+        if (!updateMode) workspace->CloseSession();
         workspace->DisconnectDevice();
     }
     g_upgradeQuestionOpen = false;

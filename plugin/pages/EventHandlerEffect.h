@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/ui/Geometry.h"
+#include "families/FamilyData.h"
 #include "plugin/cloud/CloudEffectListMcAdapter.h"
 #include "plugin/cloud/DownloaderSet.h"
 #include "plugin/windows/MainDlgPage.h"
@@ -38,9 +39,8 @@ class SWindow;
 
 class CEventHandlerEffect final : public IMainDlgPage, public IEffectListPage {
 public:
-    static constexpr int kFirstEffectButton = 10000;
-    static constexpr int kEffectButtonCount = 24;
-    static constexpr int kFirstPresetButton = 11000;
+    static constexpr int kFirstEffectButton = ::kFirstEffectButton;
+    static constexpr int kFirstPresetButton = ::kFirstPresetButton;
     static constexpr int kLastPresetButton = 11600;
     static constexpr int kFirstSavePresetButton = 12000;
     static constexpr int kLastSavePresetButton = 12006;
@@ -129,6 +129,8 @@ private:
     // The window goes: pending changes reach the card, and nothing of it is
     // used afterwards.
     void OnDestroy();
+    // Keeps the reverb view's scroll position where the family does.
+    void SaveReverbScrollOrigin();
 
     // Preset files (import: WM_COMMAND 100, export: 101) of the menu's button.
     void OnPresetFileDialog(bool import);
@@ -147,7 +149,8 @@ private:
     bool m_initialised = false;
     std::unique_ptr<CParamControlBinder> m_binder;
     CWorkSpace* m_workspace = nullptr;
-    std::array<qv::ui::SWindow*, kEffectButtonCount> m_effectButtons{};
+    // The family's effect buttons: device effects, then the user's.
+    std::vector<qv::ui::SWindow*> m_effectButtons;
     Overlays m_overlays;
     qv::ui::SWindow* m_effectTitle = nullptr;
     std::array<std::array<qv::ui::SWindow*, 4>, kBankCount> m_customPresetButtons{};

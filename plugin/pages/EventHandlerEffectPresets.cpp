@@ -30,7 +30,7 @@ constexpr int kBuiltInCloudBank = 4;
 constexpr DWORD kPresetFileFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
 constexpr UINT kExportFailedTipMs = 3000;
 
-int FirstCustomSlot(int bank) { return ThisFamily().presetBanks[static_cast<std::size_t>(bank)].firstCustomSlot; }
+int FirstCustomSlot(int bank) { return FirstCustomPresetSlot(ThisFamily(), bank); }
 
 // The filter list of the preset files' dialogs: the family's name, "*.data;".
 std::u16string PresetFileFilter() {
@@ -59,6 +59,8 @@ void CEventHandlerEffect::OnBtnPreset(int id) {
     }
     if (bank >= 1 && bank <= kBankCount && slot >= FirstCustomSlot(bank) && slot < FirstCustomSlot(bank) + kCustomPresetSlots)
         ShowTip(id, u"您尚未保存预设！");
+    else if (ThisFamily().effectPage.refreshPresetsAfterRefusal)
+        CheckEffectButton(bank - 1, slot - 1);
 }
 
 void CEventHandlerEffect::OnBtnPresetGroup(int id) {
@@ -73,7 +75,7 @@ void CEventHandlerEffect::OnBtnPresetGroup(int id) {
         }
     }
     // No preset of the bank is chosen: its values come back from the effect.
-    if (m_listEffectId == -1)
+    if (m_listEffectId == -1 && ThisFamily().cloudListHasBuiltInEntry)
         model->ApplyCustomPreset(0, kBuiltInCloudBank);
     else if (m_listEffectId != 0)
         model->ApplyDownloadedEffectGroup(bank, m_listEffectId);
@@ -82,9 +84,9 @@ void CEventHandlerEffect::OnBtnPresetGroup(int id) {
 }
 
 int CEventHandlerEffect::FirstCheckedEffectButton() const {
-    for (int i = 0; i < kEffectButtonCount; ++i) {
-        const SWindow* button = m_effectButtons[static_cast<std::size_t>(i)];
-        if (button && button->IsChecked()) return i;
+    for (std::size_t i = 0; i < m_effectButtons.size(); ++i) {
+        const SWindow* button = m_effectButtons[i];
+        if (button && button->IsChecked()) return static_cast<int>(i);
     }
     return 0;
 }

@@ -12,13 +12,13 @@
 #include "plugin/device/QuorvelProtocol.h"
 #include "plugin/device/RecvDataEvents.h"
 
+#include "families/FamilyData.h"
+
 class ICommDeviceMgmt;
 class CSettingsStore;
 class CWorkSpaceParams;
 class IWorkspaceStateStore;
-struct FamilyData;
 
-// The full parameter sync that opening a session runs.
 // What opening a session also starts: the usage report.
 class IUsageReport {
 public:
@@ -26,6 +26,7 @@ public:
     virtual void PostUsageInfo() = 0;
 };
 
+// The full parameter sync that opening a session runs.
 class IParamSync {
 public:
     virtual ~IParamSync() = default;
@@ -34,9 +35,9 @@ public:
 
 class CWorkSpace {
 public:
-    // manager: the host's device manager (never null); normalProductId: the
-    // family's product id in normal mode.
-    CWorkSpace(ICommDeviceMgmt* manager, std::uint16_t normalProductId);
+    // manager: the host's device manager (never null); family: the family
+    // whose card this workspace serves (it outlives the workspace).
+    CWorkSpace(ICommDeviceMgmt* manager, const FamilyData& family);
     // Disconnects the host's manager when this workspace is its protocol, so
     // that the receive thread never calls into a workspace that is gone.
     ~CWorkSpace();
@@ -58,17 +59,35 @@ public:
     // Null until attached.
     CWorkSpaceParams* Params() { return m_params.get(); }
 
-    // Opens the session (0x90 with 1; its failure is ignored) and syncs every
-    // parameter; the result is the sync's. The card's notifications are
-    // taken from here on.
+    const FamilyData& Family() const { return m_family; }
+
+    // Opens the session (0x90 with 1; its failure is ignored), posts the
+    // usage report and syncs every parameter; the result is the sync's. The
+    // card's notifications are taken from here on.
     BOOL OpenSession();
+    // The firmware gate: reads the card's firmware version (0x92, else the
+    // device information 0x26). A version at or above the family's minimum
+    // opens the session; an older one sets the needs-upgrade flag and, with
+    // notify, fires EventNeedUpgradeFirmware. Either way the usage report is
+    // posted. A card that answers neither is let go (0x90 with 0, the
+    // manager disconnected). 1 when a version was read.
+    BOOL CheckFirmwareVersion(int notify);
+    // The family's session start on a card just found in normal mode: the
+    // session directly, or the firmware gate (notify as given).
+    void StartSession(int notify);
+    // The start with the card the host has connected: the family's normal-mode
+    // card starts its session (no question is asked), an update-mode card
+    // sets the needs-upgrade flag, anything else does nothing.
+    void OpenSessionIfNormalMode();
     // Takes in the card's notifications already acknowledged and refuses
     // later ones, writes the current effect to the state file (with a
     // parameter model), then closes the session (0x90 with 0); 0 without a
     // card.
     BOOL CloseSession();
-    // Arrival of a card of this family in normal mode opens a session;
+    // Arrival of a card of this family in normal mode starts its session;
     // removal of any device, and such an arrival, fire EventDeviceChanged.
+    // An update-mode card arriving is ignored or, where the family asks, sets
+    // the needs-upgrade flag and fires EventNeedUpgradeFirmware only.
     void OnDeviceArrival(int removed, const char16_t* path);
     void DisconnectDevice();
     BOOL IsDeviceConnected();
@@ -84,10 +103,15 @@ public:
     void SetNeedsUpgrade(int on) { m_updateMode = on; }
 
 private:
+    // EventNeedUpgradeFirmware, asynchronously, with the main window as sender.
+    void FireNeedUpgrade();
+    // Product id of the manager's card when it is this maker's; 0 otherwise.
+    std::uint16_t ConnectedProductId();
+
     CQuorvelProtocol m_protocol;  // first member
     CRecvDataEvents m_recvEvents;
     ICommDeviceMgmt* m_manager;
-    std::uint16_t m_normalProductId;
+    const FamilyData& m_family;
     int m_updateMode = 0;
     IParamSync* m_sync = nullptr;
     IUsageReport* m_usageReport = nullptr;

@@ -120,7 +120,7 @@ protected:
     std::unique_ptr<qv::ui::SApplication> app;
     BinderHost host;
     qv::test::FakeDeviceMgmt manager;
-    CWorkSpace workspace{&manager, 0x0036};
+    CWorkSpace workspace{&manager, DorbIIFamily()};
     CWorkSpaceParams* params = nullptr;
     std::unique_ptr<CParamControlBinder> binder;
     int noiseAtStart = 0;

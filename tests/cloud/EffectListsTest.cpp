@@ -63,7 +63,7 @@ protected:
     void SetUp() override {
         CloudRig::SetUp();
         ASSERT_TRUE(templateDoc.load_string(kRowTemplate));
-        workspace = std::make_unique<CWorkSpace>(&manager, 0x36);
+        workspace = std::make_unique<CWorkSpace>(&manager, DorbIIFamily());
         workspace->AttachParamModel(DorbIIFamily(), &store);
     }
     void TearDown() override {

@@ -107,7 +107,7 @@ TEST_F(UsageReportTest, EachSessionOpeningPostsOneReport) {
     qv::test::FakeDeviceMgmt manager;
     CBackstageInterface report(Registry());
     {
-        CWorkSpace workspace(&manager, 0x36);
+        CWorkSpace workspace(&manager, DorbIIFamily());
         workspace.SetUsageReport(&report);
         workspace.OpenSession();
         workspace.OpenSession();

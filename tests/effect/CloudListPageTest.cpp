@@ -42,7 +42,7 @@ protected:
         m_link->Manager().Disconnect();
         m_workspace.reset();
         LoadSettings(m_dir + "/data", {});
-        m_workspace = std::make_unique<CWorkSpace>(&m_link->Manager(), SimCard::kDorbProductId);
+        m_workspace = std::make_unique<CWorkSpace>(&m_link->Manager(), DorbIIFamily());
         m_workspace->AttachParamModel(ThisFamily(), *CSettingsStore::GetStore(0));
         m_link->SetProtocol(m_workspace->AsProtocol());
         m_fake.workspace = m_workspace.get();

@@ -18,7 +18,7 @@ void EffectPageEnv::SetUp() {
     m_center = std::make_unique<ui::SNotifyCenter>();
     m_card.SetRestartDelays(0, 0);
     m_link = std::make_unique<SimCardLink>(m_card);
-    m_workspace = std::make_unique<CWorkSpace>(&m_link->Manager(), SimCard::kDorbProductId);
+    m_workspace = std::make_unique<CWorkSpace>(&m_link->Manager(), DorbIIFamily());
     m_workspace->AttachParamModel(ThisFamily(), *CSettingsStore::GetStore(0));
     m_link->SetProtocol(m_workspace->AsProtocol());
     m_link->SetPnpHandler([this](int removed, const char16_t* path) { m_workspace->OnDeviceArrival(removed, path); });

@@ -1,6 +1,7 @@
 // The main window's layout as the effect page will drive it: every id and
 // name it looks for, of the class it expects, and every text in both
-// languages.
+// languages. Built once per family: the expectations come from the family's
+// tables.
 #include <cairo.h>
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "families/ThisFamily.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Utf.h"
 #include "plugin/device/DeviceInfoText.h"
@@ -44,7 +46,8 @@ protected:
     }
     static void SaveFrame(ui::SHostWnd& host, const std::string& name) {
         host.UpdateWindow();
-        const std::filesystem::path path = std::filesystem::path(QV_ARTIFACTS_DIR) / "mainwnd" / name;
+        const std::filesystem::path path =
+            std::filesystem::path(QV_ARTIFACTS_DIR) / "mainwnd" / (std::string(ThisFamily().name) + "_" + name);
         std::filesystem::create_directories(path.parent_path());
         ASSERT_EQ(cairo_surface_write_to_png(host.GetFrameBitmap()->Surface(), path.c_str()), CAIRO_STATUS_SUCCESS);
     }
@@ -59,11 +62,9 @@ TEST_F(MainLayoutTest, CarriesEveryControlOfTheEffectSideByIdAndClass) {
         int step;
         const char* cls;
     };
-    const Range ranges[] = {
-        {10000, 10023, 1, "qvradiobtn"},    // effect buttons
-        {11101, 11110, 1, "qvradiobtn"},    // EQ presets
-        {11201, 11211, 1, "qvradiobtn"},    // reverb presets
-        {11301, 11308, 1, "qvradiobtn"},    // voice-change presets
+    const FamilyData& family = ThisFamily();
+    std::vector<Range> ranges = {
+        {kFirstEffectButton, kFirstEffectButton + EffectButtonCount(family) - 1, 1, "qvradiobtn"},
         {12001, 12003, 1, "button"},        // save preset of banks 1..3
         {13001, 13003, 1, "button"},        // defaults of banks 1..3
         {11000, 11000, 1, "button"},        // the mixer's defaults
@@ -74,6 +75,13 @@ TEST_F(MainLayoutTest, CarriesEveryControlOfTheEffectSideByIdAndClass) {
         {600019, 611019, 1000, "qvradiobtn"},  // keys C..B
         {900, 901, 1, "tabctrl"},
     };
+    // Each bank's built-in presets from slot 1, then its custom ones, and no more.
+    for (int bank = kFirstCustomPresetBank; bank <= kLastCustomPresetBank; ++bank) {
+        const int last = FirstCustomPresetSlot(family, bank) + kCustomPresetSlots - 1;
+        ranges.push_back({PresetButtonId(bank, 1), PresetButtonId(bank, last), 1, "qvradiobtn"});
+        ranges.push_back({PresetButtonId(bank, last + 1), PresetButtonId(bank, last + 1), 1, "<none>"});
+    }
+    ranges.push_back({kFirstEffectButton + EffectButtonCount(family), kFirstEffectButton + EffectButtonCount(family), 1, "<none>"});
     for (const Range& r : ranges) {
         for (int id = r.first; id <= r.last; id += r.step) EXPECT_EQ(ClassOf(id), r.cls) << id;
     }
@@ -81,7 +89,8 @@ TEST_F(MainLayoutTest, CarriesEveryControlOfTheEffectSideByIdAndClass) {
         EXPECT_EQ(ClassOf(8000 + param), "qvrotaryknob") << param;
         EXPECT_EQ(ClassOf(6000 + param), "edit2") << param;
     }
-    for (int param : {5, 6, 10, 43, 44}) EXPECT_EQ(ClassOf(7000 + param), "qvcheckbtn") << param;
+    const int paramCount = static_cast<int>(family.descriptors.size());
+    for (int param : {5, 6, 10, paramCount - 2, paramCount - 1}) EXPECT_EQ(ClassOf(7000 + param), "qvcheckbtn") << param;
 
     const std::pair<const char16_t*, const char*> named[] = {
         {u"txt_app_title", "text"}, {u"btn_menu", "imgbtn"}, {u"btn_min", "imgbtn"}, {u"btn_close", "imgbtn"},
@@ -90,14 +99,17 @@ TEST_F(MainLayoutTest, CarriesEveryControlOfTheEffectSideByIdAndClass) {
         {u"mclist_download_effect", "mclistview"}, {u"ani_fetch_cloud_eff", "gifplayer"},
         {u"wnd_cloud_eff_refresh", "window"}, {u"btn_cloud_retry", "link"},
         {u"forbid_not_electric_param", "window"}, {u"forbid_electric_param", "window"},
-        {u"forbid_device_conn_status", "window"}, {u"forbid_reverb_pitch_param", "window"},
-        {u"forbid_pitch_param", "window"}};
+        {u"forbid_device_conn_status", "window"}};
     for (const auto& [name, cls] : named) EXPECT_EQ(ClassOf(name), cls) << ui::SStringW(name).ToUtf8();
+    // The pitch overlays belong to the family whose first effect locks reverb and voice change.
+    const char* pitchOverlay = family.effectPage.pitchTabRule == PitchTabRule::kVoiceEffectsOrSwitch ? "window" : "<none>";
+    EXPECT_EQ(ClassOf(u"forbid_reverb_pitch_param"), pitchOverlay);
+    EXPECT_EQ(ClassOf(u"forbid_pitch_param"), pitchOverlay);
     EXPECT_EQ(m_dlg->FindChildByName(u"btn_cloud_retry")->GetID(), 65560);
     EXPECT_EQ(m_dlg->FindChildByName(u"btn_close")->GetID(), 2);
     // The binder finds every parameter control under its container.
     ui::SWindow* content = m_dlg->FindChildByName(u"param_content");
-    for (int id : {8000, 6038, 2034, 7044, 611019}) EXPECT_NE(content->FindChildByID(id), nullptr) << id;
+    for (int id : {8000, 6038, 2034, 7000 + paramCount - 1, 611019}) EXPECT_NE(content->FindChildByID(id), nullptr) << id;
     auto* tabs = dynamic_cast<ui::STabCtrl*>(m_dlg->FindChildByName(u"tab_reverb_pitch"));
     ASSERT_NE(tabs, nullptr);
     EXPECT_EQ(tabs->GetItemCount(), 2);
@@ -118,10 +130,18 @@ TEST_F(MainLayoutTest, EveryTextOfTheMainWindowsAndMenusHasBothLanguages) {
     const auto cn = language(u"lang_cn");
     const std::regex chinese("[\\xE4-\\xE9][\\x80-\\xBF][\\x80-\\xBF]");
     int checked = 0;
-    for (const char16_t* res : {u"LAYOUT:XML_MAINWND_DORBII", u"LAYOUT:XML_INC_EFFECTS", u"LAYOUT:XML_INC_CLOUNDEFFECTLIST",
-                                u"LAYOUT:XML_INC_VOLUME", u"LAYOUT:XML_INC_ELECTRIC", u"LAYOUT:XML_INC_EQ",
-                                u"LAYOUT:XML_INC_REVERB_PITCH", u"LAYOUT:XML_ABOUT_DORBII", u"LAYOUT:XML_DLGDEVICEINFO",
-                                u"SMENU:menu_main", u"SMENU:menu_tray"}) {
+    // The family's main window with every layout it includes, its boxes and menus.
+    const FamilyWindowData& window = ThisFamily().window;
+    std::vector<std::u16string> resources = {window.mainLayout, window.aboutLayout, u"LAYOUT:XML_DLGDEVICEINFO",
+                                             window.mainMenu, u"SMENU:menu_tray"};
+    for (std::size_t i = 0; i < resources.size(); ++i) {
+        pugi::xml_document doc;
+        if (!m_app->LoadXmlResource(doc, resources[i].c_str(), u"LAYOUT")) continue;
+        for (pugi::xpath_node include : doc.select_nodes("//include[@src]"))
+            resources.push_back(ui::SStringW::FromUtf8(include.node().attribute("src").value()).c_str());
+    }
+    for (const std::u16string& name : resources) {
+        const char16_t* res = name.c_str();
         pugi::xml_document doc;
         ASSERT_TRUE(m_app->LoadXmlResource(doc, res, u"LAYOUT")) << ui::SStringW(res).ToUtf8();
         const bool isMenu = std::u16string_view(res).starts_with(u"SMENU");
@@ -139,13 +159,16 @@ TEST_F(MainLayoutTest, EveryTextOfTheMainWindowsAndMenusHasBothLanguages) {
             }
         }
     }
+    EXPECT_GT(resources.size(), 8u);
     EXPECT_GT(checked, 90);
 }
 
 TEST_F(MainLayoutTest, ShowsInEnglishAsInChinese) {
     SaveFrame(*m_dlg, "layout_cn.png");  // the layout alone: no page drives it
     ASSERT_TRUE(m_app->InstallLanguage(u"translator:lang_en"));
-    EXPECT_EQ(m_dlg->FindChildByID(10001)->GetWindowText(), u"Singing");
+    const ui::SStringW builtIn = m_dlg->FindChildByID(kFirstEffectButton + 1)->GetWindowText();
+    EXPECT_FALSE(builtIn.IsEmpty());
+    EXPECT_FALSE(std::regex_search(builtIn.ToUtf8(), std::regex("[\\xE4-\\xE9]"))) << builtIn.ToUtf8();
     EXPECT_EQ(m_dlg->FindChildByName(u"txt_app_title")->GetWindowText(), u"Halvena Audio");
     SaveFrame(*m_dlg, "layout_en.png");
 
@@ -153,13 +176,14 @@ TEST_F(MainLayoutTest, ShowsInEnglishAsInChinese) {
     reply[4] = 10;
     reply[6] = 23;
     reply[14] = 1;
-    const std::u16string info = DeviceInfoText(u"产品名称：Dorb Ⅱ Pro\n", reply);
-    EXPECT_EQ(info, u"Product: Dorb Ⅱ Pro\nHardware version: V1.0\nFirmware version: V2.3\nDevice type: Sound card\n");
+    const std::u16string info = DeviceInfoText(ThisFamily().window.productLine, reply);
+    EXPECT_NE(info.find(u"Hardware version: V1.0\nFirmware version: V2.3\nDevice type: Sound card\n"), std::u16string::npos);
+    EXPECT_EQ(info.rfind(u"Product: ", 0), 0u) << ui::SStringW(info).ToUtf8();
     CDlgDeviceInfo box(info);
     ASSERT_TRUE(box.Create(nullptr));
     SaveFrame(box, "device_info_en.png");
     box.DestroyWindow();
-    ui::SHostWnd about(u"LAYOUT:XML_ABOUT_DORBII");
+    ui::SHostWnd about(ThisFamily().window.aboutLayout);
     ASSERT_TRUE(about.Create(nullptr));
     SaveFrame(about, "about_en.png");
     about.DestroyWindow();

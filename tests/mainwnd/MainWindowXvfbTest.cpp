@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -252,6 +253,56 @@ TEST_F(MainWindowOnX, ClosedToTheTrayItKeepsTheSessionUntilTheTraysExit) {
     m_pid = -1;
     EXPECT_EQ(m_card.Count(kSessionClose), 1);
     EXPECT_EQ(m_card.Count(kSessionOpen), 1);
+}
+
+// Files the program keeps, each found damaged at start: set aside with
+// their bytes, the user told once per file, and the program runs on.
+TEST_F(MainWindowOnX, DamagedFilesAreSetAsideAndToldOfAndTheWindowStillShows) {
+    namespace fs = std::filesystem;
+    const std::string config = m_box.Root() + "/config/Quorvel";
+    fs::create_directories(m_box.AppDataFolder());
+    fs::create_directories(config);
+    const std::map<std::string, std::string> damaged = {
+        {m_box.AppDataFolder() + "/modulecfg.ini", std::string("[Module]\0name=dorbII.so\n", 24)},
+        {m_box.AppDataFolder() + "/DorbIIConfigData.db", std::string("\xFF\xFE[\0S\0]\0\0\0", 10)},
+        {config + "/registry.ini", std::string(2u << 20, '\n') + std::string(3u << 20, 'x')},
+    };
+    for (const auto& [path, bytes] : damaged) std::ofstream(path, std::ios::binary) << bytes;
+
+    m_pid = StartProgram();
+    // The host's own file first, then the plug-in's two, each in a box.
+    for (int box = 0; box < 3; ++box) {
+        const auto shown = m_client->WaitForWindow("msgbox");
+        ASSERT_TRUE(shown) << "box " << box;
+        EXPECT_TRUE(m_client->SaveShot(*shown, "mainwnd/damaged_file_box_" + std::to_string(box) + ".png"));
+        m_client->Click(shown->x + shown->width - 52, shown->y + 142);  // OK
+        ASSERT_TRUE(m_client->WaitUntilGone("msgbox", 5000) || box < 2);
+        Sleep(200);
+    }
+    const auto main = m_client->WaitForWindow(kMainTitle);
+    ASSERT_TRUE(main);
+    EXPECT_FALSE(m_client->FindWindow("msgbox"));  // told once
+    EXPECT_TRUE(m_card.WaitFor(kSessionOpen));
+
+    const std::string log = ReadFileText(m_box.StateFolder() + "/log/default.log");
+    for (const auto& [path, bytes] : damaged) {
+        SCOPED_TRACE(path);
+        int copies = 0;
+        for (const auto& entry : fs::directory_iterator(fs::path(path).parent_path())) {
+            const std::string name = entry.path().string();
+            if (name.rfind(path + ".damaged-", 0) != 0) continue;
+            ++copies;
+            EXPECT_EQ(ReadFileText(name), bytes);
+            EXPECT_NE(log.find(entry.path().filename().string()), std::string::npos);  // told in the log too
+        }
+        EXPECT_EQ(copies, 1);
+    }
+    Settle();
+    ClickCaption(*main, 36);
+    EXPECT_TRUE(Exited(m_pid));
+    m_pid = -1;
+    // The settings written anew read back as the program's own.
+    EXPECT_EQ(ReadFileText(m_box.AppDataFolder() + "/modulecfg.ini").find('\0'), std::string::npos);
 }
 
 // scripts/run.sh as a new user runs it, in a copy of the repository whose

@@ -90,7 +90,7 @@ TEST_F(MenuCommandsTest, DeviceInformationAsksTheCardAndShowsItsAnswerInAnOwnedB
     ASSERT_EQ(m_boxes.Boxes().size(), 2u);
     for (const auto& box : m_boxes.Boxes()) EXPECT_EQ(box.text, u"未连接设备！");
 
-    CWorkSpace workspace(&manager, 0x0036);
+    CWorkSpace workspace(&manager, DorbIIFamily());
     m_fake.workspace = &workspace;
     ASSERT_TRUE(manager.Connect(nullptr, workspace.AsProtocol()));
     manager.SetResponder([](const FakeDeviceMgmt::Frame& request, FakeDeviceMgmt::Frame& reply) {

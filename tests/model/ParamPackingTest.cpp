@@ -46,7 +46,7 @@ TEST(PackParamFrames, FullSetIsFiveFramesOfElevenElevenElevenElevenOne) {
     EXPECT_EQ(frames[0][5 + 3 * 10 + 2], (10 * 3) & 0xFF);
 }
 
-TEST(PackParamFrames, ValuesAreMaskedToTwelveBitsBelowTheTag) {
+TEST(PackParamFrames, ValuesAreMaskedToTwelveBitsBelowTheTagAndNegativeOnesSentAsZero) {
     const std::map<std::int32_t, std::int32_t> changed = {
         {0, 0}, {1, 0xFF}, {2, 0x100}, {3, 0xFFF}, {4, 0x1000}, {5, -1}, {6, 0x7FFFFFFF}};
     const ParamFrame frame = PackParamFrames(changed, DorbIIFamily().descriptors).at(0);
@@ -58,7 +58,7 @@ TEST(PackParamFrames, ValuesAreMaskedToTwelveBitsBelowTheTag) {
     EXPECT_EQ(triple(2), (std::array<int, 3>{2, 0x11, 0x00}));
     EXPECT_EQ(triple(3), (std::array<int, 3>{3, 0x1F, 0xFF}));
     EXPECT_EQ(triple(4), (std::array<int, 3>{4, 0x10, 0x00}));
-    EXPECT_EQ(triple(5), (std::array<int, 3>{5, 0x1F, 0xFF}));
+    EXPECT_EQ(triple(5), (std::array<int, 3>{5, 0x10, 0x00}));  // a negative value goes out as 0
     EXPECT_EQ(triple(6), (std::array<int, 3>{6, 0x1F, 0xFF}));
 }
 

@@ -119,9 +119,18 @@ TEST_F(ZenkModelTest, SavingADeviceEffectSendsItBeforeStoringIt) {
     EXPECT_TRUE(store.Has(u"DeviceCustomEffect", u"2"));
     EXPECT_EQ(model.GetDeviceEffects()[10].values[kParamEffectCode], 3);
 
+    // A save that fails at the card or at the file changes nothing.
+    const EffectRecord before = model.GetCurrentEffect();
     port.connected = false;
     EXPECT_EQ(model.SaveCustomEffect(u"off", 0, 0), 0);
-    EXPECT_EQ(FieldText(model.GetDeviceEffects()[8].name), u"off");  // kept in memory
+    port.connected = true;
+    store.writesSucceed = false;
+    EXPECT_EQ(model.SaveCustomEffect(u"nofile", 0, 0), 0);
+    EXPECT_EQ(FieldText(model.GetDeviceEffects()[8].name), u"自定义1");
+    EXPECT_EQ(FieldText(model.GetCurrentEffect().name), FieldText(before.name));
+    EXPECT_EQ(model.GetCurrentEffect().id, before.id);
+    EXPECT_EQ(model.GetCurrentEffectCode(), before.values[kParamEffectCode]);
+    EXPECT_TRUE(model.GetChangedParams().empty());
     EXPECT_FALSE(store.Has(u"DeviceCustomEffect", u"0"));
 }
 

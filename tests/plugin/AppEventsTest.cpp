@@ -141,7 +141,7 @@ TEST_F(AppEventsDelivery, NotificationsReachTheUiThreadWithOrWithoutAMainWindow)
 
 TEST_F(AppEventsDelivery, CardNotificationsThroughTheWorkspace) {
     qv::test::FakeDeviceMgmt manager;
-    CWorkSpace workspace(&manager, 0x0036);
+    CWorkSpace workspace(&manager, DorbIIFamily());
     ASSERT_TRUE(manager.Connect(nullptr, workspace.AsProtocol()));
     app->SetMainWnd(&mainWnd);
 
@@ -163,7 +163,7 @@ TEST_F(AppEventsDelivery, CardNotificationsThroughTheWorkspace) {
 
 TEST_F(AppEventsDelivery, DeviceChangesAreFiredWithOrWithoutMainWindow) {
     qv::test::FakeDeviceMgmt manager;
-    CWorkSpace workspace(&manager, 0x0036);
+    CWorkSpace workspace(&manager, DorbIIFamily());
     workspace.OnDeviceArrival(1, u"\\\\?\\hid#vid_2b53&pid_0036#1");
     app->SetMainWnd(&mainWnd);
     workspace.OnDeviceArrival(1, u"anything");

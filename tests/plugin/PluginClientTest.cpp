@@ -194,15 +194,25 @@ TEST_F(PluginClientTest, AStalledUsageReportEndsWithThePlugin) {
 
 TEST_F(PluginClientTest, ZenkBuildServesItsOwnCard) {
     host.cardPath = u"\\\\?\\hid#vid_2b53&pid_001d#7&1";
+    // The card tells firmware version 15 in reply to the version query.
+    host.manager.SetResponder([](const FakeDeviceMgmt::Frame& request, FakeDeviceMgmt::Frame& reply) {
+        FakeDeviceMgmt::GoodReply(request, reply);
+        if (request[0] == 0x92) {
+            reply[6] = 15;
+            qv::frame::Seal(reply.data());
+        }
+        return true;
+    });
     IAppClient* client = Load(QV_ZENK_PLUGIN);
     ASSERT_NE(client, nullptr);
     EXPECT_EQ(client->GetModelId(), kModelZenk);
     ASSERT_EQ(client->Init(), 1);
     auto requests = host.manager.Requests();
-    ASSERT_GE(requests.size(), 2u);
-    EXPECT_EQ(requests[0].frame[0], 0x90);
+    ASSERT_GE(requests.size(), 3u);
+    EXPECT_EQ(requests[0].frame[0], 0x92);  // the firmware gate first
+    EXPECT_EQ(requests[1].frame[0], 0x90);
     // The session's full parameter sync follows, its last frame marked.
-    for (std::size_t i = 1; i < requests.size(); ++i) EXPECT_EQ(requests[i].frame[0], 0x94);
+    for (std::size_t i = 2; i < requests.size(); ++i) EXPECT_EQ(requests[i].frame[0], 0x94);
     EXPECT_EQ(requests.back().frame[38], 1);
     EXPECT_TRUE(fs::exists(root / "Quorvel" / "ZenkConfigData.db"));
     client->Quit();

@@ -46,7 +46,7 @@ protected:
 
     FakeDeviceMgmt manager;
     RecordingSync sync;
-    CWorkSpace workspace{&manager, 0x0036};
+    CWorkSpace workspace{&manager, DorbIIFamily()};
 };
 
 TEST_F(WorkSpaceTest, OpenSessionSendsTheFlagThenSyncs) {
@@ -98,7 +98,7 @@ TEST_F(WorkSpaceTest, ArrivalOpensASessionOnlyForTheFamilysNormalMode) {
     ExpectSessionFlag(0, 1);
     EXPECT_EQ(sync.requestsSeen.size(), 1u);
 
-    CWorkSpace zenk(&manager, 0x001D);
+    CWorkSpace zenk(&manager, ZenkFamily());
     zenk.OnDeviceArrival(0, kNormalPath);
     EXPECT_EQ(manager.Requests().size(), 1u);
 }
@@ -116,14 +116,14 @@ TEST_F(WorkSpaceTest, DisconnectClearsUpdateMode) {
 TEST(WorkSpaceLifetime, GoingWorkspaceDisconnectsTheManagerOnlyWhenItIsTheProtocol) {
     FakeDeviceMgmt manager;
     {
-        CWorkSpace workspace(&manager, 0x0036);
+        CWorkSpace workspace(&manager, DorbIIFamily());
         ASSERT_TRUE(manager.Connect(nullptr, workspace.AsProtocol()));
     }
     EXPECT_FALSE(manager.IsConnected());
 
-    CWorkSpace other(&manager, 0x0036);
+    CWorkSpace other(&manager, DorbIIFamily());
     ASSERT_TRUE(manager.Connect(nullptr, other.AsProtocol()));
-    { CWorkSpace unrelated(&manager, 0x0036); }
+    { CWorkSpace unrelated(&manager, DorbIIFamily()); }
     EXPECT_TRUE(manager.IsConnected());
     EXPECT_TRUE(other.Protocol().IsAttached());
     qv::os::DestroyThreadQueue();

@@ -133,10 +133,21 @@ SimCardServer::Client* SimCardServer::Find(int fd) {
     return nullptr;
 }
 
+int SimCardServer::DeviceOpens() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_deviceOpens;
+}
+
+int SimCardServer::DeviceCloses() const {
+    std::lock_guard<std::mutex> guard(m_mutex);
+    return m_deviceCloses;
+}
+
 void SimCardServer::Drop(int fd) {
     std::lock_guard<std::mutex> guard(m_mutex);
     for (auto it = m_clients.begin(); it != m_clients.end(); ++it) {
         if (it->fd == fd) {
+            if (it->role == Role::Control) ++m_deviceCloses;
             close(fd);
             m_clients.erase(it);
             m_clientsChanged.notify_all();
@@ -194,6 +205,7 @@ std::vector<std::uint8_t> SimCardServer::Open(int fd, const std::vector<std::uin
         return reply;
     }
     client->role = Role::Control;
+    ++m_deviceOpens;
     client->session = m_nextSession++;
     client->generation = m_generation;
     reply.push_back(1);

@@ -38,6 +38,9 @@ public:
     int MonitorCount() const;
     // Subscriptions to arrival and removal made since the server started.
     int MonitorSubscriptions() const;
+    // Devices opened, and their connections gone, since the server started.
+    int DeviceOpens() const;
+    int DeviceCloses() const;
     // Waits until the server has closed its side of every connection (it
     // notices a client's close on its own thread); false after timeoutMs.
     bool WaitForNoClients(int timeoutMs) const;
@@ -74,6 +77,8 @@ private:
     mutable std::mutex m_mutex;  // guards the clients; fds close only under it
     mutable std::condition_variable m_clientsChanged;
     int m_subscriptions = 0;     // guarded by m_mutex
+    int m_deviceOpens = 0;       // guarded by m_mutex
+    int m_deviceCloses = 0;      // guarded by m_mutex
     std::vector<Client> m_clients;
     std::uint64_t m_generation = 0;
     std::uint32_t m_nextSession = 1;

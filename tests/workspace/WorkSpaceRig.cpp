@@ -69,7 +69,7 @@ WorkSpaceRig::~WorkSpaceRig() {
 
 void WorkSpaceRig::StartWorkspace() {
     manager = std::make_unique<CDeviceManager>();
-    workspace = std::make_unique<CWorkSpace>(manager.get(), SimCard::kDorbProductId);
+    workspace = std::make_unique<CWorkSpace>(manager.get(), DorbIIFamily());
     CWorkSpaceParams& params = workspace->AttachParamModel(DorbIIFamily(), stateStore.get());
     params.SetThrottleWindow(&mainWnd);
     mainWnd.params = &params;

@@ -1,6 +1,9 @@
 // cardsim: serves the simulated card on a local socket, so that the program
 // can run against it with QV_HID_BACKEND=sim (by hand or from end-to-end
 // tests). Commands on standard input, one a line:
+// Options: --product HEX (0x001D: a zenk card), --firmware N (the version
+// 0x92 and 0x26 report), --silent 92 (0x92 unanswered) or --silent both
+// (0x26 too), and those in the usage line.
 //   plug [PID]           plug the card in (optionally under another product id, hex)
 //   unplug               pull it out
 //   restart              leave and come back in the other mode, as 0x2A does
@@ -44,6 +47,9 @@ struct Options {
     std::uint32_t lateMs = 700;
     std::uint32_t restartMs = 1500;
     int upgradedVersion = -1;
+    int firmwareVersion = -1;
+    // Version queries left unanswered: "92" (0x92 only) or "both" (0x92 and 0x26).
+    std::string silent;
 };
 
 std::mutex g_outputMutex;
@@ -61,7 +67,8 @@ void Print(const char* format, ...) {
 void Usage() {
     std::fprintf(stderr,
                  "usage: cardsim [--socket PATH] [--product HEX] [--update] [--unplugged]\n"
-                 "               [--late-ms N] [--restart-ms N] [--upgraded-version N] [--quiet]\n");
+                 "               [--late-ms N] [--restart-ms N] [--upgraded-version N] [--firmware N]\n"
+                 "               [--silent 92|both] [--quiet]\n");
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -77,6 +84,12 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.restartMs = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         else if (arg == "--upgraded-version" && hasValue)
             options.upgradedVersion = static_cast<int>(std::strtol(argv[++i], nullptr, 10));
+        else if (arg == "--firmware" && hasValue)
+            options.firmwareVersion = static_cast<int>(std::strtol(argv[++i], nullptr, 10));
+        else if (arg == "--silent" && hasValue) {
+            options.silent = argv[++i];
+            if (options.silent != "92" && options.silent != "both") return false;
+        }
         else if (arg == "--update") options.updateMode = true;
         else if (arg == "--unplugged") options.unplugged = true;
         else if (arg == "--quiet") options.quiet = true;
@@ -182,6 +195,11 @@ int main(int argc, char** argv) {
     card.SetLateReplyDelay(options.lateMs);
     card.SetRestartDelays(50, options.restartMs);
     if (options.upgradedVersion >= 0) card.SetUpgradedFirmwareVersion(static_cast<std::uint8_t>(options.upgradedVersion));
+    if (options.firmwareVersion >= 0) card.SetVersions(10, static_cast<std::uint8_t>(options.firmwareVersion), 1);
+    for (std::uint8_t command : {std::uint8_t{0x92}, std::uint8_t{0x26}}) {
+        if (options.silent.empty() || (command == 0x26 && options.silent != "both")) continue;
+        card.AddFault({.fault = SimFault::NoReply, .command = command, .skip = 0, .times = -1});
+    }
     if (options.updateMode || options.unplugged) card.Unplug();
     if (options.updateMode && !options.unplugged) card.Plug(SimCard::kUpdateProductId);
     if (!options.quiet) card.SetFrameObserver(PrintFrame);
