@@ -50,15 +50,6 @@ TEST_F(ControlTest, CaptionDragsFromAnyPartButItsButtonsWithoutAClick) {
     EXPECT_EQ(captionCommands.count, 0);
 }
 
-// Outside a caption a label keeps its presses (its own command on release).
-TEST_F(ControlTest, ALabelOutsideACaptionKeepsItsPress) {
-    CreateHost(R"(<window name="panel" pos="0,0,-0,-0"><text name="label" pos="10,10,@80,@20">Label</text></window>)");
-    EventLog label;
-    label.Attach(Find<SWindow>(u"label"), EVT_CMD);
-    Click({20, 15});
-    EXPECT_EQ(label.count, 1);
-}
-
 TEST_F(ControlTest, ImageTakesItsSizeFromTheSkinAndKeepsItsFrameInRange) {
     AddSkin(u"icons", 16, 12, 3);
     CreateHost(R"(<img name="i" pos="5,5" skin="icons" iconIndex="2"/>)");

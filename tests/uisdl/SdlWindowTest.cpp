@@ -633,22 +633,5 @@ TEST_P(SdlDesktopTest, TransparentCornersShowTheDesktopAndEveryWindowCarriesTheI
 INSTANTIATE_TEST_SUITE_P(Servers, SdlDesktopTest, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "WithCompositeExtension" : "WithoutCompositeExtension"; });
 
-// The outline kept of a frame: per row from the first to the last pixel of at
-// least half alpha; rows alike merge; holes inside a row stay.
-TEST(WindowShapeTest, KeepsEachRowFromItsFirstToItsLastHalfOpaquePixel) {
-    constexpr std::uint32_t o = 0xFF3DA9FC, h = 0x80202020, t = 0x7F000000, _ = 0;
-    const std::uint32_t frame[] = {
-        _, t, o, o, t, _,  //
-        _, o, _, _, o, _,  //
-        h, o, o, o, o, h,  //
-        h, o, o, o, o, h,  //
-        _, _, _, _, _, _,  //
-        _, _, o, _, _, _,  //
-    };
-    EXPECT_EQ(OpaqueOutline(frame, 6, 6),
-              (std::vector<ShapeRect>{{2, 0, 2, 1}, {1, 1, 4, 1}, {0, 2, 6, 2}, {2, 5, 1, 1}}));
-    EXPECT_TRUE(OpaqueOutline(frame, 6, 0).empty());
-}
-
 }  // namespace
 }  // namespace qv::ui::sdl
