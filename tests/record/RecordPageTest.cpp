@@ -32,7 +32,6 @@
 #include "tests/effect/IdleClockStepper.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/FakeFileDialogService.h"
-#include "tests/support/UiInput.h"
 
 namespace qv::test {
 namespace {
@@ -441,12 +440,6 @@ TEST_P(RecordLayoutTest, TheMainWindowCarriesTheRecordingArea) {
         ui::CRect inside;
         EXPECT_TRUE(inside.Intersect(container->GetWindowRect(), w->GetWindowRect()) && inside == w->GetWindowRect())
             << os::Utf16ToUtf8(c.name);
-    }
-    // A click fires the command and leaves the check state to the page.
-    for (const char16_t* name : {u"btn_record", u"btn_record_playback"}) {
-        ui::SWindow* button = container->FindChildByName(name);
-        qv::test::Click(host, CenterOf(button));
-        EXPECT_FALSE(button->IsChecked()) << os::Utf16ToUtf8(name);
     }
     ui::CRect overlap;
     EXPECT_FALSE(overlap.Intersect(container->GetWindowRect(), host.FindChildByName(u"param_content")->GetWindowRect()));
