@@ -23,7 +23,9 @@ CTipWnd::CTipWnd() : SHostWnd(kLayout) {
 
 CTipWnd* CTipWnd::Current() { return g_tip; }
 
-BOOL CTipWnd::ShowTip(int x, int y, const SStringW& text, UINT ms) {
+BOOL CTipWnd::ShowTip(int x, int y, const SStringW& text, UINT ms) { return ShowAt(CPoint(x, y), kBottomLeft, text, ms); }
+
+BOOL CTipWnd::ShowAt(CPoint anchor, int mode, const SStringW& text, UINT ms) {
     if (g_tip) {
         g_tip->KillTimer(kTimerEnd);
         g_tip->ShowWindow(SW_HIDE);
@@ -37,8 +39,8 @@ BOOL CTipWnd::ShowTip(int x, int y, const SStringW& text, UINT ms) {
         g_tip = tip;
     }
     CTipWnd* tip = g_tip;
-    tip->m_anchor = CPoint(x, y);
-    tip->m_anchorMode = kBottomLeft;
+    tip->m_anchor = anchor;
+    tip->m_anchorMode = mode;
     tip->ShowWindow(SW_SHOWNOACTIVATE);
     if (SWindow* label = tip->FindChildByName(u"txt_tip")) label->SetWindowText(text);
     else QV_LOGE("the tip layout has no txt_tip");
@@ -51,13 +53,11 @@ BOOL CTipWnd::ShowTip(int x, int y, const SStringW& text, UINT ms) {
 BOOL CTipWnd::ShowAtWindow(SWindow* target, const SStringW& text, UINT ms) {
     if (text.IsEmpty()) return FALSE;
     auto* host = target ? dynamic_cast<SHostWnd*>(target->GetContainer()) : nullptr;
-    CPoint at = GetDisplayBackend().GetCursorPos();
-    if (host) {
-        const CRect rc = target->GetWindowRect();
-        at = CPoint((rc.left + rc.right) / 2, rc.top);
-        host->ClientToScreen(at);
-    }
-    return ShowTip(at.x, at.y, text, ms);
+    if (!host) return ShowAt(GetDisplayBackend().GetCursorPos(), kBottomLeft, text, ms);
+    const CRect rc = target->GetWindowRect();
+    CPoint at((rc.left + rc.right) / 2, rc.top);
+    host->ClientToScreen(at);
+    return ShowAt(at, kBottomCentre, text, ms);
 }
 
 BOOL CTipWnd::ShowTipAtCtrl(int id, SWindow* parent, const SStringW& text, UINT ms) {
@@ -92,8 +92,9 @@ void CTipWnd::OnSizeMessage(UINT, CSize size) {
 
 void CTipWnd::PlaceAtAnchor(CSize size) {
     CPoint at = m_anchor;
-    if (m_anchorMode == kBottomLeft || m_anchorMode == kBottomRight) at.y -= size.cy;
+    if (m_anchorMode == kBottomLeft || m_anchorMode == kBottomRight || m_anchorMode == kBottomCentre) at.y -= size.cy;
     if (m_anchorMode == kTopRight || m_anchorMode == kBottomRight) at.x -= size.cx;
+    if (m_anchorMode == kBottomCentre) at.x -= size.cx / 2;
     // A move only: the size is already the new one.
     if (INativeWindow* native = GetNativeWindow()) native->SetRect(CRect(at, size));
 }

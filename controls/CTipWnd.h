@@ -12,14 +12,15 @@ namespace qv::controls {
 
 class CTipWnd : public qv::ui::SHostWnd {
 public:
-    // Which corner of the tip sits on the anchor.
-    enum AnchorMode { kTopLeft = 0, kBottomLeft = 1, kTopRight = 2, kBottomRight = 3 };
+    // Which corner of the tip sits on the anchor; or the middle of its
+    // bottom edge, for a tip centred above a control.
+    enum AnchorMode { kTopLeft = 0, kBottomLeft = 1, kTopRight = 2, kBottomRight = 3, kBottomCentre = 4 };
     static constexpr UINT_PTR kTimerEnd = 100;
 
     // The tip's bottom-left corner at the screen point (x, y) for ms
     // milliseconds. 0 when the window cannot be made.
     static BOOL ShowTip(int x, int y, const qv::ui::SStringW& text, UINT ms);
-    // Above the top edge's centre of parent's descendant with the id, or at
+    // Centred above the top edge of parent's descendant with the id, or at
     // the cursor when there is no such window; nothing for an empty text.
     static BOOL ShowTipAtCtrl(int id, qv::ui::SWindow* parent, const qv::ui::SStringW& text, UINT ms);
     // The same by name, for 2000 ms.
@@ -43,6 +44,7 @@ protected:
 private:
     CTipWnd();
     static BOOL ShowAtWindow(qv::ui::SWindow* target, const qv::ui::SStringW& text, UINT ms);
+    static BOOL ShowAt(qv::ui::CPoint anchor, int mode, const qv::ui::SStringW& text, UINT ms);
     // The host window's WM_TIMER; the panels' own timers keep the base's OnTimer.
     using qv::ui::SWindow::OnTimer;
     void OnTimer(UINT_PTR id);

@@ -1,5 +1,6 @@
 #include "controls/QvEqGrid.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "controls/CEqModel.h"
@@ -20,6 +21,9 @@ struct FreqLabel {
 };
 constexpr FreqLabel kFreqLabels[] = {{20, u"20Hz"},   {50, u"50Hz"},   {100, u"100Hz"}, {200, u"200Hz"}, {500, u"500Hz"},
                                      {1000, u"1kHz"}, {2000, u"2kHz"}, {5000, u"5kHz"}, {10000, u"10kHz"}, {20000, u"20kHz"}};
+
+// Between the dB labels and the grid.
+constexpr int kLabelGap = 4;
 
 const char16_t* LabelOf(int freq) {
     for (const FreqLabel& l : kFreqLabels)
@@ -57,6 +61,31 @@ std::vector<QvEqGrid::Line> QvEqGrid::FreqLines() const {
     return lines;
 }
 
+std::vector<QvEqGrid::Label> QvEqGrid::Labels() const {
+    std::vector<Label> labels;
+    if (!m_metrics) return labels;
+    const EqMetrics& m = *m_metrics;
+    const CRect rc = GetClientRect();
+    const SFont font = GetFont();
+    for (const Line& line : DbLines()) {
+        if (!line.labelled) continue;
+        const SStringW text = SStringW::Format(u"%ddB", line.value);
+        const CSize size = SRenderTarget::MeasureTextWith(text, font);
+        const int right = rc.left + m.ldist - kLabelGap;
+        const int top = line.pos - size.cy / 2;
+        labels.push_back({text, CRect(right - size.cx, top, right, top + size.cy)});
+    }
+    for (const Line& line : FreqLines()) {
+        if (!line.labelled) continue;
+        const SStringW text = LabelOf(line.value);
+        const CSize size = SRenderTarget::MeasureTextWith(text, font);
+        const int left = std::max(rc.left + m.ldist, std::min(line.pos - size.cx / 2, rc.right - size.cx));
+        const int top = rc.bottom - m.bottomMargin + 2;
+        labels.push_back({text, CRect(left, top, left + size.cx, top + size.cy)});
+    }
+    return labels;
+}
+
 void QvEqGrid::OnPaint(SRenderTarget& rt) {
     if (!m_metrics || m_metrics->gridWidth <= 0 || m_metrics->gridHeight <= 0) return;
     const EqMetrics& m = *m_metrics;
@@ -70,17 +99,14 @@ void QvEqGrid::OnPaint(SRenderTarget& rt) {
     for (const Line& line : DbLines()) {
         const float y = line.pos + 0.5f;
         rt.DrawLine({static_cast<float>(rc.left + m.ldist), y}, {static_cast<float>(rc.right - m.rdist), y});
-        if (!line.labelled) continue;
-        CRect label(rc.left + 2, line.pos - 7, rc.left + m.ldist - 2, line.pos - 5 + m.step);
-        rt.DrawText(SStringW::Format(u"%ddB", line.value), label, DT_RIGHT | DT_SINGLELINE);
     }
     const float top = static_cast<float>(rc.top + m.tdist);
     const float bottom = static_cast<float>(rc.bottom - m.bottomMargin);
     for (const Line& line : FreqLines()) {
         const float x = line.pos + 0.5f;
         rt.DrawLine({x, top}, {x, bottom});
-        if (line.labelled) rt.TextOut(line.pos - 12, rc.bottom - m.bottomMargin + 2, LabelOf(line.value));
     }
+    for (const Label& label : Labels()) rt.TextOut(label.rect.left, label.rect.top, label.text);
     rt.SetTextColor(oldColor);
     rt.SelectFont(oldFont);
     rt.SelectPen(oldPen);

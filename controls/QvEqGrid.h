@@ -5,6 +5,7 @@
 // 20 kHz, in its own text colour and font.
 #include <vector>
 
+#include "platform/ui/SStringW.h"
 #include "platform/ui/SWindow.h"
 
 namespace qv::controls {
@@ -25,6 +26,14 @@ public:
     // The lines for the current client rectangle.
     std::vector<Line> DbLines() const;
     std::vector<Line> FreqLines() const;
+    struct Label {
+        qv::ui::SStringW text;
+        qv::ui::CRect rect;  // where the text is drawn, its measured size
+    };
+    // The labels: each dB label right-aligned left of the grid and centred
+    // on its line, each frequency label centred under its line but kept
+    // inside the control and right of the dB labels.
+    std::vector<Label> Labels() const;
 
 protected:
     void OnPaint(qv::ui::SRenderTarget& rt) override;

@@ -19,7 +19,7 @@ std::span<const AttrRow> QvSlider2::AttrRows() {
 CRect QvSlider2::SpanRect() const {
     if (GetMax() <= GetMin()) return {};
     const CRect client = GetClientRect();
-    const auto [start, end] = GetPartRange(RailLength(), ThumbLength(), m_thumbInRail, GetMin(), GetMax(), GetValue(), kPartSelect);
+    const int end = GetPartRange(RailLength(), ThumbLength(), m_thumbInRail, GetMin(), GetMax(), GetValue(), kPartSelect).second;
     const std::int64_t length = m_vertical ? client.Height() : client.Width();
     const int a = static_cast<int>((length - ThumbLength()) * (static_cast<std::int64_t>(m_selectPos) - GetMin()) /
                                    (static_cast<std::int64_t>(GetMax()) - GetMin()));
@@ -33,8 +33,8 @@ CRect QvSlider2::SpanRect() const {
     // The mark is measured from the bottom, where min is.
     const int mark = client.bottom - ThumbLength() / 2 - a;
     const int thumbCentre = client.bottom - end;
-    CRect rc = above ? CRect(client.left, thumbCentre, client.right, mark + start)
-                     : CRect(client.left, mark, client.right, thumbCentre);
+    // Either half ends at the mark, so the two meet there.
+    CRect rc = above ? CRect(client.left, thumbCentre, client.right, mark) : CRect(client.left, mark, client.right, thumbCentre);
     rc.Deflate(m_spanDeflate, 0);
     return CentreAcross(rc, kPartSelect, 0);
 }

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Installs what the program needs, builds it and starts it. Arguments go to
-# the program.
+# Installs what the program needs, builds what the run needs (the program,
+# its plug-ins and, for a simulated card, the card and catalogue simulators)
+# and starts it. Arguments go to the program.
 #
 # The card: with QV_HID_BACKEND set, the program uses what it names. Without
 # it, an attached card that this user can open is used; otherwise the
 # simulated card (tools/cardsim) is started on a private socket for this run
 # and ended with the program. The first line printed says which card is used,
-# and why.
+# and why. With the simulated card the sample catalogue (tools/catalogsim)
+# serves the cloud lists too, unless QV_CATALOGUE_URL names a catalogue; the
+# second line says so. The last line before the program's own output says
+# that it starts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -46,32 +50,62 @@ else
   esac
 fi
 
+catalogue=0
+if [ "$simulate" -eq 1 ] && [ -z "${QV_CATALOGUE_URL:-}" ]; then
+  echo "quorvel: catalogue: the sample one (tools/catalogsim), started for this run, because QV_CATALOGUE_URL is not set"
+  catalogue=1
+fi
+
+targets=(quorvel dorbII zenk)
+[ "$simulate" -eq 1 ] && targets+=(cardsim)
+[ "$catalogue" -eq 1 ] && targets+=(catalogsim)
 scripts/install-deps.sh
-scripts/build.sh build
+scripts/build.sh build --target "${targets[@]}"
 
 if [ "$simulate" -eq 0 ]; then
+  echo "quorvel: starting build/bin/quorvel"
   exec build/bin/quorvel "$@"
 fi
 
-# The simulated card lives in a private folder and ends with the program.
+# The simulators live in a private folder and end with the program.
 simdir=$(mktemp -d "${XDG_RUNTIME_DIR:-${TMPDIR:-/tmp}}/quorvel-card.XXXXXX")
-sim_pid=
+sim_pids=()
 cleanup() {
-  if [ -n "$sim_pid" ]; then
-    kill "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-  fi
+  local pid
+  for pid in "${sim_pids[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
   rm -rf "$simdir"
 }
 trap cleanup EXIT
 
-build/bin/cardsim --socket "$simdir/card.sock" </dev/null >"$simdir/cardsim.log" 2>&1 &
-sim_pid=$!
-for _ in $(seq 100); do
-  grep -q "listening on" "$simdir/cardsim.log" 2>/dev/null && break
-  kill -0 "$sim_pid" 2>/dev/null || { cat "$simdir/cardsim.log" >&2; exit 1; }
-  sleep 0.05
-done
+# Starts a simulator in the background, its output in LOG, and waits for its
+# "listening on" line; a simulator that ends before it shows its log.
+start_simulator() {
+  local log=$1
+  shift
+  "$@" </dev/null >"$log" 2>&1 &
+  local pid=$!
+  sim_pids+=("$pid")
+  for _ in $(seq 200); do
+    grep -q "listening on" "$log" 2>/dev/null && return 0
+    kill -0 "$pid" 2>/dev/null || { cat "$log" >&2; exit 1; }
+    sleep 0.05
+  done
+  echo "quorvel: $1 did not start listening" >&2
+  exit 1
+}
+
+start_simulator "$simdir/cardsim.log" build/bin/cardsim --socket "$simdir/card.sock"
+if [ "$catalogue" -eq 1 ]; then
+  start_simulator "$simdir/catalogsim.log" build/bin/catalogsim
+  base=$(sed -n 's/^catalogsim: listening on \(http:[^ ]*\).*/\1/p' "$simdir/catalogsim.log" | head -n 1)
+  export QV_CATALOGUE_URL="$base/tuning"
+  echo "quorvel: starting build/bin/quorvel with the simulated card and the sample catalogue at $QV_CATALOGUE_URL"
+else
+  echo "quorvel: starting build/bin/quorvel with the simulated card"
+fi
 
 # The program runs as a child so that a signal to this script reaches it
 # and the card is still ended afterwards.

@@ -43,10 +43,14 @@ set(QV_SKIN_RESOURCES
   translator:lang_cn=${QV_SKIN_DIR}/lang/lang_cn.xml
   translator:lang_en=${QV_SKIN_DIR}/lang/lang_en.xml
   ICON:ICON_LOGO=${QV_SKIN_DIR}/images/logo_32.png
+  ICON:ICON_LOGO_16=${QV_SKIN_DIR}/images/logo_16.png
+  ICON:ICON_LOGO_48=${QV_SKIN_DIR}/images/logo_48.png
+  ICON:ICON_LOGO_128=${QV_SKIN_DIR}/images/logo_128.png
   IMG:image_logo=${QV_SKIN_DIR}/images/logo_16.png
   IMG:image_bg_round_black_png=${QV_SKIN_DIR}/images/wnd_bg.png
   IMG:image_tip_bg_png=${QV_SKIN_DIR}/images/tip_bg.png
   IMG:image_button=${QV_SKIN_DIR}/images/button.png
+  IMG:image_button_accent=${QV_SKIN_DIR}/images/button_accent.png
   IMG:image_btn_close=${QV_SKIN_DIR}/images/btn_close.png
   IMG:image_menu_item_bg=${QV_SKIN_DIR}/images/menu_item_bg.png
   IMG:image_main_btn_close_png=${QV_SKIN_DIR}/images/btn_close.png
@@ -69,6 +73,7 @@ set(QV_SKIN_RESOURCES
   IMG:image_lowhight_slider_bg=${QV_SKIN_DIR}/images/slider_hrail.png
   IMG:png_eq_slider_pos=${QV_SKIN_DIR}/images/slider_hspan.png
   IMG:png_LevelMeter_pos_bottom2x=${QV_SKIN_DIR}/images/level_lit.png
+  IMG:image_level_lit_h=${QV_SKIN_DIR}/images/level_lit_h.png
   IMG:png_LevelMeter_pos_mid2x=${QV_SKIN_DIR}/images/level_mask.png
   IMG:png_LevelMeter_pos_top2x=${QV_SKIN_DIR}/images/level_segments.png
   IMG:image_progress_vertical_bg_png=${QV_SKIN_DIR}/images/progress_bg.png

@@ -25,6 +25,8 @@ public:
     virtual void SetRect(const CRect& rc) = 0;
     virtual CRect GetRect() const = 0;
     virtual void SetTitle(const SStringW& title) = 0;
+    // The icon the desktop shows for the window, in the sizes given.
+    virtual void SetIcon(const std::vector<BitmapPtr>& /*sizes*/) {}
     // The host's HostStyle_* bits (SHostWnd.h): set before the first Show
     // and again whenever they change.
     virtual void SetStyle(DWORD /*style*/) {}

@@ -122,14 +122,36 @@ BitmapPtr SApplication::LoadImage(const SStringW& resName) {
     return bmp;
 }
 
+namespace {
+
+// The square sizes desktops ask icons in.
+constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+
+SStringW SizedIconName(const SStringW& name, int size) { return SStringW::Format(u"%s_%d", name.c_str(), size); }
+
+}  // namespace
+
 BitmapPtr SApplication::LoadIcon(const SStringW& name, int size) {
     ResName rn = ParseResName(name, u"ICON");
-    BitmapPtr bmp = LoadImage(rn.type + u":" + rn.name);
+    BitmapPtr bmp = size > 0 ? LoadImage(rn.type + u":" + SizedIconName(rn.name, size)) : nullptr;
+    if (!bmp) bmp = LoadImage(rn.type + u":" + rn.name);
     if (!bmp) bmp = LoadImage(SStringW(u"IMG:") + rn.name);
     if (!bmp || size <= 0 || (bmp->Width() == size && bmp->Height() == size)) return bmp;
     SRenderTarget rt(size, size);
     rt.DrawBitmapEx(CRect(0, 0, size, size), *bmp, CRect(0, 0, bmp->Width(), bmp->Height()));
     return rt.GetBitmap();
+}
+
+std::vector<BitmapPtr> SApplication::LoadIconSizes(const SStringW& name) {
+    ResName rn = ParseResName(name, u"ICON");
+    BitmapPtr plain = LoadImage(rn.type + u":" + rn.name);
+    std::vector<BitmapPtr> sizes;
+    for (int size : kIconSizes) {
+        BitmapPtr bmp = LoadImage(rn.type + u":" + SizedIconName(rn.name, size));
+        if (!bmp && plain && plain->Width() == size && plain->Height() == size) bmp = plain;
+        if (bmp && bmp->Width() == size && bmp->Height() == size) sizes.push_back(bmp);
+    }
+    return sizes;
 }
 
 SStringW SApplication::GetAppDir() {

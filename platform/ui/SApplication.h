@@ -61,8 +61,17 @@ public:
     bool LoadXmlResource(pugi::xml_document& doc, const SStringW& resName, const SStringW& defaultType) const;
     // "IMG:name" or a bare name of type IMG; cached.
     BitmapPtr LoadImage(const SStringW& resName);
-    // An icon ("ICON_LOGO", type ICON, else IMG) drawn at size x size.
+    // An icon ("ICON_LOGO", type ICON, else IMG) drawn at size x size: the
+    // image drawn for that size ("ICON_LOGO_16") when the resources have one,
+    // else the icon's image scaled.
     BitmapPtr LoadIcon(const SStringW& name, int size);
+    // Every size the icon is drawn in (NAME itself and NAME_<size>, square
+    // sizes of 16 to 256 px), smallest first.
+    std::vector<BitmapPtr> LoadIconSizes(const SStringW& name);
+    // The icon host windows show the desktop, in its sizes (empty: none).
+    // Windows created afterwards take it.
+    void SetWindowIcon(std::vector<BitmapPtr> sizes) { m_windowIcon = std::move(sizes); }
+    const std::vector<BitmapPtr>& GetWindowIcon() const { return m_windowIcon; }
     // The folder of the running program, without a trailing '/'.
     static SStringW GetAppDir();
 
@@ -134,6 +143,7 @@ private:
     DWORD m_threadId;
     std::vector<Provider> m_providers;
     std::map<std::u16string, BitmapPtr> m_images;
+    std::vector<BitmapPtr> m_windowIcon;
     SSkinPool m_skins;
     pugi::xml_document m_styles;
     std::map<std::u16string, SStringW> m_strings;

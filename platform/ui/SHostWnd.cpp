@@ -86,6 +86,8 @@ HWND SHostWnd::CreateFromNode(pugi::xml_node top, HWND parent) {
         InitFromXml(root ? root : top);
     }
     m_native->SetTitle(m_title);
+    if (SApplication* app = SApplication::getSingletonPtr(); app && !app->GetWindowIcon().empty())
+        m_native->SetIcon(app->GetWindowIcon());
     m_native->SetStyle(m_style);
     m_contentSized = m_size.cx <= 0 || m_size.cy <= 0;
     if (m_size.cx <= 0 || m_size.cy <= 0) {
@@ -313,6 +315,7 @@ void SHostWnd::DispatchMouse(UINT msg, WPARAM wParam, CPoint pt) {
         target = SwndFromPoint(pt);
         if (target && target->IsDisabled(true)) target = nullptr;
         UpdateHover(target, pt);
+        if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) target = PressTarget(target);
     }
     UpdateCursor(target);
     if (!target) return;

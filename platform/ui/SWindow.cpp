@@ -420,6 +420,13 @@ SWindow* SWindow::SwndFromPoint(CPoint pt) {
     return this;
 }
 
+SWindow* SWindow::PressTarget(SWindow* hit) {
+    for (SWindow* w = hit; w && !w->TakesClicks(); w = w->m_parent) {
+        if (w->m_parent && w->m_parent->GathersChildPresses()) return w->m_parent;
+    }
+    return hit;
+}
+
 // ---------------------------------------------------------------- attributes
 
 std::span<const AttrRow> SWindow::AttrRows() {

@@ -144,6 +144,14 @@ public:
     void BringWindowToTop();
     // The deepest visible, enabled window under the point (this when no child).
     SWindow* SwndFromPoint(CPoint pt);
+    // Whether a press on the window is the window's own. A window that takes
+    // no clicks (a label, an image) lets a press pass to the nearest ancestor
+    // that gathers its children's presses (a caption, which drags), when only
+    // windows taking no clicks lie between; see PressTarget.
+    virtual bool TakesClicks() const { return true; }
+    virtual bool GathersChildPresses() const { return false; }
+    // The window a left-button press on `hit` goes to.
+    static SWindow* PressTarget(SWindow* hit);
 
     // --- attributes and layout XML
     HRESULT AfterAttribute(const SStringW& name, const SStringW& value, bool loading, HRESULT hr) override;

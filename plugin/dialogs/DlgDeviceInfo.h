@@ -1,6 +1,7 @@
 #pragma once
 // The modal device information box: shows a text the main window composed
-// from the card's answers, in the label "txt_info".
+// from the card's answers, in the label "txt_info". Its close button and
+// Escape end it with IDCANCEL.
 #include <string>
 
 #include "platform/ui/SHostDialog.h"

@@ -131,6 +131,7 @@ BOOL CMainApp::InitSoui() {
         return 0;
     }
     m_app->SetNamedIds(kNamedIds, kNamedIdCount);
+    m_app->SetWindowIcon(m_app->LoadIconSizes(res::icon::ICON_LOGO));
     m_notifyCenter = std::make_unique<qv::ui::SNotifyCenter>();
 
     if (m_app->LoadComponent(u"translator.dll") && !m_app->InstallLanguage(res::translator::lang_cn)) {

@@ -68,7 +68,7 @@ BOOL CMainHideWnd::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPAR
 void CMainHideWnd::OnInitDialog() {
     qv::ui::SApplication* app = qv::ui::SApplication::getSingletonPtr();
     if (!app) return;
-    m_trayIcon.Create(GetHwnd(), app->LoadIcon(u"ICON_LOGO", 16), app->TranslateText(u"Quorvel").str());
+    m_trayIcon.Create(GetHwnd(), app->LoadIconSizes(res::icon::ICON_LOGO), app->TranslateText(u"Quorvel").str());
     if (!m_trayIcon.Show()) QV_LOGW("no tray icon: the desktop has no tray");
     // A second start of the program sends its activation to the class of
     // the plug-in's windows.

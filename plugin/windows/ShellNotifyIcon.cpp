@@ -14,6 +14,13 @@ qv::desktop::TrayIconImage ToTrayImage(const qv::ui::BitmapPtr& bitmap) {
     return image;
 }
 
+std::vector<qv::desktop::TrayIconImage> ToTrayImages(const std::vector<qv::ui::BitmapPtr>& sizes) {
+    std::vector<qv::desktop::TrayIconImage> images;
+    for (const qv::ui::BitmapPtr& bitmap : sizes)
+        if (bitmap) images.push_back(ToTrayImage(bitmap));
+    return images;
+}
+
 std::u16string CutTip(std::u16string_view tip) {
     return std::u16string(tip.substr(0, qv::desktop::kMaxTrayTipLength));
 }
@@ -24,12 +31,12 @@ SShellNotifyIcon::~SShellNotifyIcon() {
     if (m_shown) Hide();
 }
 
-void SShellNotifyIcon::Create(HWND hwnd, const qv::ui::BitmapPtr& icon, std::u16string_view tip) {
+void SShellNotifyIcon::Create(HWND hwnd, const std::vector<qv::ui::BitmapPtr>& icon, std::u16string_view tip) {
     m_data.hwnd = hwnd;
     m_data.id = kTrayIconId;
     m_data.flags = qv::desktop::NIF_MESSAGE | qv::desktop::NIF_ICON | qv::desktop::NIF_TIP;
     m_data.callbackMessage = kTrayCallbackMessage;
-    m_data.icon = ToTrayImage(icon);
+    m_data.icon = ToTrayImages(icon);
     m_data.tip = CutTip(tip);
     m_created = true;
 }
@@ -47,8 +54,8 @@ BOOL SShellNotifyIcon::Hide() {
     return TRUE;
 }
 
-BOOL SShellNotifyIcon::SetIcon(const qv::ui::BitmapPtr& icon) {
-    m_data.icon = ToTrayImage(icon);
+BOOL SShellNotifyIcon::SetIcon(const std::vector<qv::ui::BitmapPtr>& icon) {
+    m_data.icon = ToTrayImages(icon);
     return Modify();
 }
 

@@ -140,6 +140,12 @@ TEST_F(DownloadersTest, TheRegularCatalogueArrivesWithItsEvents) {
     EXPECT_EQ(r.record.id, 301);
     EXPECT_EQ(r.record.values[4], 1);
     EXPECT_EQ(r.record.values[13], 1);
+    // A setting a singer would keep: no equaliser band at an end stop, the
+    // reverb on with a length and a level.
+    for (int band = 25; band <= 34; ++band) EXPECT_NEAR(r.record.values[band], 12, 4) << "band " << band;
+    EXPECT_EQ(r.record.values[12], 1);
+    EXPECT_GT(r.record.values[20], 0);
+    EXPECT_GT(r.record.values[23], 0);
     EXPECT_EQ(FieldText(r.record.remark), u"大厅");
     EXPECT_EQ(std::filesystem::file_size(qv::os::NativePath(cloudFolder + u"/laugh.mp3")), 4096u);
 

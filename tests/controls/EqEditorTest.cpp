@@ -93,6 +93,30 @@ TEST_F(EqEditorTest, GridLinesAndLabelsFollowTheDbRange) {
     EXPECT_NE(Pixel(310, 190), kGridColor);  // below the grid
 }
 
+// Every label shows whole inside the editor and clear of the others: the
+// "20kHz" at the right edge, "-12dB" beside "20Hz" in the corner.
+TEST_F(EqEditorTest, LabelsStayInsideTheEditorAndApartFromEachOther) {
+    for (const char* attrs : {"zeroXFreq=\"20\"", "zeroXFreq=\"10\""}) {
+        SCOPED_TRACE(attrs);
+        Open(attrs);
+        const std::vector<QvEqGrid::Label> labels = Find<QvEqGrid>(u"grid")->Labels();
+        EXPECT_EQ(labels.size(), 5u + 10u);
+        const CRect client = Find<QvEqGrid>(u"grid")->GetClientRect();
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            const CRect& a = labels[i].rect;
+            EXPECT_TRUE(a.left >= client.left && a.right <= client.right && a.top >= client.top && a.bottom <= client.bottom)
+                << labels[i].text.ToUtf8();
+            for (std::size_t j = i + 1; j < labels.size(); ++j) {
+                CRect apart = labels[j].rect;
+                apart.Inflate(2, 0);  // at least 2 px between neighbours on a row
+                CRect overlap;
+                EXPECT_FALSE(overlap.Intersect(a, apart)) << labels[i].text.ToUtf8() << " meets " << labels[j].text.ToUtf8();
+            }
+        }
+        m_host->DestroyWindow();
+    }
+}
+
 TEST_F(EqEditorTest, AttributesAreBoundedAndReadExactly) {
     Open(R"(zeroXFreq="5" minFreq="31.5")");
     EXPECT_EQ(eq->GetMetrics().zeroXFreq, 10);

@@ -68,6 +68,30 @@ TEST_F(MeterTest, ProgressFillsUpToTheValueFromTheLeftOrTheBottom) {
     EXPECT_EQ(v->LitRect(), CRect(150, 60, 160, 110));
 }
 
+// A level meter's run of colours stays in place: a low level shows only the
+// run's start, where a progress bar squeezes the whole run into its part.
+TEST_F(MeterTest, AMetersColoursMarkLevelsAlongItsLength) {
+    constexpr COLORREF kRed = RGBA(220, 0, 0, 255);
+    SRenderTarget run(8, 4);
+    run.FillSolidRect(CRect(0, 0, 4, 4), kLit);
+    run.FillSolidRect(CRect(4, 0, 8, 4), kRed);
+    auto skin = std::make_unique<SSkinImgList>();
+    skin->SetImage(run.GetBitmap());
+    m_app->GetSkinPool().AddSkin(u"run", std::move(skin));
+    CreateHost(R"(<qvvumeter name="meter" pos="10,10,@100,@8" bkgndSkin="back" posSkin="run" max="100" value="40"/>
+                  <qvprogress name="bar" pos="10,30,@100,@8" bkgndSkin="back" posSkin="run" max="100" value="40"/>)");
+    Redraw();
+    EXPECT_EQ(Pixel(12, 14), kLit);
+    EXPECT_EQ(Pixel(45, 14), kLit);    // the run's first half reaches 50
+    EXPECT_EQ(Pixel(55, 14), kBack);   // beyond the level
+    EXPECT_EQ(Pixel(45, 34), kRed);    // the bar squeezes the run into 40
+    Find<QvVumeter>(u"meter")->SetValue(90);
+    m_host->UpdateWindow();
+    EXPECT_EQ(Pixel(45, 14), kLit);
+    EXPECT_EQ(Pixel(95, 14), kRed);
+    EXPECT_EQ(Pixel(105, 14), kBack);
+}
+
 TEST_F(MeterTest, FallingLevelDropsOneStepPerNewLowerValue) {
     CreateHost(R"(<qvprogressex name="m" pos="10,10,@10,@127" vertical="1" SkinPosBottom="counting" max="127"/>)");
     auto* m = Find<QvProgressEX>(u"m");

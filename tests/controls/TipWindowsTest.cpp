@@ -80,9 +80,13 @@ TEST_F(TipWindowsTest, TipAtAControlOrAtTheCursor) {
     CreateHost(R"(<window name="panel" pos="0,0,-0,-0"><button name="save" id="77" pos="40,100,@60,@24"/></window>)");
     m_host->SetWindowPos(CRect(300, 200, 600, 400));
     SWindow* panel = m_host->FindChildByName(u"panel");
-    ASSERT_TRUE(CTipWnd::ShowTipAtCtrl(77, panel, u"ok", 2000));
+    // Centred above the control.
+    ASSERT_TRUE(CTipWnd::ShowTipAtCtrl(77, panel, u"a tip wider than its control", 2000));
     EXPECT_EQ(CTipWnd::Current()->GetAnchor(), CPoint(300 + 70, 200 + 100));
-    EXPECT_EQ(CTipWnd::Current()->GetScreenRect().bottom, 300);
+    const CRect above = CTipWnd::Current()->GetScreenRect();
+    EXPECT_EQ(above.bottom, 300);
+    EXPECT_GT(above.Width(), 60);
+    EXPECT_NEAR((above.left + above.right) / 2, 370, 1);
     Display().SetCursorPos({640, 480});
     ASSERT_TRUE(CTipWnd::ShowTipAtCtrl(78, panel, u"no such control", 2000));
     EXPECT_EQ(CTipWnd::Current()->GetAnchor(), CPoint(640, 480));

@@ -87,23 +87,27 @@ public:
         std::free(text);
         return result;
     }
-    // The first pixmap of IconPixmap as (width, height, bytes).
-    std::optional<std::tuple<int, int, std::vector<std::uint8_t>>> Pixmap(const std::string& item) {
+    // The pixmaps of IconPixmap as (width, height, bytes); nullopt when the
+    // property cannot be read.
+    using PixmapData = std::tuple<int, int, std::vector<std::uint8_t>>;
+    std::optional<std::vector<PixmapData>> Pixmaps(const std::string& item) {
         sd_bus_message* reply = nullptr;
         if (sd_bus_get_property(bus_, item.c_str(), "/StatusNotifierItem", "org.kde.StatusNotifierItem",
                                 "IconPixmap", nullptr, &reply, "a(iiay)") < 0) {
             return std::nullopt;
         }
-        std::optional<std::tuple<int, int, std::vector<std::uint8_t>>> result;
+        std::vector<PixmapData> result;
         int w = 0, h = 0;
         const void* data = nullptr;
         std::size_t size = 0;
-        if (sd_bus_message_enter_container(reply, 'a', "(iiay)") >= 0 &&
-            sd_bus_message_enter_container(reply, 'r', "iiay") > 0 &&
-            sd_bus_message_read(reply, "ii", &w, &h) >= 0 &&
-            sd_bus_message_read_array(reply, 'y', &data, &size) >= 0) {
-            const auto* bytes = static_cast<const std::uint8_t*>(data);
-            result.emplace(w, h, std::vector<std::uint8_t>(bytes, bytes + size));
+        if (sd_bus_message_enter_container(reply, 'a', "(iiay)") >= 0) {
+            while (sd_bus_message_enter_container(reply, 'r', "iiay") > 0 &&
+                   sd_bus_message_read(reply, "ii", &w, &h) >= 0 &&
+                   sd_bus_message_read_array(reply, 'y', &data, &size) >= 0 &&
+                   sd_bus_message_exit_container(reply) >= 0) {
+                const auto* bytes = static_cast<const std::uint8_t*>(data);
+                result.emplace_back(w, h, std::vector<std::uint8_t>(bytes, bytes + size));
+            }
         }
         sd_bus_message_unref(reply);
         return result;

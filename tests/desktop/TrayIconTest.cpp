@@ -33,7 +33,8 @@ NotifyIconData IconData(HWND hwnd) {
     data.id = kTrayId;
     data.flags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.callbackMessage = kTrayCallback;
-    data.icon = {2, 1, {0xFF102030u, 0x80FFFFFFu}};
+    // Two sizes and a malformed one (fewer pixels than its size), which is left out.
+    data.icon = {{2, 1, {0xFF102030u, 0x80FFFFFFu}}, {1, 1, {0x40000000u}}, {2, 2, {0xFF000000u}}};
     data.tip = u"Quorvel";
     return data;
 }
@@ -89,12 +90,11 @@ TEST_F(TrayOnPrivateBus, ShowsTipAndIconAndFollowsModifyAndDelete) {
     TrayHost host;
 
     EXPECT_EQ(host.Text(item, "Title"), "Quorvel");
-    auto pixmap = host.Pixmap(item);
-    ASSERT_TRUE(pixmap);
-    EXPECT_EQ(std::get<0>(*pixmap), 2);
-    EXPECT_EQ(std::get<1>(*pixmap), 1);
-    EXPECT_EQ(std::get<2>(*pixmap),
-              (std::vector<std::uint8_t>{0xFF, 0x10, 0x20, 0x30, 0x80, 0xFF, 0xFF, 0xFF}));
+    const auto pixmaps = host.Pixmaps(item);
+    ASSERT_TRUE(pixmaps);
+    using Pixmap = TrayHost::PixmapData;
+    EXPECT_EQ(*pixmaps, (std::vector<Pixmap>{Pixmap{2, 1, {0xFF, 0x10, 0x20, 0x30, 0x80, 0xFF, 0xFF, 0xFF}},
+                                             Pixmap{1, 1, {0x40, 0x00, 0x00, 0x00}}}));
 
     data.flags = NIF_TIP;
     data.tip = std::u16string(130, u'声');

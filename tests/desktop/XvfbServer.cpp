@@ -21,13 +21,14 @@ XvfbServer::~XvfbServer() {
     waitpid(pid_, &status, 0);
 }
 
-bool XvfbServer::Start(const std::string& size) {
+bool XvfbServer::Start(const std::string& size, const std::vector<std::string>& options) {
     int fds[2];
     if (pipe(fds) != 0) return false;
     // -displayfd: the server picks a free display and writes its number.
     const std::string fdText = std::to_string(fds[1]);
     std::vector<std::string> args = {"Xvfb", "-displayfd", fdText, "-screen", "0", size + "x24",
                                      "-nolisten", "tcp", "-noreset"};
+    args.insert(args.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

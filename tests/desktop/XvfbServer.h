@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace qv::test {
 
@@ -15,8 +16,9 @@ public:
     XvfbServer& operator=(const XvfbServer&) = delete;
 
     // False when Xvfb is not installed or did not come up. size: "WxH" of
-    // the screen (24-bit).
-    [[nodiscard]] bool Start(const std::string& size = "640x480");
+    // the screen (24-bit); options go to the server as they stand
+    // ("-extension", "Composite").
+    [[nodiscard]] bool Start(const std::string& size = "640x480", const std::vector<std::string>& options = {});
     // ":N" once started.
     const std::string& Display() const { return display_; }
 

@@ -11,6 +11,7 @@
 #include <optional>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include "tests/desktop/XvfbServer.h"
 #include "tests/host/HostProcess.h"
@@ -119,12 +120,34 @@ TEST_F(EffectOnX, ACardInUpdateModeIsUpgradedFromTheStartUpQuestion) {
     EXPECT_TRUE(m_card.WaitFor("cardsim: firmware image 65536 bytes in 2048 blocks"));
 }
 
-TEST_F(EffectOnX, TheSaveDialogsAndThePresetMenu) {
+// The save dialogs (dragged by their titles), the preset menu and a tip:
+// their rounded corners show what lies beneath them, not black.
+TEST_F(EffectOnX, TheSaveDialogsThePresetMenuAndATip) {
     ASSERT_TRUE(m_card.Start(m_box.SimSocket(), m_box.Root() + "/cardsim.log"));
+    constexpr std::uint32_t kDesktop = 0x45C46B;
+    m_client->PaintRoot(kDesktop);
     StartProgram();
     const auto main = m_client->WaitForWindow(kMainTitle);
     ASSERT_TRUE(main);
     EXPECT_TRUE(m_client->SaveShot(*main, "effect/main_window_before_dialogs.png"));
+    // The outermost pixel of each corner of rc: now, and in an earlier grab
+    // of the main window.
+    auto corners = [](const ScreenRect& rc) {
+        return std::vector<std::pair<int, int>>{{rc.x, rc.y}, {rc.Right() - 1, rc.y}, {rc.x, rc.Bottom() - 1}, {rc.Right() - 1, rc.Bottom() - 1}};
+    };
+    auto shown = [&](const ScreenRect& rc) {
+        std::vector<std::uint32_t> pixels;
+        for (const auto& [x, y] : corners(rc)) pixels.push_back(m_client->Grab({x, y, 1, 1}).at(0));
+        return pixels;
+    };
+    const std::vector<std::uint32_t> page = m_client->Grab(*main);
+    auto beneath = [&](const ScreenRect& rc) {
+        std::vector<std::uint32_t> pixels;
+        for (const auto& [x, y] : corners(rc)) pixels.push_back(page.at(static_cast<std::size_t>((y - main->y) * main->width + x - main->x)));
+        return pixels;
+    };
+    EXPECT_EQ(shown(*main), std::vector<std::uint32_t>(4, kDesktop));
+
     // Where the layout puts them: the EQ's save button, the save-effect
     // button and the EQ's first custom preset, in window coordinates.
     const int eqTop = main->y + 41 + 180;
@@ -141,10 +164,24 @@ TEST_F(EffectOnX, TheSaveDialogsAndThePresetMenu) {
         ASSERT_TRUE(dialog);
         EXPECT_EQ(dialog->width, 400);
         EXPECT_TRUE(m_client->SaveShot(*dialog, s.file));
-        m_client->Click(dialog->Right() - 32 + 12, dialog->y + 6 + 12);  // its close button
+        EXPECT_EQ(shown(*dialog), beneath(*dialog));
+        // Dragged by its title text.
+        m_client->Drag(dialog->x + 40, dialog->y + 18, 60, 40);
+        std::optional<ScreenRect> moved;
+        for (int i = 0; i < 250 && !(moved && moved->x == dialog->x + 60 && moved->y == dialog->y + 40); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            moved = m_client->FindWindow(s.title);
+        }
+        ASSERT_TRUE(moved && moved->x == dialog->x + 60 && moved->y == dialog->y + 40) << "the dialog did not follow its title";
+        EXPECT_EQ(shown(*moved), beneath(*moved));
+        m_client->Click(moved->Right() - 32 + 12, moved->y + 6 + 12);  // its close button
         ASSERT_TRUE(m_client->WaitUntilGone(s.title));
     }
-    m_client->Click(main->x + 312 + 14 + 414 + 32, eqTop + 188 + 14, 3);  // 自定义1 of the EQ
+
+    // The menu opens at the pointer, on the preset button, whose hover
+    // look may differ from the grab: its other three corners are compared.
+    const int presetX = main->x + 312 + 14 + 414 + 32;
+    m_client->Click(presetX, eqTop + 188 + 14, 3);  // 自定义1 of the EQ
     std::optional<ScreenRect> menu;
     for (int i = 0; i < 250 && !menu; ++i) {
         for (const XClient::Window& w : m_client->MappedWindows())
@@ -153,7 +190,23 @@ TEST_F(EffectOnX, TheSaveDialogsAndThePresetMenu) {
     }
     ASSERT_TRUE(menu);
     EXPECT_TRUE(m_client->SaveShot(*menu, "effect/preset_menu.png", 4));
+    EXPECT_TRUE(m_client->SaveZoomedShot({menu->Right() - 20, menu->y - 4, 24, 24}, "effect/preset_menu_corner_4x.png", 4));
+    const auto menuShown = shown(*menu);
+    const auto menuBeneath = beneath(*menu);
+    EXPECT_EQ(std::vector<std::uint32_t>(menuShown.begin() + 1, menuShown.end()),
+              std::vector<std::uint32_t>(menuBeneath.begin() + 1, menuBeneath.end()));
     m_client->Click(main->x + 100, main->y + 20);  // a click elsewhere closes it
+    EXPECT_TRUE(m_client->WaitUntilGone(""));
+
+    // An unsaved custom preset answers with a tip centred above it.
+    m_client->Click(presetX, eqTop + 188 + 14);
+    const auto tip = m_client->WaitForWindow("tooltip");
+    ASSERT_TRUE(tip);
+    EXPECT_NEAR(tip->x + tip->width / 2, presetX, 1);
+    EXPECT_EQ(tip->Bottom(), eqTop + 188);
+    EXPECT_TRUE(m_client->SaveShot(*tip, "effect/tip.png", 4));
+    EXPECT_TRUE(m_client->SaveZoomedShot({tip->x - 4, tip->y - 4, 24, 24}, "effect/tip_corner_4x.png", 4));
+    EXPECT_EQ(shown(*tip), beneath(*tip));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 # Installs the build into STAGE (as DESTDIR, prefix /opt/qv) and checks
 # what a desktop needs: the program with its plug-ins and platform library in
 # one folder, the command, the menu entry with its icon, and the udev rule.
+# Installed again with --strip, the binaries carry no debug information and
+# the program still finds its platform library.
 file(REMOVE_RECURSE ${STAGE})
 execute_process(COMMAND ${CMAKE_COMMAND} -E env DESTDIR=${STAGE} ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix /opt/qv
                 RESULT_VARIABLE rc OUTPUT_QUIET)
@@ -46,4 +48,21 @@ foreach(product 0036 001d 0020)
     message(FATAL_ERROR "no uaccess rule for product ${product}:\n${rules}")
   endif()
 endforeach()
+
+file(REMOVE_RECURSE ${STAGE})
+execute_process(COMMAND ${CMAKE_COMMAND} -E env DESTDIR=${STAGE} ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix /opt/qv --strip
+                RESULT_VARIABLE rc OUTPUT_QUIET)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "cmake --install --strip failed: ${rc}")
+endif()
+foreach(f quorvel dorbII.so zenk.so libqvplatform.so)
+  execute_process(COMMAND readelf -S --wide ${root}/lib/quorvel/${f} OUTPUT_VARIABLE sections RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0 OR sections MATCHES "\\.debug_info" OR NOT sections MATCHES "\\.text")
+    message(FATAL_ERROR "${f} is not a stripped binary:\n${sections}")
+  endif()
+endforeach()
+execute_process(COMMAND ldd ${root}/lib/quorvel/quorvel OUTPUT_VARIABLE libs)
+if(NOT libs MATCHES "libqvplatform.so => ${root}/lib/quorvel/libqvplatform.so")
+  message(FATAL_ERROR "the stripped program does not load its own platform library:\n${libs}")
+endif()
 file(REMOVE_RECURSE ${STAGE})

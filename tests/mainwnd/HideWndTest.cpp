@@ -45,7 +45,7 @@ protected:
     std::unique_ptr<CMainHideWnd> m_hide;
 };
 
-TEST_F(HideWndTest, ItsTrayIconCarriesTheTipAndSmallIconUntilItGoes) {
+TEST_F(HideWndTest, ItsTrayIconCarriesTheTipAndTheLogosSizesUntilItGoes) {
     ASSERT_EQ(m_tray.Calls().size(), 1u);
     const auto& add = m_tray.Calls()[0];
     EXPECT_EQ(add.message, desktop::NIM_ADD);
@@ -53,8 +53,12 @@ TEST_F(HideWndTest, ItsTrayIconCarriesTheTipAndSmallIconUntilItGoes) {
     EXPECT_EQ(add.data.id, kTrayIconId);
     EXPECT_EQ(add.data.callbackMessage, kTrayCallbackMessage);
     EXPECT_EQ(add.data.tip, u"Quorvel");
-    EXPECT_EQ(add.data.icon.width, 16);
-    EXPECT_EQ(add.data.icon.height, 16);
+    std::vector<int> sizes;
+    for (const auto& image : add.data.icon) {
+        EXPECT_EQ(image.width, image.height);
+        sizes.push_back(image.width);
+    }
+    EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48, 128}));
     EXPECT_FALSE(m_hide->IsWindowVisible());
     m_hide->DestroyWindow();
     EXPECT_EQ(m_tray.Calls().back().message, desktop::NIM_DELETE);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "families/ThisFamily.h"
+#include "platform/os/MessageQueue.h"
 #include "platform/os/Utf.h"
 #include "plugin/device/DeviceInfoText.h"
 #include "plugin/dialogs/DlgDeviceInfo.h"
@@ -186,6 +187,53 @@ TEST_F(MainLayoutTest, ShowsInEnglishAsInChinese) {
     ASSERT_TRUE(about.Create(nullptr));
     SaveFrame(about, "about_en.png");
     about.DestroyWindow();
+}
+
+// What a user sees go wrong first, in both languages: the no-card message
+// on a panel in the middle of the page it locks, the device information
+// box's lines whole (Escape closes it), the cloud lists closing up on the
+// effects when the save button hides.
+TEST_F(MainLayoutTest, NoCardMessageDeviceInformationAndListsLayOutInBothLanguages) {
+    for (const char16_t* language : {u"translator:lang_cn", u"translator:lang_en"}) {
+        SCOPED_TRACE(ui::SStringW(language).ToUtf8());
+        ASSERT_TRUE(m_app->InstallLanguage(language));
+        ui::SWindow* overlay = m_dlg->FindChildByName(u"forbid_device_conn_status");
+        overlay->SetVisible(true);
+        m_dlg->UpdateWindow();
+        ui::SWindow* panel = m_dlg->FindChildByName(u"conn_status_panel");
+        ASSERT_NE(panel, nullptr);
+        const ui::CRect locked = overlay->GetWindowRect();
+        EXPECT_NEAR(panel->GetWindowRect().CenterPoint().x, locked.CenterPoint().x, 1);
+        EXPECT_NEAR(panel->GetWindowRect().CenterPoint().y, locked.CenterPoint().y, 1);
+        ui::SWindow* message = panel->GetWindow(ui::GSW_FIRSTCHILD);
+        EXPECT_LE(message->GetDesiredSize().cx, message->GetWindowRect().Width()) << message->GetWindowText().ToUtf8();
+        // The panel is opaque: nothing of the page shows through it.
+        const ui::CPoint inside(panel->GetWindowRect().left + 6, panel->GetWindowRect().CenterPoint().y);
+        EXPECT_EQ(m_dlg->GetRenderTarget()->GetPixel(inside.x, inside.y), ui::RGBA(0x2A, 0x2C, 0x33, 0xFF));
+        overlay->SetVisible(false);
+
+        std::uint8_t reply[64] = {};
+        reply[4] = 10;
+        reply[6] = 23;
+        reply[14] = 1;
+        const std::u16string info = DeviceInfoText(u"产品名称：Dorb Ⅱ Pro\n", reply);
+        CDlgDeviceInfo box(info);
+        qv::os::PostTask(qv::os::GetCurrentThreadId(), [&box] {
+            ui::SWindow* lines = box.FindChildByName(u"txt_info");
+            EXPECT_TRUE(lines && lines->GetDesiredSize().cy <= lines->GetWindowRect().Height());
+            box.SendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+        });
+        EXPECT_EQ(box.DoModal(nullptr), IDCANCEL);
+    }
+
+    ui::SWindow* save = m_dlg->FindChildByID(12100);
+    ui::SWindow* effects = m_dlg->FindChildByName(u"common_eff_wnd");
+    ui::SWindow* lists = m_dlg->FindChildByName(u"cloud_eff_wnd");
+    m_dlg->UpdateWindow();
+    EXPECT_EQ(lists->GetWindowRect().top, save->GetWindowRect().bottom + 10);
+    save->SetVisible(false);
+    m_dlg->UpdateWindow();
+    EXPECT_EQ(lists->GetWindowRect().top, effects->GetWindowRect().bottom + 10);
 }
 
 }  // namespace

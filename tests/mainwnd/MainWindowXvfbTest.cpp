@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -118,6 +119,89 @@ TEST_F(MainWindowOnX, OpensWithTheSessionAndShowsTheDeviceInformationAndAboutBox
     EXPECT_TRUE(Exited(m_pid));
     m_pid = -1;
     EXPECT_EQ(m_card.Count(kSessionClose), 1);
+}
+
+// Whether the window comes to the place within the time.
+bool Reaches(XClient& client, const std::string& title, int x, int y) {
+    for (int i = 0; i < 250; ++i, Sleep(20)) {
+        const auto rc = client.FindWindow(title);
+        if (rc && rc->x == x && rc->y == y) return true;
+    }
+    return false;
+}
+
+// The caption drags from its title text and from its logo, on the main
+// window and on a save dialog, and both carry the program's icon; only the
+// dialog belongs to another window.
+TEST_F(MainWindowOnX, CaptionsDragFromTheirTitleAndLogoAndWindowsCarryTheIcon) {
+    m_pid = StartProgram();
+    auto main = m_client->WaitForWindow(kMainTitle);
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(m_card.WaitFor(kSessionOpen));
+    Settle();
+    const auto mainId = m_client->WindowId(kMainTitle);
+    ASSERT_TRUE(mainId);
+    const std::vector<std::string> logoSizes{"16x16", "32x32", "48x48", "128x128"};
+    EXPECT_EQ(m_client->IconSizes(*mainId), logoSizes);
+    EXPECT_TRUE(m_client->Property(*mainId, "WM_TRANSIENT_FOR").empty());
+
+    struct Press {
+        const char* part;
+        int x, y;  // from the window's corner
+        int dx, dy;
+    };
+    ScreenRect at = *main;
+    for (const Press& p : {Press{"the title", 70, 20, 60, 40}, Press{"the logo", 22, 20, -30, 25}}) {
+        SCOPED_TRACE(p.part);
+        m_client->Drag(at.x + p.x, at.y + p.y, p.dx, p.dy);
+        EXPECT_TRUE(Reaches(*m_client, kMainTitle, at.x + p.dx, at.y + p.dy));
+        at = m_client->FindWindow(kMainTitle).value_or(at);
+    }
+
+    // The save-effect dialog, by its title.
+    m_client->Click(at.x + 12 + 144, at.y + 41 + 254 + 15);
+    const auto dialog = m_client->WaitForWindow("保存音效");
+    ASSERT_TRUE(dialog);
+    const auto dialogId = m_client->WindowId("保存音效");
+    ASSERT_TRUE(dialogId);
+    EXPECT_EQ(m_client->IconSizes(*dialogId), logoSizes);
+    EXPECT_EQ(m_client->Property(*dialogId, "WM_TRANSIENT_FOR"), std::vector<std::uint32_t>{*mainId});
+    m_client->Drag(dialog->x + 40, dialog->y + 18, 50, 30);
+    EXPECT_TRUE(Reaches(*m_client, "保存音效", dialog->x + 50, dialog->y + 30));
+    m_client->Click(dialog->Right() + 50 - 32 + 12, dialog->y + 30 + 6 + 12);  // its close button
+    EXPECT_TRUE(m_client->WaitUntilGone("保存音效"));
+}
+
+// Without a card the page is locked, its message on a panel in the middle;
+// the window's rounded corners show the desktop, not black.
+TEST(MainWindowWithoutCardOnX, ThePageIsLockedUnderAMessageOnAPanel) {
+    XvfbServer x;
+    if (!x.Start("1280x800")) GTEST_SKIP() << "Xvfb is not available";
+    HostSandbox box;
+    std::filesystem::copy_file(QV_DORBII_PLUGIN, box.ProgramFolder() + "/dorbII.so");
+    // The family last used, so its window opens with no card to choose it.
+    std::filesystem::create_directories(box.AppDataFolder());
+    std::ofstream(box.AppDataFolder() + "/modulecfg.ini") << "[Module]\nname=dorbII.so\n";
+    XClient client(x.Display());
+    ASSERT_TRUE(client.Connected());
+    constexpr std::uint32_t kDesktop = 0x45C46B;
+    client.PaintRoot(kDesktop);
+    const pid_t pid = box.Start({{"DISPLAY", x.Display()}, {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/qv-bus"}});
+    const auto main = client.WaitForWindow(kMainTitle);
+    ASSERT_TRUE(main);
+    // The panel (640 x 64) in the middle of the page under the caption, in
+    // the panel colour once the page has found no card.
+    const ScreenRect panelEdge{main->x + main->width / 2 - 316, main->y + 41 + (main->height - 41) / 2, 1, 1};
+    std::vector<std::uint32_t> pixel;
+    for (int i = 0; i < 250 && pixel != std::vector<std::uint32_t>{0x2A2C33u}; ++i, Sleep(20)) pixel = client.Grab(panelEdge);
+    EXPECT_EQ(pixel, std::vector<std::uint32_t>{0x2A2C33u}) << "no panel under the message";
+    EXPECT_TRUE(client.SaveShot(*main, "mainwnd/main_window_no_card.png"));
+    const auto corner = client.Grab({main->x, main->y, 1, 1});
+    ASSERT_EQ(corner.size(), 1u);
+    EXPECT_EQ(corner[0], kDesktop) << std::hex << corner[0];
+    EXPECT_TRUE(client.SaveZoomedShot({main->x, main->y, 24, 24}, "mainwnd/main_window_corner_4x.png", 4));
+    kill(pid, SIGTERM);
+    EXPECT_TRUE(box.Wait(pid, 10000));
 }
 
 TEST_F(MainWindowOnX, ClosedToTheTrayItKeepsTheSessionUntilTheTraysExit) {
@@ -234,12 +318,14 @@ protected:
         fs::create_directories(repo + "/scripts");
         fs::create_directories(repo + "/build");
         fs::copy_file(QV_RUN_SCRIPT, repo + "/scripts/run.sh");
+        // The build step notes what it was asked to build.
         for (const char* step : {"install-deps.sh", "build.sh"}) {
             const std::string path = repo + "/scripts/" + step;
-            std::ofstream(path) << "#!/bin/sh\nexit 0\n";
+            std::ofstream(path) << "#!/bin/sh\necho \"$@\" >>\"$(dirname \"$0\")/" << step << ".args\"\n";
             fs::permissions(path, fs::perms::owner_all);
         }
         fs::copy_file(QV_CARDSIM_EXE, m_box.ProgramFolder() + "/cardsim");
+        fs::copy_file(QV_CATALOGSIM_EXE, m_box.ProgramFolder() + "/catalogsim");
         fs::create_directory_symlink(m_box.ProgramFolder(), repo + "/build/bin");
     }
     void TearDown() override {
@@ -255,16 +341,21 @@ protected:
                                              {{"DISPLAY", m_x.Display()},
                                               {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/qv-bus"},
                                               {"QV_HID_BACKEND", ""},
-                                              {"QV_SIM_SOCKET", ""}},
+                                              {"QV_SIM_SOCKET", ""},
+                                              {"QV_CATALOGUE_URL", ""}},
                                              m_box.Root() + "/" + out);
         m_scripts.push_back(pid);
         return pid;
     }
+    std::vector<std::string> Lines(const std::string& path) {
+        std::istringstream text(ReadFileText(path));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(text, line);) lines.push_back(line);
+        return lines;
+    }
     std::string FirstLine(const std::string& out) {
-        std::istringstream text(ReadFileText(m_box.Root() + "/" + out));
-        std::string line;
-        std::getline(text, line);
-        return line;
+        const std::vector<std::string> lines = Lines(m_box.Root() + "/" + out);
+        return lines.empty() ? std::string() : lines[0];
     }
     // The folders of the simulated cards the scripts have running.
     std::vector<std::string> CardFolders() {
@@ -288,31 +379,49 @@ protected:
     std::vector<pid_t> m_scripts;
 };
 
-TEST_F(RunScriptOnX, WithoutACardTheSimulatedOneServesTheRunAndEndsWithIt) {
+TEST_F(RunScriptOnX, WithoutACardTheSimulatedOneAndTheSampleCatalogueServeTheRunAndEndWithIt) {
     const pid_t first = StartScript("first.out");
     auto main = m_client->WaitForWindow(kMainTitle);
     ASSERT_TRUE(main) << ReadFileText(m_box.Root() + "/first.out");
-    const std::string line = FirstLine("first.out");
-    if (line.find("no card is attached") == std::string::npos) GTEST_SKIP() << "a card is attached: " << line;
-    EXPECT_EQ(line, "quorvel: card: simulated, because no card is attached");
+    const std::vector<std::string> lines = Lines(m_box.Root() + "/first.out");
+    ASSERT_GE(lines.size(), 3u);
+    if (lines[0].find("no card is attached") == std::string::npos) GTEST_SKIP() << "a card is attached: " << lines[0];
+    EXPECT_EQ(lines[0], "quorvel: card: simulated, because no card is attached");
+    EXPECT_EQ(lines[1],
+              "quorvel: catalogue: the sample one (tools/catalogsim), started for this run, because QV_CATALOGUE_URL is not set");
+    EXPECT_EQ(lines[2].rfind("quorvel: starting build/bin/quorvel with the simulated card and the sample catalogue at "
+                             "http://127.0.0.1:", 0), 0u) << lines[2];
+    // Only what the run needs is built.
+    EXPECT_EQ(Lines(m_box.Root() + "/repo/scripts/build.sh.args"),
+              std::vector<std::string>{"build --target quorvel dorbII zenk cardsim catalogsim"});
     auto folders = CardFolders();
     ASSERT_EQ(folders.size(), 1u);
     const std::string card = folders[0];
     EXPECT_TRUE(Eventually([&] { return CardLogCount(card, "> 94") > 0; }));  // the full sync
     EXPECT_EQ(CardLogCount(card, kSessionOpen), 1);
 
+    // The cloud list fills from the sample catalogue: its second and third
+    // rows show the effects' names (a failed fetch leaves them empty).
+    const ScreenRect cloudRows{main->x + 20, main->y + 41 + 294 + 6 + 30 + 8 + 36, 200, 72};
+    EXPECT_TRUE(Eventually([&] {
+        const auto pixels = m_client->Grab(cloudRows);
+        return std::set<std::uint32_t>(pixels.begin(), pixels.end()).size() >= 12;
+    })) << "the cloud list stayed empty";
+    Settle();
+    EXPECT_TRUE(m_client->SaveShot(*main, "mainwnd/first_run.png"));
+
     // A second run hands over to the first (bringing a hidden window back is
-    // shown with the tray above), ends at once and takes its own simulated
-    // card with it.
+    // shown with the tray above), ends at once and takes its own simulators
+    // with it.
     const pid_t second = StartScript("second.out");
     EXPECT_TRUE(Exited(second));
-    EXPECT_EQ(FirstLine("second.out"), line);
+    EXPECT_EQ(FirstLine("second.out"), lines[0]);
     main = m_client->WaitForWindow(kMainTitle);
     ASSERT_TRUE(main);
     EXPECT_EQ(CardFolders(), std::vector<std::string>{card});
     EXPECT_EQ(CardLogCount(card, kSessionOpen), 1);
 
-    // Closing the window ends the program, the script and its card.
+    // Closing the window ends the program, the script and its simulators.
     Settle();
     ClickCaption(*main, 36);
     EXPECT_TRUE(Exited(first));

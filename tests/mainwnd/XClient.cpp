@@ -81,6 +81,41 @@ std::optional<ScreenRect> XClient::FindWindow(const std::string& title) {
     return std::nullopt;
 }
 
+std::optional<xcb_window_t> XClient::WindowId(const std::string& title) {
+    std::optional<xcb_window_t> found;
+    auto* tree = xcb_query_tree_reply(m_conn, xcb_query_tree(m_conn, m_root), nullptr);
+    if (!tree) return found;
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
+        auto* attrs = xcb_get_window_attributes_reply(m_conn, xcb_get_window_attributes(m_conn, children[i]), nullptr);
+        const bool viewable = attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE;
+        std::free(attrs);
+        if (viewable && Title(children[i]) == title) found = children[i];
+    }
+    std::free(tree);
+    return found;
+}
+
+std::vector<std::uint32_t> XClient::Property(xcb_window_t w, const char* name) {
+    auto* reply = xcb_get_property_reply(
+        m_conn, xcb_get_property(m_conn, 0, w, Atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 20), nullptr);
+    std::vector<std::uint32_t> items;
+    if (reply && reply->format == 32) {
+        const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+        items.assign(data, data + xcb_get_property_value_length(reply) / 4);
+    }
+    std::free(reply);
+    return items;
+}
+
+std::vector<std::string> XClient::IconSizes(xcb_window_t w) {
+    const std::vector<std::uint32_t> data = Property(w, "_NET_WM_ICON");
+    std::vector<std::string> sizes;
+    for (std::size_t i = 0; i + 2 <= data.size(); i += 2 + std::size_t(data[i]) * data[i + 1])
+        sizes.push_back(std::to_string(data[i]) + "x" + std::to_string(data[i + 1]));
+    return sizes;
+}
+
 std::optional<ScreenRect> XClient::WaitForWindow(const std::string& title, int timeoutMs) {
     // A new window is placed after it maps: wait until it stays put.
     std::optional<ScreenRect> found;
@@ -133,6 +168,46 @@ bool XClient::SaveShot(const ScreenRect& rc, const std::string& relativePath, in
     const bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(s);
     return ok;
+}
+
+bool XClient::SaveZoomedShot(const ScreenRect& rc, const std::string& relativePath, int zoom) {
+    const std::vector<std::uint32_t> pixels = Grab(rc);
+    if (pixels.size() != static_cast<std::size_t>(rc.width) * rc.height || zoom < 1) return false;
+    const int width = rc.width * zoom;
+    const int height = rc.height * zoom;
+    std::vector<std::uint32_t> zoomed(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            zoomed[static_cast<std::size_t>(y) * width + x] = pixels[static_cast<std::size_t>(y / zoom) * rc.width + x / zoom];
+    const std::filesystem::path path = std::filesystem::path(QV_ARTIFACTS_DIR) / relativePath;
+    std::filesystem::create_directories(path.parent_path());
+    cairo_surface_t* s = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(zoomed.data()),
+                                                             CAIRO_FORMAT_RGB24, width, height, width * 4);
+    const bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(s);
+    return ok;
+}
+
+void XClient::PaintRoot(std::uint32_t rgb) {
+    xcb_change_window_attributes(m_conn, m_root, XCB_CW_BACK_PIXEL, &rgb);
+    xcb_clear_area(m_conn, 0, m_root, 0, 0, 0, 0);
+    xcb_flush(m_conn);
+}
+
+void XClient::Drag(int x, int y, int dx, int dy) {
+    MoveTo(x, y);
+    Sleep(50);
+    xcb_test_fake_input(m_conn, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_flush(m_conn);
+    Sleep(50);
+    constexpr int kSteps = 10;
+    for (int i = 1; i <= kSteps; ++i) {
+        MoveTo(x + dx * i / kSteps, y + dy * i / kSteps);
+        Sleep(30);
+    }
+    xcb_test_fake_input(m_conn, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_flush(m_conn);
+    Sleep(50);
 }
 
 void XClient::MoveTo(int x, int y) {

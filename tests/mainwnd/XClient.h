@@ -1,6 +1,7 @@
 #pragma once
 // The test's own connection to a private X server: the program's top-level
-// windows by title, screenshots and injected pointer input.
+// windows by title and their properties, screenshots and injected pointer
+// input.
 #include <xcb/xcb.h>
 
 #include <cstdint>
@@ -35,6 +36,12 @@ public:
     // The mapped top-level windows, bottom first.
     std::vector<Window> MappedWindows();
     std::optional<ScreenRect> FindWindow(const std::string& title);
+    // The X id of the mapped top-level window with that title.
+    std::optional<xcb_window_t> WindowId(const std::string& title);
+    // The 32-bit items of a window's property (empty when it has none).
+    std::vector<std::uint32_t> Property(xcb_window_t w, const char* name);
+    // The sizes of a window's _NET_WM_ICON, as "WxH".
+    std::vector<std::string> IconSizes(xcb_window_t w);
     // Waits up to timeoutMs for the window to be mapped (or, with mapped
     // false, to be gone).
     std::optional<ScreenRect> WaitForWindow(const std::string& title, int timeoutMs = 15000);
@@ -45,10 +52,17 @@ public:
     // Waits until the rectangle shows at least `colours` distinct colours
     // (the window has drawn), then saves it under the artifacts folder.
     bool SaveShot(const ScreenRect& rc, const std::string& relativePath, int colours = 16);
+    // The rectangle enlarged `zoom` times, pixel by pixel (corners, edges).
+    bool SaveZoomedShot(const ScreenRect& rc, const std::string& relativePath, int zoom);
+    // The desktop behind the windows in one colour (0xRRGGBB).
+    void PaintRoot(std::uint32_t rgb);
 
     // button: 1 left, 3 right.
     void Click(int x, int y, int button = 1);
     void MoveTo(int x, int y);
+    // Presses the left button at (x, y), moves by (dx, dy) in steps as a
+    // hand would, and releases.
+    void Drag(int x, int y, int dx, int dy);
 
 private:
     std::string Title(xcb_window_t w);

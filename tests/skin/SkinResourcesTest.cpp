@@ -158,6 +158,9 @@ TEST_F(SkinResourcesTest, MessageBoxTemplateCarriesTheBoxFieldsAndButtonIds) {
     EXPECT_EQ(host.FindChildByName(u"msgtitle")->GetFontSize(), 14);
     EXPECT_EQ(host.FindChildByName(u"msgtext")->GetFontSize(), 12);
     EXPECT_EQ(host.FindChildByName(u"msgicon")->GetSkin(), m_app->GetSkin(u"skin_logo_32"));
+    // The text, centred in its box, shares its middle line with the icon.
+    EXPECT_EQ(host.FindChildByName(u"msgicon")->GetWindowRect().CenterPoint().y,
+              host.FindChildByName(u"msgtext")->GetWindowRect().CenterPoint().y);
     SWindow* close = host.FindChildByName(u"btn_close");
     ASSERT_NE(close, nullptr);
     EXPECT_EQ(close->GetID(), IDCANCEL);
@@ -165,7 +168,7 @@ TEST_F(SkinResourcesTest, MessageBoxTemplateCarriesTheBoxFieldsAndButtonIds) {
     SWindow* ok = host.FindChildByName(u"button1st");  // the first page's
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ok->GetID(), IDOK);
-    EXPECT_EQ(ok->GetSkin(), m_app->GetSkin(u"skin_btn"));
+    EXPECT_EQ(ok->GetSkin(), m_app->GetSkin(u"skin_btn_accent"));  // the confirming button
     EXPECT_EQ(ok->GetWindowText(), u"OK");
     host.DestroyWindow();
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "platform/ui/SRenderTarget.h"
 #include "platform/ui/controls/SComboBox.h"
 #include "platform/ui/controls/SEdit.h"
 #include "platform/ui/controls/SListBox.h"
@@ -141,6 +144,32 @@ TEST_F(ControlTest, ListBoxKeepsItsSelectionThroughInsertsAndDeletes) {
     list->DeleteString(3);
     EXPECT_EQ(list->GetCurSel(), -1);
     EXPECT_EQ(list->GetScrollTop(), 20);  // no blank space below the last row
+}
+
+// Without a choice a drop-down combo shows its cue, dimmer than a chosen
+// item's text.
+TEST_F(ControlTest, ADropDownComboWithoutAChoiceShowsItsCue) {
+    CreateHost(R"(<combobox name="cb" pos="0,0,@150,@24" dropDown="1" cueText="Choose one" colorText="#E6E8EE">
+                    <items><item text="Chosen"/></items>
+                  </combobox>)");
+    auto* cb = Find<SComboBox>(u"cb");
+    EXPECT_EQ(cb->GetCueText(), SStringW(u"Choose one"));
+    // The brightest blue of the text area (left of the drop button).
+    auto brightest = [&] {
+        m_host->Invalidate();
+        m_host->UpdateWindow();
+        int most = 0;
+        for (int x = 0; x < 110; ++x)
+            for (int y = 0; y < 24; ++y) most = std::max(most, int(GetBValue(m_host->GetRenderTarget()->GetPixel(x, y))));
+        return most;
+    };
+    const int cue = brightest();
+    EXPECT_GT(cue, 0x60);
+    EXPECT_LE(cue, 0xAE);  // the secondary text colour at most
+    ASSERT_TRUE(cb->SetCurSel(0));
+    EXPECT_GT(brightest(), 0xD0);
+    ASSERT_TRUE(cb->SetCurSel(-1));
+    EXPECT_EQ(brightest(), cue);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "platform/ui/SRenderTarget.h"
 #include "platform/ui/controls/SEdit.h"
 #include "tests/uictl/CtlTestEnv.h"
@@ -134,6 +136,40 @@ TEST_F(EditTest, CompositionShowsAtTheCaretButIsNotText) {
     e->SetCompositionText(u"x");
     e->KillFocus();  // leaving ends the composition
     EXPECT_TRUE(e->GetCompositionText().IsEmpty());
+}
+
+// Text narrower than the edit sits by its alignment; clicks still land
+// between the characters shown.
+TEST_F(ControlTest, EditTextNarrowerThanTheEditSitsByItsAlignment) {
+    CreateHost(R"(<edit name="left" pos="0,0,@100,@24">88</edit>
+                  <edit name="centre" pos="0,30,@100,@24" align="center">88</edit>
+                  <edit name="right" pos="0,60,@100,@24" align="right">88</edit>)");
+    m_host->UpdateWindow();
+    SRenderTarget* rt = m_host->GetRenderTarget();
+    const COLORREF background = rt->GetPixel(1, 1);
+    // The first and last columns with ink in the edit at top.
+    auto inkColumns = [&](int top) {
+        int first = -1, last = -1;
+        for (int x = 0; x < 100; ++x)
+            for (int y = top; y < top + 24; ++y)
+                if (rt->GetPixel(x, y) != background) {
+                    if (first < 0) first = x;
+                    last = x;
+                }
+        return std::make_pair(first, last);
+    };
+    const auto [leftFirst, leftLast] = inkColumns(0);
+    const auto [centreFirst, centreLast] = inkColumns(30);
+    const auto [rightFirst, rightLast] = inkColumns(60);
+    ASSERT_GE(leftFirst, 0);
+    EXPECT_LT(leftFirst, 8);
+    EXPECT_NEAR((centreFirst + centreLast) / 2, 50, 2);
+    EXPECT_GT(rightLast, 92);
+    EXPECT_EQ(centreLast - centreFirst, leftLast - leftFirst);
+    auto* centre = Find<SEdit>(u"centre");
+    EXPECT_EQ(centre->HitTest({centreFirst - 10, 42}), 0);
+    EXPECT_EQ(centre->HitTest({50, 42}), 1);
+    EXPECT_EQ(centre->HitTest({centreLast + 10, 42}), 2);
 }
 
 }  // namespace

@@ -10,23 +10,44 @@ namespace {
 using test::ControlTest;
 using test::EventLog;
 
-TEST_F(ControlTest, CaptionDragMovesTheHostWindowWithoutAClick) {
-    CreateHost(R"(<caption name="cap" pos="0,0,-0,@30"/>)");
-    m_host->SetWindowPos(CRect(100, 100, 400, 300));
+// The caption as the skin's windows have it: a logo, a title and a button.
+// A press anywhere but on the button drags; the button keeps its clicks.
+TEST_F(ControlTest, CaptionDragsFromAnyPartButItsButtonsWithoutAClick) {
+    AddSkin(u"logo", 16, 16);
+    CreateHost(R"(<caption name="cap" pos="0,0,-0,@30">
+                    <img name="logo" pos="4,7,@16,@16" skin="logo"/>
+                    <text name="title" pos="24,0,-40,-0">Title</text>
+                    <button name="btn" pos="-34,3,@24,@24"/>
+                  </caption>)");
     auto* cap = Find<SCaption>(u"cap");
-    EventLog log;
-    log.Attach(cap, EVT_CMD);
-    MouseDown({50, 10});
-    MouseMove({70, 15});  // the window follows: the pointer stays at 50,10 in it
-    EXPECT_EQ(m_host->GetScreenRect(), CRect(120, 105, 420, 305));
-    MouseMove({40, 20});
-    EXPECT_EQ(m_host->GetScreenRect(), CRect(110, 115, 410, 315));
-    MouseUp({50, 10});
+    EventLog captionCommands;
+    captionCommands.Attach(cap, EVT_CMD);
+    EventLog buttonCommands;
+    buttonCommands.Attach(Find<SWindow>(u"btn"), EVT_CMD);
+    struct Press {
+        const char* part;
+        CPoint at;
+    };
+    for (const Press& press : {Press{"title", {50, 10}}, Press{"logo", {12, 15}}, Press{"empty strip", {264, 15}}}) {
+        SCOPED_TRACE(press.part);
+        m_host->SetWindowPos(CRect(100, 100, 400, 300));
+        MouseDown(press.at);
+        EXPECT_TRUE(cap->IsDragging());
+        MouseMove({press.at.x + 20, press.at.y + 5});  // the window follows: the pointer stays put in it
+        EXPECT_EQ(m_host->GetScreenRect(), CRect(120, 105, 420, 305));
+        MouseMove({press.at.x - 10, press.at.y + 10});
+        EXPECT_EQ(m_host->GetScreenRect(), CRect(110, 115, 410, 315));
+        MouseUp(press.at);
+        EXPECT_FALSE(cap->IsDragging());
+        MouseMove({press.at.x + 40, press.at.y});
+        EXPECT_EQ(m_host->GetScreenRect(), CRect(110, 115, 410, 315));
+    }
+    m_host->SetWindowPos(CRect(100, 100, 400, 300));
+    Click({278, 15});
     EXPECT_FALSE(cap->IsDragging());
-    EXPECT_EQ(m_host->GetScreenRect(), CRect(110, 115, 410, 315));
-    EXPECT_EQ(log.count, 0);
-    MouseMove({90, 10});
-    EXPECT_EQ(m_host->GetScreenRect(), CRect(110, 115, 410, 315));
+    EXPECT_EQ(m_host->GetScreenRect(), CRect(100, 100, 400, 300));
+    EXPECT_EQ(buttonCommands.count, 1);
+    EXPECT_EQ(captionCommands.count, 0);
 }
 
 TEST_F(ControlTest, ImageTakesItsSizeFromTheSkinAndKeepsItsFrameInRange) {

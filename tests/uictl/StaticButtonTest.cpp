@@ -95,5 +95,28 @@ TEST_F(ControlTest, StaticLinesTakeTheirSpacingAndAlignment) {
     EXPECT_GT(right, 0);
 }
 
+// A text ending in a line break has no empty line after it; a text taller
+// than its box starts at the box's top, so its first line shows whole.
+TEST_F(ControlTest, MultiLineTextShowsItsFirstLineWholeInAShortBox) {
+    CreateHost(R"(<text name="ended" pos="0,0">A&#10;B&#10;</text>
+                  <text name="two" pos="0,0">A&#10;B</text>
+                  <text name="tall" pos="0,60,-0,@20" lineSpacing="10" valign="middle" colorText="#FFFFFF">A&#10;B&#10;C&#10;</text>
+                  <text name="first" pos="0,120,-0,@20" valign="top" colorText="#FFFFFF">A</text>)");
+    EXPECT_EQ(Find<SStatic>(u"ended")->GetDesiredSize(), Find<SStatic>(u"two")->GetDesiredSize());
+    Find<SStatic>(u"ended")->SetVisible(false);
+    Find<SStatic>(u"two")->SetVisible(false);
+    m_host->UpdateWindow();
+    // The short box shows the first line exactly as "A" alone at the top.
+    SRenderTarget* rt = m_host->GetRenderTarget();
+    int ink = 0;
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            EXPECT_EQ(rt->GetPixel(x, 60 + y), rt->GetPixel(x, 120 + y)) << x << "," << y;
+            ink += GetAValue(rt->GetPixel(x, 120 + y)) != 0;
+        }
+    }
+    EXPECT_GT(ink, 10);
+}
+
 }  // namespace
 }  // namespace qv::ui

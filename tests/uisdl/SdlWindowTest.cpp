@@ -22,6 +22,12 @@
 #include "platform/ui/SRenderTarget.h"
 #include "platform/ui/sdl/SdlDisplay.h"
 #include "platform/ui/sdl/SdlWindow.h"
+#include "platform/ui/sdl/WindowShape.h"
+
+// Last: Xlib's macros (None, Status...) must not meet our headers.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
 
 // libdbus (SDL's link to the session bus) keeps a buffer for the process's
 // life on purpose.
@@ -31,11 +37,11 @@ namespace qv::ui::sdl {
 namespace {
 
 constexpr const char16_t* kLayout =
-    u"<SOUI size=\"160,120\" title=\"sdl\"><root colorBkgnd=\"#FF8000\">"
-    u"<window name=\"box\" pos=\"40,30,@60,@40\" colorBkgnd=\"#0040C0\"/>"
+    u"<SOUI size=\"160,120\" title=\"sdl\"><root colorBkgnd=\"#2A2C33\">"
+    u"<window name=\"box\" pos=\"40,30,@60,@40\" colorBkgnd=\"#3DA9FC\"/>"
     u"</root></SOUI>";
-constexpr std::uint32_t kOrange = 0xFF8000;
-constexpr std::uint32_t kBlue = 0x0040C0;
+constexpr std::uint32_t kPanel = 0x2A2C33;
+constexpr std::uint32_t kAccent = 0x3DA9FC;
 
 // Runs the calling thread's loop for a while.
 void RunFor(int ms) {
@@ -147,6 +153,45 @@ public:
         xcb_flush(m_conn);
     }
 
+    unsigned Depth(xcb_window_t w) {
+        auto* reply = xcb_get_geometry_reply(m_conn, xcb_get_geometry(m_conn, w), nullptr);
+        const unsigned depth = reply ? reply->depth : 0;
+        free(reply);
+        return depth;
+    }
+
+    // The sizes of a window's _NET_WM_ICON, as "WxH".
+    std::vector<std::string> IconSizes(xcb_window_t w) {
+        auto* reply = xcb_get_property_reply(
+            m_conn, xcb_get_property(m_conn, 0, w, Atom("_NET_WM_ICON"), XCB_ATOM_CARDINAL, 0, 1 << 20), nullptr);
+        std::vector<std::string> sizes;
+        if (reply && reply->format == 32) {
+            const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+            const std::size_t count = static_cast<std::size_t>(xcb_get_property_value_length(reply)) / 4;
+            for (std::size_t i = 0; i + 2 <= count; i += 2 + std::size_t(data[i]) * data[i + 1])
+                sizes.push_back(std::to_string(data[i]) + "x" + std::to_string(data[i + 1]));
+        }
+        free(reply);
+        return sizes;
+    }
+
+    // The desktop behind the windows in one colour.
+    void PaintRoot(std::uint32_t rgb) {
+        xcb_change_window_attributes(m_conn, m_root, XCB_CW_BACK_PIXEL, &rgb);
+        xcb_clear_area(m_conn, 0, m_root, 0, 0, 0, 0);
+        xcb_flush(m_conn);
+    }
+
+    // Plays a compositing manager's part: owns the selection that says one runs.
+    void ClaimCompositorSelection() {
+        const xcb_window_t w = xcb_generate_id(m_conn);
+        xcb_create_window(m_conn, XCB_COPY_FROM_PARENT, w, m_root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                          XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_set_selection_owner(m_conn, w, Atom("_NET_WM_CM_S0"), XCB_CURRENT_TIME);
+        xcb_flush(m_conn);
+        free(xcb_get_input_focus_reply(m_conn, xcb_get_input_focus(m_conn), nullptr));  // a round trip: it is done
+    }
+
     CPoint Origin(xcb_window_t w) {
         auto* reply = xcb_translate_coordinates_reply(m_conn, xcb_translate_coordinates(m_conn, w, m_root, 0, 0), nullptr);
         CPoint pt = reply ? CPoint(reply->dst_x, reply->dst_y) : CPoint(-1, -1);
@@ -223,8 +268,10 @@ public:
 
 class SdlWindowTest : public ::testing::Test {
 protected:
+    // Options of the test's X server.
+    virtual std::vector<std::string> ServerOptions() const { return {}; }
     void SetUp() override {
-        if (!m_xvfb.Start()) GTEST_SKIP() << "Xvfb is not available";
+        if (!m_xvfb.Start("640x480", ServerOptions())) GTEST_SKIP() << "Xvfb is not available";
         setenv("DISPLAY", m_xvfb.Display().c_str(), 1);
         m_x = std::make_unique<XClient>(m_xvfb.Display());
         m_app = std::make_unique<SApplication>(nullptr);
@@ -266,8 +313,8 @@ TEST_F(SdlWindowTest, ShowsTheFramesPixelsAndTakesInput) {
 
     std::vector<std::uint32_t> shot = m_x->Grab(rc);
     EXPECT_TRUE(SavePng(shot, 160, 120, "demo.png"));
-    EXPECT_TRUE(Near(shot[5 * 160 + 5], kOrange)) << std::hex << shot[5 * 160 + 5];
-    EXPECT_TRUE(Near(shot[50 * 160 + 70], kBlue)) << std::hex << shot[50 * 160 + 70];
+    EXPECT_TRUE(Near(shot[5 * 160 + 5], kPanel)) << std::hex << shot[5 * 160 + 5];
+    EXPECT_TRUE(Near(shot[50 * 160 + 70], kAccent)) << std::hex << shot[50 * 160 + 70];
 
     // A click on the box reaches the host in client coordinates and the box fires.
     int commands = 0;
@@ -337,7 +384,7 @@ TEST_F(SdlWindowTest, ShowsTheFramesPixelsAndTakesInput) {
     RunFor(200);
     EXPECT_TRUE(m_x->IsMapped(xwin));
     EXPECT_EQ(m_x->Origin(xwin), CPoint(300, 200));
-    EXPECT_TRUE(Near(m_x->Grab(moved)[5 * 160 + 5], kOrange));
+    EXPECT_TRUE(Near(m_x->Grab(moved)[5 * 160 + 5], kPanel));
     host.ShowWindow(SW_MINIMIZE);
     EXPECT_TRUE(host.IsIconic());
     host.ShowWindow(SW_RESTORE);
@@ -492,10 +539,99 @@ TEST_F(SdlWindowTest, VideoClosesWithTheLastWindowAndReopensOnTheNextThread) {
             SRenderTarget::ReleaseThreadFontCache();
         });
         plugin.join();
-        EXPECT_TRUE(Near(pixel, kOrange)) << "run " << run << std::hex << " pixel " << pixel;
+        EXPECT_TRUE(Near(pixel, kPanel)) << "run " << run << std::hex << " pixel " << pixel;
         EXPECT_TRUE(closed) << "run " << run;
     }
 }
+
+// The rectangles of a window's bounding shape (one covering the window when
+// it is not shaped).
+std::vector<ShapeRect> BoundingShape(const std::string& display, unsigned long window) {
+    std::vector<ShapeRect> shape;
+    Display* x = XOpenDisplay(display.c_str());
+    if (!x) return shape;
+    int count = 0;
+    int ordering = 0;
+    if (XRectangle* rects = XShapeGetRectangles(x, window, ShapeBounding, &count, &ordering)) {
+        for (int i = 0; i < count; ++i) shape.push_back({rects[i].x, rects[i].y, rects[i].width, rects[i].height});
+        XFree(rects);
+    }
+    XCloseDisplay(x);
+    return shape;
+}
+
+BitmapPtr Square(int size) {
+    SRenderTarget rt(size, size);
+    rt.FillSolidRect(CRect(0, 0, size, size), RGBA(0x3D, 0xA9, 0xFC, 0xFF));
+    return rt.GetBitmap();
+}
+
+// On an X server with the compositing extension (which brings visuals with
+// alpha) and without it.
+class SdlDesktopTest : public SdlWindowTest, public ::testing::WithParamInterface<bool> {
+protected:
+    std::vector<std::string> ServerOptions() const override {
+        return GetParam() ? std::vector<std::string>{} : std::vector<std::string>{"-extension", "Composite"};
+    }
+};
+
+// A frame whose 8 px corners stay transparent, as the skin's rounded ones.
+constexpr const char16_t* kCornersLayout =
+    u"<SOUI size=\"120,80\" title=\"corners\"><root>"
+    u"<window pos=\"0,8,-0,-8\" colorBkgnd=\"#3DA9FC\"/><window pos=\"8,0,-8,-0\" colorBkgnd=\"#3DA9FC\"/>"
+    u"</root></SOUI>";
+constexpr std::uint32_t kDesktop = 0xE5484D;
+
+TEST_P(SdlDesktopTest, TransparentCornersShowTheDesktopAndEveryWindowCarriesTheIcon) {
+    const bool composite = GetParam();
+    m_x->PaintRoot(kDesktop);
+    m_app->SetWindowIcon({Square(16), Square(32), Square(128)});
+    InputHost owner;
+    Open(owner, CRect(300, 300, 460, 420));
+    InputHost popup;
+    ASSERT_NE(popup.CreateFromXml(kCornersLayout, owner.GetHwnd()), nullptr);
+    popup.SetWindowPos(CRect(40, 40, 160, 120));
+    popup.ShowWindow(SW_SHOWNOACTIVATE);
+    RunFor(300);
+
+    // A visual with alpha where the server offers one; shaped either way, as
+    // no compositing manager runs.
+    const xcb_window_t xpopup = XWindowOf(popup);
+    EXPECT_EQ(m_x->Depth(xpopup), composite ? 32u : 24u);
+    const std::vector<std::uint32_t> shot = m_x->Grab(CRect(40, 40, 160, 120));
+    ASSERT_EQ(shot.size(), 120u * 80u);
+    auto at = [&](int x, int y) { return shot[static_cast<std::size_t>(y * 120 + x)]; };
+    for (const CPoint corner : {CPoint(2, 2), CPoint(117, 2), CPoint(2, 77), CPoint(117, 77)})
+        EXPECT_EQ(at(corner.x, corner.y), kDesktop) << corner.x << "," << corner.y << std::hex << " " << at(corner.x, corner.y);
+    EXPECT_EQ(at(60, 2), kAccent);
+    EXPECT_EQ(at(2, 40), kAccent);
+    EXPECT_EQ(BoundingShape(m_xvfb.Display(), xpopup),
+              (std::vector<ShapeRect>{{8, 0, 104, 8}, {0, 8, 120, 64}, {8, 72, 104, 8}}));
+
+    // The icon in every size on both; only the owned window is transient,
+    // for its owner.
+    for (InputHost* host : {&owner, &popup}) EXPECT_EQ(m_x->IconSizes(XWindowOf(*host)), (std::vector<std::string>{"16x16", "32x32", "128x128"}));
+    EXPECT_TRUE(m_x->Property(XWindowOf(owner), "WM_TRANSIENT_FOR").empty());
+    EXPECT_EQ(m_x->Property(xpopup, "WM_TRANSIENT_FOR"), std::vector<std::uint32_t>{XWindowOf(owner)});
+
+    // With a compositing manager the visual's alpha shows the corners: the
+    // window keeps its whole rectangle.
+    if (composite) {
+        m_x->ClaimCompositorSelection();
+        InputHost composited;
+        ASSERT_NE(composited.CreateFromXml(kCornersLayout), nullptr);
+        composited.SetWindowPos(CRect(200, 40, 320, 120));
+        composited.ShowWindow(SW_SHOWNOACTIVATE);
+        RunFor(300);
+        EXPECT_EQ(BoundingShape(m_xvfb.Display(), XWindowOf(composited)), (std::vector<ShapeRect>{{0, 0, 120, 80}}));
+        composited.DestroyWindow();
+    }
+    popup.DestroyWindow();
+    owner.DestroyWindow();
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, SdlDesktopTest, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "WithCompositeExtension" : "WithoutCompositeExtension"; });
 
 }  // namespace
 }  // namespace qv::ui::sdl

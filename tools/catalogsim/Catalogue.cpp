@@ -62,10 +62,35 @@ Catalogue RegularCatalogue() {
     c.routes[kCategorySounds + "|categoryId=2"] =
         Json(Ok(R"([{"id":201,"name":"掌声","url":"{base}/files/clap.mp3"}])"));
     c.routes[kEffectList] = Json(Ok(R"([{"id":301,"soundName":"KTV"},{"id":302,"soundName":"R&B"}])"));
+    // Settings a singer would keep: the equaliser near flat with some
+    // presence (raw 12 is 0 dB), reverb on at a usual length and level, the
+    // voice change and the electric voice off.
     c.routes[kEffectDetail + "|soundId=301"] = Json(Ok(
-        R"({"id":301,"soundName":"KTV","remark":"大厅","nickname":"Lin","groupList":[{"paramList":[{"paramNo":4,"paramValue":1},{"paramNo":13,"paramValue":1}]}]})"));
+        R"({"id":301,"soundName":"KTV","remark":"大厅","nickname":"Lin","groupList":[)"
+        R"({"paramList":[{"paramNo":4,"paramValue":1},{"paramNo":11,"paramValue":0},{"paramNo":13,"paramValue":1},)"
+        R"({"paramNo":14,"paramValue":0},{"paramNo":15,"paramValue":0},{"paramNo":16,"paramValue":0},{"paramNo":17,"paramValue":12},)"
+        R"({"paramNo":18,"paramValue":0},{"paramNo":19,"paramValue":0}]},)"
+        R"({"paramList":[{"paramNo":25,"paramValue":13},{"paramNo":26,"paramValue":13},{"paramNo":27,"paramValue":12},)"
+        R"({"paramNo":28,"paramValue":11},{"paramNo":29,"paramValue":12},{"paramNo":30,"paramValue":13},{"paramNo":31,"paramValue":14},)"
+        R"({"paramNo":32,"paramValue":15},{"paramNo":33,"paramValue":14},{"paramNo":34,"paramValue":13}]},)"
+        R"({"paramList":[{"paramNo":12,"paramValue":1},{"paramNo":20,"paramValue":18},{"paramNo":21,"paramValue":60},)"
+        R"({"paramNo":22,"paramValue":45},{"paramNo":23,"paramValue":70},{"paramNo":37,"paramValue":30},{"paramNo":38,"paramValue":40},)"
+        R"({"paramNo":39,"paramValue":80}]},)"
+        R"({"paramList":[{"paramNo":35,"paramValue":110},{"paramNo":36,"paramValue":120},{"paramNo":40,"paramValue":60},)"
+        R"({"paramNo":41,"paramValue":55},{"paramNo":42,"paramValue":120}]}]})"));
     c.routes[kEffectDetail + "|soundId=302"] = Json(Ok(
-        R"({"id":302,"soundName":"R&B","remark":"","nickname":"","groupList":[{"paramList":[{"paramNo":4,"paramValue":3}]}]})"));
+        R"({"id":302,"soundName":"R&B","remark":"","nickname":"","groupList":[)"
+        R"({"paramList":[{"paramNo":4,"paramValue":3},{"paramNo":11,"paramValue":0},{"paramNo":13,"paramValue":0},)"
+        R"({"paramNo":14,"paramValue":0},{"paramNo":15,"paramValue":0},{"paramNo":16,"paramValue":0},{"paramNo":17,"paramValue":12},)"
+        R"({"paramNo":18,"paramValue":0},{"paramNo":19,"paramValue":0}]},)"
+        R"({"paramList":[{"paramNo":25,"paramValue":15},{"paramNo":26,"paramValue":15},{"paramNo":27,"paramValue":14},)"
+        R"({"paramNo":28,"paramValue":13},{"paramNo":29,"paramValue":12},{"paramNo":30,"paramValue":12},{"paramNo":31,"paramValue":13},)"
+        R"({"paramNo":32,"paramValue":13},{"paramNo":33,"paramValue":12},{"paramNo":34,"paramValue":11}]},)"
+        R"({"paramList":[{"paramNo":12,"paramValue":1},{"paramNo":20,"paramValue":12},{"paramNo":21,"paramValue":40},)"
+        R"({"paramNo":22,"paramValue":35},{"paramNo":23,"paramValue":55},{"paramNo":37,"paramValue":20},{"paramNo":38,"paramValue":20},)"
+        R"({"paramNo":39,"paramValue":70}]},)"
+        R"({"paramList":[{"paramNo":35,"paramValue":130},{"paramNo":36,"paramValue":100},{"paramNo":40,"paramValue":55},)"
+        R"({"paramNo":41,"paramValue":60},{"paramNo":42,"paramValue":100}]}]})"));
     c.routes[kUsage] = Json(R"({"message":"ok"})");
     c.routes["GET /files/laugh.mp3"] = File(4096);
     c.routes["GET /files/giggle.mp3"] = File(2048);

@@ -71,9 +71,9 @@ void PaintBar(Canvas& c, Rgb color) {
 void PaintRail(Canvas& c) { PaintBar(c, kLine); }
 void PaintSpan(Canvas& c) { PaintBar(c, kAccent); }
 
-// Green to amber to red from the bottom.
-void PaintLevelLit(Canvas& c) {
-    cairo_pattern_t* p = cairo_pattern_create_linear(0, c.Height(), 0, 0);
+// Green to amber to red along the meter: from (x0, y0) to (x1, y1).
+void LevelRun(Canvas& c, double x0, double y0, double x1, double y1) {
+    cairo_pattern_t* p = cairo_pattern_create_linear(x0, y0, x1, y1);
     const struct {
         double at;
         Rgb color;
@@ -84,6 +84,10 @@ void PaintLevelLit(Canvas& c) {
     cairo_fill(c.Cr());
     cairo_pattern_destroy(p);
 }
+
+// Upwards for vertical meters, rightwards for horizontal ones.
+void PaintLevelLit(Canvas& c) { LevelRun(c, 0, c.Height(), 0, 0); }
+void PaintLevelLitHorizontal(Canvas& c) { LevelRun(c, 0, 0, c.Width(), 0); }
 
 void PaintLevelMask(Canvas& c) {
     cairo_rectangle(c.Cr(), 0, 0, c.Width(), c.Height());
@@ -173,6 +177,7 @@ const SkinImage kImages[] = {
     {"slider_hrail.png", 24, 6, PaintRail},
     {"slider_hspan.png", 24, 6, PaintSpan},
     {"level_lit.png", 8, 96, PaintLevelLit},
+    {"level_lit_h.png", 96, 8, PaintLevelLitHorizontal},
     {"level_mask.png", 8, 8, PaintLevelMask},
     {"level_segments.png", 8, 96, PaintLevelSegments},
     {"progress_bg.png", 12, 12, PaintProgressBack},

@@ -18,6 +18,7 @@ inline constexpr Rgb kText = Hex(0xE6E8EE);
 inline constexpr Rgb kTextSecondary = Hex(0x9AA0AE);
 inline constexpr Rgb kAccent = Hex(0x3DA9FC);
 inline constexpr Rgb kAccentPushed = Hex(0x2B8AD6);
+inline constexpr Rgb kAccentHover = Hex(0x62BAFD);
 inline constexpr Rgb kWarning = Hex(0xF2A33A);
 inline constexpr Rgb kError = Hex(0xE5484D);
 inline constexpr Rgb kMeterGreen = Hex(0x45C46B);

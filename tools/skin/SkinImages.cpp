@@ -52,6 +52,15 @@ void PaintButton(Canvas& c) {
     c.Frame(3 * s, 0, kDisabledAlpha, [&] { c.Panel(0, 0, s, s, 4, kPanel, kLine); });
 }
 
+// The button that confirms a dialog: filled with the accent.
+void PaintAccentButton(Canvas& c) {
+    const int s = kButtonFrame;
+    c.Panel(0, 0, s, s, 4, kAccent, kAccent);
+    c.Panel(s, 0, s, s, 4, kAccentHover, kAccentHover);
+    c.Panel(2 * s, 0, s, s, 4, kAccentPushed, kAccentPushed);
+    c.Frame(3 * s, 0, kDisabledAlpha, [&] { c.Panel(0, 0, s, s, 4, kAccent, kAccent); });
+}
+
 void Cross(Canvas& c, Rgb color) {
     const double a = kCloseFrame / 2.0 - 4, b = kCloseFrame / 2.0 + 4;
     cairo_move_to(c.Cr(), a, a);
@@ -95,6 +104,7 @@ const SkinImage kImages[] = {
     {"wnd_bg.png", 24, 24, PaintWindowBackground},
     {"tip_bg.png", 16, 16, PaintTipBackground},
     {"button.png", 4 * kButtonFrame, kButtonFrame, PaintButton},
+    {"button_accent.png", 4 * kButtonFrame, kButtonFrame, PaintAccentButton},
     {"btn_close.png", 4 * kCloseFrame, kCloseFrame, PaintCloseButton},
     {"menu_item_bg.png", 2 * kMenuItemFrame, kMenuItemFrame, PaintMenuItem},
 };

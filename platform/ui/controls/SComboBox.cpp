@@ -44,8 +44,19 @@ std::span<const AttrRow> SComboBox::AttrRows() {
         AttrMember<&SComboBox::m_dropHeight, 1>(u"dropHeight", AttrEffect::NoRepaint),
         AttrMember<&SComboBox::m_btnSkin>(u"btnSkin"),
         AttrCall<&SComboBox::SetCurSelAttr>(u"curSel"),
+        AttrCall<&SComboBox::SetCueTextAttr>(u"cueText"),
     };
     return kRows;
+}
+
+HRESULT SComboBox::SetCueTextAttr(const SStringW& value, bool) {
+    m_cueText.SetText(value);
+    return S_OK;
+}
+
+void SComboBox::OnLanguageChanged() {
+    m_cueText.Translate();
+    SWindow::OnLanguageChanged();
 }
 
 HRESULT SComboBox::SetCurSelAttr(const SStringW& value, bool loading) {
@@ -256,7 +267,15 @@ void SComboBox::OnPaint(SRenderTarget& rt) {
         CRect textRect = GetClientRect();
         textRect.right = GetDropButtonRect().left;
         textRect.left += 4;
-        if (!text.IsEmpty()) DrawText(rt, text, textRect);
+        if (!text.IsEmpty()) {
+            DrawText(rt, text, textRect);
+        } else if (!m_cueText.GetText().IsEmpty()) {
+            const SFont oldFont = rt.SelectFont(GetFont());
+            const COLORREF oldColor = rt.SetTextColor(look::kTextSecondary);
+            rt.DrawText(DisplayText(m_cueText.GetText()), textRect, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+            rt.SetTextColor(oldColor);
+            rt.SelectFont(oldFont);
+        }
     }
     CRect button = GetDropButtonRect();
     if (m_btnSkin) {

@@ -4,7 +4,8 @@
 // Choosing an item with the mouse or the keys fires event 19000 with the new
 // selection, after the drop-down has closed; SetCurSel by code fires nothing.
 // Items come from <items> (as for a list box); <liststyle> gives the list's
-// attributes. The list box (id -200) lives in the combo while closed and is
+// attributes. "cueText" is shown, in the secondary text colour, while a
+// drop-down-only combo shows no item. The list box (id -200) lives in the combo while closed and is
 // lent to the drop-down while open.
 #include <memory>
 
@@ -56,6 +57,8 @@ public:
     void OnMouseWheel(int delta, CPoint pt) override;
     bool OnKeyDown(UINT vk, UINT repeat, UINT flags) override;
     void UpdateChildrenPosition() override;
+    void OnLanguageChanged() override;
+    const SStringW& GetCueText() const { return m_cueText.GetText(); }
 
     // ISDropDownOwner
     SWindow* GetDropDownOwner() override { return this; }
@@ -70,6 +73,7 @@ protected:
 
 private:
     HRESULT SetCurSelAttr(const SStringW& value, bool loading);
+    HRESULT SetCueTextAttr(const SStringW& value, bool loading);
     bool OnListCommand(EventArgs* e);
     // Selects as the user did: updates the text and fires 19000 when the
     // selection differs from `before`.
@@ -86,6 +90,7 @@ private:
     int m_dropHeight = 200;
     int m_pendingSel = -1;   // "curSel" of the layout, applied once the items exist
     int m_selBeforeDrop = -1;  // restored when the drop-down is cancelled
+    STrText m_cueText;
 };
 
 }  // namespace qv::ui

@@ -12,6 +12,7 @@ class SImageWnd : public SWindow {
     QV_ATTRIBUTES(SWindow)
 
 public:
+    bool TakesClicks() const override { return false; }
     CSize GetDesiredSize() override;
     void SetImage(BitmapPtr image);
     const BitmapPtr& GetImage() const { return m_image; }

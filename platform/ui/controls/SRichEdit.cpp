@@ -203,8 +203,18 @@ int SRichEdit::PrefixWidth(const std::u16string& text, int count) const {
     return SRenderTarget::MeasureTextWith(prefix, GetFont()).cx;
 }
 
+int SRichEdit::TextLeft(const std::u16string& shown) const {
+    const CRect client = GetClientRect();
+    const int width = PrefixWidth(shown, static_cast<int>(shown.size()));
+    if (width < client.Width()) {
+        if (GetTextAlign() & DT_CENTER) return client.left + (client.Width() - width) / 2;
+        if (GetTextAlign() & DT_RIGHT) return client.right - width;
+    }
+    return client.left - m_scrollX;
+}
+
 int SRichEdit::HitTest(CPoint pt) const {
-    int x = pt.x - GetClientRect().left + m_scrollX;
+    int x = pt.x - TextLeft(m_content);
     int best = 0, bestDist = std::abs(x);
     for (int pos = NextPos(0), prev = 0; pos != prev; prev = pos, pos = NextPos(pos)) {
         int dist = std::abs(TextWidth(pos) - x);
@@ -268,19 +278,19 @@ void SRichEdit::OnPaint(SRenderTarget& rt) {
     else rt.FillSolidRect(rc, look::kPanel);
     CRect client = GetClientRect();
     rt.PushClipRect(client);
-    int s, e;
-    GetSel(s, e);
-    if (s != e && IsFocused()) {
-        rt.FillSolidRect(CRect(client.left + TextWidth(s) - m_scrollX, client.top, client.left + TextWidth(e) - m_scrollX, client.bottom),
-                         look::kSelection);
-    }
     // The composition shows inside the text at the caret, underlined.
     std::u16string shown = m_content;
     shown.insert(static_cast<size_t>(m_caret), m_composition);
     int caretAt = m_caret + static_cast<int>(m_composition.size());
+    const int left = TextLeft(shown);
+    int s, e;
+    GetSel(s, e);
+    if (s != e && IsFocused()) {
+        rt.FillSolidRect(CRect(left + TextWidth(s), client.top, left + TextWidth(e), client.bottom), look::kSelection);
+    }
     if (!shown.empty()) {
         CRect text = client;
-        text.left -= m_scrollX;
+        text.left = left;
         text.right = std::max(text.right, text.left + PrefixWidth(shown, static_cast<int>(shown.size())) + 1);
         SFont old = rt.SelectFont(GetFont());
         COLORREF oldColor = rt.SetTextColor(GetTextColor());
@@ -292,12 +302,12 @@ void SRichEdit::OnPaint(SRenderTarget& rt) {
     int h = std::min(client.Height(), GetFontSize() + 4);
     float top = static_cast<float>(client.top + (client.Height() - h) / 2);
     if (!m_composition.empty()) {
-        float from = static_cast<float>(client.left + TextWidth(m_caret) - m_scrollX);
-        float to = static_cast<float>(client.left + PrefixWidth(shown, caretAt) - m_scrollX);
+        float from = static_cast<float>(left + TextWidth(m_caret));
+        float to = static_cast<float>(left + PrefixWidth(shown, caretAt));
         rt.DrawLine({from, top + static_cast<float>(h) - 0.5f}, {to, top + static_cast<float>(h) - 0.5f});
     }
     if (IsFocused()) {
-        float x = static_cast<float>(client.left + PrefixWidth(shown, caretAt) - m_scrollX) + 0.5f;
+        float x = static_cast<float>(left + PrefixWidth(shown, caretAt)) + 0.5f;
         rt.DrawLine({x, top}, {x, top + static_cast<float>(h)});
     }
     rt.SelectPen(oldPen);

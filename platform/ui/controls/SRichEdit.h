@@ -3,6 +3,9 @@
 // (WM_CHAR, or text committed by the input method through InsertText).
 //
 // Lengths and positions count UTF-16 units; a surrogate pair is never split.
+// Text narrower than the edit is placed by "align" (left, center, right);
+// wider text scrolls to keep the caret in sight.
+//
 // With "notifyChange" every change made by the user (typing, deleting)
 // fires event 8101 with EN_CHANGE; text set by code does not, so a handler
 // may write the text back without starting a loop. The caret does not
@@ -67,6 +70,8 @@ protected:
 private:
     HRESULT SetTextAttr(const SStringW& value, bool loading);
     int TextWidth(int count) const { return PrefixWidth(m_content, count); }
+    // Where the shown text begins, in host coordinates.
+    int TextLeft(const std::u16string& shown) const;
     int PrefixWidth(const std::u16string& text, int count) const;
     void MoveCaret(int pos, bool keepAnchor);
     void DeleteRange(int start, int end);

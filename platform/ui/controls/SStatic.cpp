@@ -9,16 +9,18 @@
 namespace qv::ui {
 namespace {
 
+// A line break at the very end ends the last line: it starts no empty one.
 std::vector<SStringW> SplitLines(const SStringW& text) {
+    std::u16string_view s = text.str();
+    if (!s.empty() && s.back() == u'\n') s.remove_suffix(1);
     std::vector<SStringW> lines;
-    const std::u16string& s = text.str();
     size_t start = 0;
     while (true) {
-        size_t nl = s.find(u'\n', start);
-        std::u16string line = s.substr(start, nl == std::u16string::npos ? std::u16string::npos : nl - start);
+        const size_t nl = s.find(u'\n', start);
+        std::u16string line(s.substr(start, nl == std::u16string_view::npos ? std::u16string_view::npos : nl - start));
         if (!line.empty() && line.back() == u'\r') line.pop_back();
         lines.emplace_back(line);
-        if (nl == std::u16string::npos) break;
+        if (nl == std::u16string_view::npos) break;
         start = nl + 1;
     }
     return lines;
@@ -72,9 +74,11 @@ void SStatic::DrawText(SRenderTarget& rt, const SStringW& text, CRect rc) {
         total += s.cy;
     }
     total += m_lineSpacing * static_cast<int>(lines.size() - 1);
+    // Text taller than its rectangle starts at the top, so that its first
+    // lines show whole.
     int y = rc.top;
-    if (align & DT_VCENTER) y = rc.top + (rc.Height() - total) / 2;
-    else if (align & DT_BOTTOM) y = rc.bottom - total;
+    if (align & DT_VCENTER) y = rc.top + std::max(0, (rc.Height() - total) / 2);
+    else if (align & DT_BOTTOM) y = rc.top + std::max(0, rc.Height() - total);
     for (size_t i = 0; i < lines.size(); ++i) {
         CRect line(rc.left, y, rc.right, y + heights[i]);
         if (!lines[i].IsEmpty()) rt.DrawText(lines[i], line, lineFlags);

@@ -11,6 +11,7 @@ class SStatic : public SWindow {
     QV_ATTRIBUTES(SWindow)
 
 public:
+    bool TakesClicks() const override { return false; }
     CSize GetDesiredSize() override;
     int GetLineSpacing() const { return m_lineSpacing; }
 

@@ -70,15 +70,17 @@ struct ItemCallbacks {
                          sd_bus_message* reply, void* self, sd_bus_error*) {
         const auto* item = static_cast<const StatusNotifierItem*>(self);
         int r = sd_bus_message_open_container(reply, 'a', "(iiay)");
-        if (r >= 0 && std::strcmp(property, "IconPixmap") == 0 && !item->icon_.argb.empty()) {
+        const bool icon = std::strcmp(property, "IconPixmap") == 0;
+        for (std::size_t i = 0; icon && r >= 0 && i < item->icon_.size(); ++i) {
+            const TrayIconImage& image = item->icon_[i];
             // ARGB32 in network byte order.
             std::string bytes;
-            bytes.reserve(item->icon_.argb.size() * 4);
-            for (std::uint32_t p : item->icon_.argb) {
+            bytes.reserve(image.argb.size() * 4);
+            for (std::uint32_t p : image.argb) {
                 for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>((p >> shift) & 0xFF);
             }
             r = sd_bus_message_open_container(reply, 'r', "iiay");
-            if (r >= 0) r = sd_bus_message_append(reply, "ii", item->icon_.width, item->icon_.height);
+            if (r >= 0) r = sd_bus_message_append(reply, "ii", image.width, image.height);
             if (r >= 0) r = sd_bus_message_append_array(reply, 'y', bytes.data(), bytes.size());
             if (r >= 0) r = sd_bus_message_close_container(reply);
         }
@@ -184,10 +186,12 @@ void StatusNotifierItem::Store(const NotifyIconData& data) {
         hasCallback_ = true;
     }
     if (data.flags & NIF_ICON) {
-        icon_ = data.icon;
-        const std::size_t pixels = static_cast<std::size_t>(std::max(icon_.width, 0)) *
-                                   static_cast<std::size_t>(std::max(icon_.height, 0));
-        if (icon_.argb.size() != pixels || pixels == 0) icon_ = {};  // malformed: no icon
+        icon_.clear();
+        for (const TrayIconImage& image : data.icon) {
+            const std::size_t pixels = static_cast<std::size_t>(std::max(image.width, 0)) *
+                                       static_cast<std::size_t>(std::max(image.height, 0));
+            if (image.argb.size() == pixels && pixels != 0) icon_.push_back(image);  // malformed sizes are left out
+        }
     }
     if (data.flags & NIF_TIP) {
         tip_ = os::Utf16ToUtf8(std::u16string_view(data.tip).substr(0, kMaxTrayTipLength));

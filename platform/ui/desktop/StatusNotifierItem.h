@@ -44,7 +44,7 @@ private:
     UINT id_ = 0;
     UINT callbackMessage_ = 0;
     bool hasCallback_ = false;
-    TrayIconImage icon_;
+    std::vector<TrayIconImage> icon_;  // the well-formed sizes
     std::string tip_;
 };
 

@@ -34,7 +34,7 @@ struct NotifyIconData {
     UINT id = 0;
     UINT flags = 0;  // NIF_*: which of the fields below count
     UINT callbackMessage = 0;
-    TrayIconImage icon;
+    std::vector<TrayIconImage> icon;  // the sizes it comes in
     std::u16string tip;  // cut to kMaxTrayTipLength characters
 };
 

@@ -15,6 +15,7 @@ public:
     void SetRect(const CRect& rc) override { m_rect = rc; }
     CRect GetRect() const override { return m_rect; }
     void SetTitle(const SStringW& title) override { m_title = title; }
+    void SetIcon(const std::vector<BitmapPtr>& sizes) override { m_icon = sizes; }
     void SetStyle(DWORD style) override { m_style = style; }
     void Present(const SBitmap& frame, const CRect& dirty) override;
     void Raise(bool activate) override;
@@ -31,6 +32,7 @@ public:
     int GetActivations() const { return m_activations; }
     INativeWindow* GetOwner() const { return m_owner; }
     CursorId GetCursor() const { return m_cursor; }
+    const std::vector<BitmapPtr>& GetIcon() const { return m_icon; }
     bool IsImeEnabled() const { return m_imeEnabled; }
 
 private:
@@ -38,6 +40,7 @@ private:
     bool m_iconic = false;
     CRect m_rect;
     SStringW m_title;
+    std::vector<BitmapPtr> m_icon;
     DWORD m_style = 0;
     int m_lastShowCmd = -1;
     int m_presents = 0;

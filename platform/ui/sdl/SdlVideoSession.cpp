@@ -6,11 +6,13 @@
 
 #include <array>
 #include <cstdlib>
+#include <string>
 
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/ui/WinDefs.h"
 #include "platform/ui/sdl/SdlWindow.h"
+#include "platform/ui/sdl/X11Visuals.h"
 
 namespace qv::ui::sdl {
 
@@ -23,6 +25,12 @@ std::shared_ptr<SdlVideoSession> SdlVideoSession::Open() {
     // Frames are drawn on the CPU already: X's own image transfer takes them,
     // with no GL driver loaded on the plug-in's thread.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Skinned windows have transparent corners: a visual with alpha lets a
+    // compositing manager show through them (the windows are shaped where
+    // none does), and the compositor must not be asked to stand aside.
+    if (const unsigned long visual = FindArgbVisualOfDisplay())
+        SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, std::to_string(visual).c_str());
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         QV_LOGE("SDL video: %s", SDL_GetError());
         return nullptr;

@@ -13,6 +13,8 @@
 #include "platform/ui/SHostWnd.h"
 #include "platform/ui/WinDefs.h"
 #include "platform/ui/sdl/SdlVideoSession.h"
+#include "platform/ui/sdl/X11Visuals.h"
+#include "platform/ui/sdl/X11WindowIcon.h"
 
 // Last: Xlib's macros (None, Status...) must not meet our headers.
 #include <X11/Xatom.h>
@@ -31,30 +33,7 @@ std::unique_ptr<SdlWindow> SdlWindow::Create(std::shared_ptr<SdlVideoSession> se
     return std::unique_ptr<SdlWindow>(new SdlWindow(std::move(session), window));
 }
 
-SdlWindow::SdlWindow(std::shared_ptr<SdlVideoSession> session, SDL_Window* window)
-    : m_session(std::move(session)), m_window(window), m_rect(0, 0, 1, 1) {
-    m_session->Register(this, m_window);
-}
-
-SdlWindow::~SdlWindow() {
-    if (m_captured) SDL_CaptureMouse(SDL_FALSE);
-    m_session->Unregister(m_window);
-    SDL_DestroyWindow(m_window);
-    // The last window closes the session (and SDL's video) with it.
-}
-
 namespace {
-
-// Maps the window; a no-activate one neither takes the focus nor asks for it.
-void MapWindow(SDL_Window* window, bool noActivate) {
-    if (!noActivate) {
-        SDL_ShowWindow(window);
-        return;
-    }
-    SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
-    SDL_ShowWindow(window);
-    SDL_ResetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN);
-}
 
 struct X11Handles {
     Display* display = nullptr;
@@ -66,6 +45,50 @@ X11Handles GetX11(SDL_Window* window) {
     SDL_VERSION(&info.version);
     if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return {};
     return {info.info.x11.display, info.info.x11.window};
+}
+
+}  // namespace
+
+SdlWindow::SdlWindow(std::shared_ptr<SdlVideoSession> session, SDL_Window* window)
+    : m_session(std::move(session)), m_window(window), m_rect(0, 0, 1, 1) {
+    m_session->Register(this, m_window);
+    if (const X11Handles x = GetX11(m_window); x.display) {
+        XWindowAttributes attrs;
+        m_alphaVisual = XGetWindowAttributes(x.display, x.window, &attrs) && attrs.depth == 32;
+        // SDL marks a new window transient for the root window; a window
+        // belongs to another only once SetOwner says so.
+        XDeleteProperty(x.display, x.window, XA_WM_TRANSIENT_FOR);
+        XFlush(x.display);
+    }
+}
+
+SdlWindow::~SdlWindow() {
+    if (m_captured) SDL_CaptureMouse(SDL_FALSE);
+    m_session->Unregister(m_window);
+    SDL_DestroyWindow(m_window);
+    // The last window closes the session (and SDL's video) with it.
+}
+
+namespace {
+
+// A premultiplied pixel made opaque in its own colour; opaque and fully
+// transparent ones stay as they are.
+std::uint32_t Unpremultiplied(std::uint32_t pixel) {
+    const std::uint32_t a = pixel >> 24;
+    if (a == 0 || a == 0xFF) return pixel;
+    auto channel = [&](int shift) { return std::min<std::uint32_t>(0xFF, (((pixel >> shift) & 0xFF) * 0xFF + a / 2) / a) << shift; };
+    return 0xFF000000u | channel(16) | channel(8) | channel(0);
+}
+
+// Maps the window; a no-activate one neither takes the focus nor asks for it.
+void MapWindow(SDL_Window* window, bool noActivate) {
+    if (!noActivate) {
+        SDL_ShowWindow(window);
+        return;
+    }
+    SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
+    SDL_ShowWindow(window);
+    SDL_ResetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN);
 }
 
 bool IsMapped(const X11Handles& x) {
@@ -239,6 +262,11 @@ void SdlWindow::SetCursor(CursorId cursor) { m_session->SetCursor(cursor); }
 
 void SdlWindow::SetTitle(const SStringW& title) { SDL_SetWindowTitle(m_window, title.ToUtf8().c_str()); }
 
+void SdlWindow::SetIcon(const std::vector<BitmapPtr>& sizes) {
+    const X11Handles x = GetX11(m_window);
+    SetNetWmIcon(x.display, x.window, sizes);
+}
+
 void SdlWindow::SetTopMost(bool topMost) {
     SetStyle(topMost ? m_style | HostStyle_TopMost : m_style & ~HostStyle_TopMost);
 }
@@ -271,7 +299,18 @@ void SdlWindow::Present(const SBitmap& frame, const CRect& dirty) {
         const auto* row = reinterpret_cast<const std::uint32_t*>(pixels + static_cast<size_t>(y) * static_cast<size_t>(stride));
         std::copy(row + part.left, row + part.right, m_frame.begin() + y * width + part.left);
     }
+    // Only a change near an edge can move the outline (rounded corners).
+    constexpr int kEdge = 16;
+    const bool inside = part.left >= kEdge && part.top >= kEdge && part.right <= width - kEdge && part.bottom <= height - kEdge;
+    if (!inside) UpdateShape();
     Blit(part);
+}
+
+void SdlWindow::UpdateShape() {
+    const X11Handles x = GetX11(m_window);
+    if (!x.display) return;
+    m_desktopBlends = m_alphaVisual && HasCompositingManager(x.display);
+    m_shape.Apply(x.display, x.window, m_frame, m_frameSize.cx, m_frameSize.cy, !m_desktopBlends);
 }
 
 void SdlWindow::Repaint() { Blit(CRect(0, 0, m_frameSize.cx, m_frameSize.cy)); }
@@ -287,8 +326,21 @@ void SdlWindow::Blit(const CRect& part) {
     CRect rc;
     if (!rc.Intersect(part, CRect(0, 0, std::min(target->w, m_frameSize.cx), std::min(target->h, m_frameSize.cy)))) return;
     // Cairo's ARGB32 is a native-endian 32-bit word, as SDL's ARGB8888.
-    const int srcPitch = m_frameSize.cx * 4;
+    int srcPitch = m_frameSize.cx * 4;
     const auto* src = reinterpret_cast<const unsigned char*>(m_frame.data()) + rc.top * srcPitch + rc.left * 4;
+    // Where nothing blends the window with what lies beneath, a partly
+    // transparent pixel (a rounded edge, a translucent panel) would show its
+    // colour darkened as if over black: it is shown opaque instead.
+    std::vector<std::uint32_t> opaque;
+    if (!m_desktopBlends) {
+        opaque.reserve(static_cast<size_t>(rc.Width()) * static_cast<size_t>(rc.Height()));
+        for (int y = rc.top; y < rc.bottom; ++y) {
+            const std::uint32_t* row = m_frame.data() + static_cast<size_t>(y) * static_cast<size_t>(m_frameSize.cx);
+            for (int x = rc.left; x < rc.right; ++x) opaque.push_back(Unpremultiplied(row[x]));
+        }
+        src = reinterpret_cast<const unsigned char*>(opaque.data());
+        srcPitch = rc.Width() * 4;
+    }
     auto* dst = static_cast<unsigned char*>(target->pixels) + rc.top * target->pitch + rc.left * target->format->BytesPerPixel;
     if (SDL_ConvertPixels(rc.Width(), rc.Height(), SDL_PIXELFORMAT_ARGB8888, src, srcPitch, target->format->format, dst,
                           target->pitch) != 0) {

@@ -11,6 +11,7 @@
 
 #include "platform/ui/IDisplayBackend.h"
 #include "platform/ui/sdl/SdlInputTranslator.h"
+#include "platform/ui/sdl/WindowShape.h"
 
 namespace qv::ui::sdl {
 
@@ -30,6 +31,8 @@ public:
     void SetRect(const CRect& rc) override;
     CRect GetRect() const override { return m_rect; }
     void SetTitle(const SStringW& title) override;
+    // _NET_WM_ICON with every size.
+    void SetIcon(const std::vector<BitmapPtr>& sizes) override;
     // HostStyle_* bits: top-most, tool window, no activation, never shown.
     void SetStyle(DWORD style) override;
     DWORD GetStyle() const { return m_style; }
@@ -70,11 +73,18 @@ private:
     void Blit(const CRect& part);
     // X11 window-manager hints for the tool-window and no-activate styles.
     void ApplyWindowManagerHints();
+    // Cuts the window to its frame's outline unless the desktop shows the
+    // frame's transparent pixels through (a visual with alpha and a
+    // compositing manager). Called when the frame's edges may have changed.
+    void UpdateShape();
 
     std::shared_ptr<SdlVideoSession> m_session;
     SDL_Window* m_window;
     std::vector<std::uint32_t> m_frame;  // the last frame, premultiplied ARGB32
     CSize m_frameSize;
+    bool m_alphaVisual = false;  // the window's visual has an alpha channel
+    bool m_desktopBlends = false;  // and a compositing manager shows it blended
+    WindowShape m_shape;
     SdlInputTranslator m_input;
     HWND m_target = nullptr;
     CRect m_rect;
