@@ -24,6 +24,7 @@
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Utf.h"
 #include "platform/ui/controls/SProgress.h"
+#include "platform/ui/controls/SSliderBar.h"
 #include "plugin/app/AppEvents.h"
 #include "plugin/pages/EventHandlerRecord.h"
 #include "tests/desktop/FakeLogind.h"
@@ -32,6 +33,7 @@
 #include "tests/effect/IdleClockStepper.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/FakeFileDialogService.h"
+#include "tests/support/UiInput.h"
 
 namespace qv::test {
 namespace {
@@ -340,6 +342,25 @@ TEST_F(RecordPageTest, PlaybackGivesWayToRecordingAndAPulledCardEndsIt) {
     Press(u"btn_record_playback");
     ASSERT_EQ(PageState(), State::kPlaying) << os::Utf16ToUtf8(TipText());
     ASSERT_TRUE(WaitFor([&] { return PositionMs(Player()) > 500; }));
+
+    // Holding the thumb stops the clock; letting it go further on seeks there.
+    auto* slider = dynamic_cast<ui::SSliderBar*>(Named(u"slider_play_progress"));
+    ASSERT_NE(slider, nullptr);
+    const ui::CRect thumb = slider->GetPartRect(ui::SSliderBar::kPartThumb);
+    const ui::CPoint grip((thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2);
+    MouseDown(*m_dlg, grip);
+    const std::u16string held = Text(u"txt_play_time");
+    const std::uint32_t pressedAt = PositionMs(Player());
+    ASSERT_TRUE(WaitFor([&] { return PositionMs(Player()) > pressedAt + 1200; }));
+    EXPECT_EQ(Text(u"txt_play_time"), held) << "the clock ran under the held thumb";
+    ui::CPoint letGo = grip;
+    while (letGo.x < slider->GetWindowRect().right && slider->ValueFromPoint(letGo) < 4) ++letGo.x;
+    MouseMove(*m_dlg, letGo, MK_LBUTTON);
+    MouseUp(*m_dlg, letGo);
+    EXPECT_GE(PositionMs(Player()), 4000u);
+    Advance(600);
+    EXPECT_GE(ClockSeconds(Text(u"txt_play_time")), 4);
+    EXPECT_EQ(slider->GetValue(), ClockSeconds(Text(u"txt_play_time")));
 
     // The sound page's engine ends a sound: not this page's.
     int other = 0;
