@@ -8,6 +8,7 @@ set(QV_SKIN_RESOURCES
   values:skin=${QV_SKIN_DIR}/values/skin.xml
   values:skin_controls=${QV_SKIN_DIR}/values/skin_controls.xml
   values:skin_main=${QV_SKIN_DIR}/values/skin_main.xml
+  values:skin_record=${QV_SKIN_DIR}/values/skin_record.xml
   LAYOUT:XML_MSGBOX=${QV_SKIN_DIR}/layout/msgbox.xml
   LAYOUT:XML_TOOLTIP=${QV_SKIN_DIR}/layout/tooltip.xml
   LAYOUT:XML_INPUTDLG=${QV_SKIN_DIR}/layout/inputdlg.xml
@@ -26,6 +27,7 @@ set(QV_SKIN_RESOURCES
   LAYOUT:XML_INC_ELECTRIC=${QV_SKIN_DIR}/layout/inc_electric.xml
   LAYOUT:XML_INC_EQ=${QV_SKIN_DIR}/layout/inc_eq.xml
   LAYOUT:XML_INC_REVERB_PITCH=${QV_SKIN_DIR}/layout/inc_reverb_pitch.xml
+  LAYOUT:XML_INC_RECORD=${QV_SKIN_DIR}/layout/inc_record.xml
   LAYOUT:XML_ABOUT_DORBII=${QV_SKIN_DIR}/layout/about_dorbii.xml
   LAYOUT:XML_ABOUT_ZENK=${QV_SKIN_DIR}/layout/about_zenk.xml
   LAYOUT:XML_DLGDEVICEINFO=${QV_SKIN_DIR}/layout/dlgdeviceinfo.xml
@@ -84,6 +86,10 @@ set(QV_SKIN_RESOURCES
   IMG:image_vscrollbar_grey=${QV_SKIN_DIR}/images/vscrollbar_grey.png
   IMG:png_eq_bg=${QV_SKIN_DIR}/images/eq_bg.png
   IMG:image_ani_busy=${QV_SKIN_DIR}/images/ani_busy.gif
+  IMG:image_btn_record=${QV_SKIN_DIR}/images/btn_record.png
+  IMG:image_btn_record_play=${QV_SKIN_DIR}/images/btn_record_play.png
+  IMG:image_level_lit_h=${QV_SKIN_DIR}/images/level_lit_h.png
+  IMG:image_level_segments_h=${QV_SKIN_DIR}/images/level_segments_h.png
   MP3:DJ_DHX=${QV_SKIN_DIR}/sounds/DJ_DHX.mp3
   MP3:DJ_ZS=${QV_SKIN_DIR}/sounds/DJ_ZS.mp3
   MP3:DJ_QZ=${QV_SKIN_DIR}/sounds/DJ_QZ.mp3

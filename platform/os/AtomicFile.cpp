@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <vector>
 
@@ -117,7 +118,8 @@ UniqueFd CreateTempFileBeside(const std::string& target, std::string& tempPath) 
     return UniqueFd();
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+// Replaces the file at path with what write() puts into a new file beside it.
+static bool ReplaceFileWith(const std::string& path, const std::function<bool(int fd)>& write) {
     if (path.empty()) return false;
     const std::optional<std::string> target = ResolveLinks(path);
     if (!target) {
@@ -128,6 +130,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
     const bool exists = stat(target->c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) {
         QV_LOGE("refused to replace %s: not a regular file", target->c_str());
+        errno = EINVAL;
         return false;
     }
     std::string temp;
@@ -137,12 +140,13 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
         return false;
     }
     const mode_t mode = exists ? (old.st_mode & 07777) : 0644;
-    bool ok = fchmod(fd.Get(), mode) == 0 && WriteAll(fd.Get(), bytes) && fsync(fd.Get()) == 0;
+    bool ok = fchmod(fd.Get(), mode) == 0 && write(fd.Get()) && fsync(fd.Get()) == 0;
     const int savedErrno = errno;
     if (close(fd.Release()) != 0) ok = false;
     if (!ok) {
         QV_LOGE("cannot write %s: %s", temp.c_str(), std::strerror(savedErrno));
         unlink(temp.c_str());
+        errno = savedErrno;
         return false;
     }
     if (BeforeReplaceHook hook = g_beforeReplace.load(); hook && !hook(temp.c_str(), target->c_str())) {
@@ -150,14 +154,39 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
         return false;
     }
     if (rename(temp.c_str(), target->c_str()) != 0) {
-        QV_LOGE("cannot replace %s: %s", target->c_str(), std::strerror(errno));
+        const int renameErrno = errno;
+        QV_LOGE("cannot replace %s: %s", target->c_str(), std::strerror(renameErrno));
         unlink(temp.c_str());
+        errno = renameErrno;
         return false;
     }
     // Make the rename itself durable.
     UniqueFd dir(open(FolderOf(*target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir) fsync(dir.Get());
     return true;
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+    return ReplaceFileWith(path, [bytes](int fd) { return WriteAll(fd, bytes); });
+}
+
+bool CopyFileAtomically(const std::string& source, const std::string& path) {
+    struct stat info {};
+    UniqueFd from = OpenRegularFile(source, info);
+    if (!from) {
+        QV_LOGE("cannot read %s: %s", source.c_str(), std::strerror(errno));
+        return false;
+    }
+    return ReplaceFileWith(path, [&from](int fd) {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = read(from.Get(), buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return false;
+            if (n == 0) return true;
+            if (!WriteAll(fd, std::string_view(buffer, static_cast<std::size_t>(n)))) return false;
+        }
+    });
 }
 
 UniqueFd OpenRegularFile(const std::string& path, struct stat& info) {

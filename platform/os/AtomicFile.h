@@ -20,6 +20,10 @@
 namespace qv::os {
 
 [[nodiscard]] bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
+// The same with a copy of the regular file source, streamed: a source of any
+// size. false (errno set) when the source cannot be read or the copy not
+// completed; the file at path is then as it was.
+[[nodiscard]] bool CopyFileAtomically(const std::string& source, const std::string& path);
 
 // The file a path finally names once the kernel has followed its symbolic
 // links; a link that names nothing yet gets its (empty) file made first.

@@ -4,6 +4,7 @@
 
 #include "tools/skin/ControlImages.h"
 #include "tools/skin/MainWindowImages.h"
+#include "tools/skin/RecordImages.h"
 
 namespace qv::skintool {
 namespace {
@@ -115,6 +116,7 @@ std::span<const SkinImage> AllSkinImages() {
         std::vector<SkinImage> images(std::begin(kImages), std::end(kImages));
         for (const SkinImage& image : MainWindowImages()) images.push_back(image);
         for (const SkinImage& image : ControlSkinImages()) images.push_back(image);
+        for (const SkinImage& image : RecordSkinImages()) images.push_back(image);
         return images;
     }();
     return all;
