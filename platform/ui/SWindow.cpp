@@ -333,9 +333,18 @@ CSize SWindow::GetDesiredSize() {
             m_textAlign = (m_textAlign & ~DT_SINGLELINE) | DT_WORDBREAK;
         }
     }
-    // Children placed from the top-left corner count too.
+    // Children placed from the top-left corner count too; a vertical box is
+    // as tall as its children together.
     CRect children;
-    for (SWindow* c = m_firstChild; c; c = c->m_nextSibling) {
+    if (m_layout == LayoutKind::VBox) {
+        for (SWindow* c = m_firstChild; c; c = c->m_nextSibling) {
+            if (!c->m_visible || c->m_destroying) continue;
+            const int width = c->m_pos.width >= 0 ? c->m_pos.width : c->GetDesiredSize().cx;
+            children.right = std::max(children.right, width);
+            children.bottom += LayoutHeightOf(c);
+        }
+    }
+    for (SWindow* c = m_firstChild; m_layout != LayoutKind::VBox && c; c = c->m_nextSibling) {
         if (!c->m_visible || c->m_destroying || c->m_pos.count == 0) continue;
         bool fromOrigin = true;
         for (int i = 0; i < c->m_pos.count; ++i) {
@@ -358,9 +367,26 @@ CSize SWindow::GetDesiredSize() {
     return size;
 }
 
+int SWindow::LayoutHeightOf(SWindow* child) {
+    return child->m_pos.height >= 0 ? child->m_pos.height : child->GetDesiredSize().cy;
+}
+
 void SWindow::LayoutChild(SWindow* child, const CRect& client, CRect& prev, int& gridIndex, int& gridRowTop,
                           int& gridRowHeight) {
-    if (m_gridLayout) {
+    if (m_layout == LayoutKind::VBox) {
+        // gridRowTop runs down the box.
+        const int h = LayoutHeightOf(child);
+        CRect rc(client.left, gridRowTop, client.right, gridRowTop + h);
+        if (child->m_pos.width >= 0) {
+            rc.left = client.left + (client.Width() - child->m_pos.width) / 2;
+            rc.right = rc.left + child->m_pos.width;
+        }
+        gridRowTop += h;
+        child->Move(rc);
+        prev = rc;
+        return;
+    }
+    if (m_layout == LayoutKind::Grid) {
         int columns = std::max(1, m_grid.columns);
         CSize desired = child->GetDesiredSize();
         if (gridIndex % columns == 0 && gridIndex > 0) {
@@ -611,8 +637,9 @@ HRESULT SWindow::SetAlphaAttr(const SStringW& value, bool) {
 }
 
 HRESULT SWindow::SetLayoutAttr(const SStringW& value, bool) {
-    if (value.EqualsNoCase(u"gridlayout") || value.EqualsNoCase(u"grid")) m_gridLayout = true;
-    else if (value.EqualsNoCase(u"soui") || value.IsEmpty()) m_gridLayout = false;
+    if (value.EqualsNoCase(u"gridlayout") || value.EqualsNoCase(u"grid")) m_layout = LayoutKind::Grid;
+    else if (value.EqualsNoCase(u"vbox")) m_layout = LayoutKind::VBox;
+    else if (value.EqualsNoCase(u"soui") || value.IsEmpty()) m_layout = LayoutKind::Anchored;
     else return E_FAIL;
     return S_OK;
 }

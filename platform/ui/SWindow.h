@@ -234,6 +234,10 @@ protected:
     virtual CRect GetTextRect() const { return GetClientRect(); }
     // The rectangle children are laid out in (positions and grid cells).
     virtual CRect GetChildrenLayoutRect() const { return GetClientRect(); }
+    // The grid's parameters when the children are laid out in a grid, else null.
+    const GridLayoutParams* GetGridLayout() const { return m_layout == LayoutKind::Grid ? &m_grid : nullptr; }
+    // A child's height as the layouts take it: its own, else its content's.
+    static int LayoutHeightOf(SWindow* child);
     // Children are drawn and hit only inside this rectangle.
     virtual CRect GetChildrenClipRect() const { return m_rect; }
     virtual void DrawFocus(SRenderTarget& rt) { (void)rt; }
@@ -293,7 +297,10 @@ private:
     bool m_visible = true;
     bool m_focusable = false;
     bool m_destroying = false;
-    bool m_gridLayout = false;
+    // "layout": anchored by "pos" (the default), the grid, or a vertical box
+    // that stacks its children top down at their own heights.
+    enum class LayoutKind { Anchored, Grid, VBox };
+    LayoutKind m_layout = LayoutKind::Anchored;
     GridLayoutParams m_grid;
 
     CRect m_rect;

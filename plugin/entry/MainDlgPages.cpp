@@ -1,4 +1,5 @@
 #include "plugin/pages/EventHandlerEffect.h"
+#include "plugin/pages/EventHandlerSound.h"
 #include "plugin/windows/MainDlgPage.h"
 
 // The pages join here as they are built, in this order: effect page, sound
@@ -6,5 +7,6 @@
 MainDlgPages CreateMainDlgPages() {
     MainDlgPages pages;
     pages.push_back(std::make_unique<CEventHandlerEffect>());
+    pages.push_back(std::make_unique<CEventHandlerSound>());
     return pages;
 }

@@ -4,6 +4,7 @@
 
 #include "tools/skin/ControlImages.h"
 #include "tools/skin/MainWindowImages.h"
+#include "tools/skin/SoundImages.h"
 
 namespace qv::skintool {
 namespace {
@@ -105,6 +106,7 @@ std::span<const SkinImage> AllSkinImages() {
         std::vector<SkinImage> images(std::begin(kImages), std::end(kImages));
         for (const SkinImage& image : MainWindowImages()) images.push_back(image);
         for (const SkinImage& image : ControlSkinImages()) images.push_back(image);
+        for (const SkinImage& image : SoundImages()) images.push_back(image);
         return images;
     }();
     return all;

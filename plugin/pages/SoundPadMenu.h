@@ -1,0 +1,33 @@
+#pragma once
+// What a pad's context menu offers, by the kind of pad and the family: the
+// items the page inserts into the family's pad menu, in order. The menu's
+// choice comes back to the page as WM_COMMAND with the item's id.
+#include <vector>
+
+#include "families/FamilyData.h"
+#include "platform/os/Types.h"
+
+enum PadMenuCommand : UINT {
+    kPadCmdSendSlot1 = 110,  // 110 .. 112: the card's keys I .. III
+    kPadCmdSendSlot3 = 112,
+    kPadCmdAddFavourite = 1000,
+    kPadCmdRemoveFavourite = 1001,
+    kPadCmdSetHotKey = 1002,
+    kPadCmdDeleteHotKey = 1003,
+    kPadCmdEditHotKey = 1004,
+    kPadCmdDeleteSound = 1005,
+    // The rename command is the family's (FamilySoundPageData::renameCommand).
+};
+
+struct PadMenuItem {
+    UINT id;
+    const char16_t* text;
+};
+
+// The items of the menu of pad padId (empty: no menu opens). hasHotKey: the
+// favourite carries a hotkey.
+std::vector<PadMenuItem> PadMenuItems(const FamilySoundPageData& family, int padId, bool hasHotKey);
+
+// Whether a command id is one of the pad menu's own items (they take the
+// hover colour).
+bool IsPadMenuCommand(const FamilySoundPageData& family, UINT id);
