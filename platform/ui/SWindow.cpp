@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "platform/os/Log.h"
 #include "platform/ui/AttrParse.h"
@@ -377,10 +378,8 @@ void SWindow::LayoutChild(SWindow* child, const CRect& client, CRect& prev, int&
         // gridRowTop runs down the box.
         const int h = LayoutHeightOf(child);
         CRect rc(client.left, gridRowTop, client.right, gridRowTop + h);
-        if (child->m_pos.width >= 0) {
-            rc.left = client.left + (client.Width() - child->m_pos.width) / 2;
-            rc.right = rc.left + child->m_pos.width;
-        }
+        if (child->m_pos.width >= 0)
+            std::tie(rc.left, rc.right) = PlaceWithGravity(m_boxGravity, client.left, client.Width(), child->m_pos.width);
         gridRowTop += h;
         child->Move(rc);
         prev = rc;
@@ -397,8 +396,12 @@ void SWindow::LayoutChild(SWindow* child, const CRect& client, CRect& prev, int&
         gridRowHeight = std::max(gridRowHeight, h);
         CRect cell = GridCellRect(m_grid, client, gridIndex, h);
         if (m_grid.rows <= 0) cell.Offset(0, gridRowTop - (client.top + (gridIndex / columns) * (h + m_grid.yInterval)));
-        if (child->m_pos.width >= 0) cell.right = cell.left + child->m_pos.width;
+        if (child->m_pos.width >= 0)
+            std::tie(cell.left, cell.right) = PlaceWithGravity(m_grid.xGravity == Gravity::Fill ? Gravity::Start : m_grid.xGravity,
+                                                               cell.left, cell.Width(), child->m_pos.width);
         if (m_grid.rows <= 0) cell.bottom = cell.top + h;
+        else if (child->m_pos.height >= 0 && m_grid.yGravity != Gravity::Fill)
+            std::tie(cell.top, cell.bottom) = PlaceWithGravity(m_grid.yGravity, cell.top, cell.Height(), h);
         ++gridIndex;
         child->Move(cell);
         return;
@@ -487,6 +490,10 @@ std::span<const AttrRow> SWindow::AttrRows() {
         AttrCall<&SWindow::SetGridAttr<&GridLayoutParams::rows>>(u"rowCount", E::Relayout),
         AttrCall<&SWindow::SetGridAttr<&GridLayoutParams::xInterval>>(u"xInterval", E::Relayout),
         AttrCall<&SWindow::SetGridAttr<&GridLayoutParams::yInterval>>(u"yInterval", E::Relayout),
+        AttrCall<&SWindow::SetGridGravityAttr<&GridLayoutParams::xGravity>>(u"xGravity", E::Relayout),
+        AttrCall<&SWindow::SetGridGravityAttr<&GridLayoutParams::yGravity>>(u"yGravity", E::Relayout),
+        AttrCall<&SWindow::SetBoxGravityAttr>(u"gravity", E::Relayout),
+        AttrMember<&SWindow::m_dottedFocus>(u"dotted", E::NoRepaint),
     };
     return kRows;
 }
@@ -671,6 +678,30 @@ HRESULT SWindow::SetGridAttr(const SStringW& value, bool) {
     if (!v || *v < 0) return E_FAIL;
     m_grid.*Field = *v;
     return S_OK;
+}
+
+template <Gravity GridLayoutParams::*Field>
+HRESULT SWindow::SetGridGravityAttr(const SStringW& value, bool) {
+    auto gravity = ParseGravity(value.str());
+    if (!gravity) return E_FAIL;
+    m_grid.*Field = *gravity;
+    return S_OK;
+}
+
+HRESULT SWindow::SetBoxGravityAttr(const SStringW& value, bool) {
+    auto gravity = ParseGravity(value.str());
+    if (!gravity) return E_FAIL;
+    m_boxGravity = *gravity;
+    return S_OK;
+}
+
+void SWindow::DrawFocus(SRenderTarget& rt) {
+    if (!m_dottedFocus) return;
+    CRect rc = m_rect;
+    rc.Deflate(2, 2, 2, 2);
+    const SPen old = rt.SelectPen(SPen{GetTextColor(), 1, PenStyle::Dot});
+    rt.DrawRectangle(rc);
+    rt.SelectPen(old);
 }
 
 HRESULT SWindow::AfterAttribute(const SStringW& name, const SStringW& value, bool loading, HRESULT hr) {

@@ -240,7 +240,8 @@ protected:
     static int LayoutHeightOf(SWindow* child);
     // Children are drawn and hit only inside this rectangle.
     virtual CRect GetChildrenClipRect() const { return m_rect; }
-    virtual void DrawFocus(SRenderTarget& rt) { (void)rt; }
+    // With "dotted" a dotted frame inside the window; nothing else by default.
+    virtual void DrawFocus(SRenderTarget& rt);
 
     EventSet m_events;
     STrText m_text;
@@ -279,6 +280,9 @@ private:
     HRESULT SetCursorAttr(const SStringW& value, bool loading);
     template <int GridLayoutParams::*Field>
     HRESULT SetGridAttr(const SStringW& value, bool loading);
+    template <Gravity GridLayoutParams::*Field>
+    HRESULT SetGridGravityAttr(const SStringW& value, bool loading);
+    HRESULT SetBoxGravityAttr(const SStringW& value, bool loading);
 
     SWindow* m_parent = nullptr;
     SWindow* m_firstChild = nullptr;
@@ -302,6 +306,8 @@ private:
     enum class LayoutKind { Anchored, Grid, VBox };
     LayoutKind m_layout = LayoutKind::Anchored;
     GridLayoutParams m_grid;
+    Gravity m_boxGravity = Gravity::Fill;  // "gravity": across a vertical box
+    bool m_dottedFocus = false;            // "dotted": the focus drawn as a dotted frame
 
     CRect m_rect;
     SwndPosition m_pos;

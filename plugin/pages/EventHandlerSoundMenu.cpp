@@ -47,14 +47,8 @@ bool CEventHandlerSound::ShowPadMenu(qv::ui::EventArgs* e) {
     const FamilySoundPageData& family = ThisFamily().soundPage;
     const PadRef pad = PadOf(m_menuPad);
     const bool hasHotKey = pad.kind == PadKind::kFavourite && m_mood.GetHotKey(pad.index) != 0;
-    const std::vector<PadMenuItem> items = PadMenuItems(family, m_menuPad, hasHotKey);
-    if (items.empty()) return true;
     qv::ui::SMenu menu;
-    if (!menu.LoadMenu(family.padMenu)) return true;
-    UINT position = static_cast<UINT>(family.padMenuFirstPosition);
-    for (const PadMenuItem& item : items) menu.InsertMenu(position++, qv::ui::MF_BYPOSITION, item.id, item.text);
-    for (const PadMenuItem& item : items)
-        if (IsPadMenuCommand(family, item.id)) menu.SetItemAttribute(item.id, u"colorTextHover", u"#ffffff");
+    if (!LoadPadMenu(menu, family, m_menuPad, hasHotKey)) return true;
     const qv::ui::CPoint at = qv::ui::GetDisplayBackend().GetCursorPos();
     menu.TrackPopupMenu(0, at.x, at.y, OwnerHwnd(), 100);
     return true;

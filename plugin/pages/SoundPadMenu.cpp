@@ -1,5 +1,6 @@
 #include "plugin/pages/SoundPadMenu.h"
 
+#include "platform/ui/SMenu.h"
 #include "plugin/sound/SoundPadIds.h"
 
 std::vector<PadMenuItem> PadMenuItems(const FamilySoundPageData& family, int padId, bool hasHotKey) {
@@ -22,6 +23,11 @@ std::vector<PadMenuItem> PadMenuItems(const FamilySoundPageData& family, int pad
     return {};
 }
 
-bool IsPadMenuCommand(const FamilySoundPageData& family, UINT id) {
-    return id >= kPadCmdAddFavourite && id <= static_cast<UINT>(family.renameCommand);
+bool LoadPadMenu(qv::ui::SMenu& menu, const FamilySoundPageData& family, int padId, bool hasHotKey) {
+    const std::vector<PadMenuItem> items = PadMenuItems(family, padId, hasHotKey);
+    if (items.empty() || !menu.LoadMenu(family.padMenu)) return false;
+    UINT position = static_cast<UINT>(family.padMenuFirstPosition);
+    for (const PadMenuItem& item : items) menu.InsertMenu(position++, qv::ui::MF_BYPOSITION, item.id, item.text);
+    for (const PadMenuItem& item : items) menu.SetItemAttribute(item.id, u"colorTextHover", u"#ffffff");
+    return true;
 }

@@ -7,6 +7,10 @@
 #include "families/FamilyData.h"
 #include "platform/os/Types.h"
 
+namespace qv::ui {
+class SMenu;
+}
+
 enum PadMenuCommand : UINT {
     kPadCmdSendSlot1 = 110,  // 110 .. 112: the card's keys I .. III
     kPadCmdSendSlot3 = 112,
@@ -28,6 +32,7 @@ struct PadMenuItem {
 // favourite carries a hotkey.
 std::vector<PadMenuItem> PadMenuItems(const FamilySoundPageData& family, int padId, bool hasHotKey);
 
-// Whether a command id is one of the pad menu's own items (they take the
-// hover colour).
-bool IsPadMenuCommand(const FamilySoundPageData& family, UINT id);
+// Loads the family's pad menu and inserts the pad's items where the family
+// puts them, each in white under the pointer. False (no menu) for a pad
+// without items or when the menu resource cannot be loaded.
+bool LoadPadMenu(qv::ui::SMenu& menu, const FamilySoundPageData& family, int padId, bool hasHotKey);
