@@ -76,6 +76,7 @@ public:
     CMoodConfig& Mood() { return m_mood; }
     CAudioEngine& Engine() { return m_engine; }
     const CSoundPlayClock& PlayClock() const { return m_clock; }
+    int LastPlayedPad() const { return m_lastPlayedPad; }
     // Downloads the page has started and not yet released.
     int RunningFileDownloads() const { return m_fileDownloads.Count(); }
     bool IsFetchingCloudList() const { return m_listDownloader != nullptr; }
