@@ -75,6 +75,7 @@ struct FamilySoundPageData {
     int renameCommand;            // the pad menu's rename command
     DownloadRecordOrder downloadRecordOrder;
     bool uploadsToCard;           // whether pads can be sent to the card's keys
+    int volumePopupLift;          // extra pixels the volume popup sits above its button
 };
 
 // The main window's resources and the texts and commands that differ.

@@ -9,6 +9,7 @@ set(QV_SKIN_RESOURCES
   values:skin_controls=${QV_SKIN_DIR}/values/skin_controls.xml
   values:skin_main=${QV_SKIN_DIR}/values/skin_main.xml
   values:skin_record=${QV_SKIN_DIR}/values/skin_record.xml
+  values:skin_sound=${QV_SKIN_DIR}/values/skin_sound.xml
   LAYOUT:XML_MSGBOX=${QV_SKIN_DIR}/layout/msgbox.xml
   LAYOUT:XML_TOOLTIP=${QV_SKIN_DIR}/layout/tooltip.xml
   LAYOUT:XML_INPUTDLG=${QV_SKIN_DIR}/layout/inputdlg.xml
@@ -35,12 +36,16 @@ set(QV_SKIN_RESOURCES
   LAYOUT:XML_SAVEEFFECT=${QV_SKIN_DIR}/layout/saveeffect.xml
   LAYOUT:XML_UPGRADEFIRMWARE=${QV_SKIN_DIR}/layout/upgradefirmware.xml
   LAYOUT:XML_SENDDATA=${QV_SKIN_DIR}/layout/senddata.xml
+  LAYOUT:XML_INC_SOUND=${QV_SKIN_DIR}/layout/inc_sound.xml
+  LAYOUT:XML_EDIT_ADDFILENAME=${QV_SKIN_DIR}/layout/editaddfilename.xml
+  LAYOUT:XML_SET_VOLUME=${QV_SKIN_DIR}/layout/setvolume.xml
   SMENU:XML_EDITMENU=${QV_SKIN_DIR}/menu/editmenu.xml
   SMENU:menu_preset=${QV_SKIN_DIR}/menu/menu_preset.xml
   SMENU:menu_main=${QV_SKIN_DIR}/menu/menu_main.xml
   SMENU:menu_main1=${QV_SKIN_DIR}/menu/menu_main1.xml
   SMENU:MENU_EMPTY=${QV_SKIN_DIR}/menu/menu_empty.xml
   SMENU:menu_tray=${QV_SKIN_DIR}/menu/menu_tray.xml
+  SMENU:menu_mood_hotkey=${QV_SKIN_DIR}/menu/menu_mood_hotkey.xml
   translator:lang_cn=${QV_SKIN_DIR}/lang/lang_cn.xml
   translator:lang_en=${QV_SKIN_DIR}/lang/lang_en.xml
   ICON:ICON_LOGO=${QV_SKIN_DIR}/images/logo_32.png
@@ -90,6 +95,9 @@ set(QV_SKIN_RESOURCES
   IMG:image_btn_record_play=${QV_SKIN_DIR}/images/btn_record_play.png
   IMG:image_level_lit_h=${QV_SKIN_DIR}/images/level_lit_h.png
   IMG:image_level_segments_h=${QV_SKIN_DIR}/images/level_segments_h.png
+  IMG:image_btn_sound=${QV_SKIN_DIR}/images/sound_pad.png
+  IMG:image_btn_sound_stop=${QV_SKIN_DIR}/images/btn_sound_stop.png
+  IMG:image_btn_volume=${QV_SKIN_DIR}/images/btn_volume.png
   MP3:DJ_DHX=${QV_SKIN_DIR}/sounds/DJ_DHX.mp3
   MP3:DJ_ZS=${QV_SKIN_DIR}/sounds/DJ_ZS.mp3
   MP3:DJ_QZ=${QV_SKIN_DIR}/sounds/DJ_QZ.mp3

@@ -53,6 +53,7 @@ const FamilyData& DorbIIFamily() {
                 .renameCommand = 1007,
                 .downloadRecordOrder = DownloadRecordOrder::kBeforePurpose,
                 .uploadsToCard = true,
+                .volumePopupLift = 0,
             },
     };
     return family;

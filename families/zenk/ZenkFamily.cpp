@@ -53,6 +53,7 @@ const FamilyData& ZenkFamily() {
                 .renameCommand = 1006,
                 .downloadRecordOrder = DownloadRecordOrder::kAfterPurpose,
                 .uploadsToCard = false,
+                .volumePopupLift = 2,
             },
     };
     return family;

@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "platform/os/Log.h"
 #include "platform/ui/AttrParse.h"
@@ -333,9 +334,18 @@ CSize SWindow::GetDesiredSize() {
             m_textAlign = (m_textAlign & ~DT_SINGLELINE) | DT_WORDBREAK;
         }
     }
-    // Children placed from the top-left corner count too.
+    // Children placed from the top-left corner count too; a vertical box is
+    // as tall as its children together.
     CRect children;
-    for (SWindow* c = m_firstChild; c; c = c->m_nextSibling) {
+    if (m_layout == LayoutKind::VBox) {
+        for (SWindow* c = m_firstChild; c; c = c->m_nextSibling) {
+            if (!c->m_visible || c->m_destroying) continue;
+            const int width = c->m_pos.width >= 0 ? c->m_pos.width : c->GetDesiredSize().cx;
+            children.right = std::max(children.right, width);
+            children.bottom += LayoutHeightOf(c);
+        }
+    }
+    for (SWindow* c = m_firstChild; m_layout != LayoutKind::VBox && c; c = c->m_nextSibling) {
         if (!c->m_visible || c->m_destroying || c->m_pos.count == 0) continue;
         bool fromOrigin = true;
         for (int i = 0; i < c->m_pos.count; ++i) {
@@ -358,9 +368,24 @@ CSize SWindow::GetDesiredSize() {
     return size;
 }
 
+int SWindow::LayoutHeightOf(SWindow* child) {
+    return child->m_pos.height >= 0 ? child->m_pos.height : child->GetDesiredSize().cy;
+}
+
 void SWindow::LayoutChild(SWindow* child, const CRect& client, CRect& prev, int& gridIndex, int& gridRowTop,
                           int& gridRowHeight) {
-    if (m_gridLayout) {
+    if (m_layout == LayoutKind::VBox) {
+        // gridRowTop runs down the box.
+        const int h = LayoutHeightOf(child);
+        CRect rc(client.left, gridRowTop, client.right, gridRowTop + h);
+        if (child->m_pos.width >= 0)
+            std::tie(rc.left, rc.right) = PlaceWithGravity(m_boxGravity, client.left, client.Width(), child->m_pos.width);
+        gridRowTop += h;
+        child->Move(rc);
+        prev = rc;
+        return;
+    }
+    if (m_layout == LayoutKind::Grid) {
         int columns = std::max(1, m_grid.columns);
         CSize desired = child->GetDesiredSize();
         if (gridIndex % columns == 0 && gridIndex > 0) {
@@ -371,8 +396,12 @@ void SWindow::LayoutChild(SWindow* child, const CRect& client, CRect& prev, int&
         gridRowHeight = std::max(gridRowHeight, h);
         CRect cell = GridCellRect(m_grid, client, gridIndex, h);
         if (m_grid.rows <= 0) cell.Offset(0, gridRowTop - (client.top + (gridIndex / columns) * (h + m_grid.yInterval)));
-        if (child->m_pos.width >= 0) cell.right = cell.left + child->m_pos.width;
+        if (child->m_pos.width >= 0)
+            std::tie(cell.left, cell.right) = PlaceWithGravity(m_grid.xGravity == Gravity::Fill ? Gravity::Start : m_grid.xGravity,
+                                                               cell.left, cell.Width(), child->m_pos.width);
         if (m_grid.rows <= 0) cell.bottom = cell.top + h;
+        else if (child->m_pos.height >= 0 && m_grid.yGravity != Gravity::Fill)
+            std::tie(cell.top, cell.bottom) = PlaceWithGravity(m_grid.yGravity, cell.top, cell.Height(), h);
         ++gridIndex;
         child->Move(cell);
         return;
@@ -468,6 +497,10 @@ std::span<const AttrRow> SWindow::AttrRows() {
         AttrCall<&SWindow::SetGridAttr<&GridLayoutParams::rows>>(u"rowCount", E::Relayout),
         AttrCall<&SWindow::SetGridAttr<&GridLayoutParams::xInterval>>(u"xInterval", E::Relayout),
         AttrCall<&SWindow::SetGridAttr<&GridLayoutParams::yInterval>>(u"yInterval", E::Relayout),
+        AttrCall<&SWindow::SetGridGravityAttr<&GridLayoutParams::xGravity>>(u"xGravity", E::Relayout),
+        AttrCall<&SWindow::SetGridGravityAttr<&GridLayoutParams::yGravity>>(u"yGravity", E::Relayout),
+        AttrCall<&SWindow::SetBoxGravityAttr>(u"gravity", E::Relayout),
+        AttrMember<&SWindow::m_dottedFocus>(u"dotted", E::NoRepaint),
     };
     return kRows;
 }
@@ -618,8 +651,9 @@ HRESULT SWindow::SetAlphaAttr(const SStringW& value, bool) {
 }
 
 HRESULT SWindow::SetLayoutAttr(const SStringW& value, bool) {
-    if (value.EqualsNoCase(u"gridlayout") || value.EqualsNoCase(u"grid")) m_gridLayout = true;
-    else if (value.EqualsNoCase(u"soui") || value.IsEmpty()) m_gridLayout = false;
+    if (value.EqualsNoCase(u"gridlayout") || value.EqualsNoCase(u"grid")) m_layout = LayoutKind::Grid;
+    else if (value.EqualsNoCase(u"vbox")) m_layout = LayoutKind::VBox;
+    else if (value.EqualsNoCase(u"soui") || value.IsEmpty()) m_layout = LayoutKind::Anchored;
     else return E_FAIL;
     return S_OK;
 }
@@ -651,6 +685,30 @@ HRESULT SWindow::SetGridAttr(const SStringW& value, bool) {
     if (!v || *v < 0) return E_FAIL;
     m_grid.*Field = *v;
     return S_OK;
+}
+
+template <Gravity GridLayoutParams::*Field>
+HRESULT SWindow::SetGridGravityAttr(const SStringW& value, bool) {
+    auto gravity = ParseGravity(value.str());
+    if (!gravity) return E_FAIL;
+    m_grid.*Field = *gravity;
+    return S_OK;
+}
+
+HRESULT SWindow::SetBoxGravityAttr(const SStringW& value, bool) {
+    auto gravity = ParseGravity(value.str());
+    if (!gravity) return E_FAIL;
+    m_boxGravity = *gravity;
+    return S_OK;
+}
+
+void SWindow::DrawFocus(SRenderTarget& rt) {
+    if (!m_dottedFocus) return;
+    CRect rc = m_rect;
+    rc.Deflate(2, 2, 2, 2);
+    const SPen old = rt.SelectPen(SPen{GetTextColor(), 1, PenStyle::Dot});
+    rt.DrawRectangle(rc);
+    rt.SelectPen(old);
 }
 
 HRESULT SWindow::AfterAttribute(const SStringW& name, const SStringW& value, bool loading, HRESULT hr) {

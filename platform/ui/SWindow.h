@@ -242,9 +242,14 @@ protected:
     virtual CRect GetTextRect() const { return GetClientRect(); }
     // The rectangle children are laid out in (positions and grid cells).
     virtual CRect GetChildrenLayoutRect() const { return GetClientRect(); }
+    // The grid's parameters when the children are laid out in a grid, else null.
+    const GridLayoutParams* GetGridLayout() const { return m_layout == LayoutKind::Grid ? &m_grid : nullptr; }
+    // A child's height as the layouts take it: its own, else its content's.
+    static int LayoutHeightOf(SWindow* child);
     // Children are drawn and hit only inside this rectangle.
     virtual CRect GetChildrenClipRect() const { return m_rect; }
-    virtual void DrawFocus(SRenderTarget& rt) { (void)rt; }
+    // With "dotted" a dotted frame inside the window; nothing else by default.
+    virtual void DrawFocus(SRenderTarget& rt);
 
     EventSet m_events;
     STrText m_text;
@@ -283,6 +288,9 @@ private:
     HRESULT SetCursorAttr(const SStringW& value, bool loading);
     template <int GridLayoutParams::*Field>
     HRESULT SetGridAttr(const SStringW& value, bool loading);
+    template <Gravity GridLayoutParams::*Field>
+    HRESULT SetGridGravityAttr(const SStringW& value, bool loading);
+    HRESULT SetBoxGravityAttr(const SStringW& value, bool loading);
 
     SWindow* m_parent = nullptr;
     SWindow* m_firstChild = nullptr;
@@ -301,8 +309,13 @@ private:
     bool m_visible = true;
     bool m_focusable = false;
     bool m_destroying = false;
-    bool m_gridLayout = false;
+    // "layout": anchored by "pos" (the default), the grid, or a vertical box
+    // that stacks its children top down at their own heights.
+    enum class LayoutKind { Anchored, Grid, VBox };
+    LayoutKind m_layout = LayoutKind::Anchored;
     GridLayoutParams m_grid;
+    Gravity m_boxGravity = Gravity::Fill;  // "gravity": across a vertical box
+    bool m_dottedFocus = false;            // "dotted": the focus drawn as a dotted frame
 
     CRect m_rect;
     SwndPosition m_pos;

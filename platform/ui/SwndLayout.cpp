@@ -110,6 +110,25 @@ CRect ComputePosRect(const SwndPosition& pos, const CRect& parent, const CRect& 
     return CRect(left, top, right, bottom);
 }
 
+std::optional<Gravity> ParseGravity(std::u16string_view text) {
+    static constexpr std::pair<std::u16string_view, Gravity> kNames[] = {
+        {u"fill", Gravity::Fill},    {u"left", Gravity::Start}, {u"top", Gravity::Start},
+        {u"center", Gravity::Center}, {u"right", Gravity::End}, {u"bottom", Gravity::End}};
+    for (const auto& [name, gravity] : kNames)
+        if (text == name) return gravity;
+    return std::nullopt;
+}
+
+std::pair<int, int> PlaceWithGravity(Gravity gravity, int start, int length, int size) {
+    switch (gravity) {
+    case Gravity::Fill: return {start, start + length};
+    case Gravity::Start: return {start, start + size};
+    case Gravity::Center: return {start + (length - size) / 2, start + (length - size) / 2 + size};
+    case Gravity::End: return {start + length - size, start + length};
+    }
+    return {start, start + length};
+}
+
 CRect GridCellRect(const GridLayoutParams& grid, const CRect& parent, int index, int rowHeight) {
     int columns = grid.columns > 0 ? grid.columns : 1;
     int col = index % columns;

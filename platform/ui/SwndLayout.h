@@ -4,6 +4,7 @@
 // height, and the grid layout that places children in cells.
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "platform/ui/Geometry.h"
 
@@ -46,11 +47,22 @@ std::optional<int> ParseLayoutSize(std::u16string_view text);
 // desired the content size used where the size is not fixed.
 CRect ComputePosRect(const SwndPosition& pos, const CRect& parent, const CRect& prev, CSize desired);
 
+// Where a child with its own width or height sits in its grid cell or
+// across a vertical box: "left"/"top", "center", "right"/"bottom". With
+// "fill" (the default) a vertical box and the rows of a grid stretch it; in
+// a grid's columns it keeps its width at the cell's start.
+enum class Gravity { Fill, Start, Center, End };
+std::optional<Gravity> ParseGravity(std::u16string_view text);
+// The child's span of `size` inside a cell from `start` of length `length`.
+std::pair<int, int> PlaceWithGravity(Gravity gravity, int start, int length, int size);
+
 struct GridLayoutParams {
     int columns = 1;
     int rows = 0;  // 0: as many as the children need
     int xInterval = 0;
     int yInterval = 0;
+    Gravity xGravity = Gravity::Fill;  // children with their own width
+    Gravity yGravity = Gravity::Fill;  // children with their own height
 };
 
 // Cell rectangle of the child at index (row-major). Cells share the width

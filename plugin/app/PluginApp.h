@@ -23,8 +23,15 @@ public:
     virtual HMODULE GetInstance() = 0;
     // The program's folder, without a final '/'.
     virtual const std::u16string& ProgramFolder() const = 0;
-    // 1 while a sound is being sent to the card (the send window exists);
-    // the program may not end then.
+    // The user's "Quorvel" data folder, without a final '/'; empty when it
+    // could not be made.
+    virtual const std::u16string& AppDataFolder() const = 0;
+    // The host's module, which carries the skin and its sounds.
+    virtual HMODULE GetHostInstance() = 0;
+    // The window the sound pads' global hotkeys are registered on (the
+    // hidden main window); null while there is none.
+    virtual HWND GetHotKeyWindow() = 0;
+    // 1 while a sound is being sent to the card; the program may not end then.
     virtual int IsUploadBusy() const = 0;
     virtual void SetUploadBusy(int busy) = 0;
     // The upload into the card's sound keys; null for a family without them.

@@ -211,6 +211,8 @@ std::uint32_t CMainApp::GetModelId() { return ThisFamily().modelId; }
 
 void CMainApp::Quit() { qv::os::PostQuitMessage(0); }
 
+HWND CMainApp::GetHotKeyWindow() { return m_hideWnd ? m_hideWnd->GetHwnd() : nullptr; }
+
 int CMainApp::ConnectDevice() { return m_host ? m_host->ConnectDevice(this) : 0; }
 
 void CMainApp::DetachFromHost() {

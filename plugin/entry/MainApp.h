@@ -57,6 +57,9 @@ public:
     ICommDeviceMgmt* GetDeviceMgmt() override { return m_manager; }
     int ConnectDevice() override;
     const std::u16string& ProgramFolder() const override { return HostFolder(); }
+    const std::u16string& AppDataFolder() const override { return CAppBase::AppDataFolder(); }
+    HMODULE GetHostInstance() override { return m_hostModule; }
+    HWND GetHotKeyWindow() override;
     int IsUploadBusy() const override { return m_uploadBusy; }
     void SetUploadBusy(int busy) override { m_uploadBusy = busy; }
     ISoundUploader* SoundUploader() override { return m_soundUploader.get(); }

@@ -1,5 +1,6 @@
 #include "plugin/pages/EventHandlerEffect.h"
 #include "plugin/pages/EventHandlerRecord.h"
+#include "plugin/pages/EventHandlerSound.h"
 #include "plugin/windows/MainDlgPage.h"
 
 // The pages join here as they are built, in this order: effect page, sound
@@ -7,6 +8,7 @@
 MainDlgPages CreateMainDlgPages() {
     MainDlgPages pages;
     pages.push_back(std::make_unique<CEventHandlerEffect>());
+    pages.push_back(std::make_unique<CEventHandlerSound>());
     pages.push_back(std::make_unique<CEventHandlerRecord>());
     return pages;
 }

@@ -18,15 +18,17 @@
 #include "common/thread/Lock.h"
 #include "platform/os/Types.h"
 #include "plugin/sound/SoundItem.h"
+#include "plugin/sound/SoundPadIds.h"
 
 class CMoodConfig {
 public:
-    static constexpr int kHotKeyIdBase = 14000;
-    static constexpr int kHotKeyIdLast = 14999;
-    static constexpr int kMaxFavorites = 999;
-    static constexpr int kMaxCustomSounds = 988;
-    static constexpr int kMaxDownloads = 999;
-    static constexpr int kMaxCloudSoundsPerCategory = 1000;
+    // A favourite's hotkey id is its pad's id.
+    static constexpr int kHotKeyIdBase = kFirstFavouritePad;
+    static constexpr int kHotKeyIdLast = kFirstFavouritePad + 999;
+    static constexpr int kMaxFavorites = kMaxFavouritePads;
+    static constexpr int kMaxCustomSounds = kMaxCustomPads;
+    static constexpr int kMaxDownloads = kMaxDownloadPads;
+    static constexpr int kMaxCloudSoundsPerCategory = kCloudPadsPerCategory;
     static constexpr int kDefaultVolume = 76;
 
     CMoodConfig() = default;

@@ -36,7 +36,7 @@ constexpr int kDownloadedTabX = 20 + 86 + 4 + 43;
 class CloudOnX : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!m_x.Start("1280x800")) GTEST_SKIP() << "Xvfb is not available";
+        if (!m_x.Start("1280x960")) GTEST_SKIP() << "Xvfb is not available";
         std::filesystem::copy_file(QV_DORBII_PLUGIN, m_box.Root() + "/app/dorbII.so");
         ASSERT_TRUE(m_card.Start(m_box.SimSocket(), m_box.Root() + "/cardsim.log"));
         ASSERT_TRUE(m_sim.Start());

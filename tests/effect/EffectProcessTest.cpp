@@ -28,7 +28,7 @@ constexpr const char* kUpgradeTitle = "正在升级固件...";
 class EffectOnX : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!m_x.Start("1280x800")) GTEST_SKIP() << "Xvfb is not available";
+        if (!m_x.Start("1280x960")) GTEST_SKIP() << "Xvfb is not available";
         std::filesystem::copy_file(QV_FWTEST_PLUGIN, m_box.Root() + "/app/dorbII.so");
         m_client = std::make_unique<XClient>(m_x.Display());
         ASSERT_TRUE(m_client->Connected());

@@ -181,8 +181,9 @@ TEST_F(MainAppRunTest, StalledCatalogueRequestsEndWithTheRun) {
             ui::SWindow* download = row ? row->FindChildByName(u"btn_download") : nullptr;
             if (!download) return ::testing::AssertionFailure() << "no download button";
             Click(*Main(), *download);
-            // The usage report, the list and the detail all wait on the server.
-            if (!WaitFor([&] { return sim.Requests().size() == 3; }))
+            // The usage report, the effect list, the sound categories and
+            // the detail all wait on the server.
+            if (!WaitFor([&] { return sim.Requests().size() == 4; }))
                 return ::testing::AssertionFailure() << sim.Requests().size() << " requests";
             return ::testing::AssertionSuccess();
         };

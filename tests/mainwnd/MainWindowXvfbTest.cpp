@@ -35,7 +35,7 @@ class MainWindowOnX : public ::testing::Test {
 protected:
     void SetUp() override { StartScreen(true); }
     void StartScreen(bool withCard) {
-        if (!m_x.Start("1280x800")) GTEST_SKIP() << "Xvfb is not available";
+        if (!m_x.Start("1280x960")) GTEST_SKIP() << "Xvfb is not available";
         std::filesystem::copy_file(QV_DORBII_PLUGIN, m_box.ProgramFolder() + "/dorbII.so");
         if (withCard) {
             ASSERT_TRUE(m_card.Start(m_box.SimSocket(), m_box.Root() + "/cardsim.log"));

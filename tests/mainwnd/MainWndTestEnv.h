@@ -88,6 +88,9 @@ public:
     int ConnectDevice() override { return connect ? connect() : 0; }
     HMODULE GetInstance() override { return module; }
     const std::u16string& ProgramFolder() const override { return folder; }
+    const std::u16string& AppDataFolder() const override { return appData; }
+    HMODULE GetHostInstance() override { return module; }
+    HWND GetHotKeyWindow() override { return hotKeyWindow; }
     int IsUploadBusy() const override { return uploadBusy; }
     void SetUploadBusy(int busy) override { uploadBusy = busy; }
     ISoundUploader* SoundUploader() override { return uploader; }
@@ -99,6 +102,8 @@ public:
     std::function<int()> connect;
     HMODULE module = nullptr;  // the test executable's resources
     std::u16string folder;
+    std::u16string appData;
+    HWND hotKeyWindow = nullptr;
     int uploadBusy = 0;
     ISoundUploader* uploader = nullptr;
     int endRuns = 0;

@@ -32,7 +32,7 @@ constexpr const char* kUsageReportPath = "/tuning/api/user/informationCollector.
 class ZenkOnX : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!m_x.Start("1280x800")) GTEST_SKIP() << "Xvfb is not available";
+        if (!m_x.Start("1280x960")) GTEST_SKIP() << "Xvfb is not available";
         std::filesystem::copy_file(QV_ZENK_PLUGIN, m_box.ProgramFolder() + "/zenk.so");
         ASSERT_TRUE(m_catalogue.Start());
         m_client = std::make_unique<XClient>(m_x.Display());

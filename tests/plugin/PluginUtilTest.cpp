@@ -17,11 +17,14 @@ TEST(NamedIds, SortedWithFixedIdsAndTheRestInOrderFrom65536) {
         {u"btn_reverb_pitch_more", 1000}, {u"btn_eq_more", 1001}, {u"combo_keynote", 4000},
         {u"tgl_switch", 5401},   {u"txt_iterm_name", 5402},
         // the ids the pages' event maps test
-        {u"btn_cloud_retry", 65560}, {u"slider_play_progress", 65576}, {u"btn_record", 65577},
+        {u"btn_cloud_retry", 65560}, {u"btn_sound_stop", 65569}, {u"btn_volume", 65570},
+        {u"chk_hotkey_switch", 65571}, {u"slider_play_progress", 65576}, {u"btn_record", 65577},
         {u"btn_record_save", 65579}, {u"btn_record_playback", 65580}, {u"combo_save_type", 65604}};
     int next = 65536;
     auto skipTaken = [&] {
-        while (next == 65560 || next == 65576 || next == 65577 || next == 65579 || next == 65580 || next == 65604) ++next;
+        while (next == 65560 || (next >= 65569 && next <= 65571) || next == 65576 || next == 65577 || next == 65579 ||
+               next == 65580 || next == 65604)
+            ++next;
     };
     for (int i = 0; i < kNamedIdCount; ++i) {
         const std::u16string name = kNamedIds[i].name;

@@ -19,6 +19,7 @@
 #include "platform/ui/desktop/HotKeys.h"
 #include "plugin/sound/MoodConfig.h"
 #include "plugin/sound/MoodHotKeyFilter.h"
+#include "tests/support/FakeHotKeyService.h"
 
 namespace {
 
@@ -55,12 +56,7 @@ SoundItem Item(std::int32_t kind, std::u16string_view name, std::u16string_view 
     return item;
 }
 
-class FakeHotKeys : public qv::desktop::IHotKeyService {
-public:
-    BOOL Register(HWND hwnd, int id, UINT modifiers, UINT vk) override {
-        log.push_back("+" + std::to_string(id));
-        if (vk == refusedKey || registered.count(id)) return FALSE;
-        registered[id] = {hwnd, modifiers << 16 | vk};
+using FakeHotKeys = qv::test::FakeHotKeyService;
         return TRUE;
     }
     BOOL Unregister(HWND, int id) override {

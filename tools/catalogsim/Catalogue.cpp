@@ -2,6 +2,8 @@
 
 #include <json/json.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 namespace catalogsim {
@@ -205,6 +207,15 @@ std::optional<Catalogue> ReadDescription(const std::string& text, std::string& e
             writer["indentation"] = "";
             writer["emitUTF8"] = true;
             reply.body = Json::writeString(writer, entry["json"]);
+        } else if (entry.isMember("file")) {
+            const std::string path = entry["file"].asString();
+            std::ifstream in(path, std::ios::binary);
+            if (!in) {
+                error = "cannot read " + path;
+                return std::nullopt;
+            }
+            reply.body.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            reply.contentType = "audio/mpeg";
         } else {
             reply.body = entry.get("body", "").asString();
         }

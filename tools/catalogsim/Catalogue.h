@@ -41,9 +41,11 @@ bool ApplySwitch(Catalogue& catalogue, const std::string& name);
 std::vector<std::string> SwitchNames();
 
 // Reads a description: {"routes": {"POST /tuning/...": {"status": 200,
-// "body": "...", "json": {...}, "padTo": N, "delayMs": N, "stall": true,
-// "size": N, "location": "...", "contentType": "..."}}}. "json" is written
-// out as the body; "padTo" pads the body with blanks to N bytes.
+// "body": "...", "json": {...}, "file": "PATH", "padTo": N, "delayMs": N,
+// "stall": true, "size": N, "location": "...", "contentType": "..."}}}.
+// "json" is written out as the body; "file" serves that file's bytes (as
+// "audio/mpeg" unless a content type is given); "padTo" pads the body with
+// blanks to N bytes.
 std::optional<Catalogue> ReadDescription(const std::string& text, std::string& error);
 
 }  // namespace catalogsim

@@ -5,6 +5,7 @@
 #include "tools/skin/ControlImages.h"
 #include "tools/skin/MainWindowImages.h"
 #include "tools/skin/RecordImages.h"
+#include "tools/skin/SoundImages.h"
 
 namespace qv::skintool {
 namespace {
@@ -117,6 +118,7 @@ std::span<const SkinImage> AllSkinImages() {
         for (const SkinImage& image : MainWindowImages()) images.push_back(image);
         for (const SkinImage& image : ControlSkinImages()) images.push_back(image);
         for (const SkinImage& image : RecordSkinImages()) images.push_back(image);
+        for (const SkinImage& image : SoundImages()) images.push_back(image);
         return images;
     }();
     return all;

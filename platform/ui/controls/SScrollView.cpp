@@ -1,6 +1,7 @@
 #include "platform/ui/controls/SScrollView.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace qv::ui {
 
@@ -19,10 +20,20 @@ void SScrollView::SetViewSize(CSize size) {
     Invalidate();
 }
 
+std::optional<int> SScrollView::GridViewHeight() const {
+    const GridLayoutParams* grid = GetGridLayout();
+    if (!grid || grid->rows <= 0) return std::nullopt;
+    int tallest = 0;
+    for (SWindow* c = GetWindow(GSW_FIRSTCHILD); c; c = c->GetWindow(GSW_NEXTSIBLING)) {
+        if (c->IsVisible() && !c->IsDestroying()) tallest = std::max(tallest, LayoutHeightOf(c));
+    }
+    return grid->rows * tallest + (grid->rows - 1) * grid->yInterval;
+}
+
 CRect SScrollView::GetChildrenLayoutRect() const {
     CRect client = GetClientRect();
     int width = m_fixedSize.cx >= 0 ? m_fixedSize.cx : client.Width();
-    int height = m_fixedSize.cy >= 0 ? m_fixedSize.cy : client.Height();
+    int height = m_fixedSize.cy >= 0 ? m_fixedSize.cy : GridViewHeight().value_or(client.Height());
     CRect rc(client.left, client.top, client.left + width, client.top + height);
     rc.Offset(-GetScrollPos(false), -GetScrollPos(true));
     return rc;

@@ -3,8 +3,12 @@
 // grid layout) over a view that may be larger than the window, and shown
 // moved by the view origin, which the scroll bars follow. "viewSize" = "w,h"
 // fixes the view's size; -1 (the default) makes a side as large as the
-// children need, at least the visible area. Every change of the origin fires
-// event 10002.
+// children need, at least the visible area. A grid with "rowCount" rows lays
+// its rows out at their tallest child's height (its own, else its content's)
+// instead of sharing the visible height: many rows scroll, few keep their
+// height. Every change of the origin fires event 10002.
+#include <optional>
+
 #include "platform/ui/controls/SPanel.h"
 
 namespace qv::ui {
@@ -33,6 +37,8 @@ protected:
     void OnScrollChanged(bool vertical, int oldPos) override;
 
 private:
+    // The height of a grid's rows when "rowCount" is given; nullopt else.
+    std::optional<int> GridViewHeight() const;
     // The view's size for the children as they are laid out now.
     CSize MeasureView() const;
 
