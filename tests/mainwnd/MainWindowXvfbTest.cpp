@@ -42,7 +42,8 @@ protected:
         ASSERT_TRUE(m_client->Connected());
     }
     void TearDown() override {
-        if (m_pid > 0) m_box.Wait(m_pid, 1000);
+        // A program the test left running is ended; one that hangs fails it.
+        if (m_pid > 0) m_box.End(m_pid);
     }
     pid_t StartProgram(const std::string& bus = "unix:path=/nonexistent/qv-bus") {
         return m_box.Start({{"DISPLAY", m_x.Display()}, {"DBUS_SESSION_BUS_ADDRESS", bus}});
@@ -56,7 +57,7 @@ protected:
         const auto status = m_box.Wait(pid, timeoutMs);
         return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
     }
-    bool StillRunning(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == 0; }
+    bool StillRunning(pid_t pid) { return m_box.Running(pid); }
     // A window that has just opened is left a moment (its opening topmost
     // spell and first frames) before it is clicked.
     static void Settle() { Sleep(700); }
@@ -193,11 +194,7 @@ protected:
     }
     void TearDown() override {
         // The script hands a TERM on to the program and then ends its card.
-        for (pid_t pid : m_scripts) {
-            if (!StillRunning(pid)) continue;
-            kill(pid, SIGTERM);
-            m_box.Wait(pid, 5000);
-        }
+        for (pid_t pid : m_scripts) m_box.End(pid);
     }
     pid_t StartScript(const std::string& out) {
         const pid_t pid = m_box.StartCommand({"/bin/bash", m_box.Root() + "/repo/scripts/run.sh"},
