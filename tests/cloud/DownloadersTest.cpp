@@ -174,6 +174,9 @@ TEST_F(DownloadersTest, EverySwitchGivesItsMessage) {
         {"102400 bytes", {"--switch", "exact-size=102400"}, u"", u"", u"", u""},
         {"102401 bytes", {"--switch", "exact-size=102401"}, listFail, categoriesFail, detailFail, u""},
         {"huge file", {"--switch", "huge"}, u"", u"", u"", fileFail},
+        {"detail with null data", {"--switch", "detail-null"}, u"", u"", parseDetail, u""},
+        {"detail without data", {"--switch", "detail-missing"}, u"", u"", parseDetail, u""},
+        {"detail of another effect", {"--switch", "detail-other-id"}, u"", u"", detailFail, u""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -97,11 +97,17 @@ void CatalogServer::Log(const httplib::Request& request) {
 
 void CatalogServer::Handle(const httplib::Request& request, httplib::Response& response) {
     Log(request);
-    const Reply* reply = m_catalogue.Find(request.method, request.path, request.body);
+    std::string route;
+    const Reply* reply = m_catalogue.Find(request.method, request.path, request.body, route);
     if (!reply) {
         response.status = 404;
         response.set_content(R"({"message":"not found"})", "application/json");
         return;
+    }
+    if (!reply->first.empty()) {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        const std::size_t answered = m_answered[route]++;
+        if (answered < reply->first.size()) reply = &reply->first[answered];
     }
     if (reply->stall) {
         Wait(-1);

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -51,7 +52,8 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_listenEnded{false};
     int m_port = 0;
-    std::mutex m_mutex;  // guards the log and the stop flag's waits
+    std::mutex m_mutex;  // guards the log, the counts and the stop flag's waits
+    std::map<std::string, std::size_t> m_answered;  // requests per route
     std::condition_variable m_stopped;
     bool m_stopping = false;
 };

@@ -47,9 +47,13 @@ std::string LongText(const std::string& unit, int count) {
 
 }  // namespace
 
-const Reply* Catalogue::Find(const std::string& method, const std::string& path, const std::string& body) const {
-    const std::string route = method + " " + path;
-    if (auto it = routes.find(route + "|" + body); it != routes.end()) return &it->second;
+const Reply* Catalogue::Find(const std::string& method, const std::string& path, const std::string& body,
+                             std::string& route) const {
+    route = method + " " + path;
+    if (auto it = routes.find(route + "|" + body); it != routes.end()) {
+        route = it->first;
+        return &it->second;
+    }
     if (auto it = routes.find(route); it != routes.end()) return &it->second;
     return nullptr;
 }
@@ -74,8 +78,9 @@ Catalogue RegularCatalogue() {
 }
 
 std::vector<std::string> SwitchNames() {
-    return {"slow",      "stalled", "huge",     "exact-size=N",  "malformed",     "wrong-types",
-            "not-ok",    "status=N", "redirect", "redirect-file", "hostile-names", "hostile-urls"};
+    return {"slow",          "stalled",      "huge",          "exact-size=N",   "malformed",
+            "wrong-types",   "not-ok",       "status=N",      "redirect",       "redirect-file",
+            "hostile-names", "hostile-urls", "detail-null",   "detail-missing", "detail-other-id"};
 }
 
 bool ApplySwitch(Catalogue& c, const std::string& name) {
@@ -118,6 +123,16 @@ bool ApplySwitch(Catalogue& c, const std::string& name) {
             reply.location = name == "redirect" ? "{base}" + path : "file:///etc/passwd";
             reply.generated = -1;
             reply.body.clear();
+        }
+    } else if (name == "detail-null" || name == "detail-missing" || name == "detail-other-id") {
+        // Another id: 302's detail answers for 301, 301's for the others.
+        const Reply detail301 = c.routes[kEffectDetail + "|soundId=301"];
+        const Reply detail302 = c.routes[kEffectDetail + "|soundId=302"];
+        for (auto& [route, reply] : c.routes) {
+            if (route.rfind(kEffectDetail + "|", 0) != 0) continue;
+            if (name == "detail-null") reply.first.push_back(Json(Ok("null")));
+            else if (name == "detail-missing") reply.first.push_back(Json(R"({"message":"ok"})"));
+            else reply.first.push_back(route == kEffectDetail + "|soundId=301" ? detail302 : detail301);
         }
     } else if (name == "hostile-names") {
         const std::string longName = LongText("长", 100);
