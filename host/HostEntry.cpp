@@ -1,6 +1,5 @@
 #include "host/HostEntry.h"
 
-#include <cstdio>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -57,7 +56,7 @@ int HostMain(const std::u16string& commandLine) {
         return 0;
     case qv::os::InstanceLock::Result::Unusable:
         // Not another instance: the lock cannot be trusted, so nothing starts.
-        std::fprintf(stderr, "quorvel: not started: %s\n", singleInstance.Problem().c_str());
+        qv::os::TellUser("quorvel: not started: %s", singleInstance.Problem().c_str());
         return kExitNoSafeLock;
     }
     (void)qv::os::SendToWindowOfClass(kFirmwareToolClass, WM_CLOSE, 0, 0, nullptr,
@@ -72,6 +71,7 @@ int HostMain(const std::u16string& commandLine) {
     std::unique_ptr<ICommDeviceMgmt> manager = MakeDeviceManager();
     if (!manager) {
         QV_LOGE("device manager could not be created");
+        qv::os::TellUser("quorvel: not started: the card's device manager could not be made");
         return -1;
     }
 

@@ -11,6 +11,7 @@ int RunClient(IAppClient* client, const std::u16string& commandLine,
               const std::function<void()>& clientDone) {
     if (!client->Init()) {
         QV_LOGE("plug-in client failed to initialise");
+        qv::os::TellUser("quorvel: the card's plug-in could not start");
         if (clientDone) clientDone();
         return 1;
     }
@@ -27,6 +28,8 @@ int RunPlugin(IPluginLibraryLoader& loader, const std::u16string& libraryPath, I
     void* library = loader.Load(libraryPath);
     if (!library) {
         QV_LOGE("cannot load %s", qv::os::Utf16ToUtf8(libraryPath).c_str());
+        qv::os::TellUser("quorvel: cannot load the plug-in %s: reinstall the program",
+                         qv::os::Utf16ToUtf8(libraryPath).c_str());
         return 1;
     }
     int result = 1;
@@ -34,10 +37,13 @@ int RunPlugin(IPluginLibraryLoader& loader, const std::u16string& libraryPath, I
     if (!getClient) {
         QV_LOGE("%s has no export %s", qv::os::Utf16ToUtf8(libraryPath).c_str(),
                 kGetClientExport);
+        qv::os::TellUser("quorvel: %s is not a plug-in of this program: reinstall the program",
+                         qv::os::Utf16ToUtf8(libraryPath).c_str());
     } else if (IAppClient* client = getClient(host)) {
         result = RunClient(client, commandLine, clientDone);
     } else {
         QV_LOGE("%s returned no client", qv::os::Utf16ToUtf8(libraryPath).c_str());
+        qv::os::TellUser("quorvel: the plug-in %s could not start", qv::os::Utf16ToUtf8(libraryPath).c_str());
     }
     loader.Free(library);
     return result;
