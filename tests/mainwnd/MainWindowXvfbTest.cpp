@@ -8,6 +8,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <fstream>
 #include <sstream>
@@ -19,6 +21,7 @@
 #include "tests/host/HostProcess.h"
 #include "tests/mainwnd/CardSimProcess.h"
 #include "tests/mainwnd/XClient.h"
+#include "tests/support/CatalogSim.h"
 
 namespace qv::test {
 namespace {
@@ -170,6 +173,118 @@ TEST_F(MainWindowOnX, ClosedToTheTrayItKeepsTheSessionUntilTheTraysExit) {
     EXPECT_EQ(m_card.Count(kSessionClose), 1);
     EXPECT_EQ(m_card.Count(kSessionOpen), 1);
 }
+
+// Every way a run ends, with or without the card and with a catalogue that
+// answers or one that never does: the process is gone within a second of
+// its window (the program aims at half of that), it printed nothing, and
+// the locks it made in the runtime folder are gone with it.
+struct ExitCase {
+    const char* name;
+    enum How { kClose, kTrayExit, kSignal } how;
+    bool card;
+    bool stalledCatalogue;
+};
+
+void PrintTo(const ExitCase& c, std::ostream* out) { *out << c.name; }
+
+class ExitOnX : public MainWindowOnX, public ::testing::WithParamInterface<ExitCase> {
+protected:
+    void SetUp() override {
+        StartScreen(GetParam().card);
+        if (IsSkipped() || HasFatalFailure()) return;
+        WriteSettings(1);
+        // Without a card the program starts with the family it ran last.
+        std::ofstream(m_box.AppDataFolder() + "/modulecfg.ini") << "[Module]\nname=dorbII.so\n";
+    }
+};
+
+TEST_P(ExitOnX, TheProcessEndsPromptlyQuietlyAndTakesItsLocks) {
+    const ExitCase& c = GetParam();
+    PrivateBus bus;
+    std::optional<ScopedEnv> busEnv;
+    std::unique_ptr<FakeWatcher> watcher;
+    std::string busAddress = "unix:path=/nonexistent/qv-bus";
+    if (c.how == ExitCase::kTrayExit) {
+        if (!bus.Start()) GTEST_SKIP() << "dbus-daemon is not available";
+        busEnv.emplace("DBUS_SESSION_BUS_ADDRESS", bus.Address());
+        watcher = std::make_unique<FakeWatcher>();
+        ASSERT_TRUE(watcher->Ok());
+        busAddress = bus.Address();
+    }
+    CatalogSim catalogue(c.stalledCatalogue ? std::vector<std::string>{"--switch", "stalled"} : std::vector<std::string>{});
+    ASSERT_TRUE(catalogue.Start());
+    const std::string out = m_box.Root() + "/quorvel.out";
+    // Under the sanitizers the leak check at exit is timed and reported here
+    // too; it is not the program's (the other runs check for leaks).
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string asanOptions = std::string(asan ? asan : "") + ":detect_leaks=0";
+    m_pid = m_box.StartCommand({m_box.ProgramFolder() + "/quorvel"},
+                               {{"DISPLAY", m_x.Display()},
+                                {"DBUS_SESSION_BUS_ADDRESS", busAddress},
+                                {"QV_CATALOGUE_URL", catalogue.Base() + "/tuning"},
+                                {"ASAN_OPTIONS", asanOptions}},
+                               out);
+    const auto main = m_client->WaitForWindow(kMainTitle);
+    ASSERT_TRUE(main);
+    if (c.card) {
+        ASSERT_TRUE(m_card.WaitFor(kSessionOpen));
+    }
+    // The catalogue has been asked (and, stalled, holds the request).
+    bool fetching = false;
+    for (int i = 0; i < 500 && !fetching; ++i, Sleep(20)) fetching = !catalogue.Requests().empty();
+    ASSERT_TRUE(fetching) << "the catalogue was not asked";
+    Settle();
+
+    // Timed from the request: an upper bound of the time from the window's end.
+    std::optional<std::chrono::steady_clock::time_point> asked;
+    switch (c.how) {
+    case ExitCase::kClose:
+        asked = std::chrono::steady_clock::now();
+        ClickCaption(*main, 36);
+        break;
+    case ExitCase::kSignal:
+        asked = std::chrono::steady_clock::now();
+        kill(m_pid, SIGTERM);
+        break;
+    case ExitCase::kTrayExit: {
+        ASSERT_EQ(watcher->Items().size(), 1u);
+        TrayHost tray;
+        ASSERT_TRUE(tray.Call(watcher->Items()[0], "ContextMenu"));
+        const auto menu = WaitForMenu();
+        ASSERT_TRUE(menu);
+        asked = std::chrono::steady_clock::now();
+        ClickMenuItem(*menu, 2, 1);  // Exit, below a separator
+        break;
+    }
+    }
+    const auto status = m_box.Wait(m_pid, 5000);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - *asked).count();
+    m_pid = -1;
+    EXPECT_FALSE(m_client->FindWindow(kMainTitle));
+    RecordProperty("exit_ms", static_cast<int>(ms));
+    std::printf("%s: the process ended %lld ms after it was asked to\n", c.name, static_cast<long long>(ms));
+    ASSERT_TRUE(status);
+    EXPECT_LE(ms, 1000);
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
+    EXPECT_EQ(ReadFileText(out), "");
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(m_box.Root() + "/run")) left.push_back(entry.path());
+    EXPECT_EQ(left, std::vector<std::string>{});
+    if (c.card) {
+        EXPECT_EQ(m_card.Count(kSessionClose), 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, ExitOnX,
+    ::testing::Values(ExitCase{"CloseWithTheCard", ExitCase::kClose, true, false},
+                      ExitCase{"CloseWithoutACard", ExitCase::kClose, false, false},
+                      ExitCase{"CloseWithoutACardAndAStalledCatalogue", ExitCase::kClose, false, true},
+                      ExitCase{"TrayExitWithTheCard", ExitCase::kTrayExit, true, false},
+                      ExitCase{"TrayExitWithoutACardAndAStalledCatalogue", ExitCase::kTrayExit, false, true},
+                      ExitCase{"SignalWithTheCardAndAStalledCatalogue", ExitCase::kSignal, true, true},
+                      ExitCase{"SignalWithoutACard", ExitCase::kSignal, false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // scripts/run.sh as a new user runs it, in a copy of the repository whose
 // dependency and build steps are stubbed and whose build folder holds the
