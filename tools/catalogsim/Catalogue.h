@@ -37,10 +37,12 @@ Catalogue RegularCatalogue();
 
 // Applies one switch ("slow", "stalled", "huge", "exact-size=N",
 // "malformed", "wrong-types", "not-ok", "status=N", "redirect",
-// "redirect-file", "hostile-names", "hostile-urls", and "detail-null",
-// "detail-missing", "detail-other-id": the first detail request of each
-// effect is answered with a null "data", without "data" or with another
-// effect's detail, later ones regularly); false for an unknown one.
+// "redirect-file", "hostile-names", "hostile-urls", "file-status=N" and
+// "file-empty" (sound files answered with that status, or an empty body),
+// and "detail-null", "detail-missing", "detail-other-id": the first detail
+// request of each effect is answered with a null "data", without "data" or
+// with another effect's detail, later ones regularly); false for an unknown
+// one.
 bool ApplySwitch(Catalogue& catalogue, const std::string& name);
 // The switches ApplySwitch knows, for the usage text.
 std::vector<std::string> SwitchNames();
