@@ -146,6 +146,14 @@ TEST_F(CloudListPageTest, TheBuiltInEntryAppliesAndLeavesTheListUnderElectro) {
     EXPECT_EQ(Model().GetCurrentEffect().id, -1);
     EXPECT_TRUE(RowChild(u"mclist_cloud_effect", 0, u"btn_use")->IsChecked());
     EXPECT_TRUE(m_boxes.Boxes().empty());
+    // On the card's 原声 the built-in entry leaves reverb and pitch open;
+    // 原声 itself locks them.
+    ASSERT_EQ(Model().GetValue(kParamEffectNumber), 0);
+    EXPECT_FALSE(Visible(u"forbid_reverb_pitch_param"));
+    ClickControl(10000);
+    EXPECT_TRUE(Visible(u"forbid_reverb_pitch_param"));
+    Click(*m_dlg, *RowChild(u"mclist_cloud_effect", 0, u"btn_use"));
+    EXPECT_FALSE(Visible(u"forbid_reverb_pitch_param"));
 
     ClickControl(10008);  // 电音
     EXPECT_EQ(CloudIds(), (std::vector<std::int32_t>{301, 302}));
