@@ -11,8 +11,8 @@
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Path.h"
 #include "platform/ui/SApplication.h"
-#include "plugin/AppPaths.h"
-#include "plugin/AutoRun.h"
+#include "plugin/app/AutoRun.h"
+#include "plugin/workspace/AppPaths.h"
 
 extern char** environ;
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/os/Types.h"
-#include "plugin/AppSysInfo.h"
+#include "plugin/app/AppSysInfo.h"
 
 class CAppBase {
 public:

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Installs what the build needs, builds the normal, the ASan+UBSan and the TSan
-# trees, runs each fuzz target for a bounded time (QV_FUZZ_SECONDS), the thread
-# tests under TSan and the whole suite under ASan+UBSan.
+# Checks that every part includes only the parts below it, installs what the
+# build needs, builds the normal, the ASan+UBSan and the TSan trees, runs each
+# fuzz target for a bounded time (QV_FUZZ_SECONDS), the thread tests under
+# TSan and the whole suite under ASan+UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 fuzz_seconds=${QV_FUZZ_SECONDS:-30}
 
+scripts/check-includes.sh
 scripts/install-deps.sh
 scripts/build.sh build
 scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=address,undefined

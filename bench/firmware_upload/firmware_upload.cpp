@@ -19,7 +19,7 @@
 #include "common/device/Frame.h"
 #include "common/device/HidDevice/HidBase.h"
 #include "platform/hid/Hid.h"
-#include "plugin/QuorvelProtocol.h"
+#include "plugin/device/QuorvelProtocol.h"
 #include "tests/support/SimCard.h"
 #include "tests/support/SimCardServer.h"
 

@@ -11,8 +11,8 @@
 #include "families/FamilyData.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Tick.h"
-#include "plugin/WorkSpace.h"
-#include "plugin/WorkSpaceParams.h"
+#include "plugin/workspace/WorkSpace.h"
+#include "plugin/workspace/WorkSpaceParams.h"
 #include "tests/support/FakeDevice.h"
 #include "tests/support/SimCard.h"
 

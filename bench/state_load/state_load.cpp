@@ -16,10 +16,10 @@
 #include "families/FamilyData.h"
 #include "platform/os/Profile.h"
 #include "platform/os/Utf.h"
-#include "plugin/SettingsStateStore.h"
-#include "plugin/SettingsStore.h"
 #include "plugin/model/CParamModel.h"
 #include "plugin/model/RecordText.h"
+#include "plugin/workspace/SettingsStateStore.h"
+#include "plugin/workspace/SettingsStore.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "platform/os/Log.h"
-#include "plugin/AppEvents.h"
+#include "plugin/app/AppEvents.h"
 
 CCloudEffectDetailDownloader::CCloudEffectDetailDownloader(std::int32_t soundId,
                                                            std::span<const ParamDescriptor> descriptors)

@@ -1,7 +1,7 @@
 #include "plugin/cloud/CloudEffectListDownloader.h"
 
 #include "platform/os/Log.h"
-#include "plugin/AppEvents.h"
+#include "plugin/app/AppEvents.h"
 
 CCloudEffectListDownloader::CCloudEffectListDownloader(std::string body) : CCloudWorker(true), m_body(std::move(body)) {}
 

@@ -3,12 +3,12 @@
 #include "platform/os/Log.h"
 #include "platform/ui/EventArgs.h"
 #include "platform/ui/SWindow.h"
-#include "plugin/WorkSpace.h"
-#include "plugin/WorkSpaceParams.h"
 #include "plugin/cloud/CloudEffectDetailDownloader.h"
 #include "plugin/cloud/CloudEffectLists.h"
 #include "plugin/cloud/EffectListRows.h"
 #include "plugin/model/RecordText.h"
+#include "plugin/workspace/WorkSpace.h"
+#include "plugin/workspace/WorkSpaceParams.h"
 
 CCloudEffectListMcAdapter::CCloudEffectListMcAdapter(std::vector<CloudEffectItem>* list, CWorkSpace& workspace,
                                                      IEffectListPage* page)

@@ -1,9 +1,9 @@
 #include "plugin/cloud/CloudEffectLists.h"
 
 #include "families/FamilyData.h"
-#include "plugin/WorkSpace.h"
-#include "plugin/WorkSpaceParams.h"
 #include "plugin/model/RecordText.h"
+#include "plugin/workspace/WorkSpace.h"
+#include "plugin/workspace/WorkSpaceParams.h"
 
 CloudEffectItem BuiltInCloudEffectRow() {
     CloudEffectItem row{};

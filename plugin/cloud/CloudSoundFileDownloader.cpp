@@ -10,7 +10,7 @@
 #include "platform/os/Log.h"
 #include "platform/os/Path.h"
 #include "platform/os/Utf.h"
-#include "plugin/AppEvents.h"
+#include "plugin/app/AppEvents.h"
 #include "plugin/model/RecordText.h"
 
 CCloudSoundFileDownloader::CCloudSoundFileDownloader(const SoundItem& item, std::u16string targetPath, int extra,

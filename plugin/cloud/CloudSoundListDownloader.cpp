@@ -4,7 +4,7 @@
 
 #include "platform/os/Log.h"
 #include "platform/os/Utf.h"
-#include "plugin/AppEvents.h"
+#include "plugin/app/AppEvents.h"
 #include "plugin/sound/MoodConfig.h"
 
 CCloudSoundListDownloader::CCloudSoundListDownloader(CMoodConfig* owner) : CCloudWorker(true), m_owner(owner) {}

@@ -1,10 +1,10 @@
 #include "plugin/cloud/DownloadEffectListMcAdapter.h"
 
 #include "platform/ui/SWindow.h"
-#include "plugin/WorkSpace.h"
-#include "plugin/WorkSpaceParams.h"
 #include "plugin/cloud/EffectListRows.h"
 #include "plugin/model/RecordText.h"
+#include "plugin/workspace/WorkSpace.h"
+#include "plugin/workspace/WorkSpaceParams.h"
 
 CDownloadEffectListMcAdapter::CDownloadEffectListMcAdapter(CWorkSpace& workspace, IEffectListPage* page)
     : m_workspace(workspace), m_page(page) {}

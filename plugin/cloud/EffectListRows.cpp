@@ -2,9 +2,9 @@
 
 #include "platform/ui/EventArgs.h"
 #include "platform/ui/SWindow.h"
-#include "plugin/WorkSpace.h"
-#include "plugin/WorkSpaceParams.h"
 #include "plugin/cloud/CloudEffectListMcAdapter.h"
+#include "plugin/workspace/WorkSpace.h"
+#include "plugin/workspace/WorkSpaceParams.h"
 
 qv::ui::SStringW EffectListColumnName(int column) { return qv::ui::SStringW::Format(u"col%d", column + 1); }
 

@@ -8,7 +8,7 @@
 #include "common/http/LibCurlHelper.h"
 #include "platform/os/Log.h"
 #include "platform/os/SysInfo.h"
-#include "plugin/AppSysInfo.h"
+#include "plugin/app/AppSysInfo.h"
 #include "plugin/cloud/CatalogueUrl.h"
 #include "plugin/usage/UsageReportSender.h"
 

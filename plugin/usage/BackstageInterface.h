@@ -10,8 +10,8 @@
 #include <string>
 
 #include "platform/os/UserRegistry.h"
-#include "plugin/WorkSpace.h"
 #include "plugin/cloud/DownloaderSet.h"
+#include "plugin/workspace/WorkSpace.h"
 
 class CUsageReportSender;
 

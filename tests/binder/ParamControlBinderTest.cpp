@@ -14,9 +14,9 @@
 #include "platform/ui/controls/SCheckBox.h"
 #include "platform/ui/controls/SSliderBar.h"
 #include "platform/ui/controls/StandardControls.h"
-#include "plugin/ParamControlBinder.h"
-#include "plugin/WorkSpace.h"
-#include "plugin/WorkSpaceParams.h"
+#include "plugin/pages/ParamControlBinder.h"
+#include "plugin/workspace/WorkSpace.h"
+#include "plugin/workspace/WorkSpaceParams.h"
 #include "tests/support/FakeDeviceMgmt.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "families/FamilyData.h"
 #include "platform/os/Path.h"
 #include "platform/os/Utf.h"
-#include "plugin/AppEvents.h"
+#include "plugin/app/AppEvents.h"
 #include "plugin/cloud/CloudEffectDetailDownloader.h"
 #include "plugin/cloud/CloudEffectListDownloader.h"
 #include "plugin/cloud/CloudSoundFileDownloader.h"

@@ -12,8 +12,8 @@
 #include "families/ThisFamily.h"
 #include "platform/ui/controls/SMCListView.h"
 #include "platform/ui/controls/STabCtrl.h"
-#include "plugin/SettingsStore.h"
 #include "plugin/model/RecordText.h"
+#include "plugin/workspace/SettingsStore.h"
 #include "tests/effect/EffectPageEnv.h"
 #include "tests/support/CatalogSim.h"
 

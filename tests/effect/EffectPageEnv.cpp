@@ -4,7 +4,7 @@
 
 #include "controls/CTipWnd.h"
 #include "families/ThisFamily.h"
-#include "plugin/SettingsStore.h"
+#include "plugin/workspace/SettingsStore.h"
 
 namespace qv::test {
 

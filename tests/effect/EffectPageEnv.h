@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "plugin/MainDlg.h"
-#include "plugin/WorkSpace.h"
-#include "plugin/WorkSpaceParams.h"
+#include "plugin/windows/MainDlg.h"
+#include "plugin/workspace/WorkSpace.h"
+#include "plugin/workspace/WorkSpaceParams.h"
 #include "platform/ui/SNotifyCenter.h"
 #include "tests/mainwnd/MainWndTestEnv.h"
 #include "tests/support/SimCard.h"

@@ -14,9 +14,9 @@
 
 #include "platform/os/MessageQueue.h"
 #include "platform/ui/ModuleResources.h"
-#include "plugin/AppEvents.h"
-#include "plugin/DlgUpgradeFirmware.h"
-#include "plugin/FirmwareImage.h"
+#include "plugin/app/AppEvents.h"
+#include "plugin/device/FirmwareImage.h"
+#include "plugin/dialogs/DlgUpgradeFirmware.h"
 #include "tests/effect/EffectPageEnv.h"
 #include "tests/effect/IdleClockStepper.h"
 #include "tests/support/UiInput.h"

@@ -11,9 +11,9 @@
 
 #include "platform/os/AtomicFile.h"
 #include "platform/os/Utf.h"
-#include "plugin/ButtonText.h"
-#include "plugin/PresetFile.h"
 #include "plugin/model/RecordText.h"
+#include "plugin/pages/ButtonText.h"
+#include "plugin/workspace/PresetFile.h"
 #include "tests/effect/fuzz/PresetImportFuzz.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "plugin/CommonEventHandler.h"
+#include "plugin/windows/CommonEventHandler.h"
 
 #include <gtest/gtest.h>
 

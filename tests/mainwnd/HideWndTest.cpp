@@ -1,4 +1,4 @@
-#include "plugin/MainHideWnd.h"
+#include "plugin/windows/MainHideWnd.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -13,8 +13,8 @@
 #include "platform/os/MessageQueue.h"
 #include "platform/ui/ModuleResources.h"
 #include "platform/ui/SMenuWnd.h"
-#include "plugin/AutoRun.h"
-#include "plugin/MainDlg.h"
+#include "plugin/app/AutoRun.h"
+#include "plugin/windows/MainDlg.h"
 #include "tests/mainwnd/MainWndTestEnv.h"
 
 namespace qv::test {

@@ -1,4 +1,4 @@
-#include "plugin/MainDlg.h"
+#include "plugin/windows/MainDlg.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 
 #include "platform/os/MessageQueue.h"
 #include "platform/ui/SMenuWnd.h"
-#include "plugin/SettingsStore.h"
-#include "plugin/SwitchWindow.h"
+#include "plugin/windows/SwitchWindow.h"
+#include "plugin/workspace/SettingsStore.h"
 #include "tests/mainwnd/MainWndTestEnv.h"
 
 namespace qv::test {

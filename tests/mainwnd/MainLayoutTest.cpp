@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "platform/os/Utf.h"
-#include "plugin/DeviceInfoText.h"
-#include "plugin/DlgDeviceInfo.h"
-#include "plugin/MainDlg.h"
+#include "plugin/device/DeviceInfoText.h"
+#include "plugin/dialogs/DlgDeviceInfo.h"
+#include "plugin/windows/MainDlg.h"
 #include "platform/ui/STranslator.h"
 #include "platform/ui/controls/STabCtrl.h"
 #include "tests/mainwnd/MainWndTestEnv.h"

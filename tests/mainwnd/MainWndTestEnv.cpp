@@ -12,8 +12,8 @@
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Tick.h"
 #include "platform/os/Utf.h"
-#include "plugin/NamedIds.h"
-#include "plugin/SettingsStore.h"
+#include "plugin/app/NamedIds.h"
+#include "plugin/workspace/SettingsStore.h"
 
 namespace qv::test {
 

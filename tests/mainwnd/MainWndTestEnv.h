@@ -14,8 +14,8 @@
 
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SHostWnd.h"
-#include "plugin/PluginApp.h"
-#include "plugin/SwitchWindowMgr.h"
+#include "plugin/app/PluginApp.h"
+#include "plugin/windows/SwitchWindowMgr.h"
 #include "tests/support/FakeDesktopServices.h"
 #include "tests/support/FakeMessageBoxService.h"
 #include "tests/ui/UiTestEnv.h"

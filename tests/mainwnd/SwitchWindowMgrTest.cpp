@@ -1,4 +1,4 @@
-#include "plugin/SwitchWindowMgr.h"
+#include "plugin/windows/SwitchWindowMgr.h"
 
 #include <gtest/gtest.h>
 

@@ -12,9 +12,9 @@
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SHostWnd.h"
 #include "platform/ui/SNotifyCenter.h"
-#include "plugin/AppEvents.h"
-#include "plugin/RecvDataEvents.h"
-#include "plugin/WorkSpace.h"
+#include "plugin/app/AppEvents.h"
+#include "plugin/device/RecvDataEvents.h"
+#include "plugin/workspace/WorkSpace.h"
 #include "tests/support/FakeDeviceMgmt.h"
 
 namespace {

@@ -24,7 +24,7 @@
 #include "platform/ui/SMenu.h"
 #include "platform/ui/SWindowFactory.h"
 #include "platform/ui/SNotifyCenter.h"
-#include "plugin/AppEvents.h"
+#include "plugin/app/AppEvents.h"
 #include "tests/support/CatalogSim.h"
 #include "tests/support/FakeAppHost.h"
 #include "tests/support/FakeDeviceMgmt.h"

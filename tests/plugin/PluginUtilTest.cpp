@@ -6,8 +6,8 @@
 #include <string>
 
 #include "platform/os/MessageQueue.h"
-#include "plugin/NamedIds.h"
-#include "plugin/PendingMessages.h"
+#include "plugin/app/NamedIds.h"
+#include "plugin/app/PendingMessages.h"
 
 namespace {
 

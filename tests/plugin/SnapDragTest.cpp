@@ -15,7 +15,7 @@
 #include "platform/ui/SRenderTarget.h"
 #include "platform/ui/controls/StandardControls.h"
 #include "platform/ui/sdl/SdlDisplay.h"
-#include "plugin/WndSnapper.h"
+#include "plugin/windows/WndSnapper.h"
 #include "tests/support/GeometryPrinters.h"
 
 // libdbus (SDL's link to the session bus) keeps a buffer for the process's

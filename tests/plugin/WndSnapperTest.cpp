@@ -1,4 +1,4 @@
-#include "plugin/WndSnapper.h"
+#include "plugin/windows/WndSnapper.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/os/MessageQueue.h"
-#include "plugin/WorkSpace.h"
+#include "plugin/workspace/WorkSpace.h"
 #include "tests/support/FakeDeviceMgmt.h"
 
 namespace {

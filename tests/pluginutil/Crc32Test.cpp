@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "plugin/Crc32.h"
+#include "plugin/device/Crc32.h"
 
 namespace {
 

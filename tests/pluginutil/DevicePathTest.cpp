@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "plugin/DevicePath.h"
+#include "plugin/device/DevicePath.h"
 
 namespace {
 

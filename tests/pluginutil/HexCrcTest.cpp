@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/device/Frame.h"
-#include "plugin/HexCrc.h"
+#include "plugin/device/HexCrc.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "common/device/Frame.h"
-#include "plugin/QuorvelProtocol.h"
-#include "plugin/RecvDataListener.h"
+#include "plugin/device/QuorvelProtocol.h"
+#include "plugin/device/RecvDataListener.h"
 #include "tests/protocol/LogCapture.h"
 #include "tests/support/FakeDeviceMgmt.h"
 

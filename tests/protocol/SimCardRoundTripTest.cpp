@@ -10,8 +10,8 @@
 
 #include "common/device/DeviceManager.h"
 #include "common/device/Frame.h"
-#include "plugin/QuorvelProtocol.h"
-#include "plugin/RecvDataListener.h"
+#include "plugin/device/QuorvelProtocol.h"
+#include "plugin/device/RecvDataListener.h"
 #include "tests/support/FakeDevice.h"
 #include "tests/support/SimCard.h"
 

@@ -1,11 +1,11 @@
-#include "plugin/AppPaths.h"
+#include "plugin/workspace/AppPaths.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "platform/os/Utf.h"
-#include "plugin/SettingsStore.h"
+#include "plugin/workspace/SettingsStore.h"
 #include "TempUserFolders.h"
 
 namespace {

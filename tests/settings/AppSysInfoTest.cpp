@@ -1,4 +1,4 @@
-#include "plugin/AppSysInfo.h"
+#include "plugin/app/AppSysInfo.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "plugin/AutoRun.h"
+#include "plugin/app/AutoRun.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "plugin/SettingsStore.h"
+#include "plugin/workspace/SettingsStore.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include "platform/os/Folders.h"
 #include "platform/os/Profile.h"
 #include "platform/os/Utf.h"
-#include "plugin/AppPaths.h"
+#include "plugin/workspace/AppPaths.h"
 #include "TempUserFolders.h"
 
 namespace {

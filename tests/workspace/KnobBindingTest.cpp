@@ -4,7 +4,7 @@
 
 #include "controls/QvRotaryKnob.h"
 #include "families/FamilyData.h"
-#include "plugin/ParamControlBinder.h"
+#include "plugin/pages/ParamControlBinder.h"
 #include "tests/workspace/WorkSpaceRig.h"
 
 namespace qv::test {

@@ -10,7 +10,7 @@
 #include "platform/os/MessageQueue.h"
 #include "platform/ui/SRenderTarget.h"
 #include "platform/ui/controls/StandardControls.h"
-#include "plugin/AppEvents.h"
+#include "plugin/app/AppEvents.h"
 
 namespace qv::test {
 

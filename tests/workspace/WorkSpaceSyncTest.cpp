@@ -7,7 +7,7 @@
 
 #include "families/FamilyData.h"
 #include "platform/ui/controls/SSliderBar.h"
-#include "plugin/ParamControlBinder.h"
+#include "plugin/pages/ParamControlBinder.h"
 #include "tests/workspace/WorkSpaceRig.h"
 
 namespace qv::test {

@@ -16,9 +16,9 @@
 
 #include "families/FamilyData.h"
 #include "platform/os/Utf.h"
-#include "plugin/PresetFile.h"
 #include "plugin/model/CParamModel.h"
 #include "plugin/model/RecordText.h"
+#include "plugin/workspace/PresetFile.h"
 #include "tests/effect/fuzz/PresetImportFuzz.h"
 #include "tests/model/ModelFakes.h"
 

@@ -9,8 +9,8 @@
 
 #include "common/device/Frame.h"
 #include "families/FamilyData.h"
-#include "plugin/QuorvelProtocol.h"
-#include "plugin/RecvDataListener.h"
+#include "plugin/device/QuorvelProtocol.h"
+#include "plugin/device/RecvDataListener.h"
 #include "plugin/model/CParamModel.h"
 #include "tests/model/ModelFakes.h"
 #include "tests/model/fuzz/FuzzTargets.h"
