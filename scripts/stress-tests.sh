@@ -33,15 +33,16 @@ for round in $(seq 1 "$rounds"); do
     for test in $tests; do
       start=$(date +%s)
       pids=()
+      name="$(basename "$program").${test//\//_}"
       for copy in $(seq 1 "$copies"); do
-        log="stress-logs/$(basename "$program").$test.r$round.c$copy.log"
+        log="stress-logs/$name.r$round.c$copy.log"
         timeout -k 10 "$limit" "$program" --gtest_filter="$test" >"$log" 2>&1 &
         pids+=($!)
       done
       bad=0
       for i in "${!pids[@]}"; do
         if wait "${pids[$i]}"; then
-          rm -f "stress-logs/$(basename "$program").$test.r$round.c$((i + 1)).log"
+          rm -f "stress-logs/$name.r$round.c$((i + 1)).log"
         else
           bad=$((bad + 1))
         fi

@@ -66,12 +66,20 @@ protected:
     static void Settle() { Sleep(700); }
     // Caption buttons, from the right edge of the main window.
     void ClickCaption(const ScreenRect& main, int fromRight) { m_client->Click(main.Right() - fromRight + 12, main.y + 20); }
-    // The menu that opened last: the untitled window that is not the main one.
+    // The menu that opened last: the topmost untitled window that is not the
+    // main one, once it stays put (a window is placed after it maps).
     std::optional<ScreenRect> WaitForMenu() {
-        for (int i = 0; i < 250; ++i) {
+        std::optional<ScreenRect> last;
+        int steady = 0;
+        for (int i = 0; i < 250; ++i, Sleep(20)) {
+            std::optional<ScreenRect> menu;
             for (const XClient::Window& w : m_client->MappedWindows())
-                if (w.title.empty() && w.rect.width < 400) return w.rect;
-            Sleep(20);
+                if (w.title.empty() && w.rect.width < 400) menu = w.rect;
+            const bool same = menu && last && menu->x == last->x && menu->y == last->y &&
+                              menu->width == last->width && menu->height == last->height;
+            steady = same ? steady + 1 : 0;
+            last = menu;
+            if (steady >= 5) return menu;
         }
         return std::nullopt;
     }
