@@ -23,7 +23,7 @@ int CDeviceUIThread::Run() {
     qv::os::EnsureThreadQueue();
     m_observer.OnPluginRunStarting();
     const int result = RunPlugin(m_loader, m_libraryPath, m_host, m_commandLine,
-                                 [this] { m_observer.OnClientDone(); });
+                                 [this] { m_observer.OnClientDone(); }, &m_notStarted);
     m_result.store(result);
     QV_TRACE("CDeviceUIThread run finish - %s\n", qv::os::Utf16ToUtf8(m_pluginFile).c_str());
     // Nothing of the plug-in may outlive its run: its targets, timers and

@@ -33,6 +33,8 @@ public:
     // 1 when no client ran, else the client's Run result; valid once the
     // body has ended.
     int Result() const { return m_result.load(); }
+    // Why no client ran (empty when one did); valid once the body has ended.
+    const std::string& NotStartedReason() const { return m_notStarted; }
 
 protected:
     int Run() override;
@@ -45,4 +47,5 @@ private:
     IPluginLibraryLoader& m_loader;
     IPluginRunObserver& m_observer;
     std::atomic<int> m_result{1};
+    std::string m_notStarted;
 };

@@ -1,11 +1,13 @@
 #include "host/HostEntry.h"
 
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <optional>
 
 #include "common/device/DeviceManager.h"
 #include "host/HidDeviceSource.h"
+#include "host/HostNotice.h"
 #include "host/HostNames.h"
 #include "host/ProfileModuleConfig.h"
 #include "host/QuorvelApp.h"
@@ -13,11 +15,14 @@
 #include "platform/hid/Hid.h"
 #include "platform/os/ActivationChannel.h"
 #include "platform/os/CrashHandler.h"
+#include "platform/os/DamagedFile.h"
 #include "platform/os/Folders.h"
 #include "platform/os/InstanceLock.h"
 #include "platform/os/Log.h"
 #include "platform/os/Messages.h"
 #include "platform/os/TerminationSignals.h"
+#include "platform/os/Tick.h"
+#include "platform/os/Utf.h"
 
 namespace {
 
@@ -29,6 +34,35 @@ std::u16string AppDataFolderOrEmpty() {
     if (folder) return *folder;
     QV_LOGE("no app-data folder: going on without modulecfg.ini");
     return {};
+}
+
+// How long a second start waits for the first to take the activation: the
+// first may still be starting, its window not there yet.
+constexpr std::uint64_t kActivationWaitMs = 2000;
+constexpr DWORD kActivationRetryMs = 10;
+
+// Sends the activation until the running instance takes it, it lets go of
+// the lock (it is ending) or the wait is over.
+void ActivateRunningInstance(qv::os::InstanceLock& lock) {
+    const std::uint64_t end = qv::os::NowMs() + kActivationWaitMs;
+    for (;;) {
+        if (qv::os::SendToWindowOfClass(kHiddenWindowClass, kActivateMessage, kActivateWParam, 0)) return;
+        if (qv::os::NowMs() >= end) break;
+        if (lock.Acquire() == qv::os::InstanceLock::Result::Acquired) {
+            lock.Release();
+            break;
+        }
+        qv::os::SleepMs(kActivationRetryMs);
+    }
+    QV_LOGW("no running window took the activation");
+}
+
+// A modulecfg.ini that cannot be read is set aside (the choice of plug-in
+// falls back as for a missing file) and the user is told.
+void SetAsideIfDamaged(const std::u16string& file) {
+    if (file.empty()) return;
+    if (const auto aside = qv::os::SetAsideIfDamaged(file))
+        TellUser(qv::os::DamagedFileNotice(file, aside->renamedTo));
 }
 
 // Null when the manager (or its receive thread) cannot be made.
@@ -50,13 +84,12 @@ int HostMain(const std::u16string& commandLine) {
         break;
     case qv::os::InstanceLock::Result::HeldElsewhere:
         // Another host runs: bring its window forward and leave.
-        if (!qv::os::SendToWindowOfClass(kHiddenWindowClass, kActivateMessage, kActivateWParam, 0)) {
-            QV_TRACE("no running window to activate\n");
-        }
+        ActivateRunningInstance(singleInstance);
         return 0;
     case qv::os::InstanceLock::Result::Unusable:
         // Not another instance: the lock cannot be trusted, so nothing starts.
-        qv::os::TellUser("quorvel: not started: %s", singleInstance.Problem().c_str());
+        TellUser(u"程序没有启动：" + qv::os::Utf8ToUtf16(qv::os::EscapeControls(singleInstance.Problem())) +
+                 u"。\n请把该文件夹改为只有当前用户可以访问（例如 chmod 700），然后再启动程序。");
         return kExitNoSafeLock;
     }
     (void)qv::os::SendToWindowOfClass(kFirmwareToolClass, WM_CLOSE, 0, 0, nullptr,
@@ -71,13 +104,13 @@ int HostMain(const std::u16string& commandLine) {
     std::unique_ptr<ICommDeviceMgmt> manager = MakeDeviceManager();
     if (!manager) {
         QV_LOGE("device manager could not be created");
-        qv::os::TellUser("quorvel: not started: the card's device manager could not be made");
         return -1;
     }
 
     HidDeviceSource deviceSource;
     SystemPluginLoader loader;
     ProfileModuleConfig moduleConfig(appData);
+    SetAsideIfDamaged(moduleConfig.FilePath());
     CQuorvelApp::Services services;
     services.deviceSource = &deviceSource;
     services.loader = &loader;
@@ -102,6 +135,11 @@ int HostMain(const std::u16string& commandLine) {
         // A signal before any plug-in started leaves the stored choice alone.
         if (app.CurrentPluginFile() || !app.IsEnding())
             moduleConfig.WriteLastPluginFile(app.CurrentPluginFile());
+        if (!app.NotStartedReason().empty()) {
+            const std::u16string file = app.CurrentPluginFile() ? app.CurrentPluginFile() : u"";
+            TellUser(u"插件 " + file + u" 无法启动：" + qv::os::Utf8ToUtf16(app.NotStartedReason()) +
+                     u"。\n请重新安装程序；详情见日志。");
+        }
     }
     runLock.Release();
     return result;

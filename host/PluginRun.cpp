@@ -8,10 +8,10 @@
 namespace {
 
 int RunClient(IAppClient* client, const std::u16string& commandLine,
-              const std::function<void()>& clientDone) {
+              const std::function<void()>& clientDone, std::string& notStarted) {
     if (!client->Init()) {
+        notStarted = "初始化失败";
         QV_LOGE("plug-in client failed to initialise");
-        qv::os::TellUser("quorvel: the card's plug-in could not start");
         if (clientDone) clientDone();
         return 1;
     }
@@ -24,27 +24,22 @@ int RunClient(IAppClient* client, const std::u16string& commandLine,
 }  // namespace
 
 int RunPlugin(IPluginLibraryLoader& loader, const std::u16string& libraryPath, IAppHost* host,
-              const std::u16string& commandLine, const std::function<void()>& clientDone) {
+              const std::u16string& commandLine, const std::function<void()>& clientDone,
+              std::string* notStarted) {
+    std::string why;
+    int result = 1;
     void* library = loader.Load(libraryPath);
     if (!library) {
-        QV_LOGE("cannot load %s", qv::os::Utf16ToUtf8(libraryPath).c_str());
-        qv::os::TellUser("quorvel: cannot load the plug-in %s: reinstall the program",
-                         qv::os::Utf16ToUtf8(libraryPath).c_str());
-        return 1;
-    }
-    int result = 1;
-    auto getClient = reinterpret_cast<GetClientFn>(loader.Resolve(library, kGetClientExport));
-    if (!getClient) {
-        QV_LOGE("%s has no export %s", qv::os::Utf16ToUtf8(libraryPath).c_str(),
-                kGetClientExport);
-        qv::os::TellUser("quorvel: %s is not a plug-in of this program: reinstall the program",
-                         qv::os::Utf16ToUtf8(libraryPath).c_str());
+        why = "无法载入（文件缺失或已损坏）";
+    } else if (auto getClient = reinterpret_cast<GetClientFn>(loader.Resolve(library, kGetClientExport)); !getClient) {
+        why = std::string("缺少入口 ") + kGetClientExport;
     } else if (IAppClient* client = getClient(host)) {
-        result = RunClient(client, commandLine, clientDone);
+        result = RunClient(client, commandLine, clientDone, why);
     } else {
-        QV_LOGE("%s returned no client", qv::os::Utf16ToUtf8(libraryPath).c_str());
-        qv::os::TellUser("quorvel: the plug-in %s could not start", qv::os::Utf16ToUtf8(libraryPath).c_str());
+        why = "没有返回客户端对象";
     }
-    loader.Free(library);
+    if (library) loader.Free(library);
+    if (!why.empty()) QV_LOGE("%s: %s", qv::os::Utf16ToUtf8(libraryPath).c_str(), why.c_str());
+    if (notStarted) *notStarted = why;
     return result;
 }

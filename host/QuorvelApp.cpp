@@ -108,6 +108,7 @@ void CQuorvelApp::OnClientDone() {
 void CQuorvelApp::OnPluginRunEnded(int result) {
     m_pluginThread.store(0);
     m_lastResult = result;
+    m_notStarted = m_thread ? m_thread->NotStartedReason() : std::string();
     if (!m_detached) {
         m_notifyWindow.Destroy();
         m_client = nullptr;

@@ -41,6 +41,9 @@ public:
     const char16_t* CurrentPluginFile() const { return m_loop.CurrentPluginFile(); }
     // The last plug-in thread's result: 1 when no client ran.
     int LastPluginResult() const { return m_lastResult; }
+    // Why the last plug-in run had no client (empty when it had one); read
+    // once the module loop has returned.
+    const std::string& NotStartedReason() const { return m_notStarted; }
     // Any thread: ends the program as the user's close does. The running
     // client is asked to quit on its own thread, and no further plug-in
     // starts, so the module loop returns once the client has ended.
@@ -82,6 +85,7 @@ private:
     DeviceNotifyWindow m_notifyWindow;
     std::unique_ptr<CDeviceUIThread> m_thread;
     int m_lastResult = 1;
+    std::string m_notStarted;
 
     // Plug-in thread only.
     IAppClient* m_client = nullptr;

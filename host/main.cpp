@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -20,7 +21,7 @@ int main(int argc, char** argv) {
     // plug-ins' logs: the terminal only tells what the user must act on.
     const std::string logFolder = qv::os::NativePath(qv::os::UserStateFolder() + u"/" + kAppDataName + u"/log");
     if (!qv::os::MakeFolderChain(logFolder) || !qv::os::SetDebugOutputFile(logFolder + "/debug.log"))
-        qv::os::TellUser("quorvel: no log file in %s: traces go here", logFolder.c_str());
+        std::fprintf(stderr, "quorvel: no log file in %s: traces go here\n", qv::os::EscapeControls(logFolder).c_str());
     // Real windows on the user's X display; without one the plug-ins' windows
     // stay offscreen.
     static qv::ui::sdl::SdlDisplay display;

@@ -31,10 +31,14 @@ EntrySource::~EntrySource() {
 }
 
 ZipResult EntrySource::OpenFile(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO is not waited on before it is refused.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return kZipOpenFailed;
     m_fd = fd;
     m_ownsFd = true;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return kZipOpenFailed;
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return OpenDescriptor(fd, -1);
 }
 
@@ -50,6 +54,9 @@ ZipResult EntrySource::OpenDescriptor(int fd, std::int64_t length) {
         m_lastAccess = st.st_atim.tv_sec;
         // Linux keeps no creation time in stat; the status change time stands in.
         m_creation = st.st_ctim.tv_sec;
+        m_hasIdentity = true;
+        m_device = st.st_dev;
+        m_inode = st.st_ino;
     } else {
         m_attributes = kAttrUnixFile;
         m_size = length < 0 ? -1 : length;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include <sys/types.h>
+
 #include "zip/ZipResult.h"
 
 namespace qv::zip {
@@ -26,7 +28,9 @@ public:
     EntrySource& operator=(const EntrySource&) = delete;
     ~EntrySource();
 
-    // kZipOpenFailed when the file cannot be opened for reading.
+    // kZipOpenFailed when the file cannot be opened for reading or is not a
+    // regular file (a FIFO or a device would never end; a stream is given as
+    // a descriptor).
     [[nodiscard]] ZipResult OpenFile(const std::string& path);
     // A seekable descriptor is read from its start, with size, times and
     // attributes from the file; any other gets the given length (-1:
@@ -51,6 +55,10 @@ public:
     bool ReadFailed() const { return m_readFailed; }
     bool TooLarge() const { return m_tooLarge; }
     bool IsFolder() const { return m_folder; }
+    // The file read, when it is one (device and inode); false otherwise.
+    bool IsFile(dev_t device, ino_t inode) const {
+        return m_hasIdentity && m_device == device && m_inode == inode;
+    }
 
 private:
     void StampNow();
@@ -69,6 +77,9 @@ private:
     bool m_readFailed = false;
     bool m_tooLarge = false;
     bool m_folder = false;
+    bool m_hasIdentity = false;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
 };
 
 }  // namespace qv::zip

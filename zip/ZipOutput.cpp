@@ -4,17 +4,47 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
+#include <optional>
+
+#include "platform/os/AtomicFile.h"
 
 namespace qv::zip {
 
 ZipResult ZipOutput::OpenFile(const std::string& path) {
-    m_fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (m_fd < 0) return kZipOpenFailed;
+    const std::optional<std::string> target = qv::os::ResolveLinks(path);
+    if (!target) return kZipOpenFailed;
+    struct stat old {};
+    if (stat(target->c_str(), &old) == 0 && !S_ISREG(old.st_mode)) return kZipOpenFailed;
+    std::string temp;
+    qv::os::UniqueFd fd = qv::os::CreateTempFileBeside(*target, temp);
+    if (!fd) return kZipOpenFailed;
+    // The permissions of the archive replaced, or those of a new file.
+    fchmod(fd.Get(), old.st_mode ? (old.st_mode & 07777) : 0644);
+    m_fd = fd.Release();
     m_ownsFd = true;
     m_seekable = true;
+    m_tempPath = std::move(temp);
+    m_targetPath = *target;
     return kZipOk;
+}
+
+ZipResult ZipOutput::Commit() {
+    if (m_tempPath.empty()) return kZipOk;
+    if (fsync(m_fd) != 0 || rename(m_tempPath.c_str(), m_targetPath.c_str()) != 0) return kZipWriteFailed;
+    m_tempPath.clear();
+    return kZipOk;
+}
+
+bool ZipOutput::FileIdentity(dev_t& device, ino_t& inode) const {
+    struct stat info {};
+    if (m_memory || m_fd < 0 || fstat(m_fd, &info) != 0) return false;
+    device = info.st_dev;
+    inode = info.st_ino;
+    return true;
 }
 
 ZipResult ZipOutput::OpenDescriptor(int fd) {
@@ -90,6 +120,8 @@ ZipResult ZipOutput::Rewrite(std::uint64_t offset, const std::uint8_t* data, std
 void ZipOutput::Close() {
     if (m_ownsMapping && m_memory) munmap(m_memory, m_capacity);
     if (m_ownsFd && m_fd >= 0) close(m_fd);
+    if (!m_tempPath.empty()) unlink(m_tempPath.c_str());
+    m_tempPath.clear();
     m_memory = nullptr;
     m_ownsMapping = false;
     m_fd = -1;

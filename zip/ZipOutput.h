@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include <sys/types.h>
+
 #include "zip/ZipResult.h"
 
 namespace qv::zip {
@@ -18,8 +20,14 @@ public:
     ZipOutput& operator=(const ZipOutput&) = delete;
     ~ZipOutput() { Close(); }
 
-    // Creates the file anew (an existing one is replaced); kZipOpenFailed.
+    // Writes a new temporary file beside the file path names (through its
+    // links); Commit puts it in the file's place, Close without Commit
+    // removes it, so an existing file changes only when the archive is
+    // whole. kZipOpenFailed.
     [[nodiscard]] ZipResult OpenFile(const std::string& path);
+    // Flushes the temporary file and renames it over the target;
+    // kZipWriteFailed. Nothing to do for other outputs.
+    [[nodiscard]] ZipResult Commit();
     // Uses fd from its current position and never closes it. It counts as
     // seekable when its position can be read and writes do not append.
     [[nodiscard]] ZipResult OpenDescriptor(int fd);
@@ -39,12 +47,18 @@ public:
     std::uint8_t* Memory() const { return m_memory; }
     std::uint64_t Written() const { return m_written; }
 
-    // Unmaps the writer's own mapping and closes the writer's own file.
+    // The file the archive is written into (an input must never be it);
+    // false for memory.
+    bool FileIdentity(dev_t& device, ino_t& inode) const;
+    // Unmaps the writer's own mapping and closes the writer's own file (a
+    // temporary file not committed is removed).
     void Close();
 
 private:
     int m_fd = -1;
     bool m_ownsFd = false;
+    std::string m_tempPath;    // of a file output until committed
+    std::string m_targetPath;
     std::uint64_t m_start = 0;
     bool m_seekable = false;
     std::uint8_t* m_memory = nullptr;

@@ -59,4 +59,12 @@ ZipResult FinishZipWriter(ZipWriterHandle* zip) {
     return StoreLastResult(ended);
 }
 
+ZipResult AbandonZipWriter(ZipWriterHandle* zip) {
+    if (const ZipResult checked = CheckHandle(zip); checked != kZipOk) return StoreLastResult(checked);
+    delete zip->state;
+    zip->kind = 0;
+    delete zip;
+    return StoreLastResult(kZipOk);
+}
+
 bool IsZipWriterHandle(const ZipWriterHandle* zip) { return zip && zip->kind == kZipWriterKind; }

@@ -73,7 +73,10 @@ struct ZipSource {
 // no encryption; the writer keeps its own copy.
 ZipWriterHandle* OpenZipWriter(const ZipTarget& target, const char* password = nullptr);
 
-// Adds one entry under name ("\" becomes "/"; at most 260 bytes of UTF-8).
+// Adds one entry under name ("\" becomes "/"; at most 260 bytes of UTF-8;
+// an absolute name or one with a ".." part is refused, kZipBadArguments).
+// A file source must be a regular file (kZipOpenFailed otherwise) and not
+// the archive being written (kZipBadArguments).
 // Names ending in .Z, .zip, .zoo, .arc, .lzh, .arj, .gz or .tgz are stored,
 // all others deflated.
 ZipResult AddZipEntry(ZipWriterHandle* zip, const char16_t* name, const ZipSource& source);
@@ -85,8 +88,14 @@ ZipResult AddZipFolder(ZipWriterHandle* zip, const char16_t* name);
 ZipResult GetZipBuffer(ZipWriterHandle* zip, void** buffer, std::uint32_t* length);
 
 // Ends the archive when not yet ended, releases what the writer opened or
-// mapped and frees the handle, whatever the result.
+// mapped and frees the handle, whatever the result. A file archive is
+// written to a new temporary file beside its target and takes the target's
+// place only here, once whole: on a failure no file is left and an older
+// archive of that name stays as it was.
 ZipResult FinishZipWriter(ZipWriterHandle* zip);
+// Frees the handle without ending the archive: a file archive leaves no
+// file and an older archive of that name stays.
+ZipResult AbandonZipWriter(ZipWriterHandle* zip);
 
 // The text of a result code (kZipLastResult: of the last result). Copies at
 // most size - 1 characters and a terminating zero when buffer is given and

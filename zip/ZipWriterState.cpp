@@ -28,6 +28,18 @@ bool HasStoredSuffix(const std::u16string& name) {
     return false;
 }
 
+// An absolute name, or one with a ".." part, would unpack outside the
+// folder the archive is unpacked in.
+bool LeavesTheFolder(std::u16string_view name) {
+    if (name.front() == u'/') return true;
+    for (std::size_t start = 0; start <= name.size();) {
+        const std::size_t end = std::min(name.find(u'/', start), name.size());
+        if (name.substr(start, end - start) == u"..") return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 bool IsAscii(const std::string& text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
@@ -98,7 +110,7 @@ ZipResult ZipWriterState::AddEntry(const char16_t* name, const ZipSource* source
 ZipResult ZipWriterState::WriteEntry(std::u16string name, const ZipSource* source) {
     const bool folder = source == nullptr;
     std::replace(name.begin(), name.end(), u'\\', u'/');
-    if (name.empty()) return kZipBadArguments;
+    if (name.empty() || LeavesTheFolder(name)) return kZipBadArguments;
     if (folder && name.back() != u'/') name += u'/';
 
     ZipEntryRecord record;
@@ -113,6 +125,10 @@ ZipResult ZipWriterState::WriteEntry(std::u16string name, const ZipSource* sourc
     } else if (const ZipResult opened = OpenSource(entrySource, *source); opened != kZipOk) {
         return opened;
     }
+    // An archive inside a folder being zipped would read itself forever.
+    dev_t device = 0;
+    ino_t inode = 0;
+    if (m_output.FileIdentity(device, inode) && entrySource.IsFile(device, inode)) return kZipBadArguments;
     const bool encrypted = m_password.has_value() && !folder;
     const unsigned cipherHeader = encrypted ? kCipherHeaderLength : 0;
     const std::int64_t size = entrySource.Size();
@@ -225,5 +241,6 @@ ZipResult ZipWriterState::End() {
     const std::array<std::uint8_t, 22> end =
         EndRecord(static_cast<std::uint16_t>(m_entries.size()), static_cast<std::uint32_t>(directorySize),
                   static_cast<std::uint32_t>(directoryOffset));
-    return Write(end.data(), end.size()) == kZipOk ? kZipOk : kZipWriteFailed;
+    if (Write(end.data(), end.size()) != kZipOk) return kZipWriteFailed;
+    return m_output.Commit();
 }

@@ -21,7 +21,8 @@ public:
     // Adds a file entry, or a folder when source is null. After a failure
     // every later addition gives kZipPreviousError.
     [[nodiscard]] ZipResult AddEntry(const char16_t* name, const ZipSource* source);
-    // Writes the central directory and the end record once; later calls do nothing.
+    // Writes the central directory and the end record once; later calls do
+    // nothing. A file archive then takes its target's place.
     [[nodiscard]] ZipResult End();
     // Appends to the archive, through the cipher while an entry is encrypted.
     [[nodiscard]] ZipResult Write(const std::uint8_t* data, std::size_t length);

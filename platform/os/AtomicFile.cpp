@@ -4,9 +4,15 @@
 #include <limits.h>
 #include <unistd.h>
 
+#include <sys/random.h>
+
 #include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "platform/os/Log.h"
@@ -14,9 +20,23 @@
 namespace qv::os {
 namespace {
 
-constexpr int kMaxLinkHops = 40;
+constexpr int kTempNameAttempts = 100;
 
 std::atomic<BeforeReplaceHook> g_beforeReplace{nullptr};
+std::atomic<TempNameHook> g_tempName{nullptr};
+
+// Six letters or digits from the kernel's random source.
+std::string RandomSuffix() {
+    static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    unsigned char random[6] = {};
+    if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+        const auto seed = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        for (std::size_t i = 0; i < sizeof random; ++i) random[i] = static_cast<unsigned char>(seed >> (8 * i));
+    }
+    std::string suffix;
+    for (unsigned char r : random) suffix.push_back(kAlphabet[r % (sizeof kAlphabet - 1)]);
+    return suffix;
+}
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -30,6 +50,24 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+std::optional<std::string> ReadToEndUncaught(int fd, std::size_t expected, std::size_t limit) {
+    std::string content;
+    content.reserve(expected < limit ? expected : limit);
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return std::nullopt;
+        if (n == 0) break;
+        if (static_cast<std::size_t>(n) > limit - content.size()) {
+            errno = EFBIG;
+            return std::nullopt;
+        }
+        content.append(buffer, static_cast<std::size_t>(n));
+    }
+    return content;
+}
+
 std::string FolderOf(const std::string& path) {
     const auto slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
@@ -40,20 +78,43 @@ std::string FolderOf(const std::string& path) {
 
 void SetBeforeReplaceHook(BeforeReplaceHook hook) { g_beforeReplace.store(hook); }
 
+void SetTempNameHook(TempNameHook hook) { g_tempName.store(hook); }
+
 std::optional<std::string> ResolveLinks(const std::string& path) {
-    std::string current = path;
-    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    // The kernel follows the links, with its own protections (a link in a
+    // sticky folder owned by another user is not followed).
+    UniqueFd fd(open(path.c_str(), O_PATH | O_CLOEXEC));
+    if (!fd) {
+        if (errno != ENOENT) return std::nullopt;
         struct stat info {};
-        if (lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
-        std::vector<char> target(PATH_MAX + 1);
-        const ssize_t n = readlink(current.c_str(), target.data(), target.size() - 1);
-        if (n <= 0) return current;
-        std::string next(target.data(), static_cast<std::size_t>(n));
-        // A relative link names a file beside the link.
-        current = next.front() == '/' ? next : FolderOf(current) + "/" + next;
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+        // A link that names nothing yet: its file is made where it points,
+        // empty until the caller replaces it.
+        fd.Reset(open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644));
+        if (!fd) return std::nullopt;
     }
-    errno = ELOOP;
-    return std::nullopt;
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd.Get());
+    std::vector<char> target(PATH_MAX + 1);
+    const ssize_t n = readlink(link, target.data(), target.size() - 1);
+    if (n <= 0 || target[0] != '/') {
+        errno = ENOENT;
+        return std::nullopt;
+    }
+    return std::string(target.data(), static_cast<std::size_t>(n));
+}
+
+UniqueFd CreateTempFileBeside(const std::string& target, std::string& tempPath) {
+    const TempNameHook hook = g_tempName.load();
+    for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+        tempPath = hook ? hook(target, attempt) : target + ".tmp" + RandomSuffix();
+        // O_EXCL|O_NOFOLLOW: whatever sits at the name (a file, a planted
+        // link) is left alone and another name is tried.
+        UniqueFd fd(open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (fd || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return UniqueFd();
 }
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
@@ -69,10 +130,8 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
         QV_LOGE("refused to replace %s: not a regular file", target->c_str());
         return false;
     }
-    std::vector<char> temp(target->begin(), target->end());
-    const char suffix[] = ".tmpXXXXXX";
-    temp.insert(temp.end(), suffix, suffix + sizeof suffix);  // with the terminator
-    UniqueFd fd(mkostemp(temp.data(), O_CLOEXEC));
+    std::string temp;
+    UniqueFd fd = CreateTempFileBeside(*target, temp);
     if (!fd) {
         QV_LOGE("cannot create a temporary file beside %s: %s", target->c_str(), std::strerror(errno));
         return false;
@@ -82,17 +141,17 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
     const int savedErrno = errno;
     if (close(fd.Release()) != 0) ok = false;
     if (!ok) {
-        QV_LOGE("cannot write %s: %s", temp.data(), std::strerror(savedErrno));
-        unlink(temp.data());
+        QV_LOGE("cannot write %s: %s", temp.c_str(), std::strerror(savedErrno));
+        unlink(temp.c_str());
         return false;
     }
-    if (BeforeReplaceHook hook = g_beforeReplace.load(); hook && !hook(temp.data(), target->c_str())) {
-        unlink(temp.data());
+    if (BeforeReplaceHook hook = g_beforeReplace.load(); hook && !hook(temp.c_str(), target->c_str())) {
+        unlink(temp.c_str());
         return false;
     }
-    if (rename(temp.data(), target->c_str()) != 0) {
+    if (rename(temp.c_str(), target->c_str()) != 0) {
         QV_LOGE("cannot replace %s: %s", target->c_str(), std::strerror(errno));
-        unlink(temp.data());
+        unlink(temp.c_str());
         return false;
     }
     // Make the rename itself durable.
@@ -119,25 +178,20 @@ UniqueFd OpenRegularFile(const std::string& path, struct stat& info) {
     return fd;
 }
 
-std::optional<std::string> ReadToEnd(int fd, std::size_t expected) {
-    std::string content;
-    content.reserve(expected);
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return std::nullopt;
-        if (n == 0) break;
-        content.append(buffer, static_cast<std::size_t>(n));
+std::optional<std::string> ReadToEnd(int fd, std::size_t expected, std::size_t limit) {
+    try {
+        return ReadToEndUncaught(fd, expected, limit);
+    } catch (const std::bad_alloc&) {
+        errno = ENOMEM;
+        return std::nullopt;
     }
-    return content;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
+std::optional<std::string> ReadWholeFile(const std::string& path, std::size_t limit) {
     struct stat info {};
     UniqueFd fd = OpenRegularFile(path, info);
     if (!fd) return std::nullopt;
-    return ReadToEnd(fd.Get());
+    return ReadToEnd(fd.Get(), static_cast<std::size_t>(info.st_size), limit);
 }
 
 }  // namespace qv::os

@@ -100,15 +100,6 @@ void DebugOutput(const char* text) {
     WriteLine(g_debugFile >= 0 ? g_debugFile : STDERR_FILENO, line);
 }
 
-void TellUser(const char* format, ...) {
-    char text[kLogBufferSize];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    WriteLine(STDERR_FILENO, EscapeControls(text));
-}
-
 const char* QualifiedFunctionName(const char* pretty, char* out, int outSize) {
     if (!pretty || outSize <= 0) return "";
     // The name ends at the first '(' outside template brackets and starts after

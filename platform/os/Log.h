@@ -62,9 +62,6 @@ bool SetDebugOutputFile(const std::string& nativePath);
 // One escaped line to the hook, the file or stderr.
 void DebugOutput(const char* text);
 
-// What the user must act on (a program that cannot start): one escaped
-// line on stderr, whatever the debug output is.
-void TellUser(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 void LogPrintf(int level, const char* file, int line, const char* prettyFunction,
                const void* caller, const char* format, ...)

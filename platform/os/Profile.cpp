@@ -8,9 +8,11 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <new>
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/os/AtomicFile.h"
@@ -35,11 +37,27 @@ struct Line {
     std::u16string text;
 };
 
+struct SectionRange {
+    std::size_t header;
+    std::size_t end;  // one past its last line
+};
+
 struct Document {
     Encoding encoding = Encoding::Utf8;
     std::string prefix;  // byte-order mark, if any
     std::string newline;  // encoded line end for new lines
     std::vector<Line> lines;
+    // Lookup tables of a document that is only read: the first section of
+    // each upper-cased name, and the first key of each name in it (keyed by
+    // the section's number, two units, then the upper-cased key name).
+    struct IndexedSection {
+        SectionRange range;
+        std::size_t number;
+    };
+    std::unordered_map<std::u16string, IndexedSection> sections;
+    std::unordered_map<std::u16string, std::size_t> keys;
+    bool indexed = false;
+    std::size_t cost = 0;  // bytes it holds, roughly
 };
 
 std::string Encode(Encoding encoding, std::u16string_view text) {
@@ -145,11 +163,6 @@ std::optional<KeyValue> ParseKey(const Line& line) {
     return KeyValue{Trim(text.substr(0, eq)), Trim(text.substr(eq + 1))};
 }
 
-struct SectionRange {
-    std::size_t header;
-    std::size_t end;  // one past its last line
-};
-
 std::optional<SectionRange> FindSection(const Document& doc, std::u16string_view name) {
     for (std::size_t i = 0; i < doc.lines.size(); ++i) {
         auto found = SectionName(doc.lines[i]);
@@ -175,6 +188,66 @@ std::u16string_view Unquote(std::u16string_view value) {
         (value.front() == u'"' || value.front() == u'\''))
         return value.substr(1, value.size() - 2);
     return value;
+}
+
+// The number of a section in the lookup key, as two units.
+std::u16string SectionKeyPrefix(std::size_t number) {
+    return {static_cast<char16_t>(number >> 16), static_cast<char16_t>(number & 0xFFFF)};
+}
+
+// Fills the lookup tables: one pass over the lines, the first occurrence of
+// a section and of a key in it winning, as the searches above find them.
+void BuildIndex(Document& doc) {
+    std::optional<std::size_t> current;  // the section whose keys count
+    std::u16string prefix;
+    SectionRange* open = nullptr;
+    for (std::size_t i = 0; i < doc.lines.size(); ++i) {
+        const Line& line = doc.lines[i];
+        if (auto name = SectionName(line)) {
+            if (open) open->end = i;
+            open = nullptr;
+            current.reset();
+            const std::size_t number = doc.sections.size();
+            auto [it, added] = doc.sections.try_emplace(
+                ToUpper(*name), Document::IndexedSection{SectionRange{i, doc.lines.size()}, number});
+            if (!added) continue;
+            open = &it->second.range;
+            current = number;
+            prefix = SectionKeyPrefix(number);
+            continue;
+        }
+        if (!current) continue;
+        if (auto kv = ParseKey(line)) doc.keys.try_emplace(prefix + ToUpper(kv->key), i);
+    }
+    doc.indexed = true;
+}
+
+// What a parsed document holds in memory, roughly: both forms of each line,
+// the line and its table entries.
+std::size_t CostOf(const Document& doc) {
+    std::size_t cost = sizeof doc;
+    for (const Line& line : doc.lines) cost += line.raw.capacity() + 2 * line.text.capacity() + 160;
+    return cost;
+}
+
+std::optional<SectionRange> LookUpSection(const Document& doc, std::u16string_view name) {
+    if (!doc.indexed) return FindSection(doc, name);
+    const auto it = doc.sections.find(ToUpper(name));
+    if (it == doc.sections.end()) return std::nullopt;
+    return it->second.range;
+}
+
+std::optional<std::size_t> LookUpKey(const Document& doc, std::u16string_view section,
+                                     std::u16string_view key) {
+    if (!doc.indexed) {
+        const auto range = FindSection(doc, section);
+        return range ? FindKey(doc, *range, key) : std::nullopt;
+    }
+    const auto found = doc.sections.find(ToUpper(section));
+    if (found == doc.sections.end()) return std::nullopt;
+    const auto it = doc.keys.find(SectionKeyPrefix(found->second.number) + ToUpper(key));
+    if (it == doc.keys.end()) return std::nullopt;
+    return it->second;
 }
 
 enum class LoadError { None, Missing, Unreadable };
@@ -204,69 +277,137 @@ struct CachedFile {
     std::shared_ptr<const Document> doc;
 };
 
+// The file read last is always kept, so that a caller reading many keys of
+// one file parses it once; the others only while all together stay within
+// the budget.
 constexpr std::size_t kCachedFiles = 8;
+constexpr std::size_t kCacheBudget = 4u << 20;
 std::list<CachedFile> g_cache;  // most recent first; guarded by g_fileMutex
 
 void Remember(const std::string& path, const FileIdentity& identity,
               std::shared_ptr<const Document> doc) {
     g_cache.remove_if([&](const CachedFile& entry) { return entry.path == path; });
     g_cache.push_front(CachedFile{path, identity, std::move(doc)});
-    if (g_cache.size() > kCachedFiles) g_cache.pop_back();
+    std::size_t total = 0;
+    auto it = g_cache.begin();
+    for (std::size_t kept = 0; it != g_cache.end(); ++it, ++kept) {
+        total += it->doc->cost;
+        if (kept > 0 && (kept >= kCachedFiles || total > kCacheBudget)) break;
+    }
+    g_cache.erase(it, g_cache.end());
 }
 
 std::shared_ptr<const Document> EmptyDocument() {
     auto doc = std::make_shared<Document>();
     doc->newline = "\r\n";
+    doc->indexed = true;
     return doc;
 }
 
-// The file's parsed content. A missing file, and anything that is not a
-// regular file, read as an empty document with the reason in error.
-std::shared_ptr<const Document> Load(const std::string& path, LoadError& error) {
-    error = LoadError::None;
+// Why the bytes are no profile file: too many lines, or a NUL character,
+// which no text holds. Empty when they are one.
+std::string ContentProblem(const std::string& bytes) {
+    const bool utf16 = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+                       static_cast<unsigned char>(bytes[1]) == 0xFE;
+    std::size_t lines = 1;
+    if (utf16) {
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            if (bytes[i + 1] != '\0') continue;
+            if (bytes[i] == '\0') return "it holds a NUL character";
+            if (bytes[i] == '\n') ++lines;
+        }
+    } else {
+        if (bytes.find('\0') != std::string::npos) return "it holds a NUL character";
+        for (char c : bytes) lines += c == '\n';
+    }
+    if (lines > kMaxProfileLines) return "it has more than " + std::to_string(kMaxProfileLines) + " lines";
+    return {};
+}
+
+struct Loaded {
+    std::shared_ptr<const Document> doc;
+    LoadError error = LoadError::None;
+    std::string why;  // for Unreadable
+};
+
+// The file's parsed content. A missing file, and one that cannot be used
+// (not a regular file, a loop of links, past the limits, not text), read as
+// an empty document with the reason.
+Loaded LoadUncaught(const std::string& path) {
     struct stat info {};
     const UniqueFd fd = OpenRegularFile(path, info);
     if (!fd) {
-        error = errno == ENOENT ? LoadError::Missing : LoadError::Unreadable;
-        return EmptyDocument();
+        if (errno == ENOENT) return {EmptyDocument(), LoadError::Missing, {}};
+        return {EmptyDocument(), LoadError::Unreadable,
+                errno == EINVAL ? "it is not a regular file" : std::strerror(errno)};
     }
+    if (info.st_size < 0 || static_cast<std::uint64_t>(info.st_size) > kMaxProfileFileBytes)
+        return {EmptyDocument(), LoadError::Unreadable,
+                "it is larger than " + std::to_string(kMaxProfileFileBytes) + " bytes"};
     const FileIdentity identity = FileIdentity::Of(info);
     for (auto it = g_cache.begin(); it != g_cache.end(); ++it) {
         if (it->path != path || !(it->identity == identity)) continue;
         g_cache.splice(g_cache.begin(), g_cache, it);
-        return it->doc;
+        return {it->doc, LoadError::None, {}};
     }
-    auto bytes = ReadToEnd(fd.Get(), static_cast<std::size_t>(info.st_size));
+    // The size may have grown since: the read stops past the limit.
+    auto bytes = ReadToEnd(fd.Get(), static_cast<std::size_t>(info.st_size), kMaxProfileFileBytes);
     if (!bytes) {
-        error = LoadError::Unreadable;
-        return EmptyDocument();
+        return {EmptyDocument(), LoadError::Unreadable,
+                errno == EFBIG ? "it is larger than " + std::to_string(kMaxProfileFileBytes) + " bytes"
+                               : std::string(std::strerror(errno))};
     }
-    auto doc = std::make_shared<const Document>(Parse(*bytes));
+    if (std::string why = ContentProblem(*bytes); !why.empty())
+        return {EmptyDocument(), LoadError::Unreadable, std::move(why)};
+    auto doc = std::make_shared<Document>(Parse(*bytes));
+    BuildIndex(*doc);
+    doc->cost = CostOf(*doc);
     Remember(path, identity, doc);
-    return doc;
+    return {std::move(doc), LoadError::None, {}};
+}
+
+// No exception leaves a read: an allocation that fails reads as an
+// unreadable file.
+Loaded Load(const std::string& path) {
+    try {
+        Loaded loaded = LoadUncaught(path);
+        if (loaded.error == LoadError::Unreadable) QV_LOGW("%s refused: %s", path.c_str(), loaded.why.c_str());
+        return loaded;
+    } catch (const std::exception& e) {
+        QV_LOGE("%s cannot be read: %s", path.c_str(), e.what());
+        return {nullptr, LoadError::Unreadable, e.what()};
+    }
+}
+
+std::optional<std::u16string> ReadValueUncaught(const char16_t* section, const char16_t* key,
+                                                const char16_t* file) {
+    std::lock_guard<std::mutex> guard(g_fileMutex);
+    const Loaded loaded = Load(NativePath(file));
+    if (!loaded.doc) return std::nullopt;
+    const Document& doc = *loaded.doc;
+    // Names are looked up trimmed, as they are written.
+    auto index = LookUpKey(doc, Trim(section), Trim(key));
+    if (!index) return std::nullopt;
+    return std::u16string(Unquote(ParseKey(doc.lines[*index])->value));
 }
 
 std::optional<std::u16string> ReadValue(const char16_t* section, const char16_t* key,
                                         const char16_t* file) {
     if (!section || !key || !file) return std::nullopt;
-    std::lock_guard<std::mutex> guard(g_fileMutex);
-    LoadError error;
-    const std::shared_ptr<const Document> loaded = Load(NativePath(file), error);
-    const Document& doc = *loaded;
-    // Names are looked up trimmed, as they are written.
-    auto range = FindSection(doc, Trim(section));
-    if (!range) return std::nullopt;
-    auto index = FindKey(doc, *range, Trim(key));
-    if (!index) return std::nullopt;
-    return std::u16string(Unquote(ParseKey(doc.lines[*index])->value));
+    try {
+        return ReadValueUncaught(section, key, file);
+    } catch (const std::exception& e) {
+        QV_LOGE("%s", e.what());
+        return std::nullopt;
+    }
 }
 
 // Names (sections, or keys of one section), each followed by a zero.
-std::u16string ListNames(const char16_t* section, const char16_t* file) {
+std::u16string ListNamesUncaught(const char16_t* section, const char16_t* file) {
     std::lock_guard<std::mutex> guard(g_fileMutex);
-    LoadError error;
-    const std::shared_ptr<const Document> loaded = Load(NativePath(file), error);
-    const Document& doc = *loaded;
+    const Loaded loaded = Load(NativePath(file));
+    if (!loaded.doc) return {};
+    const Document& doc = *loaded.doc;
     std::u16string list;
     if (!section) {
         for (const Line& line : doc.lines) {
@@ -277,7 +418,7 @@ std::u16string ListNames(const char16_t* section, const char16_t* file) {
         }
         return list;
     }
-    auto range = FindSection(doc, Trim(section));
+    auto range = LookUpSection(doc, Trim(section));
     if (!range) return list;
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
         if (auto kv = ParseKey(doc.lines[i])) {
@@ -286,6 +427,15 @@ std::u16string ListNames(const char16_t* section, const char16_t* file) {
         }
     }
     return list;
+}
+
+std::u16string ListNames(const char16_t* section, const char16_t* file) {
+    try {
+        return ListNamesUncaught(section, file);
+    } catch (const std::exception& e) {
+        QV_LOGE("%s", e.what());
+        return {};
+    }
 }
 
 bool HasLineBreak(std::u16string_view text) {
@@ -418,16 +568,17 @@ std::optional<Edit> CheckedEdit(const char16_t* section, const char16_t* key, co
     return edit;
 }
 
-// Reads the file once, applies the edits in order and replaces it once.
-BOOL ApplyEdits(const char16_t* file, std::span<const Edit> edits) {
-    const std::string path = NativePath(file);
+BOOL ApplyEditsUncaught(const std::string& path, std::span<const Edit> edits) {
     std::lock_guard<std::mutex> guard(g_fileMutex);
-    LoadError error;
-    auto doc = std::make_shared<Document>(*Load(path, error));
-    if (error == LoadError::Unreadable) {
-        QV_LOGE("cannot read %s: %s", path.c_str(), std::strerror(errno));
+    const Loaded loaded = Load(path);
+    if (loaded.error == LoadError::Unreadable || !loaded.doc) {
+        QV_LOGE("not written: %s cannot be read", path.c_str());
         return FALSE;
     }
+    auto doc = std::make_shared<Document>(*loaded.doc);
+    doc->sections.clear();
+    doc->keys.clear();
+    doc->indexed = false;  // the edits move lines
     const std::string before = Serialize(*doc);
     for (const Edit& edit : edits) {
         if (!edit.key)
@@ -438,14 +589,33 @@ BOOL ApplyEdits(const char16_t* file, std::span<const Edit> edits) {
             SetKey(*doc, edit.section, *edit.key, *edit.value);
     }
     const std::string after = Serialize(*doc);
+    const LoadError error = loaded.error;
     if (after == before && error != LoadError::Missing) return TRUE;
     if (after.empty() && error == LoadError::Missing) return TRUE;  // deleting from no file
+    // A file the next read would refuse is not written.
+    if (after.size() > kMaxProfileFileBytes || !ContentProblem(after).empty()) {
+        QV_LOGE("not written: %s would pass the size or line limit", path.c_str());
+        return FALSE;
+    }
     if (!ReplaceFileAtomically(path, after)) return FALSE;
     // The file now holds exactly this document.
+    BuildIndex(*doc);
+    doc->cost = CostOf(*doc);
     struct stat info {};
     if (stat(path.c_str(), &info) == 0 && info.st_size == static_cast<off_t>(after.size()))
         Remember(path, FileIdentity::Of(info), std::move(doc));
     return TRUE;
+}
+
+// Reads the file once, applies the edits in order and replaces it once.
+BOOL ApplyEdits(const char16_t* file, std::span<const Edit> edits) {
+    const std::string path = NativePath(file);
+    try {
+        return ApplyEditsUncaught(path, edits);
+    } catch (const std::exception& e) {
+        QV_LOGE("%s not written: %s", path.c_str(), e.what());
+        return FALSE;
+    }
 }
 
 // The struct form: upper-case hex of the bytes, then their sum mod 256.
@@ -468,6 +638,21 @@ std::u16string StructText(const void* data, UINT size) {
 }
 
 }  // namespace
+
+std::u16string ProfileStructText(const void* data, UINT size) { return StructText(data, size); }
+
+ProfileFileState CheckProfileFile(std::u16string_view file, std::string* why) {
+    const std::string path = NativePath(std::u16string(file));
+    std::lock_guard<std::mutex> guard(g_fileMutex);
+    const Loaded loaded = Load(path);
+    if (loaded.error == LoadError::Missing) {
+        // A link that names nothing is no damage: a write creates its file.
+        return ProfileFileState::Missing;
+    }
+    if (loaded.error == LoadError::None) return ProfileFileState::Usable;
+    if (why) *why = loaded.why;
+    return ProfileFileState::Damaged;
+}
 
 DWORD GetPrivateProfileString(const char16_t* section, const char16_t* key, const char16_t* def,
                               char16_t* out, DWORD size, const char16_t* file) {

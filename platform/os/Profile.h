@@ -15,8 +15,15 @@
 //   and refuses writes, without blocking.
 // - A UTF-16 file's stray odd last byte is not a character and is dropped by
 //   the next write.
-// - A parsed copy of a file is kept while the file's identity, size and times
-//   are unchanged, so reading many keys parses it once.
+// - A file larger than kMaxProfileFileBytes, with more than kMaxProfileLines
+//   lines or with a NUL character (no text holds one) reads as unreadable, as
+//   a folder does, and refuses writes; so does a write that would make it so.
+//   No exception leaves these functions: a failure reads as an unreadable
+//   file or refuses the write.
+// - A parsed copy of the file read last is kept while the file's identity,
+//   size and times are unchanged, so reading many keys parses it once; copies
+//   of other files only while all together hold a few MiB. A lookup costs the
+//   same whatever the file's size.
 // - File names are UTF-16; backslashes are taken as '/'.
 // - The struct form is the upper-case hex of the bytes followed by a checksum
 //   byte (the sum of the bytes mod 256). A missing key, a wrong length, a
@@ -29,6 +36,16 @@
 #include "platform/os/Types.h"
 
 namespace qv::os {
+
+// Far above any file the program writes (the state file with hundreds of
+// user effects is a fraction of it).
+inline constexpr std::size_t kMaxProfileFileBytes = 4u << 20;
+inline constexpr std::size_t kMaxProfileLines = 65536;
+
+enum class ProfileFileState { Missing, Usable, Damaged };
+// Whether the file can be read as a profile file. Damaged: it exists (or a
+// link names it) but reads as unreadable; why then says what is wrong.
+[[nodiscard]] ProfileFileState CheckProfileFile(std::u16string_view file, std::string* why = nullptr);
 
 // Copies the value (or `def` when the key is missing; null def is empty) into
 // out, cut to size-1 characters; returns the characters copied. A null key
@@ -52,6 +69,8 @@ BOOL WritePrivateProfileString(const char16_t* section, const char16_t* key,
 // key is missing, the length or checksum is wrong.
 BOOL GetPrivateProfileStruct(const char16_t* section, const char16_t* key, void* data, UINT size,
                              const char16_t* file);
+// The struct form of size bytes, as the write below stores it.
+std::u16string ProfileStructText(const void* data, UINT size);
 // Writes size bytes in the struct form; null data deletes the key.
 BOOL WritePrivateProfileStruct(const char16_t* section, const char16_t* key, const void* data,
                                UINT size, const char16_t* file);

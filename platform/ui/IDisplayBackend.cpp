@@ -51,4 +51,6 @@ IDisplayBackend& GetDisplayBackend() {
 
 void SetDisplayBackend(IDisplayBackend* backend) { g_backend.store(backend); }
 
+bool IsDisplayBackendInstalled() { return g_backend.load() != nullptr; }
+
 }  // namespace qv::ui

@@ -70,5 +70,7 @@ public:
 IDisplayBackend& GetDisplayBackend();
 // Installs a backend (null: the headless one). The caller keeps ownership.
 void SetDisplayBackend(IDisplayBackend* backend);
+// Whether one was installed (false: the default offscreen one serves).
+bool IsDisplayBackendInstalled();
 
 }  // namespace qv::ui

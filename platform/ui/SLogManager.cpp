@@ -7,6 +7,7 @@
 #include <chrono>
 #include <ctime>
 
+#include "platform/os/AtomicFile.h"
 #include "platform/os/Folders.h"
 #include "platform/os/Tick.h"
 
@@ -126,17 +127,43 @@ bool SLogManager::OpenFile(Logger& logger) {
     return true;
 }
 
+void SLogManager::Rotate(Logger& logger) {
+    const std::string path = PathOf(logger);
+    const std::string older = path + ".1";
+    // A file past the cap (one an older run left) keeps only its last lines
+    // that fit, so the older file is never larger than the cap either.
+    if (logger.size > m_maxFileSize) {
+        std::string tail(static_cast<std::size_t>(m_maxFileSize), '\0');
+        const qv::os::UniqueFd reader(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        const ssize_t n = reader ? pread(reader.Get(), tail.data(), tail.size(),
+                                         static_cast<off_t>(logger.size - m_maxFileSize))
+                                 : -1;
+        tail.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+        const auto firstEnd = tail.find('\n');
+        tail.erase(0, firstEnd == std::string::npos ? tail.size() : firstEnd + 1);
+        logger.file.Reset();
+        if (!qv::os::ReplaceFileAtomically(older, tail)) std::remove(older.c_str());
+        std::remove(path.c_str());
+        return;
+    }
+    // One older file is kept; rename does not follow a link at either name.
+    logger.file.Reset();
+    std::rename(path.c_str(), older.c_str());
+}
+
 void SLogManager::WriteLine(Logger& logger, const std::string& text) {
     const std::string line = text + "\n";
-    if (logger.file && logger.size > 0 && logger.size + line.size() > m_maxFileSize) {
-        // One older file is kept; rename does not follow a link at either name.
-        logger.file.Reset();
-        const std::string path = PathOf(logger);
-        std::rename(path.c_str(), (path + ".1").c_str());
-    }
+    // Opened first, so that the cap holds from the first line on.
     if (!OpenFile(logger)) {
         qv::os::DebugOutput(text.c_str());
         return;
+    }
+    if (logger.size > 0 && logger.size + line.size() > m_maxFileSize) {
+        Rotate(logger);
+        if (!OpenFile(logger)) {
+            qv::os::DebugOutput(text.c_str());
+            return;
+        }
     }
     const ssize_t written = write(logger.file.Get(), line.data(), line.size());
     if (written > 0) logger.size += static_cast<std::uint64_t>(written);

@@ -6,7 +6,9 @@
 // the text with its control characters escaped.
 //
 // A file that grows past the size cap is renamed to "<logger>.log.1"
-// (replacing the one before) and a new file is begun. The same message
+// (replacing the one before) and a new file is begun; a file already past
+// the cap (left by an older run) keeps only its last lines within the cap as
+// "<logger>.log.1". The same message
 // repeated in a burst (within kBurstMs of its last written copy) is written
 // once; the next other message, or the end of the burst, first writes how
 // often it was repeated. A log file that is not a regular file (a link, a
@@ -60,6 +62,7 @@ private:
         unsigned repeats = 0;
     };
     void WriteLine(Logger& logger, const std::string& line);
+    void Rotate(Logger& logger);
     void FlushRepeats(Logger& logger);
     bool OpenFile(Logger& logger);
     std::string PathOf(const Logger& logger) const;

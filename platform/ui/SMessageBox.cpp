@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "platform/os/Log.h"
+#include "platform/ui/IDisplayBackend.h"
 #include "platform/ui/SApplication.h"
 
 namespace qv::ui {
@@ -43,6 +44,8 @@ IMessageBoxService& GetMessageBoxService() {
     IMessageBoxService* s = g_service.load();
     return s ? *s : skin;
 }
+
+bool CanShowModalBoxes() { return g_service.load() != nullptr || IsDisplayBackendInstalled(); }
 
 int SMessageBox(HWND owner, const SStringW& text, const SStringW& caption, UINT type) {
     return GetMessageBoxService().MessageBox(owner, text, caption, type);

@@ -23,6 +23,9 @@ public:
 void SetMessageBoxService(IMessageBoxService* service);
 IMessageBoxService& GetMessageBoxService();
 int SMessageBox(HWND owner, const SStringW& text, const SStringW& caption, UINT type);
+// Whether a box can be seen and answered: a service is installed, or a real
+// display is (on the default offscreen one a modal box would never end).
+bool CanShowModalBoxes();
 
 // The layout's top element ("SOUI") the skin's box is built from; without
 // one the box loads "LAYOUT:XML_MSGBOX". An empty node clears it (FALSE).

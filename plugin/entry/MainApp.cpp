@@ -12,11 +12,13 @@
 #include "platform/os/Log.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Path.h"
+#include "platform/os/UserRegistry.h"
 #include "platform/os/Utf.h"
 #include "platform/ui/SMenu.h"
 #include "platform/ui/SMessageBox.h"
 #include "platform/ui/SRenderTarget.h"
 #include "platform/ui/SToolTipWnd.h"
+#include "plugin/app/DamagedFileNotices.h"
 #include "plugin/app/NamedIds.h"
 #include "plugin/app/ResNames.h"
 #include "plugin/device/DeviceIds.h"
@@ -84,7 +86,9 @@ BOOL CMainApp::Init() {
         m_workspace = std::make_unique<CWorkSpace>(m_manager, kPluginNormalProductId);
         // The parameters with the state file of store 0, before any session opens.
         m_workspace->AttachParamModel(ThisFamily(), *CSettingsStore::GetStore(0));
-        m_backstage = std::make_unique<CBackstageInterface>();
+        const qv::os::UserRegistry registry;
+        SetAsideIfDamaged(registry.File());
+        m_backstage = std::make_unique<CBackstageInterface>(registry);
         m_workspace->SetUsageReport(m_backstage.get());
     } catch (const std::exception& e) {
         QV_LOGE("%s", e.what());

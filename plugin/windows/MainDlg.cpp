@@ -12,6 +12,7 @@
 #include "platform/ui/SMenu.h"
 #include "platform/ui/SMessageBox.h"
 #include "plugin/app/AutoRun.h"
+#include "plugin/app/DamagedFileNotices.h"
 #include "plugin/app/PluginApp.h"
 #include "plugin/app/Updater.h"
 #include "plugin/app/UserManual.h"
@@ -107,6 +108,8 @@ BOOL CMainDlg::OnInitDialog() {
     for (const auto& page : m_pages) page->Init(*this);
     // Typing goes to the value boxes only, never through an input method.
     EnableIme(false);
+    // Files set aside at start are told of over the window, once it shows.
+    qv::os::PostTask(qv::os::GetCurrentThreadId(), [hwnd = GetHwnd()] { TellAboutDamagedFiles(hwnd); });
     return 0;
 }
 

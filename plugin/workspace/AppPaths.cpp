@@ -4,6 +4,7 @@
 
 #include "platform/os/Log.h"
 #include "platform/os/Path.h"
+#include "plugin/app/DamagedFileNotices.h"
 #include "plugin/workspace/SettingsStore.h"
 
 namespace {
@@ -26,6 +27,8 @@ std::u16string StateFilePath(std::u16string_view appDataFolder, std::u16string_v
 BOOL LoadStateStore(std::u16string_view appDataFolder, std::u16string_view fileName) {
     const std::u16string path = StateFilePath(appDataFolder, fileName);
     if (path.empty()) QV_LOGE("no app-data folder: settings are not kept");
+    // A file that cannot be read would refuse every write of this run.
+    if (!path.empty()) SetAsideIfDamaged(path);
     return CSettingsStore::GetStore(0)->Load(path);
 }
 

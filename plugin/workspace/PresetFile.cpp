@@ -1,8 +1,5 @@
 #include "plugin/workspace/PresetFile.h"
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <string>
 
 #include "platform/os/AtomicFile.h"
@@ -14,7 +11,19 @@ namespace {
 
 constexpr const char16_t* kSection = u"CustomPreset";
 constexpr const char16_t* kKey = u"presetValue";
-constexpr char kUtf16ByteOrderMark[] = "\xFF\xFE";
+
+// The whole file: the UTF-16LE mark, then the section with its one key, as
+// the profile engine writes it into a file holding only the mark.
+std::string PresetFileBytes(const GroupPreset& preset) {
+    const std::u16string text = u"[" + std::u16string(kSection) + u"]\r\n" + kKey + u"=" +
+                                qv::os::ProfileStructText(&preset, sizeof preset) + u"\r\n";
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    return bytes;
+}
 
 }  // namespace
 
@@ -25,17 +34,9 @@ std::optional<GroupPreset> ReadPresetFile(const std::u16string& path) {
 }
 
 bool WritePresetFile(const std::u16string& path, const GroupPreset& preset) {
-    // The record goes into a new UTF-16 file beside the target, which then
-    // takes the target's place.
+    // One atomic replace through a new temporary file beside the target.
     const std::string target = qv::os::NativePath(path);
-    const std::string temp = target + ".new" + std::to_string(getpid());
-    const std::u16string tempPath = qv::os::ProgramPath(temp);
-    const bool written = qv::os::ReplaceFileAtomically(temp, std::string_view(kUtf16ByteOrderMark, 2)) &&
-                         qv::os::WritePrivateProfileStruct(kSection, kKey, &preset, sizeof preset, tempPath.c_str()) &&
-                         std::rename(temp.c_str(), target.c_str()) == 0;
-    if (!written) {
-        QV_LOGE("the preset file %s could not be written", target.c_str());
-        std::remove(temp.c_str());
-    }
+    const bool written = qv::os::ReplaceFileAtomically(target, PresetFileBytes(preset));
+    if (!written) QV_LOGE("the preset file %s could not be written", target.c_str());
     return written;
 }

@@ -69,6 +69,19 @@ protected:
     fs::path m_dir;
 };
 
+// Another user who can write to the folder plants links at the names an
+// export's temporary file once took: the files they name stay as they were.
+TEST_F(PresetFileTest, AnExportNeverWritesThroughALinkPlantedBesideIt) {
+    Write("victim", "keep");
+    const std::string target = (m_dir / "out.data").string();
+    for (const std::string& planted : {target + ".new" + std::to_string(getpid()), target + ".tmp"})
+        fs::create_symlink(m_dir / "victim", planted);
+    ASSERT_TRUE(WritePresetFile(Path("out.data"), SamplePreset()));
+    EXPECT_EQ(Read("victim"), "keep");
+    EXPECT_EQ(Read("out.data"), Utf16File("[CustomPreset]\r\npresetValue=" + StructHex(SamplePreset()) + "\r\n"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), {}), 4);  // victim, two links, the export
+}
+
 TEST_F(PresetFileTest, AnExportIsTheMarkTheSectionAndTheRecordInUtf16) {
     const GroupPreset preset = SamplePreset();
     Write("old.data", "[Other]\r\nkey=value\r\n[CustomPreset]\r\npresetValue=00\r\n");

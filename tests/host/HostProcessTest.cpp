@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <thread>
+
+#include "platform/os/Tick.h"
 
 #include "tests/host/HostProcess.h"
 #include "tests/support/SimCard.h"
@@ -58,6 +62,48 @@ TEST(HostProcess, SecondStartActivatesFirstAndExitsZero) {
     EXPECT_NE(ini.find("name=zenk.so"), std::string::npos);
 }
 
+// Two starts close together: whichever takes the lock runs, and the other
+// waits until it can take the activation instead of giving up at once.
+class HostStartsApart : public ::testing::TestWithParam<int> {};
+
+TEST_P(HostStartsApart, TheRunningInstanceIsActivatedEveryTime) {
+    HostSandbox box;
+    box.InstallPlugin("zenk.so", "zenk.so");
+    constexpr int kRounds = 20;
+    for (int round = 1; round <= kRounds; ++round) {
+        SCOPED_TRACE(round);
+        pid_t pids[2];
+        pids[0] = box.Start();
+        std::this_thread::sleep_for(std::chrono::milliseconds(GetParam()));  // the spacing under test
+        pids[1] = box.Start();
+        // The one that did not get the lock ends first, with 0.
+        std::optional<int> ended;
+        const std::uint64_t end = qv::os::NowMs() + 10000;
+        while (!ended && qv::os::NowMs() < end) {
+            for (int i = 0; i < 2 && !ended; ++i) {
+                int status = 0;
+                if (waitpid(pids[i], &status, WNOHANG) == pids[i]) {
+                    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+                    ended = i;
+                }
+            }
+            qv::os::SleepMs(5);
+        }
+        ASSERT_TRUE(ended) << "neither start ended: the second one hung";
+        EXPECT_TRUE(box.WaitForLog("zenk run", 10000));
+        const auto activated = [&] { return CountLines(box, "zenk activate wparam=5") == round; };
+        for (const std::uint64_t until = qv::os::NowMs() + 5000; !activated() && qv::os::NowMs() < until;)
+            qv::os::SleepMs(5);
+        EXPECT_EQ(CountLines(box, "zenk activate wparam=5"), round);
+        EXPECT_EQ(CountLines(box, "zenk get-client"), round);  // one plug-in per pair
+        ASSERT_TRUE(box.SendControl("quit"));
+        EXPECT_TRUE(ExitedWith(box.Wait(pids[1 - *ended]), 0));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Spacing, HostStartsApart, ::testing::Values(0, 10, 20, 40),
+                         [](const auto& info) { return std::to_string(info.param) + "ms"; });
+
 TEST(HostProcess, ALockFolderOpenToOthersEndsTheStartWithAnError) {
     HostSandbox box;
     box.InstallPlugin("zenk.so", "zenk.so");
@@ -68,6 +114,9 @@ TEST(HostProcess, ALockFolderOpenToOthersEndsTheStartWithAnError) {
     EXPECT_TRUE(ExitedWith(box.Wait(host), 1));
     EXPECT_EQ(CountLines(box, "zenk get-client"), 0);  // nothing started
     EXPECT_TRUE(std::filesystem::is_empty(shared));
+    // Told in the program's log too, not only on standard error.
+    EXPECT_NE(ReadFileText(box.StateFolder() + "/log/default.log").find(shared + " is open to other users"),
+              std::string::npos);
 }
 
 TEST(HostProcess, FamilySwitchFollowsSimulatedCard) {
@@ -154,6 +203,10 @@ TEST_P(HostPluginFailure, HostEndsWithZero) {
     EXPECT_EQ(CountLines(box, "zenk run"), 0);
     EXPECT_NE(ReadFileText(box.AppDataFolder() + "/modulecfg.ini").find("name=zenk.so"),
               std::string::npos);
+    // A plug-in that never ran is told of in the program's log.
+    const bool ran = std::string(c.name) == "NeverAttaches";
+    EXPECT_EQ(ReadFileText(box.StateFolder() + "/log/default.log").find("插件 zenk.so 无法启动") != std::string::npos,
+              !ran);
 }
 
 INSTANTIATE_TEST_SUITE_P(

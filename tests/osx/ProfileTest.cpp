@@ -331,6 +331,86 @@ TEST_F(Profile, ALinkedFileIsWrittenThroughItsLink) {
     EXPECT_EQ(fs::directory_iterator(m_dir + "/real")->path().filename(), "settings.ini");
 }
 
+// The temporary names an atomic write tries, in order: links planted at the
+// first ones, named in advance, are passed over and what they name is kept.
+std::string PlantedName(const std::string& target, int attempt) {
+    if (attempt == 0) return target + ".new" + std::to_string(getpid());
+    return target + ".tmp" + std::to_string(attempt);
+}
+
+TEST_F(Profile, LinksPlantedAtTheTemporaryNamesLeaveTheirTargetsAlone) {
+    SetTempNameHook(PlantedName);
+    fs::create_directories(m_dir + "/real");
+    ASSERT_TRUE(ReplaceFileAtomically(m_dir + "/victim", "keep"));
+    // Written directly and through a link: the temporary names sit beside
+    // the file written, so the links are planted in both folders.
+    fs::create_symlink("real/linked.ini", m_dir + "/link.ini");
+    const std::vector<std::string> targets = {path(), m_dir + "/real/linked.ini"};
+    for (const std::string& target : targets) {
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            const std::string name = PlantedName(target, attempt);
+            if (attempt % 2) fs::create_symlink(m_dir + "/victim", name);
+            else fs::create_symlink(m_dir + "/missing-" + std::to_string(attempt), name);  // names nothing yet
+        }
+    }
+    ASSERT_TRUE(WritePrivateProfileString(u"S", u"k", u"1", file()));
+    const std::u16string link = Utf8ToUtf16(m_dir + "/link.ini");
+    ASSERT_TRUE(WritePrivateProfileString(u"S", u"k", u"2", link.c_str()));
+    SetTempNameHook(nullptr);
+
+    EXPECT_EQ(Bytes(), "[S]\r\nk=1\r\n");
+    EXPECT_EQ(ReadWholeFile(m_dir + "/real/linked.ini").value_or(""), "[S]\r\nk=2\r\n");
+    EXPECT_TRUE(fs::is_symlink(m_dir + "/link.ini"));
+    EXPECT_EQ(ReadWholeFile(m_dir + "/victim").value_or(""), "keep");
+    for (const std::string& target : targets) {
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            EXPECT_TRUE(fs::is_symlink(PlantedName(target, attempt)));
+            EXPECT_FALSE(fs::exists(m_dir + "/missing-" + std::to_string(attempt)));
+        }
+        EXPECT_FALSE(fs::exists(fs::symlink_status(PlantedName(target, 4))));  // used, then renamed
+    }
+}
+
+// A file past the limits, or with a NUL, reads as unreadable and is never
+// written over; one just inside them is read, its lookups costing no more
+// than a small file's.
+TEST_F(Profile, FilesPastTheLimitsAreRefusedAndLargeOnesStillReadWhole) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool usable;
+    };
+    std::string manyKeys = "[S]\r\n";
+    for (int i = 0; manyKeys.size() < kMaxProfileFileBytes - 100; ++i)
+        manyKeys += "key" + std::to_string(i) + "=" + std::string(60, 'v') + "\r\n";
+    const Case cases[] = {
+        {"TooLarge", "[S]\nk=v\n" + std::string(kMaxProfileFileBytes, ' '), false},
+        {"TooManyLines", "[S]\nk=v\n" + std::string(kMaxProfileLines, '\n'), false},
+        {"Nul", std::string("[S]\nk=v\n\0", 9), false},
+        {"Utf16Nul", Utf16File(std::u16string(u"[S]\r\nk=v\r\n") + u'\0'), false},
+        {"JustInside", manyKeys, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Put(c.bytes);
+        std::string why;
+        EXPECT_EQ(CheckProfileFile(file(), &why), c.usable ? ProfileFileState::Usable : ProfileFileState::Damaged);
+        EXPECT_EQ(why.empty(), c.usable) << why;
+        EXPECT_EQ(Get(u"S", u"k"), u"?");  // unreadable ones read as missing
+        EXPECT_EQ(WritePrivateProfileString(u"S", u"new", u"1", file()), c.usable);
+        if (!c.usable) {
+            EXPECT_EQ(Bytes(), c.bytes);
+        }
+    }
+    // The last key of the large file, and every one of them in one pass.
+    const std::size_t count = (manyKeys.size() - 5) / 70;
+    EXPECT_EQ(Get(u"S", u"key0"), std::u16string(60, u'v'));
+    int found = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        found += GetPrivateProfileInt(u"S", Utf8ToUtf16("key" + std::to_string(i)).c_str(), -1, file()) == 0;
+    EXPECT_GE(found, 50000);
+}
+
 TEST_F(Profile, AChangeByAnotherWriterIsSeenEvenAtTheSameSize) {
     Put("[S]\nk=1\n");
     EXPECT_EQ(Get(u"S", u"k"), u"1");

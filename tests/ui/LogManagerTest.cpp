@@ -130,6 +130,25 @@ TEST_F(LogManagerTest, AFullFileIsRotatedOnce) {
     EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), {}), 2);
 }
 
+TEST_F(LogManagerTest, AnOversizedLogFromAnOlderRunIsCutToTheCapAtTheFirstLine) {
+    fs::create_directories(Folder());
+    {
+        std::ofstream old(File());
+        for (int i = 0; i < 1000; ++i) old << "old line " << i << "\n";
+    }
+    m_log.SetMaxFileSize(2000);
+    m_log.Start();
+    Log("first of this run");
+    EXPECT_NE(Read(File()).find("first of this run"), std::string::npos);
+    EXPECT_EQ(Read(File()).find("old line"), std::string::npos);
+    const std::string kept = Read(File("default.log.1"));
+    EXPECT_LE(kept.size(), 2000u);
+    EXPECT_GT(kept.size(), 1800u);
+    EXPECT_EQ(kept.rfind("old line ", 0), 0u);  // whole lines only
+    EXPECT_NE(kept.find("old line 999\n"), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), {}), 2);
+}
+
 TEST_F(LogManagerTest, ALinkAtTheLogsNameIsNotFollowed) {
     fs::create_directories(Folder());
     const std::string victim = m_dir + "/victim";
