@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -112,6 +113,10 @@ std::optional<int> HostSandbox::Wait(pid_t pid, int timeoutMs) {
     if (child == m_children.end()) return std::nullopt;  // not started here, or reaped already
     const std::string name = child->second;
     m_children.erase(child);
+    // A test may have reaped it with waitpid of its own.
+    siginfo_t info{};
+    if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 && errno == ECHILD)
+        return std::nullopt;
     return qv::test::AwaitChild(pid, name, timeoutMs);
 }
 
@@ -123,7 +128,9 @@ bool HostSandbox::Running(pid_t pid) const {
 
 std::optional<int> HostSandbox::End(pid_t pid, int timeoutMs) {
     if (!m_children.count(pid)) return std::nullopt;
-    kill(pid, SIGTERM);
+    // Not signalled once reaped elsewhere: its number may belong to another process.
+    siginfo_t info{};
+    if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0) kill(pid, SIGTERM);
     return Wait(pid, timeoutMs);
 }
 
