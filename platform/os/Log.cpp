@@ -85,6 +85,7 @@ bool SetDebugOutputFile(const std::string& nativePath) {
     UniqueFd fd(open(nativePath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
     struct stat info {};
     if (!fd || fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    if (info.st_size > kDebugFileCap && ftruncate(fd.Get(), 0) != 0) return false;
     if (g_debugFile >= 0) close(g_debugFile);
     g_debugFile = fd.Release();
     return true;

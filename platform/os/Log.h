@@ -56,12 +56,13 @@ std::string EscapeControls(std::string_view text);
 using DebugOutputHook = void (*)(const char* text);
 void SetDebugOutputHook(DebugOutputHook hook);
 // Appends the debug output to this file (made private to the user, never
-// written through a link) instead of stderr; an empty path restores stderr.
-// False when the file cannot be opened (stderr stays).
+// written through a link) instead of stderr; one past kDebugFileCap bytes
+// is begun anew. An empty path restores stderr. False when the file cannot
+// be opened (stderr stays).
+constexpr long kDebugFileCap = 2L << 20;
 bool SetDebugOutputFile(const std::string& nativePath);
 // One escaped line to the hook, the file or stderr.
 void DebugOutput(const char* text);
-
 
 void LogPrintf(int level, const char* file, int line, const char* prettyFunction,
                const void* caller, const char* format, ...)
