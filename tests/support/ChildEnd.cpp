@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 
 namespace qv::test {
 namespace {
@@ -52,6 +53,19 @@ Waited Wait(pid_t pid, int timeoutMs, int& status) {
     return result;
 }
 
+// What a hung child is doing, for the test's output: its threads' stacks
+// when gdb is there to take them.
+void PrintStacks(pid_t pid, const std::string& name) {
+    const std::string command = "timeout -k 5 30 gdb -p " + std::to_string(pid) +
+                                " -batch -nx -ex 'thread apply all bt 30' 2>/dev/null";
+    std::FILE* gdb = popen(command.c_str(), "r");
+    if (!gdb) return;
+    std::fprintf(stderr, "== the threads of %s (pid %d), which hangs:\n", name.c_str(), static_cast<int>(pid));
+    char line[1024];
+    while (std::fgets(line, sizeof line, gdb)) std::fputs(line, stderr);
+    pclose(gdb);
+}
+
 }  // namespace
 
 std::optional<int> WaitForChild(pid_t pid, int timeoutMs) {
@@ -68,6 +82,7 @@ std::optional<int> AwaitChild(pid_t pid, const std::string& name, int timeoutMs)
     case Waited::NotAChild: ADD_FAILURE() << name << " (pid " << pid << ") is not a child left to wait for"; return std::nullopt;
     case Waited::Running: break;
     }
+    PrintStacks(pid, name);
     ::kill(pid, SIGKILL);
     waitpid(pid, &status, 0);
     ADD_FAILURE() << name << " (pid " << pid << ") had not ended " << timeoutMs << " ms after it was asked to; killed";
