@@ -88,7 +88,7 @@ int HostMain(const std::u16string& commandLine) {
         return 0;
     case qv::os::InstanceLock::Result::Unusable:
         // Not another instance: the lock cannot be trusted, so nothing starts.
-        TellUser(u"程序没有启动：" + qv::os::Utf8ToUtf16(singleInstance.Problem()) +
+        TellUser(u"程序没有启动：" + qv::os::Utf8ToUtf16(qv::os::EscapeControls(singleInstance.Problem())) +
                  u"。\n请把该文件夹改为只有当前用户可以访问（例如 chmod 700），然后再启动程序。");
         return kExitNoSafeLock;
     }

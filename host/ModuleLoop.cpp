@@ -2,7 +2,6 @@
 
 #include "host/ModuleChoice.h"
 #include "platform/os/Log.h"
-#include "platform/os/Tick.h"
 #include "platform/os/Utf.h"
 
 void ModuleLoop::RequestSwitch(const DeviceRow& row) {
@@ -40,6 +39,6 @@ int ModuleLoop::Run(const std::u16string& commandLine) {
     return 0;
 }
 
-void ModuleLoop::WaitForNoLiveThread() {
-    while (m_liveThreads.Get() != 0) qv::os::SleepMs(m_pollMs);
-}
+// Woken by the count itself, so the program ends as soon as the last
+// plug-in thread is done instead of at the next poll.
+void ModuleLoop::WaitForNoLiveThread() { m_liveThreads.WaitUntilZero(); }

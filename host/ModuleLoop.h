@@ -24,9 +24,8 @@ public:
 
 class ModuleLoop {
 public:
-    ModuleLoop(IModuleLoopSeams& seams, qv::os::InterlockedCounter& liveThreads,
-               std::uint32_t pollMs = 200)
-        : m_seams(seams), m_liveThreads(liveThreads), m_pollMs(pollMs) {}
+    ModuleLoop(IModuleLoopSeams& seams, qv::os::InterlockedCounter& liveThreads)
+        : m_seams(seams), m_liveThreads(liveThreads) {}
 
     // Returns 0 once the last plug-in thread has ended.
     int Run(const std::u16string& commandLine);
@@ -49,7 +48,6 @@ private:
 
     IModuleLoopSeams& m_seams;
     qv::os::InterlockedCounter& m_liveThreads;
-    const std::uint32_t m_pollMs;
     qv::os::Event m_wake{false, false};
     std::atomic<const DeviceRow*> m_requested{nullptr};
     std::atomic<bool> m_ending{false};

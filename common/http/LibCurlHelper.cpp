@@ -154,6 +154,10 @@ int CLibCurlHelper::HttpGetFile(const char16_t* path, const char* url) {
         QV_LOGE("url:%s easy_perform return:%d", url, static_cast<int>(code));
     } else if (const long status = qv::http::ResponseCode(curl); !IsSuccessStatus(status)) {
         QV_LOGE("url:%s return code:%d.", url, static_cast<int>(status));
+    } else if (status == 206 || sink.written == 0) {
+        // A part of the file, or none of it (204 and other empty answers).
+        QV_LOGE("url:%s return code:%d with %lld bytes: not a whole file", url, static_cast<int>(status),
+                static_cast<long long>(sink.written));
     } else {
         result = 1;
     }

@@ -24,8 +24,9 @@ public:
     // longer than the capacity fails.
     int HttpPost(const char* url, const char* body, char* reply, int capacity);
     // GETs the URL into the file at path (created or truncated; a link there
-    // is not followed). 1 for a complete 2xx transfer, else 0; the file is
-    // then left as far as it got, for the caller to remove.
+    // is not followed). 1 for a complete 2xx transfer of a whole, non-empty
+    // file, else 0 (206, 204 and empty bodies included); the file is then
+    // left as far as it got, for the caller to remove.
     int HttpGetFile(const char16_t* path, const char* url);
     // GETs into the buffer, as HttpPost.
     int HttpGet(const char* url, char* reply, int capacity);

@@ -71,26 +71,40 @@ InstanceLock::InstanceLock(std::u16string_view name) {
 InstanceLock::Result InstanceLock::Acquire() {
     if (m_fd >= 0) return Result::Acquired;
     if (m_path.empty()) return Result::Unusable;
-    const int fd = open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
-        m_problem = "cannot open the lock file " + m_path + ": " + std::strerror(errno);
-        QV_LOGE("%s", m_problem.c_str());
-        return Result::Unusable;
-    }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
+    // A holder removes the file before it lets go, so a lock taken on a file
+    // that is no longer at the path is worth nothing: the path is opened again.
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const int fd = open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0) {
+            m_problem = "cannot open the lock file " + m_path + ": " + std::strerror(errno);
+            QV_LOGE("%s", m_problem.c_str());
+            return Result::Unusable;
+        }
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            close(fd);
+            if (error == EWOULDBLOCK) return Result::HeldElsewhere;
+            m_problem = "cannot lock " + m_path + ": " + std::strerror(error);
+            QV_LOGE("%s", m_problem.c_str());
+            return Result::Unusable;
+        }
+        struct stat locked {}, named {};
+        if (fstat(fd, &locked) == 0 && lstat(m_path.c_str(), &named) == 0 && locked.st_dev == named.st_dev &&
+            locked.st_ino == named.st_ino) {
+            m_fd = fd;
+            return Result::Acquired;
+        }
         close(fd);
-        if (error == EWOULDBLOCK) return Result::HeldElsewhere;
-        m_problem = "cannot lock " + m_path + ": " + std::strerror(error);
-        QV_LOGE("%s", m_problem.c_str());
-        return Result::Unusable;
     }
-    m_fd = fd;
-    return Result::Acquired;
+    m_problem = "the lock file " + m_path + " keeps being replaced";
+    QV_LOGE("%s", m_problem.c_str());
+    return Result::Unusable;
 }
 
 void InstanceLock::Release() {
     if (m_fd < 0) return;
+    // Removed while still held: whoever opens the path next makes a new file.
+    unlink(m_path.c_str());
     flock(m_fd, LOCK_UN);
     close(m_fd);
     m_fd = -1;

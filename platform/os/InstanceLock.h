@@ -2,7 +2,8 @@
 // A named mutex between processes of one user: an exclusive lock (flock) on a
 // file named after it in the user's runtime folder. The lock is held until
 // Release, destruction or the end of the process, whichever comes first; a
-// process that dies releases it. A lock folder that others may write to is
+// process that dies releases it. Release removes the file; one left by a
+// process that died is taken over. A lock folder that others may write to is
 // never used: a stranger could hold or replace the lock there.
 #include <string>
 #include <string_view>

@@ -2,7 +2,15 @@
 // The program's log entry point. A line is formatted into 2048 bytes (longer
 // texts are cut) and pushed to the installed log sink (the UI framework's log
 // manager) when one exists and enables the level for logger 0; otherwise the
-// text goes to the debug output, which is stderr unless a test captures it.
+// text goes to the debug output: a file when the program names one, else
+// stderr unless a test captures it.
+//
+// Texts carry what came from outside (server messages, URLs, names, paths),
+// so what is written never holds a control character: every record is one
+// line, with CR, LF, ESC and the others written as escapes ("\r", "\n",
+// "\x1b"). The sinks escape, so no caller has to.
+#include <string>
+#include <string_view>
 
 namespace qv::os {
 
@@ -39,9 +47,21 @@ public:
 // logged on other threads at the same time.
 void SetLogSink(ILogSink* sink);
 
-// Where the text goes when no sink takes it. Null restores stderr.
+// The text with its line ends at the end dropped and every other control
+// character (C0, DEL, C1) escaped: "\r", "\n", "\t", "\x1b", "\u009b".
+std::string EscapeControls(std::string_view text);
+
+// Where the text goes when no sink takes it. Null restores the file or
+// stderr.
 using DebugOutputHook = void (*)(const char* text);
 void SetDebugOutputHook(DebugOutputHook hook);
+// Appends the debug output to this file (made private to the user, never
+// written through a link) instead of stderr; one past kDebugFileCap bytes
+// is begun anew. An empty path restores stderr. False when the file cannot
+// be opened (stderr stays).
+constexpr long kDebugFileCap = 2L << 20;
+bool SetDebugOutputFile(const std::string& nativePath);
+// One escaped line to the hook, the file or stderr.
 void DebugOutput(const char* text);
 
 void LogPrintf(int level, const char* file, int line, const char* prettyFunction,

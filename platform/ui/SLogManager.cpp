@@ -108,7 +108,7 @@ std::string SLogManager::FormatLine(const qv::os::LogRecord& r) {
     char caller[32];
     std::snprintf(caller, sizeof caller, " %p ", r.caller);
     line += caller;
-    line += r.text ? r.text : "";
+    line += qv::os::EscapeControls(r.text ? r.text : "");
     return line;
 }
 

@@ -2,7 +2,8 @@
 // The log manager: loggers by id (0 is the default, others by name), a log
 // folder, a level filter per logger. Started, it is the process's log sink
 // and writes one line per record to "<folder>/<logger>.log":
-// "2026-12-08 19:25:21.123 ERROR [soui] file:line function 0xcaller text".
+// "2026-12-08 19:25:21.123 ERROR [soui] file:line function 0xcaller text",
+// the text with its control characters escaped.
 //
 // A file that grows past the size cap is renamed to "<logger>.log.1"
 // (replacing the one before) and a new file is begun; a file already past

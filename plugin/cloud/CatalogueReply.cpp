@@ -155,7 +155,7 @@ ReplyResult ReadEffectDetail(std::string_view reply, std::span<const ParamDescri
                              EffectRecord& out, std::u16string& message) {
     Json::Value data;
     const ReplyResult result = CheckReply(reply, message, data);
-    if (result != ReplyResult::kAccepted || data.isNull()) return result;
+    if (result != ReplyResult::kAccepted) return result;
     const auto id = IntMember(data, "id");
     if (!data.isObject() || !id) return ReplyResult::kUnparsable;
 

@@ -5,8 +5,9 @@
 //
 // - "message" must be a text; "ok" (any case) accepts the reply, any other
 //   text is handed back as the message.
-// - A missing or null "data" is an empty success; "data" of another type
-//   than expected makes the reply unreadable.
+// - A missing or null "data" is an empty success for a list, and no effect
+//   (unreadable) for a detail; "data" of another type than expected makes
+//   the reply unreadable.
 // - Elements or fields of the wrong type, and entries that do not fit their
 //   records (a URL that is not http(s) or too long, a paramNo outside
 //   0 .. 63 or without a parameter), are skipped. Names are cut to their

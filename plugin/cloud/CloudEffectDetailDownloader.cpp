@@ -16,8 +16,16 @@ bool CCloudEffectDetailDownloader::FetchEffectDetail() {
     std::snprintf(body, sizeof body, "soundId=%d", m_soundId);
     std::string_view reply;
     if (!Post("/api/sound/getSoundDetail.json", body, u"下载云音效数据失败", reply)) return false;
-    return TakeResult(ReadEffectDetail(reply, m_descriptors, m_result, m_message), u"解析JSON数据失败",
-                      u"下载云音效数据失败");
+    if (!TakeResult(ReadEffectDetail(reply, m_descriptors, m_result, m_message), u"解析JSON数据失败",
+                    u"下载云音效数据失败"))
+        return false;
+    // Another effect's detail is not the one asked for.
+    if (m_result.id != m_soundId) {
+        QV_LOGE("cloud effect %d asked, effect %d received", m_soundId, m_result.id);
+        m_message = u"下载云音效数据失败";
+        return false;
+    }
+    return true;
 }
 
 int CCloudEffectDetailDownloader::Run() {

@@ -49,7 +49,7 @@ DetailOutcome FinishDetailDownload(CWorkSpace& workspace, std::int32_t id, bool 
 
     DetailOutcome outcome;
     CWorkSpaceParams* params = workspace.Params();
-    if (success && record && params && params->Model().AddDownloadedEffect(*record)) {
+    if (success && record && record->id == id && params && params->Model().AddDownloadedEffect(*record)) {
         if (row) row->status = kCloudEffectDownloaded;
         outcome.stored = true;
         return outcome;

@@ -23,9 +23,12 @@ bool IsUsableName(std::u16string_view name) {
 std::u16string CloudSoundFileName(std::u16string_view url, std::int32_t cloudId) {
     const std::size_t end = url.find_first_of(u"?#");
     if (end != std::u16string_view::npos) url = url.substr(0, end);
-    const std::size_t slash = url.rfind(u'/');
-    if (slash != std::u16string_view::npos) {
-        const std::u16string_view name = url.substr(slash + 1);
+    // Only the path names the file: "http://host" has none, and the host is
+    // no name (sounds from one host would share it).
+    const std::size_t scheme = url.find(u"://");
+    const std::size_t path = url.find(u'/', scheme == std::u16string_view::npos ? 0 : scheme + 3);
+    if (path != std::u16string_view::npos) {
+        const std::u16string_view name = url.substr(url.rfind(u'/') + 1);
         if (IsUsableName(name)) return std::u16string(name);
     }
     char fallback[24];

@@ -8,9 +8,10 @@
 
 #include "plugin/sound/SoundItem.h"
 
-// The URL's last path segment, without query or fragment. "%d.mp3" with the
-// cloud id when that is empty, "." or "..", longer than 200 bytes, or holds
-// a control character or a backslash, so the name never leaves the folder.
+// The last segment of the URL's path, without query or fragment. "%d.mp3"
+// with the cloud id when the URL has no path or that segment is empty, "."
+// or "..", longer than 200 bytes, or holds a control character or a
+// backslash, so the name never leaves the folder.
 std::u16string CloudSoundFileName(std::u16string_view url, std::int32_t cloudId);
 
 // The folder, created when missing; nullopt when it cannot be made.

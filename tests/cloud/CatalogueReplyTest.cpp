@@ -132,7 +132,12 @@ TEST_F(CatalogueReplyTest, DetailValuesGoToTheirSlotsOrRefuseTheEffect) {
                   ReplyResult::kRefused);
         EXPECT_EQ(untouched.id, 77);
     }
-    EXPECT_EQ(ReadEffectDetail(R"({"message":"ok","data":[]})", family.descriptors, record, message), ReplyResult::kUnparsable);
+    // A detail without an object under "data" is no effect at all.
+    for (const char* reply : {R"({"message":"ok","data":[]})", R"({"message":"ok","data":null})", R"({"message":"ok"})"}) {
+        SCOPED_TRACE(reply);
+        EXPECT_EQ(ReadEffectDetail(reply, family.descriptors, untouched, message), ReplyResult::kUnparsable);
+        EXPECT_EQ(untouched.id, 77);
+    }
     EXPECT_EQ(ReadEffectDetail(R"({"message":"ok","data":{"soundName":"no id"}})", family.descriptors, record, message),
               ReplyResult::kUnparsable);
 }

@@ -47,7 +47,8 @@ protected:
         std::ofstream(m_box.AppDataFolder() + "/DorbIIConfigData.db") << "[Settings]\nCloseBtnOperation=1\n";
     }
     void TearDown() override {
-        if (m_pid > 0) m_box.Wait(m_pid, 1000);
+        // A program the test left running is ended; one that hangs fails it.
+        if (m_pid > 0) m_box.End(m_pid);
     }
     void StartProgram() {
         m_pid = m_box.Start({{"DISPLAY", m_x.Display()},

@@ -180,6 +180,12 @@ TEST_F(DownloadersTest, EverySwitchGivesItsMessage) {
         {"102400 bytes", {"--switch", "exact-size=102400"}, u"", u"", u"", u""},
         {"102401 bytes", {"--switch", "exact-size=102401"}, listFail, categoriesFail, detailFail, u""},
         {"huge file", {"--switch", "huge"}, u"", u"", u"", fileFail},
+        {"no content", {"--switch", "file-status=204"}, u"", u"", u"", fileFail},
+        {"partial content", {"--switch", "file-status=206"}, u"", u"", u"", fileFail},
+        {"empty file", {"--switch", "file-empty"}, u"", u"", u"", fileFail},
+        {"detail with null data", {"--switch", "detail-null"}, u"", u"", parseDetail, u""},
+        {"detail without data", {"--switch", "detail-missing"}, u"", u"", parseDetail, u""},
+        {"detail of another effect", {"--switch", "detail-other-id"}, u"", u"", detailFail, u""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -280,12 +286,17 @@ TEST_F(DownloadersTest, HostileUrlsFetchOnlyHttpIntoCloudSound) {
         for (const SoundItem& item : mood.CopyCloudList(c)) sounds.push_back(item);
     std::set<int> ids;
     for (const SoundItem& item : sounds) ids.insert(item.cloudId);
+    std::set<std::string> expected = {"CloudSound", "DorbIIMoodcfg.ini"};
     // file://, a URL without '/', one over 259 units and ftp:// are never taken.
     for (int skipped : {1, 4, 7, 9}) EXPECT_EQ(ids.count(skipped), 0u) << skipped;
     ASSERT_FALSE(sounds.empty());
+    // The two URLs without a path are taken and named by their ids, never by
+    // the host.
+    for (int taken : {10, 11}) EXPECT_EQ(ids.count(taken), 1u) << taken;
+    expected.insert("CloudSound/10.mp3");
+    expected.insert("CloudSound/11.mp3");
 
     CDownloaderSet<CCloudSoundFileDownloader> downloads;
-    std::set<std::string> expected = {"CloudSound", "DorbIIMoodcfg.ini"};
     round = Round{};
     for (const SoundItem& item : sounds) {
         SoundItem pad = item;

@@ -4,21 +4,17 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <vector>
+
+#include "tests/support/ChildEnd.h"
 
 extern char** environ;
 
 namespace qv::test {
 
-PrivateBus::~PrivateBus() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-}
+PrivateBus::~PrivateBus() { EndChild(pid_, "dbus-daemon"); }
 
 bool PrivateBus::Start() {
     int fds[2];

@@ -4,22 +4,18 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
 #include <vector>
 
+#include "tests/support/ChildEnd.h"
+
 extern char** environ;
 
 namespace qv::test {
 
-XvfbServer::~XvfbServer() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-}
+XvfbServer::~XvfbServer() { EndChild(pid_, "Xvfb"); }
 
 bool XvfbServer::Start(const std::string& size, const std::vector<std::string>& options) {
     int fds[2];

@@ -146,6 +146,14 @@ TEST_F(CloudListPageTest, TheBuiltInEntryAppliesAndLeavesTheListUnderElectro) {
     EXPECT_EQ(Model().GetCurrentEffect().id, -1);
     EXPECT_TRUE(RowChild(u"mclist_cloud_effect", 0, u"btn_use")->IsChecked());
     EXPECT_TRUE(m_boxes.Boxes().empty());
+    // On the card's 原声 the built-in entry leaves reverb and pitch open;
+    // 原声 itself locks them.
+    ASSERT_EQ(Model().GetValue(kParamEffectNumber), 0);
+    EXPECT_FALSE(Visible(u"forbid_reverb_pitch_param"));
+    ClickControl(10000);
+    EXPECT_TRUE(Visible(u"forbid_reverb_pitch_param"));
+    Click(*m_dlg, *RowChild(u"mclist_cloud_effect", 0, u"btn_use"));
+    EXPECT_FALSE(Visible(u"forbid_reverb_pitch_param"));
 
     ClickControl(10008);  // 电音
     EXPECT_EQ(CloudIds(), (std::vector<std::int32_t>{301, 302}));
@@ -172,6 +180,44 @@ TEST_F(CloudListPageTest, AFailedDetailResetsTheRowWithTheTip) {
     EXPECT_EQ(RowChild(u"mclist_cloud_effect", 0, u"btn_download")->GetWindowText().str(), u"下载");
     EXPECT_EQ(Model().GetDownloadedEffects().GetCount(), 0);
 }
+
+// A detail that is no effect, or another one, stores nothing; the row is
+// pressed again and then gets the real detail.
+class CloudListBadDetailTest : public CloudListPageTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CloudListBadDetailTest, FailsTheDownloadAndASecondPressDownloadsAgain) {
+    StartCatalogue({"--switch", GetParam()});
+    Open();
+    ASSERT_TRUE(WaitFor([&] { return m_workspace->CloudEffects().size() == 3; }));
+    ShowListTab(0);
+    Click(*m_dlg, *RowChild(u"mclist_cloud_effect", 1, u"btn_download"));
+    ASSERT_TRUE(WaitFor([&] { return TipText() == u"KTV云音效下载失败！"; }));
+    EXPECT_EQ(m_workspace->CloudEffects()[1].status, kCloudEffectNotDownloaded);
+    EXPECT_EQ(Model().GetDownloadedEffects().GetCount(), 0);
+    EXPECT_EQ(CSettingsStore::GetStore(0)->ReadInt(u"DownloadEffect", u"count"), 0);
+    ui::SWindow* download = RowChild(u"mclist_cloud_effect", 1, u"btn_download");
+    ASSERT_TRUE(download->IsVisible());
+    EXPECT_EQ(download->GetWindowText().str(), u"下载");
+    EXPECT_FALSE(RowChild(u"mclist_cloud_effect", 1, u"btn_use")->IsVisible());
+
+    Click(*m_dlg, *download);
+    ASSERT_TRUE(WaitFor([&] { return m_workspace->CloudEffects()[1].status == kCloudEffectDownloaded; }));
+    EXPECT_EQ(RequestsTo(kDetailPath), 2);
+    ASSERT_EQ(Model().GetDownloadedEffects().GetCount(), 1);
+    ShowListTab(1);
+    EXPECT_EQ(RowName(u"mclist_download_effect", 0), u"KTV");
+    ShowListTab(0);
+    EXPECT_TRUE(RowChild(u"mclist_cloud_effect", 1, u"btn_use")->IsVisible());
+    EXPECT_FALSE(RowChild(u"mclist_cloud_effect", 1, u"btn_download")->IsVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, CloudListBadDetailTest, ::testing::Values("detail-null", "detail-missing", "detail-other-id"),
+                         [](const auto& info) {
+                             std::string name;
+                             for (const char* c = info.param; *c; ++c)
+                                 if (*c != '-') name += *c;
+                             return name;
+                         });
 
 TEST_F(CloudListPageTest, AFailedFetchShowsThePanelASecondLaterAndTheRetryFetchesAgain) {
     StartCatalogue({"--switch", "status=500"});

@@ -218,6 +218,50 @@ TEST_F(EffectPageTest, ThePageShowsWhatTheCurrentEffectUses) {
     ASSERT_TRUE(WaitFor([&] { return Model().GetValue(kParamVoiceSwitch) == 0; }));
     EXPECT_EQ(dynamic_cast<ui::STabCtrl*>(Named(u"tab_reverb_pitch"))->GetCurSel(), 0);
     EXPECT_TRUE(Visible(u"forbid_pitch_param"));
+
+    // The pitch page opened by hand: a card change of parameter 8 (and not of
+    // parameter 7) makes the page show the current effect again.
+    auto* pitchTabs = dynamic_cast<ui::STabCtrl*>(Named(u"tab_reverb_pitch"));
+    for (const auto& [param, refreshes] : {std::pair{7, false}, std::pair{8, true}}) {
+        SCOPED_TRACE(param);
+        pitchTabs->SetCurSel(1);
+        const int before = Model().GetValue(param);
+        ASSERT_TRUE(m_card.SendNotification({{static_cast<std::uint8_t>(param), static_cast<std::uint16_t>(1 - before)}}));
+        ASSERT_TRUE(WaitFor([&] { return Model().GetValue(param) == 1 - before; }));
+        EXPECT_EQ(pitchTabs->GetCurSel(), refreshes ? 0 : 1);
+    }
+}
+
+// Each bank's "恢复默认" (13001..13003) with no preset of the bank chosen:
+// that bank, and only that one, takes the checked effect's values again.
+TEST_F(EffectPageTest, EachBanksDefaultButtonBringsBackThatBankOfTheCheckedEffect) {
+    Open();
+    constexpr int kEffect = 6;  // 萝莉音: the pitch page is open under it
+    ClickControl(10000 + kEffect);
+    auto* pitchTabs = dynamic_cast<ui::STabCtrl*>(Named(u"tab_reverb_pitch"));
+    const EffectRecord& effect = Model().GetDeviceEffects()[kEffect];
+    const EffectRecord& first = Model().GetDeviceEffects()[0];
+    auto members = [&](int bank) { return *Model().GetParamGroup(bank); };
+    bool differs = false;
+    for (int bank = 1; bank <= 3; ++bank)
+        for (const ParamDescriptor* d : members(bank)) differs |= effect.values[d->id] != first.values[d->id];
+    ASSERT_TRUE(differs) << "the test needs an effect whose banks differ from effect 0's";
+    for (int bank = 1; bank <= 3; ++bank) {
+        SCOPED_TRACE(bank);
+        // Every bank moved away from the effect, as the user's controls do.
+        for (int other = 1; other <= 3; ++other)
+            for (const ParamDescriptor* d : members(other))
+                Model().WriteParam(d->id, effect.values[d->id] == 0 ? 1 : effect.values[d->id] - 1);
+        // The reverb's button is on the first page of its tab, the pitch's on the second.
+        if (bank >= 2) pitchTabs->SetCurSel(bank - 2);
+        ClickControl(13000 + bank);
+        for (int other = 1; other <= 3; ++other)
+            for (const ParamDescriptor* d : members(other))
+                EXPECT_EQ(Model().GetValue(d->id), other == bank ? effect.values[d->id] : effect.values[d->id] == 0 ? 1 : effect.values[d->id] - 1)
+                    << "bank " << other << " parameter " << d->id;
+        EXPECT_TRUE(CardMatchesModel(members(bank).front()->id));
+        EXPECT_EQ(CheckedEffectButton(), kEffect);
+    }
 }
 
 TEST_F(EffectPageTest, AnEffectNumberWithoutAButtonChecksNone) {

@@ -32,6 +32,7 @@ struct Seen {
     std::uint8_t command;
     std::uint16_t productId;  // the card's when the frame came
     int block;
+    std::uint64_t atMs;  // on the stepped clock
 };
 
 class FirmwareTest : public EffectPageEnv {
@@ -48,7 +49,7 @@ protected:
         m_card.SetFrameObserver([this](bool fromHost, const SimCard::Frame& f) {
             if (!fromHost) return;
             std::lock_guard<std::mutex> guard(m_mutex);
-            m_seen.push_back({f[0], m_card.ProductId(), (f[1] << 8) | f[2]});
+            m_seen.push_back({f[0], m_card.ProductId(), (f[1] << 8) | f[2], m_clock.NowMs()});
         });
     }
     void TearDown() override {
@@ -215,6 +216,27 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     u"固件升级完成，但获取设备信息失败", kError}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+// The card never comes back after the switch: the dialog looks for it 3 s
+// after the switch, then every 2 s, eleven times more, and gives up.
+TEST_F(FirmwareTest, TheWaitForUpdateModeIsThreeSecondsThenElevenTimesTwo) {
+    OpenWindow();
+    m_card.SetNeverReturn(true);
+    ConnectCard();
+    std::vector<std::uint64_t> looks;
+    m_link->SetConnectHook([&](int) { looks.push_back(m_clock.NowMs()); });
+    m_seen.clear();
+    EXPECT_EQ(RunUpgrade(), IDCANCEL);
+    m_link->SetConnectHook(nullptr);
+    ExpectOneBox(u"切换到更新模式后，未识别到设备，请稍后再打开软件重试", kError);
+    const std::vector<Seen> frames = Frames();
+    const auto restart = std::find_if(frames.begin(), frames.end(), [](const Seen& s) { return s.command == 0x2A; });
+    ASSERT_NE(restart, frames.end());
+    ASSERT_EQ(looks.size(), 12u);
+    // The clock moves in steps of 10 ms while the dialog waits.
+    EXPECT_NEAR(static_cast<double>(looks[0] - restart->atMs), 3000.0, 10.0);
+    for (std::size_t i = 1; i < looks.size(); ++i) EXPECT_NEAR(static_cast<double>(looks[i] - looks[i - 1]), 2000.0, 10.0) << i;
+}
 
 TEST_F(FirmwareTest, ACardThatComesBackInUpdateModeIsSwitchedAgainUpToThreeTimes) {
     OpenWindow();

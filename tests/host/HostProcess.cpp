@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <sstream>
 
 #include "platform/os/Tick.h"
+#include "tests/support/ChildEnd.h"
 
 extern char** environ;
 
@@ -46,6 +48,7 @@ HostSandbox::HostSandbox() : m_root(MakeTempRoot()), m_bin(m_root + "/app") {
 }
 
 HostSandbox::~HostSandbox() {
+    while (!m_children.empty()) End(m_children.begin()->first);
     std::error_code ignored;
     fs::remove_all(m_root, ignored);
 }
@@ -101,20 +104,34 @@ pid_t HostSandbox::StartCommand(const std::vector<std::string>& command,
         execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
+    if (pid > 0) m_children[pid] = fs::path(command.front()).filename().string();
     return pid;
 }
 
 std::optional<int> HostSandbox::Wait(pid_t pid, int timeoutMs) {
-    const std::uint64_t end = qv::os::NowMs() + timeoutMs;
-    while (qv::os::NowMs() < end) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) return status;
-        qv::os::SleepMs(20);
-    }
-    kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return std::nullopt;
+    const auto child = m_children.find(pid);
+    if (child == m_children.end()) return std::nullopt;  // not started here, or reaped already
+    const std::string name = child->second;
+    m_children.erase(child);
+    // A test may have reaped it with waitpid of its own.
+    siginfo_t info{};
+    if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 && errno == ECHILD)
+        return std::nullopt;
+    return qv::test::AwaitChild(pid, name, timeoutMs);
+}
+
+bool HostSandbox::Running(pid_t pid) const {
+    siginfo_t info{};
+    return m_children.count(pid) && waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == 0;
+}
+
+std::optional<int> HostSandbox::End(pid_t pid, int timeoutMs) {
+    if (!m_children.count(pid)) return std::nullopt;
+    // Not signalled once reaped elsewhere: its number may belong to another process.
+    siginfo_t info{};
+    if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0) kill(pid, SIGTERM);
+    return Wait(pid, timeoutMs);
 }
 
 std::vector<std::string> HostSandbox::LogLines() const {

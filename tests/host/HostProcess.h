@@ -2,7 +2,8 @@
 // Runs the real host program as a child in a folder of its own: the program,
 // the platform library and the chosen plug-ins copied together, with its own
 // data, runtime and simulated-card paths and the test plug-ins' log and
-// control FIFO.
+// control FIFO. Children still running when it goes are ended (SIGTERM,
+// then a bounded wait).
 #include <sys/types.h>
 
 #include <map>
@@ -27,9 +28,14 @@ public:
     // its output goes to outPath when one is given.
     pid_t StartCommand(const std::vector<std::string>& command, const std::map<std::string, std::string>& extraEnv,
                        const std::string& outPath = {});
-    // Waits for the child to end; nullopt when it has not ended in time
-    // (it is killed then). Returns the raw wait status.
+    // Waits for the child to end by itself. Returns the raw wait status;
+    // nullopt when it has not ended in time: it is killed then and the
+    // running test fails naming it.
     std::optional<int> Wait(pid_t pid, int timeoutMs = 20000);
+    // Whether the child still runs (it is not reaped here).
+    bool Running(pid_t pid) const;
+    // Asks the child to end (SIGTERM) and waits as Wait does.
+    std::optional<int> End(pid_t pid, int timeoutMs = 10000);
 
     // Waits until the plug-ins' log holds a line starting with prefix.
     bool WaitForLog(const std::string& prefix, int timeoutMs = 15000) const;
@@ -47,6 +53,7 @@ public:
 private:
     std::string m_root;
     std::string m_bin;
+    std::map<pid_t, std::string> m_children;  // started and not yet reaped, by name
 };
 
 // The whole text of a file; empty when it cannot be read.

@@ -65,7 +65,7 @@ protected:
 
     qv::os::InterlockedCounter live;
     ScriptedSeams seams{live};
-    ModuleLoop loop{seams, live, 5};
+    ModuleLoop loop{seams, live};
     void SetUp() override { seams.loop = &loop; }
 };
 

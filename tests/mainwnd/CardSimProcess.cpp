@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -11,16 +10,15 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/ChildEnd.h"
+
 extern char** environ;
 
 namespace qv::test {
 
 CardSimProcess::~CardSimProcess() {
     if (m_input >= 0) close(m_input);
-    if (m_pid <= 0) return;
-    kill(m_pid, SIGTERM);
-    int status = 0;
-    waitpid(m_pid, &status, 0);
+    EndChild(m_pid, "cardsim");
 }
 
 bool CardSimProcess::Start(const std::string& socketPath, const std::string& logPath,

@@ -110,6 +110,12 @@ TEST_F(MenuCommandsTest, DeviceInformationAsksTheCardAndShowsItsAnswerInAnOwnedB
     manager.SetResponder([](const FakeDeviceMgmt::Frame&, FakeDeviceMgmt::Frame&) { return false; });
     EXPECT_EQ(DeviceInfoBoxText(), kProductLine);  // the query failed
     manager.Disconnect();
+
+    // The box's close button ends it with cancel.
+    const std::u16string text = kProductLine;
+    CDlgDeviceInfo box(text);
+    qv::os::PostTask(qv::os::GetCurrentThreadId(), [&] { Click(box, *box.FindChildByName(u"btn_close")); });
+    EXPECT_EQ(box.DoModal(nullptr), IDCANCEL);
 }
 
 TEST_F(MenuCommandsTest, TheManualOpensOnlyWhenItIsThere) {

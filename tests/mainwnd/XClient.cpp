@@ -228,4 +228,16 @@ void XClient::Click(int x, int y, int button) {
     Sleep(50);
 }
 
+void XClient::ClickThenMoveTo(int x, int y, int toX, int toY) {
+    MoveTo(x, y);
+    Sleep(50);
+    xcb_test_fake_input(m_conn, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_flush(m_conn);
+    Sleep(30);
+    // The server takes both in order, so the release is where the item is.
+    xcb_test_fake_input(m_conn, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    MoveTo(toX, toY);
+    Sleep(50);
+}
+
 }  // namespace qv::test

@@ -59,6 +59,9 @@ public:
 
     // button: 1 left, 3 right.
     void Click(int x, int y, int button = 1);
+    // A left click, then the pointer moved on before the program sees the
+    // release: a window it opens is not left with the pointer outside.
+    void ClickThenMoveTo(int x, int y, int toX, int toY);
     void MoveTo(int x, int y);
     // Presses the left button at (x, y), moves by (dx, dy) in steps as a
     // hand would, and releases.

@@ -10,6 +10,7 @@
 
 #include "platform/os/Folders.h"
 #include "platform/os/Utf.h"
+#include "tests/support/ChildEnd.h"
 
 class ChildProcess {
 public:
@@ -52,9 +53,10 @@ public:
         m_stdin = -1;
     }
     void Kill() { kill(m_pid, SIGKILL); }
-    // The raw wait status.
+    // The raw wait status; one that had not ended after a bounded wait is
+    // killed (and the test fails).
     int Wait() {
-        if (m_status < 0) waitpid(m_pid, &m_status, 0);
+        if (m_status < 0) m_status = qv::test::AwaitChild(m_pid, "osx_helper").value_or(SIGKILL);
         return m_status;
     }
     bool Exited() {

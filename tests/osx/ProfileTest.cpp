@@ -17,6 +17,7 @@
 #include "platform/os/Tick.h"
 #include "platform/os/Profile.h"
 #include "platform/os/Utf.h"
+#include "tests/support/ChildEnd.h"
 
 namespace {
 using namespace qv::os;
@@ -217,10 +218,9 @@ TEST_F(Profile, AFailureBeforeTheRenameLeavesTheOldFileWhole) {
         WritePrivateProfileString(u"Module", u"name", u"dorbII.so", file());
         _exit(0);
     }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 3);  // died between write and rename
+    const auto status = qv::test::AwaitChild(child, "the profile writer");
+    ASSERT_TRUE(status && WIFEXITED(*status));
+    EXPECT_EQ(WEXITSTATUS(*status), 3);  // died between write and rename
     EXPECT_EQ(Bytes(), old);
     EXPECT_EQ(Get(u"Module", u"name"), u"zenk.so");
 

@@ -52,6 +52,7 @@ TEST_F(SingleInstance, LockIsExclusiveUntilTheHolderEnds) {
         holder.Kill();  // a holder that dies releases the lock
         holder.Wait();
     }
+    EXPECT_TRUE(fs::exists(mine.LockPath()));  // and leaves its file, which is taken over
     ASSERT_TRUE(mine.TryAcquire());
     EXPECT_TRUE(mine.TryAcquire());  // holding it already
     {
@@ -61,7 +62,10 @@ TEST_F(SingleInstance, LockIsExclusiveUntilTheHolderEnds) {
     InstanceLock sameProcess(kLockName);
     EXPECT_FALSE(sameProcess.TryAcquire());
     mine.Release();
+    EXPECT_FALSE(fs::exists(mine.LockPath()));  // a holder that ends removes its file
     EXPECT_TRUE(sameProcess.TryAcquire());
+    sameProcess.Release();
+    EXPECT_TRUE(fs::is_empty(m_dir));
 }
 
 TEST_F(SingleInstance, ActivationReachesTheTargetOnItsThread) {

@@ -43,7 +43,7 @@ struct HostGuard {
     pid_t pid;
     bool waited = false;
     ~HostGuard() {
-        if (!waited) box.Wait(pid, 1000);
+        if (!waited) box.End(pid);
     }
 };
 

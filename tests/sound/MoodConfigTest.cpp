@@ -309,7 +309,7 @@ TEST_F(MoodConfigTest, HotkeysFollowTheFavouritesPositions) {
     config.EnableHotKey(1);
     EXPECT_EQ(hotkeys.registered.size(), 1u);
     ASSERT_FALSE(traces.empty());
-    EXPECT_EQ(traces.back(), "RegisterHotKey failed. index=1\n");
+    EXPECT_EQ(traces.back(), "RegisterHotKey failed. index=1");  // one line: the output ends it
 }
 
 TEST(MoodHotKeyFilter, TakesOnlyTheFavouritesHotkeys) {

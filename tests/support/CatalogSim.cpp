@@ -2,15 +2,15 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "tests/support/ChildEnd.h"
 
 #ifndef QV_CATALOGSIM_EXE
 #error "QV_CATALOGSIM_EXE names the catalogsim program"
@@ -57,8 +57,8 @@ void CatalogSim::Describe(const std::string& json) {
     m_args.push_back(path);
 }
 
-bool CatalogSim::Start() {
-    if (m_dir.empty()) return false;
+bool CatalogSim::Launch() {
+    if (m_dir.empty() || m_pid > 0) return false;
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0) return false;
     std::vector<std::string> args = {QV_CATALOGSIM_EXE, "--log", m_dir + "/requests.log"};
@@ -77,16 +77,23 @@ bool CatalogSim::Start() {
         ::close(out[0]);
         return false;
     }
+    m_output = out[0];
+    return true;
+}
+
+bool CatalogSim::Start() {
+    if (!Launch()) return false;
     // "catalogsim: listening on http://127.0.0.1:PORT"
     std::string line;
-    pollfd waiter{out[0], POLLIN, 0};
+    pollfd waiter{m_output, POLLIN, 0};
     while (line.find('\n') == std::string::npos && poll(&waiter, 1, 10000) > 0) {
         char buffer[256];
-        const ssize_t n = ::read(out[0], buffer, sizeof buffer);
+        const ssize_t n = ::read(m_output, buffer, sizeof buffer);
         if (n <= 0) break;
         line.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(out[0]);
+    ::close(m_output);
+    m_output = -1;
     const std::string prefix = "catalogsim: listening on ";
     const std::size_t at = line.find(prefix);
     if (at == std::string::npos) {
@@ -98,12 +105,13 @@ bool CatalogSim::Start() {
     return true;
 }
 
-void CatalogSim::Stop() {
-    if (m_pid <= 0) return;
-    ::kill(m_pid, SIGTERM);
-    int status = 0;
-    ::waitpid(m_pid, &status, 0);
+std::optional<int> CatalogSim::Stop() {
+    if (m_output >= 0) ::close(m_output);
+    m_output = -1;
+    if (m_pid <= 0) return std::nullopt;
+    const pid_t pid = m_pid;
     m_pid = -1;
+    return EndChild(pid, "catalogsim");
 }
 
 void CatalogSim::UseAsCatalogue() const { setenv("QV_CATALOGUE_URL", (m_base + "/tuning").c_str(), 1); }

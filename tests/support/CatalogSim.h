@@ -6,6 +6,7 @@
 // starts.
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,13 @@ public:
     // regular catalogue; before Start.
     void Describe(const std::string& json);
 
+    // Starts it and waits until it listens.
     bool Start();
-    void Stop();
+    // Starts it without waiting for it to listen.
+    bool Launch();
+    // Ends it; its raw wait status, nullopt when it was not running or had
+    // to be killed.
+    std::optional<int> Stop();
     // "http://127.0.0.1:PORT".
     const std::string& Base() const { return m_base; }
     // Sets QV_CATALOGUE_URL to this server's "/tuning" base.
@@ -44,6 +50,7 @@ private:
     std::string m_dir;
     std::string m_base;
     pid_t m_pid = -1;
+    int m_output = -1;  // catalogsim's standard output until it listens
 };
 
 }  // namespace qv::test

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/os/Tick.h"
 
@@ -76,6 +77,22 @@ TEST_F(LogManagerTest, TheFolderIsMadeAndPrivate) {
     EXPECT_EQ(fs::status(Folder()).permissions() & fs::perms::all, fs::perms::owner_all);
     EXPECT_EQ(fs::status(File()).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(LogManagerTest, AForgedLineIsOneEscapedLine) {
+    m_log.Start();
+    // A server's message and a URL, each trying to start a line of its own.
+    QV_LOGE("%s", "服务器繁忙\r\n2026-01-01 00:00:00.000 ERROR [soui] forged\x1b[2J");
+    QV_LOGE("url:%s return code:%d.", "http://h/a\r\nb.mp3", 404);
+    std::istringstream text(Read(File()));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 2u) << text.str();
+    EXPECT_NE(lines[0].find("AForgedLineIsOneEscapedLine_Test::TestBody 0x"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find(" 服务器繁忙\\r\\n2026-01-01 00:00:00.000 ERROR [soui] forged\\x1b[2J"), std::string::npos)
+        << lines[0];
+    EXPECT_NE(lines[1].find(" url:http://h/a\\r\\nb.mp3 return code:404."), std::string::npos) << lines[1];
+    EXPECT_EQ(text.str().find('\r'), std::string::npos);
 }
 
 TEST_F(LogManagerTest, ABurstOfOneMessageIsWrittenOnceWithItsCount) {

@@ -46,7 +46,7 @@ TEST(ParamProcess, ASessionSendsTheWholeSetInFiveFrames) {
     card.Plug(SimCard::kZenkProductId);
     const bool switched = box.WaitForLog("zenk run", 20000);
     if (switched) box.SendControl("quit");
-    const auto status = box.Wait(host, switched ? 20000 : 1000);
+    const auto status = switched ? box.Wait(host, 20000) : box.End(host);
 
     ASSERT_TRUE(synced);
     ASSERT_EQ(frames.size(), 5u);

@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include <chrono>
+#include <thread>
 
 namespace catalogsim {
 namespace {
@@ -38,7 +39,14 @@ int CatalogServer::Start() {
     m_server->Post(".*", handler);
     m_port = m_server->bind_to_any_port("127.0.0.1");
     if (m_port <= 0) return 0;
-    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    m_thread = std::thread([this] {
+        m_server->listen_after_bind();
+        m_listenEnded = true;
+    });
+    if (!WaitUntilAccepting()) {
+        m_thread.join();
+        return 0;
+    }
     return m_port;
 }
 
@@ -48,8 +56,16 @@ void CatalogServer::Stop() {
         m_stopping = true;
     }
     m_stopped.notify_all();
-    if (m_server) m_server->stop();
-    if (m_thread.joinable()) m_thread.join();
+    if (!m_thread.joinable()) return;
+    // The server ignores a stop request that comes before its accept loop
+    // runs (and must get only one), so it is made once the loop runs.
+    if (WaitUntilAccepting()) m_server->stop();
+    m_thread.join();
+}
+
+bool CatalogServer::WaitUntilAccepting() const {
+    while (!m_server->is_running() && !m_listenEnded) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return !m_listenEnded;
 }
 
 bool CatalogServer::Wait(int ms) {
@@ -81,11 +97,17 @@ void CatalogServer::Log(const httplib::Request& request) {
 
 void CatalogServer::Handle(const httplib::Request& request, httplib::Response& response) {
     Log(request);
-    const Reply* reply = m_catalogue.Find(request.method, request.path, request.body);
+    std::string route;
+    const Reply* reply = m_catalogue.Find(request.method, request.path, request.body, route);
     if (!reply) {
         response.status = 404;
         response.set_content(R"({"message":"not found"})", "application/json");
         return;
+    }
+    if (!reply->first.empty()) {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        const std::size_t answered = m_answered[route]++;
+        if (answered < reply->first.size()) reply = &reply->first[answered];
     }
     if (reply->stall) {
         Wait(-1);

@@ -49,9 +49,13 @@ std::string LongText(const std::string& unit, int count) {
 
 }  // namespace
 
-const Reply* Catalogue::Find(const std::string& method, const std::string& path, const std::string& body) const {
-    const std::string route = method + " " + path;
-    if (auto it = routes.find(route + "|" + body); it != routes.end()) return &it->second;
+const Reply* Catalogue::Find(const std::string& method, const std::string& path, const std::string& body,
+                             std::string& route) const {
+    route = method + " " + path;
+    if (auto it = routes.find(route + "|" + body); it != routes.end()) {
+        route = it->first;
+        return &it->second;
+    }
     if (auto it = routes.find(route); it != routes.end()) return &it->second;
     return nullptr;
 }
@@ -101,8 +105,10 @@ Catalogue RegularCatalogue() {
 }
 
 std::vector<std::string> SwitchNames() {
-    return {"slow",      "stalled", "huge",     "exact-size=N",  "malformed",     "wrong-types",
-            "not-ok",    "status=N", "redirect", "redirect-file", "hostile-names", "hostile-urls"};
+    return {"slow",          "stalled",      "huge",          "exact-size=N",   "malformed",
+            "wrong-types",   "not-ok",       "status=N",      "redirect",       "redirect-file",
+            "hostile-names", "hostile-urls", "detail-null",   "detail-missing", "detail-other-id",
+            "file-status=N", "file-empty"};
 }
 
 bool ApplySwitch(Catalogue& c, const std::string& name) {
@@ -146,6 +152,22 @@ bool ApplySwitch(Catalogue& c, const std::string& name) {
             reply.generated = -1;
             reply.body.clear();
         }
+    } else if (const std::string fileStatus = ArgumentOf(name, "file-status="); !fileStatus.empty()) {
+        for (auto& [route, reply] : c.routes)
+            if (IsFile(route)) reply.status = std::stoi(fileStatus);
+    } else if (name == "file-empty") {
+        for (auto& [route, reply] : c.routes)
+            if (IsFile(route)) reply.generated = -1;  // the empty body
+    } else if (name == "detail-null" || name == "detail-missing" || name == "detail-other-id") {
+        // Another id: 302's detail answers for 301, 301's for the others.
+        const Reply detail301 = c.routes[kEffectDetail + "|soundId=301"];
+        const Reply detail302 = c.routes[kEffectDetail + "|soundId=302"];
+        for (auto& [route, reply] : c.routes) {
+            if (route.rfind(kEffectDetail + "|", 0) != 0) continue;
+            if (name == "detail-null") reply.first.push_back(Json(Ok("null")));
+            else if (name == "detail-missing") reply.first.push_back(Json(R"({"message":"ok"})"));
+            else reply.first.push_back(route == kEffectDetail + "|soundId=301" ? detail302 : detail301);
+        }
     } else if (name == "hostile-names") {
         const std::string longName = LongText("长", 100);
         const std::string split = "\xE7\xAC";  // the first two bytes of a three-byte character
@@ -175,7 +197,10 @@ bool ApplySwitch(Catalogue& c, const std::string& name) {
             R"({"id":6,"name":"query","url":"{base}/files/laugh.mp3?to=/../../x#/../y"},)"
             R"({"id":7,"name":"long","url":")" + longUrl + R"("},)"
             R"({"id":8,"name":"back","url":"{base}/files/a\\..\\..\\evil.mp3"},)"
-            R"({"id":9,"name":"ftp","url":"ftp://127.0.0.1/x.mp3"}])"));
+            R"({"id":9,"name":"ftp","url":"ftp://127.0.0.1/x.mp3"},)"
+            R"({"id":10,"name":"host","url":"{base}"},)"
+            R"({"id":11,"name":"hostquery","url":"{base}?take=/laugh.mp3"}])"));
+        c.routes["GET /"] = File(64);
         c.routes["GET /escape.mp3"] = File(512);
         c.routes["GET /files"] = File(256);
         c.routes["GET /files/"] = File(256);

@@ -21,12 +21,14 @@ struct Reply {
     bool stall = false;           // never answers while the server runs
     std::int64_t generated = -1;  // a body of this many bytes, streamed
     std::size_t padTo = 0;        // the body padded with blanks to this size, once "{base}" is filled in
+    std::vector<Reply> first;     // the answers to the route's first requests, in order, before this one
 };
 
 struct Catalogue {
     std::map<std::string, Reply> routes;
-    // The reply for a request, when there is one.
-    const Reply* Find(const std::string& method, const std::string& path, const std::string& body) const;
+    // The reply for a request, when there is one; route: its key in routes.
+    const Reply* Find(const std::string& method, const std::string& path, const std::string& body,
+                      std::string& route) const;
 };
 
 // The regular catalogue: two sound categories with sounds and files, two
@@ -35,7 +37,12 @@ Catalogue RegularCatalogue();
 
 // Applies one switch ("slow", "stalled", "huge", "exact-size=N",
 // "malformed", "wrong-types", "not-ok", "status=N", "redirect",
-// "redirect-file", "hostile-names", "hostile-urls"); false for an unknown one.
+// "redirect-file", "hostile-names", "hostile-urls", "file-status=N" and
+// "file-empty" (sound files answered with that status, or an empty body),
+// and "detail-null", "detail-missing", "detail-other-id": the first detail
+// request of each effect is answered with a null "data", without "data" or
+// with another effect's detail, later ones regularly); false for an unknown
+// one.
 bool ApplySwitch(Catalogue& catalogue, const std::string& name);
 // The switches ApplySwitch knows, for the usage text.
 std::vector<std::string> SwitchNames();
