@@ -57,16 +57,6 @@ SoundItem Item(std::int32_t kind, std::u16string_view name, std::u16string_view 
 }
 
 using FakeHotKeys = qv::test::FakeHotKeyService;
-        return TRUE;
-    }
-    BOOL Unregister(HWND, int id) override {
-        log.push_back("-" + std::to_string(id));
-        return registered.erase(id) ? TRUE : FALSE;
-    }
-    std::map<int, std::pair<HWND, UINT>> registered;
-    std::vector<std::string> log;
-    UINT refusedKey = 0;
-};
 
 class MoodConfigTest : public ::testing::Test {
 protected:

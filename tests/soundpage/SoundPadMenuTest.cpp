@@ -46,7 +46,9 @@ TEST_P(SoundPadMenuTest, EachKindOfPadHasTheItemsOfItsKind) {
         for (pugi::xml_node item : menu.GetRoot().children("item")) {
             const UINT id = item.attribute("id").as_uint();
             top.emplace_back(id, ui::SStringW::FromUtf8(item.text().get()).str());
-            if (id >= 1000) EXPECT_EQ(menu.GetItemAttribute(id, u"colorTextHover"), u"#ffffff") << id;
+            if (id >= 1000) {
+                EXPECT_EQ(menu.GetItemAttribute(id, u"colorTextHover"), u"#ffffff") << id;
+            }
         }
         // dorbII's menu starts with the card's keys, its items follow.
         std::vector<std::pair<UINT, std::u16string>> expected = c.items;
