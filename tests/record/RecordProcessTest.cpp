@@ -67,7 +67,7 @@ protected:
         chmod(zenity.c_str(), 0755);
     }
     void TearDown() override {
-        if (m_pid > 0) m_box.Wait(m_pid, 1000);
+        if (m_pid > 0) m_box.End(m_pid);  // one the test left running is ended
     }
     void StartProgram() {
         const char* path = std::getenv("PATH");
