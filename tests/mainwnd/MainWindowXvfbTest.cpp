@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <optional>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -138,13 +139,16 @@ TEST_F(MainWindowOnX, OpensWithTheSessionAndShowsTheDeviceInformationAndAboutBox
     EXPECT_EQ(m_card.Count(kSessionClose), 1);
 }
 
-// Whether the window comes to the place within the time.
-bool Reaches(XClient& client, const std::string& title, int x, int y) {
+// Whether the window comes to the place within the time; where it is
+// otherwise.
+::testing::AssertionResult Reaches(XClient& client, const std::string& title, int x, int y) {
+    std::optional<ScreenRect> rc;
     for (int i = 0; i < 250; ++i, Sleep(20)) {
-        const auto rc = client.FindWindow(title);
-        if (rc && rc->x == x && rc->y == y) return true;
+        rc = client.FindWindow(title);
+        if (rc && rc->x == x && rc->y == y) return ::testing::AssertionSuccess();
     }
-    return false;
+    if (!rc) return ::testing::AssertionFailure() << title << " is gone";
+    return ::testing::AssertionFailure() << title << " is at " << rc->x << "," << rc->y << ", not " << x << "," << y;
 }
 
 // The caption drags from its title text and from its logo, on the main
@@ -167,7 +171,8 @@ TEST_F(MainWindowOnX, CaptionsDragFromTheirTitleAndLogoAndWindowsCarryTheIcon) {
         int x, y;  // from the window's corner
         int dx, dy;
     };
-    ScreenRect at = *main;
+    // Where the window settled: it is placed once it has mapped.
+    ScreenRect at = m_client->FindWindow(kMainTitle).value_or(*main);
     for (const Press& p : {Press{"the title", 70, 20, 60, 40}, Press{"the logo", 22, 20, -30, 25}}) {
         SCOPED_TRACE(p.part);
         m_client->Drag(at.x + p.x, at.y + p.y, p.dx, p.dy);
