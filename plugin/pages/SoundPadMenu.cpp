@@ -28,6 +28,9 @@ bool LoadPadMenu(qv::ui::SMenu& menu, const FamilySoundPageData& family, int pad
     if (items.empty() || !menu.LoadMenu(family.padMenu)) return false;
     UINT position = static_cast<UINT>(family.padMenuFirstPosition);
     for (const PadMenuItem& item : items) menu.InsertMenu(position++, qv::ui::MF_BYPOSITION, item.id, item.text);
-    for (const PadMenuItem& item : items) menu.SetItemAttribute(item.id, u"colorTextHover", u"#ffffff");
+    // The card's keys' sub-menu (1006) takes the same colour as the items.
+    for (UINT id = 1000; id <= 1007; ++id) {
+        if (menu.HasItem(id)) menu.SetItemAttribute(id, u"colorTextHover", u"#ffffff");
+    }
     return true;
 }

@@ -193,7 +193,7 @@ TEST_F(MainWindowOnX, CaptionsDragFromTheirTitleAndLogoAndWindowsCarryTheIcon) {
 // the window's rounded corners show the desktop, not black.
 TEST(MainWindowWithoutCardOnX, ThePageIsLockedUnderAMessageOnAPanel) {
     XvfbServer x;
-    if (!x.Start("1280x800")) GTEST_SKIP() << "Xvfb is not available";
+    if (!x.Start("1280x960")) GTEST_SKIP() << "Xvfb is not available";
     HostSandbox box;
     std::filesystem::copy_file(QV_DORBII_PLUGIN, box.ProgramFolder() + "/dorbII.so");
     // The family last used, so its window opens with no card to choose it.
@@ -206,10 +206,9 @@ TEST(MainWindowWithoutCardOnX, ThePageIsLockedUnderAMessageOnAPanel) {
     const pid_t pid = box.Start({{"DISPLAY", x.Display()}, {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/qv-bus"}});
     const auto main = client.WaitForWindow(kMainTitle);
     ASSERT_TRUE(main);
-    // The panel (640 x 64) in the middle of the page between the caption and
-    // the recording area (72 px), in the panel colour once the page has
-    // found no card.
-    const ScreenRect panelEdge{main->x + main->width / 2 - 316, main->y + 41 + (main->height - 41 - 72) / 2, 1, 1};
+    // The panel (640 x 64) in the middle of the effect side (639 px below the
+    // caption), in the panel colour once the page has found no card.
+    const ScreenRect panelEdge{main->x + main->width / 2 - 316, main->y + 41 + 639 / 2, 1, 1};
     std::vector<std::uint32_t> pixel;
     for (int i = 0; i < 250 && pixel != std::vector<std::uint32_t>{0x2A2C33u}; ++i, Sleep(20)) pixel = client.Grab(panelEdge);
     EXPECT_EQ(pixel, std::vector<std::uint32_t>{0x2A2C33u}) << "no panel under the message";

@@ -39,7 +39,7 @@ protected:
         ASSERT_TRUE(m_client->Connected());
     }
     void TearDown() override {
-        if (m_pid > 0) m_box.Wait(m_pid, 1000);
+        if (m_pid > 0) m_box.End(m_pid);  // one the test left running is ended
     }
     void StartProgram() {
         ASSERT_TRUE(m_server.Start(m_box.SimSocket()));

@@ -447,7 +447,7 @@ TEST_P(RecordLayoutTest, TheMainWindowCarriesTheRecordingArea) {
         {u"btn_record_playback", CEventHandlerRecord::kBtnRecordPlayback, "qvcheckbtn"},
         {u"btn_record_save", CEventHandlerRecord::kBtnRecordSave, "button"},
         {u"slider_play_progress", CEventHandlerRecord::kSliderPlayProgress, "qvslider"},
-        {u"channel_volume", 65550, "qvprogressex"},
+        {u"channel_volume", 65548, "qvprogressex"},
         {u"txt_record_time", 65607, "text"},
         {u"txt_play_time", 0, "text"},
     };

@@ -31,14 +31,13 @@ constexpr int kOutputRate = 48000;
 constexpr std::uint32_t kAccent = 0x3DA9FC;
 constexpr std::uint32_t kRecordRed = 0xE5484D;
 
-// Where the layout puts the recording area: a row 60 px high, 12 px above the
-// window's bottom edge and inset 12 px from its sides.
+// Where the layout puts the recording area: a box of 288 x 184 at the
+// window's bottom left, below the effect side.
 struct RecordArea {
     ScreenRect area;
-    ScreenRect Control(int x, int width) const { return {area.x + x, area.y + 14, width, 32}; }
-    ScreenRect Record() const { return Control(94, 124); }
-    ScreenRect Playback() const { return Control(318, 124); }
-    ScreenRect Save() const { return {area.Right() - 116, area.y + 14, 104, 32}; }
+    ScreenRect Record() const { return {area.x + 14, area.y + 46, 124, 32}; }
+    ScreenRect Playback() const { return {area.x + 14, area.y + 88, 124, 32}; }
+    ScreenRect Save() const { return {area.Right() - 116, area.y + 6, 104, 32}; }
 };
 
 bool Eventually(const std::function<bool()>& done, int timeoutMs) {
@@ -53,7 +52,7 @@ bool Eventually(const std::function<bool()>& done, int timeoutMs) {
 class RecordOnX : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!m_x.Start("1280x800")) GTEST_SKIP() << "Xvfb is not available";
+        if (!m_x.Start("1280x960")) GTEST_SKIP() << "Xvfb is not available";
         std::filesystem::copy_file(QV_DORBII_PLUGIN, m_box.ProgramFolder() + "/dorbII.so");
         ASSERT_TRUE(m_card.Start(m_box.SimSocket(), m_box.Root() + "/cardsim.log"));
         m_client = std::make_unique<XClient>(m_x.Display());
@@ -68,7 +67,7 @@ protected:
         chmod(zenity.c_str(), 0755);
     }
     void TearDown() override {
-        if (m_pid > 0) m_box.Wait(m_pid, 1000);
+        if (m_pid > 0) m_box.End(m_pid);  // one the test left running is ended
     }
     void StartProgram() {
         const char* path = std::getenv("PATH");
@@ -99,10 +98,10 @@ TEST_F(RecordOnX, ANewUserRecordsPlaysBackAndSaves) {
     StartProgram();
     const auto main = m_client->WaitForWindow(kMainTitle);
     ASSERT_TRUE(main);
-    EXPECT_EQ(main->height, 752);
+    EXPECT_EQ(main->height, 876);
     ASSERT_TRUE(m_card.WaitFor("> 94", 1, 15000));
     std::this_thread::sleep_for(std::chrono::milliseconds(700));  // the window's first frames
-    const RecordArea ui{{main->x + 12, main->Bottom() - 72, main->width - 24, 60}};
+    const RecordArea ui{{main->x + 12, main->y + 680, 288, 184}};
     EXPECT_TRUE(m_client->SaveShot(ui.area, "record/program_idle_cn.png"));
 
     // Recording: the button turns red while it runs.
