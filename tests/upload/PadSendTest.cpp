@@ -57,7 +57,7 @@ protected:
         mood.SetVolume(kPadVolume);
     }
     // One category of two cloud sounds: the first comes at once, the second
-    // after a second.
+    // after a second and a half (within the download's 3 s).
     void StartCatalogue(const std::string& first, const std::string& second) {
         m_sim = std::make_unique<CatalogSim>();
         m_sim->Describe(R"({"routes":{
@@ -68,7 +68,7 @@ protected:
             "POST /tuning/api/live/findByCategory.json":{"json":{"message":"ok","data":[]}},
             "POST /tuning/api/sound/getSoundList.json":{"json":{"message":"ok","data":[]}},
             "GET /files/cloud.mp3":{"file":")" + first + R"("},
-            "GET /files/slow.mp3":{"file":")" + second + R"(","delayMs":1000}}})");
+            "GET /files/slow.mp3":{"file":")" + second + R"(","delayMs":1500}}})");
         ASSERT_TRUE(m_sim->Start());
         m_sim->UseAsCatalogue();
     }
