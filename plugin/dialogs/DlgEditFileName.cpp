@@ -6,32 +6,9 @@
 #include "plugin/app/ResNames.h"
 
 CDlgEditFileName::CDlgEditFileName(const qv::ui::SStringW& proposedName)
-    : SHostDialog(res::layout::XML_EDIT_ADDFILENAME), m_name(proposedName) {
+    : COkCancelDialog(res::layout::XML_EDIT_ADDFILENAME), m_name(proposedName) {
     const int dash = m_name.Find(u'-');
     if (dash > 0) m_name = m_name.Left(dash);
-}
-
-BOOL CDlgEditFileName::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (msg == WM_INITDIALOG) {
-        OnInitDialog();
-        result = 0;
-        return TRUE;
-    }
-    return SHostDialog::ProcessWindowMessage(hwnd, msg, wParam, lParam, result);
-}
-
-BOOL CDlgEditFileName::_HandleEvent(qv::ui::EventArgs* e) {
-    if (e->GetID() == qv::ui::EVT_CMD) {
-        if (e->nameFrom == u"btnOK") {
-            OnOK();
-            return TRUE;
-        }
-        if (e->nameFrom == u"btn_close" || e->nameFrom == u"btnCancel") {
-            EndDialog(IDCANCEL);
-            return TRUE;
-        }
-    }
-    return SHostDialog::_HandleEvent(e);
 }
 
 void CDlgEditFileName::OnInitDialog() {

@@ -3,10 +3,10 @@
 // renamed): at most seven characters, blanks at both ends trimmed, never
 // empty. A proposed name is cut before its first '-' that is not its first
 // character ("A-B" proposes "A").
-#include "platform/ui/SHostDialog.h"
+#include "plugin/dialogs/OkCancelDialog.h"
 
-class CDlgEditFileName : public qv::ui::SHostDialog {
-    QV_CLASS_NAME(CDlgEditFileName, qv::ui::SHostDialog, u"DlgEditFileName", qv::ui::kObjectWindow)
+class CDlgEditFileName : public COkCancelDialog {
+    QV_CLASS_NAME(CDlgEditFileName, COkCancelDialog, u"DlgEditFileName", qv::ui::kObjectWindow)
 
 public:
     static constexpr int kMaxNameLength = 7;
@@ -16,12 +16,9 @@ public:
     // The proposed name, then (after OK) the accepted one.
     const qv::ui::SStringW& GetFileName() const { return m_name; }
 
-    BOOL ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    BOOL _HandleEvent(qv::ui::EventArgs* e) override;
-
 private:
-    void OnInitDialog();
-    void OnOK();
+    void OnInitDialog() override;
+    void OnOK() override;
 
     qv::ui::SStringW m_name;
     qv::ui::SWindow* m_edit = nullptr;

@@ -15,33 +15,14 @@ constexpr int kFirstUserEffectNumber = 4;
 }  // namespace
 
 CDlgSaveEffect::CDlgSaveEffect(CWorkSpace* workspace)
-    : SHostDialog(res::layout::XML_SAVEEFFECT), m_workspace(workspace) {}
-
-BOOL CDlgSaveEffect::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (msg == WM_INITDIALOG) {
-        OnInitDialog();
-        result = 0;
-        return TRUE;
-    }
-    return SHostDialog::ProcessWindowMessage(hwnd, msg, wParam, lParam, result);
-}
+    : COkCancelDialog(res::layout::XML_SAVEEFFECT), m_workspace(workspace) {}
 
 BOOL CDlgSaveEffect::_HandleEvent(qv::ui::EventArgs* e) {
     if (e->GetID() == qv::ui::EVT_CB_SELCHANGE && e->nameFrom == u"combo_save_type") {
         if (m_initialised) OnSaveTypeChanged();
         return TRUE;
     }
-    if (e->GetID() == qv::ui::EVT_CMD) {
-        if (e->nameFrom == u"btnOK") {
-            OnOK();
-            return TRUE;
-        }
-        if (e->nameFrom == u"btn_close" || e->nameFrom == u"btnCancel") {
-            EndDialog(IDCANCEL);
-            return TRUE;
-        }
-    }
-    return SHostDialog::_HandleEvent(e);
+    return COkCancelDialog::_HandleEvent(e);
 }
 
 void CDlgSaveEffect::OnInitDialog() {

@@ -2,7 +2,7 @@
 // Saves the current effect under a name: as one of the card's three custom
 // effects or as one of the user's twelve own effects. Refusals are told in
 // a message box over the dialog, which stays open.
-#include "platform/ui/SHostDialog.h"
+#include "plugin/dialogs/OkCancelDialog.h"
 
 class CWorkSpace;
 
@@ -10,22 +10,21 @@ namespace qv::ui {
 class SComboBox;
 }
 
-class CDlgSaveEffect : public qv::ui::SHostDialog {
-    QV_CLASS_NAME(CDlgSaveEffect, qv::ui::SHostDialog, u"DlgSaveEffect", qv::ui::kObjectWindow)
+class CDlgSaveEffect : public COkCancelDialog {
+    QV_CLASS_NAME(CDlgSaveEffect, COkCancelDialog, u"DlgSaveEffect", qv::ui::kObjectWindow)
 
 public:
     enum SaveType : int { kDeviceEffect = 0, kUserEffect = 1 };
 
     explicit CDlgSaveEffect(CWorkSpace* workspace);
 
-    BOOL ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     BOOL _HandleEvent(qv::ui::EventArgs* e) override;
 
 private:
-    void OnInitDialog();
+    void OnInitDialog() override;
     // The positions follow the type; none is chosen afterwards.
     void OnSaveTypeChanged();
-    void OnOK();
+    void OnOK() override;
     void Tell(const char16_t* text);
 
     bool m_initialised = false;

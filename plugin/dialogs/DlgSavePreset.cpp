@@ -13,30 +13,7 @@ constexpr const char16_t* kCaption = u"提示";
 }  // namespace
 
 CDlgSavePreset::CDlgSavePreset(CWorkSpace* workspace, int bank)
-    : SHostDialog(res::layout::XML_SAVEPRESET), m_workspace(workspace), m_bank(bank) {}
-
-BOOL CDlgSavePreset::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (msg == WM_INITDIALOG) {
-        OnInitDialog();
-        result = 0;
-        return TRUE;
-    }
-    return SHostDialog::ProcessWindowMessage(hwnd, msg, wParam, lParam, result);
-}
-
-BOOL CDlgSavePreset::_HandleEvent(qv::ui::EventArgs* e) {
-    if (e->GetID() == qv::ui::EVT_CMD) {
-        if (e->nameFrom == u"btnOK") {
-            OnOK();
-            return TRUE;
-        }
-        if (e->nameFrom == u"btn_close" || e->nameFrom == u"btnCancel") {
-            EndDialog(IDCANCEL);
-            return TRUE;
-        }
-    }
-    return SHostDialog::_HandleEvent(e);
-}
+    : COkCancelDialog(res::layout::XML_SAVEPRESET), m_workspace(workspace), m_bank(bank) {}
 
 void CDlgSavePreset::OnInitDialog() {
     m_saveTo = FindChildByName2<qv::ui::SComboBox>(u"combo_save_to");

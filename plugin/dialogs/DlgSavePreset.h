@@ -2,7 +2,7 @@
 // Saves the current values of one preset bank (1 EQ, 2 reverb, 3 voice
 // change) into one of its four custom slots under a name. Refusals are told
 // in a message box over the dialog, which stays open.
-#include "platform/ui/SHostDialog.h"
+#include "plugin/dialogs/OkCancelDialog.h"
 
 class CWorkSpace;
 
@@ -10,18 +10,15 @@ namespace qv::ui {
 class SComboBox;
 }
 
-class CDlgSavePreset : public qv::ui::SHostDialog {
-    QV_CLASS_NAME(CDlgSavePreset, qv::ui::SHostDialog, u"DlgSavePreset", qv::ui::kObjectWindow)
+class CDlgSavePreset : public COkCancelDialog {
+    QV_CLASS_NAME(CDlgSavePreset, COkCancelDialog, u"DlgSavePreset", qv::ui::kObjectWindow)
 
 public:
     CDlgSavePreset(CWorkSpace* workspace, int bank);
 
-    BOOL ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    BOOL _HandleEvent(qv::ui::EventArgs* e) override;
-
 private:
-    void OnInitDialog();
-    void OnOK();
+    void OnInitDialog() override;
+    void OnOK() override;
 
     bool m_initialised = false;
     qv::ui::SComboBox* m_saveTo = nullptr;
