@@ -129,6 +129,7 @@ void SoundPageEnv::PadMenu(int id, UINT item) {
                     m_menuItems.emplace_back(entry->GetNode().attribute("id").as_uint(),
                                              ui::SStringW::FromUtf8(entry->GetNode().text().get()).str());
             }
+            if (m_onMenu) m_onMenu(*menu);
             if (ui::SMenuItemWnd* choice = item ? menu->FindItem(item) : nullptr)
                 qv::test::Click(*menu, CenterOf(choice));
             else

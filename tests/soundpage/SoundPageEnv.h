@@ -4,6 +4,7 @@
 // the audio devices as a file of SDL's disk driver, a hidden window that
 // holds the hotkeys, and the fake hotkey, file dialog and message box
 // services. The catalogue is a closed port unless a test starts its own.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +16,10 @@
 #include "tests/mainwnd/MainWndTestEnv.h"
 #include "tests/support/FakeFileDialogService.h"
 #include "tests/support/FakeHotKeyService.h"
+
+namespace qv::ui {
+class SMenuWnd;
+}
 
 namespace qv::test {
 
@@ -63,6 +68,8 @@ protected:
     std::unique_ptr<ui::SHostWnd> m_hidden;
     std::unique_ptr<CMainDlg> m_dlg;
     std::vector<std::pair<UINT, std::u16string>> m_menuItems;  // the last menu's top level
+    // Shown each menu PadMenu opens, before its item is picked.
+    std::function<void(ui::SMenuWnd&)> m_onMenu;
 
 private:
     class Devices : public audio::IAudioDeviceList {

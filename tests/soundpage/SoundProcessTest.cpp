@@ -4,7 +4,7 @@
 // played, the volume popup, the pad menus, a favourite's global hotkey with
 // the window hidden in the tray, a local MP3 file added through the file
 // dialog (a stand-in for zenity) and the name dialog, and a cloud pad that
-// downloads and plays. Screenshots are kept under artifacts/sound/.
+// downloads and plays. Screenshots are kept under artifacts/sound/program_*.
 #include <X11/keysym.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -234,7 +234,7 @@ TEST_F(SoundOnX, ANewUsersFavouritesPlayByClickAndByHotkeyWithTheWindowHidden) {
     for (int i = 0; i < 10; ++i) EXPECT_EQ(FavouriteHotKey(i), i < 8 ? 0x61u + i : 0u) << i;
     EXPECT_EQ(MoodInt(u"Config", u"EnableHotKey"), 0);
     for (int column = 0; column < 4; ++column) EXPECT_GT(Colours(ui->HotkeyText(0, column)), 3) << column;
-    EXPECT_TRUE(m_client->SaveShot(ui->area, "sound/favourites_cn.png"));
+    EXPECT_TRUE(m_client->SaveShot(ui->area, "sound/program_favourites_cn.png"));
 
     // A click plays the first favourite on the card at the volume of a new
     // mood file.
@@ -251,14 +251,14 @@ TEST_F(SoundOnX, ANewUsersFavouritesPlayByClickAndByHotkeyWithTheWindowHidden) {
     ASSERT_TRUE(m_client->Focus("音量"));  // as a window manager gives it the focus
     EXPECT_NEAR(popup->x + popup->width / 2, ui->Volume().x + ui->Volume().width / 2, 2);
     EXPECT_LE(popup->Bottom(), ui->Volume().y);
-    EXPECT_TRUE(m_client->SaveShot(Around(ui->area, *popup), "sound/volume_popup_cn.png"));
+    EXPECT_TRUE(m_client->SaveShot(Around(ui->area, *popup), "sound/program_volume_popup_cn.png"));
     m_client->Click(popup->x + popup->width / 2, popup->y + popup->height * 3 / 4);
     ASSERT_TRUE(Eventually([&] { return MoodInt(u"Config", u"Volume") < 76; })) << "the slider set nothing";
     const int low = MoodInt(u"Config", u"Volume");
     EXPECT_GT(low, 5);
     m_client->Click(popup->x + popup->width / 2, popup->y + popup->height / 2, 4);  // the wheel, up
     EXPECT_TRUE(Eventually([&] { return MoodInt(u"Config", u"Volume") == low + 1; }));
-    EXPECT_TRUE(m_client->SaveShot(Around(ui->area, *popup), "sound/volume_popup_set_cn.png"));
+    EXPECT_TRUE(m_client->SaveShot(Around(ui->area, *popup), "sound/program_volume_popup_set_cn.png"));
     // A click elsewhere, which moves the focus: it closes.
     ClickAt(ui->At(0, 0, 60, 36));
     ASSERT_TRUE(m_client->Focus(kMainTitle));
@@ -271,7 +271,7 @@ TEST_F(SoundOnX, ANewUsersFavouritesPlayByClickAndByHotkeyWithTheWindowHidden) {
     const auto menu = WaitForMenu();
     ASSERT_TRUE(menu);
     EXPECT_EQ(menu->height, 4 + 4 * 28);
-    EXPECT_TRUE(m_client->SaveShot(Around(ui->area, *menu), "sound/pad_menu_favourite_cn.png"));
+    EXPECT_TRUE(m_client->SaveShot(Around(ui->area, *menu), "sound/program_pad_menu_favourite_cn.png"));
     ClickAt(MenuItem(*menu, 2));  // 删除热键
     EXPECT_TRUE(Eventually([&] { return FavouriteHotKey(3) == 0; }));
     EXPECT_TRUE(Eventually([&] { return Colours(ui->HotkeyText(0, 3)) == 1; })) << "the hotkey text stayed";
@@ -299,7 +299,7 @@ TEST_F(SoundOnX, ANewUsersFavouritesPlayByClickAndByHotkeyWithTheWindowHidden) {
     ASSERT_TRUE(tray.Call(watcher.Items()[0], "Activate"));
     ASSERT_TRUE(m_client->WaitForWindow(kMainTitle));
     Sleep(700);
-    EXPECT_TRUE(m_client->SaveShot(ui->area, "sound/favourites_hotkeys_on_cn.png"));
+    EXPECT_TRUE(m_client->SaveShot(ui->area, "sound/program_favourites_hotkeys_on_cn.png"));
     CloseAndExpectTheEnd();
     EXPECT_EQ(m_card.Count("> 90 00 00 00 00"), 1);
 }
@@ -341,14 +341,14 @@ TEST_F(SoundOnX, ANewUserAddsALocalFileAndPlaysACloudSound) {
     // The local page: the ten built-in sounds, then "+".
     ClickAt(ui->Tab(1));
     Sleep(300);
-    EXPECT_TRUE(m_client->SaveShot(ui->area, "sound/local_cn.png"));
+    EXPECT_TRUE(m_client->SaveShot(ui->area, "sound/program_local_cn.png"));
     ClickAt(ui->Pad(2, 2));
     const auto naming = m_client->WaitForWindow("特效名称");
     ASSERT_TRUE(naming);
     const std::string args = ReadFileText(m_box.Root() + "/zenity.args");
     EXPECT_NE(args.find("--file-filter=mp3文件(*.mp3) | *.mp3"), std::string::npos) << args;
     EXPECT_EQ(args.find("--save"), std::string::npos) << args;
-    EXPECT_TRUE(m_client->SaveShot(Around(ui->area, *naming), "sound/file_name_dialog_cn.png"));
+    EXPECT_TRUE(m_client->SaveShot(Around(ui->area, *naming), "sound/program_file_name_dialog_cn.png"));
     m_client->Click(naming->x + 204, naming->y + 143);  // OK
     ASSERT_TRUE(m_client->WaitUntilGone("特效名称", 5000));
     // Named up to its '-', kept in the file, a pad before "+".
@@ -356,7 +356,7 @@ TEST_F(SoundOnX, ANewUserAddsALocalFileAndPlaysACloudSound) {
     EXPECT_EQ(ItemHead(u"DIY", 0).name, u"门铃");
     EXPECT_EQ(ItemPath(u"DIYPath", 0), os::Utf8ToUtf16(local));
     Sleep(300);
-    EXPECT_TRUE(m_client->SaveShot(ui->area, "sound/local_added_cn.png"));
+    EXPECT_TRUE(m_client->SaveShot(ui->area, "sound/program_local_added_cn.png"));
 
     m_output.Mark();
     ClickAt(ui->Pad(2, 2));
@@ -371,11 +371,11 @@ TEST_F(SoundOnX, ANewUserAddsALocalFileAndPlaysACloudSound) {
     const auto menu = WaitForMenu();
     ASSERT_TRUE(menu);
     EXPECT_EQ(menu->height, 4 + 4 * 28);
-    EXPECT_TRUE(m_client->SaveShot(Around(ui->area, *menu), "sound/pad_menu_local_cn.png"));
+    EXPECT_TRUE(m_client->SaveShot(Around(ui->area, *menu), "sound/program_pad_menu_local_cn.png"));
     ClickAt(MenuItem(*menu, 1));  // 添加到收藏夹
     EXPECT_TRUE(Eventually([&] { return MoodInt(u"HotkeyMood", u"count") == 11; }));
     EXPECT_EQ(ItemPath(u"HotkeyMoodPath", 10), os::Utf8ToUtf16(local));
-    EXPECT_TRUE(m_client->SaveShot(Around(ui->area, *menu), "sound/added_to_favourites_cn.png"));
+    EXPECT_TRUE(m_client->SaveShot(Around(ui->area, *menu), "sound/program_added_to_favourites_cn.png"));
     Sleep(2200);  // the tip goes
 
     // The catalogue's categories follow the fixed pages; the first one's
@@ -383,7 +383,7 @@ TEST_F(SoundOnX, ANewUserAddsALocalFileAndPlaysACloudSound) {
     ASSERT_TRUE(Eventually([&] { return Colours(ui->Tab(4)) > 3; })) << "no cloud pages";
     ClickAt(ui->Tab(3));
     Sleep(300);
-    EXPECT_TRUE(m_client->SaveShot(ui->area, "sound/cloud_cn.png"));
+    EXPECT_TRUE(m_client->SaveShot(ui->area, "sound/program_cloud_cn.png"));
     m_output.Mark();
     ClickAt(ui->Pad(0, 0));
     const ToneReport cloud = m_output.NextSound(0.9);
@@ -393,7 +393,7 @@ TEST_F(SoundOnX, ANewUserAddsALocalFileAndPlaysACloudSound) {
     EXPECT_EQ(MoodInt(u"Download", u"count"), 1);
     ClickAt(ui->Tab(2));
     Sleep(300);
-    EXPECT_TRUE(m_client->SaveShot(ui->area, "sound/downloaded_cn.png"));
+    EXPECT_TRUE(m_client->SaveShot(ui->area, "sound/program_downloaded_cn.png"));
     CloseAndExpectTheEnd();
 }
 
