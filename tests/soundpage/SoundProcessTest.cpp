@@ -79,18 +79,22 @@ public:
         m_mark = m_seen;
     }
     // The sound since the mark, once it has lasted at least `seconds` and
-    // has ended (or 20 s have passed).
+    // half a second more of the output has passed without it (or 30 s).
+    // Counted in samples written, so a device thread kept waiting by a busy
+    // machine does not end a sound early.
     ToneReport NextSound(double seconds) {
         ToneReport report;
         double last = -1;
-        int steady = 0;
+        std::size_t changedAt = 0;
         Eventually([&] {
-            report = MeasureTone(Since(), kOutputRate, 2);
-            steady = report.seconds == last ? steady + 1 : 0;
-            last = report.seconds;
-            Sleep(100);  // the device writes a block at a time
-            return report.seconds >= seconds && steady >= 4;
-        }, 20000);
+            const std::vector<std::int16_t> samples = Since();
+            report = MeasureTone(samples, kOutputRate, 2);
+            if (report.seconds != last) {
+                last = report.seconds;
+                changedAt = samples.size();
+            }
+            return report.seconds >= seconds && samples.size() >= changedAt + kOutputRate;
+        }, 30000);
         return report;
     }
 
@@ -119,7 +123,11 @@ protected:
     }
     void TearDown() override {
         if (m_pid > 0) m_box.End(m_pid);  // one the test left running is ended
-        if (HasFailure()) std::printf("%s\n%s\n", ReadFileText(m_box.StateFolder() + "/log/default.log").c_str(), ReadFileText(m_box.StateFolder() + "/log/debug.log").c_str());
+        // What the program logged, to tell why.
+        if (HasFailure()) {
+            for (const char* log : {"/log/default.log", "/log/debug.log"})
+                std::printf("%s:\n%s\n", log, ReadFileText(m_box.StateFolder() + log).c_str());
+        }
     }
     void StartProgram(const std::map<std::string, std::string>& env) {
         std::map<std::string, std::string> all = {{"DISPLAY", m_x.Display()},
@@ -211,7 +219,6 @@ protected:
     pid_t m_pid = -1;
 };
 
-
 // Favourites as a new user finds them: the built-in sounds with the keypad's
 // hotkeys. One plays by a click; the volume popup sets the pad volume; the
 // pad menu takes a hotkey away; with the switch on and the window hidden in
@@ -233,7 +240,8 @@ TEST_F(SoundOnX, ANewUsersFavouritesPlayByClickAndByHotkeyWithTheWindowHidden) {
     EXPECT_EQ(MoodInt(u"HotkeyMood", u"count"), 10);
     for (int i = 0; i < 10; ++i) EXPECT_EQ(FavouriteHotKey(i), i < 8 ? 0x61u + i : 0u) << i;
     EXPECT_EQ(MoodInt(u"Config", u"EnableHotKey"), 0);
-    for (int column = 0; column < 4; ++column) EXPECT_GT(Colours(ui->HotkeyText(0, column)), 3) << column;
+    for (int column = 0; column < 4; ++column)
+        EXPECT_TRUE(Eventually([&] { return Colours(ui->HotkeyText(0, column)) > 3; })) << column;
     EXPECT_TRUE(m_client->SaveShot(ui->area, "sound/program_favourites_cn.png"));
 
     // A click plays the first favourite on the card at the volume of a new
