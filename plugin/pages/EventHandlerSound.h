@@ -112,6 +112,9 @@ private:
     void RenameCustomSound();
     void OnBtnAddLocalSound();
     void OnChkHotkeySwitch();
+    // Sends the menu pad's sound into the card's key slot 1 .. 3; a cloud
+    // sound not downloaded yet is downloaded first and sent when it is here.
+    void SendPadToDevice(int slot);
 
     // Cloud sounds (EventHandlerSoundCloud.cpp).
     void OnBtnCloudSound(int id);
@@ -140,6 +143,8 @@ private:
     CSoundPlayClock m_clock;
     int m_lastPlayedPad = 0;
     int m_menuPad = 0;
+    // The key of the last send command: where the send window writes.
+    std::int16_t m_lastSendSlot = 1;
     SoundItem m_currentSound{};
     qv::ui::STabCtrl* m_tabs = nullptr;
     qv::ui::SWindow* m_hotkeySwitch = nullptr;

@@ -1,5 +1,6 @@
 // The sound page's pad menu and its commands: favourites, their hotkeys,
-// the user's own sounds (add, delete, rename) and the hotkey switch.
+// the user's own sounds (add, delete, rename), sending a pad into one of
+// the card's keys and the hotkey switch.
 #include <string>
 
 #include "families/ThisFamily.h"
@@ -13,6 +14,7 @@
 #include "plugin/model/RecordText.h"
 #include "plugin/pages/EventHandlerSound.h"
 #include "plugin/pages/SoundPadMenu.h"
+#include "plugin/sound/PadUpload.h"
 #include "plugin/windows/MainDlg.h"
 
 namespace {
@@ -57,8 +59,10 @@ bool CEventHandlerSound::ShowPadMenu(qv::ui::EventArgs* e) {
 bool CEventHandlerSound::OnCommand(UINT id) {
     const FamilySoundPageData& family = ThisFamily().soundPage;
     if (id >= kPadCmdSendSlot1 && id <= kPadCmdSendSlot3) {
-        // Sending a pad to the card's keys is not wired yet.
-        return family.uploadsToCard;
+        // Only a family whose card has sound keys has these commands.
+        if (!family.uploadsToCard) return false;
+        SendPadToDevice(static_cast<int>(id - kPadCmdSendSlot1) + 1);
+        return true;
     }
     const bool favourite = PadOf(m_menuPad).kind == PadKind::kFavourite;
     switch (id) {
@@ -84,6 +88,20 @@ bool CEventHandlerSound::OnCommand(UINT id) {
     if (id != static_cast<UINT>(family.renameCommand)) return false;
     RenameCustomSound();
     return true;
+}
+
+void CEventHandlerSound::SendPadToDevice(int slot) {
+    const std::optional<SoundItem> item = PadItem(m_menuPad);
+    const SoundItem* downloaded =
+        item && item->kind == kSoundCloud ? FindSoundById(m_mood.GetDownloads(), item->cloudId) : nullptr;
+    if (::SendPadToDevice(item ? &*item : nullptr, slot, m_lastSendSlot, downloaded) == PadSendResult::kDownloadFirst)
+        DownloadCloudSound(*item, m_menuPad, kPurposeSend);
+}
+
+bool CEventHandlerSound::OnDoSendData(qv::ui::EventArgs* e) {
+    // The send window runs modally in there; the page may be gone when it
+    // returns, so nothing of it is touched after.
+    return ::OnDoSendData(e, m_lastSendSlot, m_mood.GetVolume());
 }
 
 void CEventHandlerSound::AddToFavourites() {

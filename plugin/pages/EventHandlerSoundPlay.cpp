@@ -101,9 +101,3 @@ bool CEventHandlerSound::OnDeviceChanged(qv::ui::EventArgs* e) {
     m_clock.Stop();
     return true;
 }
-
-bool CEventHandlerSound::OnDoSendData(qv::ui::EventArgs* e) {
-    // Sending a sound to the card's keys is not wired yet.
-    (void)e;
-    return false;
-}

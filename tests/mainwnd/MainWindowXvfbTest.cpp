@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <optional>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -68,24 +69,8 @@ protected:
     static void Settle() { Sleep(700); }
     // Caption buttons, from the right edge of the main window.
     void ClickCaption(const ScreenRect& main, int fromRight) { m_client->Click(main.Right() - fromRight + 12, main.y + 20); }
-    // The menu that opened last: the topmost untitled window that is not the
-    // main one and has rows (a tooltip over the button has one line), once it
-    // stays put (a window is placed after it maps).
-    std::optional<ScreenRect> WaitForMenu() {
-        std::optional<ScreenRect> last;
-        int steady = 0;
-        for (int i = 0; i < 250; ++i, Sleep(20)) {
-            std::optional<ScreenRect> menu;
-            for (const XClient::Window& w : m_client->MappedWindows())
-                if (w.title.empty() && w.rect.width < 400 && w.rect.height >= 2 * 28) menu = w.rect;
-            const bool same = menu && last && menu->x == last->x && menu->y == last->y &&
-                              menu->width == last->width && menu->height == last->height;
-            steady = same ? steady + 1 : 0;
-            last = menu;
-            if (steady >= 5) return menu;
-        }
-        return std::nullopt;
-    }
+    // The menu that opened last (a tooltip over the button has one line).
+    std::optional<ScreenRect> WaitForMenu() { return m_client->WaitForPopup(2 * 28); }
     // Items are 28 px high under the menu's 4 px frame; separators take 1 px.
     void ClickMenuItem(const ScreenRect& menu, int row, int separatorsAbove = 0) {
         m_client->Click(menu.x + menu.width / 2, menu.y + 4 + row * 28 + separatorsAbove + 14);
@@ -138,13 +123,16 @@ TEST_F(MainWindowOnX, OpensWithTheSessionAndShowsTheDeviceInformationAndAboutBox
     EXPECT_EQ(m_card.Count(kSessionClose), 1);
 }
 
-// Whether the window comes to the place within the time.
-bool Reaches(XClient& client, const std::string& title, int x, int y) {
+// Whether the window comes to the place within the time; where it is
+// otherwise.
+::testing::AssertionResult Reaches(XClient& client, const std::string& title, int x, int y) {
+    std::optional<ScreenRect> rc;
     for (int i = 0; i < 250; ++i, Sleep(20)) {
-        const auto rc = client.FindWindow(title);
-        if (rc && rc->x == x && rc->y == y) return true;
+        rc = client.FindWindow(title);
+        if (rc && rc->x == x && rc->y == y) return ::testing::AssertionSuccess();
     }
-    return false;
+    if (!rc) return ::testing::AssertionFailure() << title << " is gone";
+    return ::testing::AssertionFailure() << title << " is at " << rc->x << "," << rc->y << ", not " << x << "," << y;
 }
 
 // The caption drags from its title text and from its logo, on the main
@@ -167,7 +155,8 @@ TEST_F(MainWindowOnX, CaptionsDragFromTheirTitleAndLogoAndWindowsCarryTheIcon) {
         int x, y;  // from the window's corner
         int dx, dy;
     };
-    ScreenRect at = *main;
+    // Where the window settled: it is placed once it has mapped.
+    ScreenRect at = m_client->FindWindow(kMainTitle).value_or(*main);
     for (const Press& p : {Press{"the title", 70, 20, 60, 40}, Press{"the logo", 22, 20, -30, 25}}) {
         SCOPED_TRACE(p.part);
         m_client->Drag(at.x + p.x, at.y + p.y, p.dx, p.dy);

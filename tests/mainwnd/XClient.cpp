@@ -3,6 +3,7 @@
 #include <cairo.h>
 #include <xcb/xtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -134,6 +135,26 @@ std::optional<ScreenRect> XClient::WaitForWindow(const std::string& title, int t
 
 bool XClient::WaitUntilGone(const std::string& title, int timeoutMs) {
     return Within(timeoutMs, [&] { return !FindWindow(title); });
+}
+
+std::optional<ScreenRect> XClient::WaitForPopup(int minHeight, const std::vector<ScreenRect>& besides, int timeoutMs) {
+    auto same = [](const ScreenRect& a, const ScreenRect& b) {
+        return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+    };
+    std::optional<ScreenRect> found;
+    std::optional<ScreenRect> last;
+    int steady = 0;
+    Within(timeoutMs, [&] {
+        found.reset();
+        for (const Window& w : MappedWindows()) {
+            const bool known = std::any_of(besides.begin(), besides.end(), [&](const ScreenRect& b) { return same(b, w.rect); });
+            if (w.title.empty() && w.rect.width < 400 && w.rect.height >= minHeight && !known) found = w.rect;
+        }
+        steady = found && last && same(*found, *last) ? steady + 1 : 0;
+        last = found;
+        return steady >= 5;
+    });
+    return steady >= 5 ? found : std::nullopt;
 }
 
 std::vector<std::uint32_t> XClient::Grab(const ScreenRect& rc) {

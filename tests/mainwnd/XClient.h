@@ -46,6 +46,11 @@ public:
     // false, to be gone).
     std::optional<ScreenRect> WaitForWindow(const std::string& title, int timeoutMs = 15000);
     bool WaitUntilGone(const std::string& title, int timeoutMs = 15000);
+    // The pop-up (menu) that opened last: the topmost untitled window
+    // narrower than 400 px and at least minHeight high that is none of
+    // `besides`, once it stays put.
+    std::optional<ScreenRect> WaitForPopup(int minHeight, const std::vector<ScreenRect>& besides = {},
+                                           int timeoutMs = 5000);
 
     // 0x00RRGGBB pixels of a screen rectangle.
     std::vector<std::uint32_t> Grab(const ScreenRect& rc);

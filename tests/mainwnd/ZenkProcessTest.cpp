@@ -103,6 +103,21 @@ TEST_F(ZenkOnX, Version15OpensTheSessionSendsEveryParameterAndReports) {
     EXPECT_EQ(CountSent(0x26), 0);
     EXPECT_FALSE(m_client->FindWindow(kMessageBox));
     EXPECT_TRUE(m_client->SaveShot(*main, "zenk/main_window_cn.png"));
+
+    // The sound pads: a new user's favourites and the catalogue's categories,
+    // and a favourite's menu without the card's keys, which zenk lacks.
+    const ScreenRect pads{main->x + 312, main->y + 680, 716, 184};
+    EXPECT_TRUE(m_client->SaveShot(pads, "zenk/sound_pads_cn.png"));
+    m_client->Click(pads.x + 66 + 76, pads.y + 56, 3);
+    const auto menu = m_client->WaitForPopup(2 * 28);
+    ASSERT_TRUE(menu) << "no pad menu";
+    EXPECT_EQ(menu->height, 4 + 3 * 28);  // 取消收藏, 删除热键, 编辑热键
+    EXPECT_TRUE(m_client->SaveShot(pads, "zenk/sound_pad_menu_cn.png"));
+    m_client->Click(pads.x + 30, pads.y + 100);  // beside the pads: the menu ends
+    EXPECT_TRUE(m_client->WaitForPopup(2 * 28, {}, 500) == std::nullopt);
+    m_client->Click(pads.x + 66 + 3 * 64 + 31, pads.y + 21);  // the first category's tab
+    os::SleepMs(300);
+    EXPECT_TRUE(m_client->SaveShot(pads, "zenk/sound_pads_cloud_cn.png"));
 }
 
 TEST_F(ZenkOnX, AUserEffectShowsSelectedAndItsCodeGoesOutAsZero) {

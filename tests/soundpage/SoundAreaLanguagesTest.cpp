@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "families/ThisFamily.h"
+#include "platform/os/MessageQueue.h"
 #include "platform/os/Utf.h"
 #include "platform/ui/SMenuWnd.h"
 #include "platform/ui/SRenderTarget.h"
@@ -198,12 +199,20 @@ TEST_F(SoundAreaLanguagesTest, EveryPageAndWindowOfTheSoundAreaShowsInBothLangua
                                              std::tuple{1, kFirstCustomPad, "pad_menu_local"}}) {
             ShowTab(tab);
             PointAt(pad);
-            m_onMenu = [&, shot = shot](ui::SMenuWnd& menu) {
-                ExpectTranslated(&menu, english, shot);
-                Save(shot + suffix, {&menu});
-            };
+            bool shown = false;
+            // Posted before the menu opens, so it runs in the menu's loop
+            // before the menu is cancelled.
+            os::PostTask(os::GetCurrentThreadId(), [&, shot = shot] {
+                for (ui::SHostWnd* host : m_app->GetHostWnds()) {
+                    auto* menu = dynamic_cast<ui::SMenuWnd*>(host);
+                    if (!menu || menu->GetLevel() != 0) continue;
+                    shown = true;
+                    ExpectTranslated(menu, english, shot);
+                    Save(shot + suffix, {menu});
+                }
+            });
             PadMenu(pad, 0);
-            m_onMenu = nullptr;
+            EXPECT_TRUE(shown) << shot;
             EXPECT_GE(m_menuItems.size(), 2u) << shot;
         }
 

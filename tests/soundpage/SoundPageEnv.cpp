@@ -10,11 +10,10 @@
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Utf.h"
 #include "platform/ui/ModuleResources.h"
-#include "platform/ui/SMenuWnd.h"
-#include "platform/ui/controls/SScrollView.h"
 #include "platform/ui/controls/STabCtrl.h"
 #include "plugin/dialogs/SetVolumeDlg.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/MenuPick.h"
 #include "tests/support/UiInput.h"
 
 namespace qv::test {
@@ -95,20 +94,7 @@ void SoundPageEnv::ShowTab(int index) {
 
 ui::SWindow* SoundPageEnv::Reveal(int id) {
     ui::SWindow* pad = Pad(id);
-    if (!pad) return nullptr;
-    // The scroll view scrolled so that the pad shows, as the user scrolls it.
-    for (ui::SWindow* w = pad->GetParent(); w; w = w->GetParent()) {
-        auto* view = dynamic_cast<ui::SScrollView*>(w);
-        if (!view) continue;
-        const ui::CRect shown = view->GetClientRect();
-        const ui::CRect rc = pad->GetWindowRect();
-        ui::CPoint origin = view->GetViewOrigin();
-        if (rc.bottom > shown.bottom) origin.y += rc.bottom - shown.bottom;
-        if (rc.top < shown.top) origin.y -= shown.top - rc.top;
-        view->SetViewOrigin(origin);
-        break;
-    }
-    m_dlg->UpdateWindow();
+    if (pad) ScrollIntoView(*m_dlg, *pad);
     return pad;
 }
 
@@ -118,25 +104,9 @@ void SoundPageEnv::ClickPad(int id) {
     Click(*m_dlg, *pad);
 }
 
-void SoundPageEnv::PadMenu(int id, UINT item) {
+void SoundPageEnv::PadMenu(int id, std::vector<UINT> path) {
     m_menuItems.clear();
-    qv::os::PostTask(qv::os::GetCurrentThreadId(), [this, item] {
-        for (ui::SHostWnd* host : m_app->GetHostWnds()) {
-            auto* menu = dynamic_cast<ui::SMenuWnd*>(host);
-            if (!menu || menu->GetLevel() != 0) continue;
-            for (ui::SWindow* w = menu->GetWindow(ui::GSW_FIRSTCHILD); w; w = w->GetWindow(ui::GSW_NEXTSIBLING)) {
-                if (auto* entry = dynamic_cast<ui::SMenuItemWnd*>(w); entry && !entry->IsSeparator())
-                    m_menuItems.emplace_back(entry->GetNode().attribute("id").as_uint(),
-                                             ui::SStringW::FromUtf8(entry->GetNode().text().get()).str());
-            }
-            if (m_onMenu) m_onMenu(*menu);
-            if (ui::SMenuItemWnd* choice = item ? menu->FindItem(item) : nullptr)
-                qv::test::Click(*menu, CenterOf(choice));
-            else
-                KeyDown(*menu, VK_ESCAPE);
-            return;
-        }
-    });
+    PickFromNextMenu(std::move(path), &m_menuItems);
     ui::SWindow* pad = Reveal(id);
     ASSERT_NE(pad, nullptr) << id;
     qv::test::Click(*m_dlg, CenterOf(pad), true);

@@ -4,7 +4,6 @@
 // the audio devices as a file of SDL's disk driver, a hidden window that
 // holds the hotkeys, and the fake hotkey, file dialog and message box
 // services. The catalogue is a closed port unless a test starts its own.
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,10 +15,7 @@
 #include "tests/mainwnd/MainWndTestEnv.h"
 #include "tests/support/FakeFileDialogService.h"
 #include "tests/support/FakeHotKeyService.h"
-
-namespace qv::ui {
-class SMenuWnd;
-}
+#include "tests/support/MenuPick.h"
 
 namespace qv::test {
 
@@ -41,8 +37,10 @@ protected:
     ui::SWindow* Reveal(int id);
     void ClickPad(int id);
     // Right-clicks the pad and picks the item of its menu (0: none; the
-    // menu's items are recorded either way).
-    void PadMenu(int id, UINT item);
+    // menu's items are recorded either way), or the path of items into a
+    // sub-menu.
+    void PadMenu(int id, UINT item) { PadMenu(id, item ? std::vector<UINT>{item} : std::vector<UINT>{}); }
+    void PadMenu(int id, std::vector<UINT> path);
     // Runs the script on the modal dialog of class T that `open` brings up.
     template <class T>
     bool WithDialog(const std::function<void()>& open, const std::function<void(T&)>& script);
@@ -67,9 +65,7 @@ protected:
     FakeFileDialogService m_files;
     std::unique_ptr<ui::SHostWnd> m_hidden;
     std::unique_ptr<CMainDlg> m_dlg;
-    std::vector<std::pair<UINT, std::u16string>> m_menuItems;  // the last menu's top level
-    // Shown each menu PadMenu opens, before its item is picked.
-    std::function<void(ui::SMenuWnd&)> m_onMenu;
+    MenuItems m_menuItems;  // the last menu's top level
 
 private:
     class Devices : public audio::IAudioDeviceList {

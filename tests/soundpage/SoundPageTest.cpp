@@ -284,6 +284,16 @@ TEST_F(SoundPageTest, TheMenusCommandsKeepFavouritesAndTheUsersOwnSounds) {
     EXPECT_EQ(Pad(14010)->GetWindowText().str(), u"A");
     ASSERT_GE(customMenu.size(), 3u);
     EXPECT_EQ(customMenu.back().first, static_cast<UINT>(ThisFamily().soundPage.renameCommand));
+    // Only dorbII's menu leads with the card's keys, and only its page takes
+    // their commands: a send of the menu's pad.
+    const bool keys = ThisFamily().soundPage.uploadsToCard;
+    EXPECT_EQ(customMenu.front().first == 1006, keys);
+    int sends = 0;
+    m_center->addEvent(EventDoSendData::EventID, EventDoSendData::EventName);
+    m_center->subscribeEvent(EventDoSendData::EventID, [&sends](ui::EventArgs*) { return ++sends, false; });
+    for (UINT key : {kPadCmdSendSlot1, kPadCmdSendSlot3}) m_dlg->SendMessage(WM_COMMAND, key, 0);
+    ui::test::PumpPending();
+    EXPECT_EQ(sends, keys ? 2 : 0);
 
     // Renamed: the local pad only; the favourite keeps its copy.
     EXPECT_TRUE(WithDialog<CDlgEditFileName>([&] { PadMenu(15010, ThisFamily().soundPage.renameCommand); },

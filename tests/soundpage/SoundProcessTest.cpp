@@ -157,23 +157,6 @@ protected:
         const std::vector<std::uint32_t> pixels = m_client->Grab(rc);
         return static_cast<int>(std::set<std::uint32_t>(pixels.begin(), pixels.end()).size());
     }
-    // The menu that opened last: the topmost untitled window with rows,
-    // once it stays put.
-    std::optional<ScreenRect> WaitForMenu() {
-        std::optional<ScreenRect> last;
-        int steady = 0;
-        for (int i = 0; i < 250; ++i, Sleep(20)) {
-            std::optional<ScreenRect> menu;
-            for (const XClient::Window& w : m_client->MappedWindows())
-                if (w.title.empty() && w.rect.width < 400 && w.rect.height >= 2 * 28) menu = w.rect;
-            const bool same = menu && last && menu->x == last->x && menu->y == last->y &&
-                              menu->width == last->width && menu->height == last->height;
-            steady = same ? steady + 1 : 0;
-            last = menu;
-            if (steady >= 5) return menu;
-        }
-        return std::nullopt;
-    }
     // Items are 28 px high inside the menu's 2 px frame.
     ScreenRect MenuItem(const ScreenRect& menu, int row) { return {menu.x + 2, menu.y + 2 + 28 * row, menu.width - 4, 28}; }
     // The rectangle that holds both.
@@ -276,7 +259,7 @@ TEST_F(SoundOnX, ANewUsersFavouritesPlayByClickAndByHotkeyWithTheWindowHidden) {
     // The fourth favourite's menu: sending to the card, removing it, and
     // its hotkey's two items. Deleting the hotkey clears its text.
     ClickAt(ui->Favourite(0, 3), 3);
-    const auto menu = WaitForMenu();
+    const auto menu = m_client->WaitForPopup(2 * 28);
     ASSERT_TRUE(menu);
     EXPECT_EQ(menu->height, 4 + 4 * 28);
     EXPECT_TRUE(m_client->SaveShot(Around(ui->area, *menu), "sound/program_pad_menu_favourite_cn.png"));
@@ -376,7 +359,7 @@ TEST_F(SoundOnX, ANewUserAddsALocalFileAndPlaysACloudSound) {
     // Its menu: sending to the card, then add to favourites, delete and
     // rename. Added, it is the eleventh favourite.
     ClickAt(ui->Pad(2, 2), 3);
-    const auto menu = WaitForMenu();
+    const auto menu = m_client->WaitForPopup(2 * 28);
     ASSERT_TRUE(menu);
     EXPECT_EQ(menu->height, 4 + 4 * 28);
     EXPECT_TRUE(m_client->SaveShot(Around(ui->area, *menu), "sound/program_pad_menu_local_cn.png"));

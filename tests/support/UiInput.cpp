@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/ui/controls/SScrollView.h"
+
 namespace qv::test {
 
 using ui::CPoint;
@@ -55,6 +57,21 @@ void Char(SHostWnd& host, char16_t ch) { host.SendMessage(WM_CHAR, ch, 0); }
 CPoint CenterOf(const ui::SWindow* wnd) {
     ui::CRect rc = wnd->GetWindowRect();
     return {rc.left + rc.Width() / 2, rc.top + rc.Height() / 2};
+}
+
+void ScrollIntoView(SHostWnd& host, ui::SWindow& wnd) {
+    for (ui::SWindow* w = wnd.GetParent(); w; w = w->GetParent()) {
+        auto* view = dynamic_cast<ui::SScrollView*>(w);
+        if (!view) continue;
+        const ui::CRect shown = view->GetClientRect();
+        const ui::CRect rc = wnd.GetWindowRect();
+        CPoint origin = view->GetViewOrigin();
+        if (rc.bottom > shown.bottom) origin.y += rc.bottom - shown.bottom;
+        if (rc.top < shown.top) origin.y -= shown.top - rc.top;
+        view->SetViewOrigin(origin);
+        break;
+    }
+    host.UpdateWindow();
 }
 
 }  // namespace qv::test

@@ -22,5 +22,8 @@ void KeyDown(ui::SHostWnd& host, UINT vk);
 void KeyUp(ui::SHostWnd& host, UINT vk);
 void Char(ui::SHostWnd& host, char16_t ch);
 ui::CPoint CenterOf(const ui::SWindow* wnd);
+// Scrolls the scroll view that holds the window (if one does) so that the
+// window shows, as the user scrolls it, and updates the host.
+void ScrollIntoView(ui::SHostWnd& host, ui::SWindow& wnd);
 
 }  // namespace qv::test

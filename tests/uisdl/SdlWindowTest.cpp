@@ -478,6 +478,38 @@ TEST_F(SdlWindowTest, FocusLeavingTheApplicationDeactivatesPopups) {
     main.DestroyWindow();
 }
 
+TEST_F(SdlWindowTest, WindowsNeverActivatedAreNotToldOfTheFocusPassingBetweenThem) {
+    // Without a window manager each window shown takes the focus: a menu,
+    // then its sub-menu. Neither may take that for a click elsewhere.
+    InputHost main;
+    Open(main, CRect(0, 0, 160, 120));
+    m_x->Focus(XWindowOf(main));
+    RunFor(200);
+    InputHost menu;
+    InputHost sub;
+    for (auto [host, rc] : {std::pair{&menu, CRect(200, 0, 300, 120)}, std::pair{&sub, CRect(300, 0, 400, 120)}}) {
+        host->ModifyHostStyle(HostStyle_Popup | HostStyle_TopMost | HostStyle_ToolWindow | HostStyle_NoActivate, 0);
+        ASSERT_NE(host->CreateFromXml(kLayout), nullptr);
+        host->SetWindowPos(rc);
+        host->ShowWindow(SW_SHOWNOACTIVATE);
+        RunFor(300);
+    }
+    EXPECT_EQ(menu.Find(WM_ACTIVATE), nullptr);
+    EXPECT_EQ(sub.Find(WM_ACTIVATE), nullptr);
+
+    // The application losing the focus still reaches both.
+    m_x->Focus(XCB_NONE);
+    RunFor(300);
+    for (const InputHost* host : {&menu, &sub}) {
+        const InputHost::Seen* inactive = host->FindLast(WM_ACTIVATE);
+        ASSERT_NE(inactive, nullptr);
+        EXPECT_EQ(LOWORD(inactive->wParam), WA_INACTIVE);
+    }
+    sub.DestroyWindow();
+    menu.DestroyWindow();
+    main.DestroyWindow();
+}
+
 TEST(SdlDisplayTest, WithoutADisplayWindowsAreHeadless) {
     const char* saved = std::getenv("DISPLAY");
     const std::string display = saved ? saved : "";

@@ -50,6 +50,19 @@ private:
     std::function<void(const SendLog&)> m_during;
 };
 
+// The uploader as the plug-in's, its runs handed to the test.
+class CallbackUploader final : public ISoundUploader {
+public:
+    using Run = std::function<void(const std::u16string& path, int slot, int volume, int builtIn)>;
+    explicit CallbackUploader(Run run) : m_run(std::move(run)) {}
+    void RunSendWindow(const std::u16string& path, int slot, int volume, int builtIn) override {
+        m_run(path, slot, volume, builtIn);
+    }
+
+private:
+    Run m_run;
+};
+
 }  // namespace
 
 int SendLog::Count(UINT message) const {
@@ -109,6 +122,15 @@ SendLog SendWindowEnv::RunSendWindow(const std::u16string& path, int slot, int v
     log.result = window.DoModal(nullptr);
     m_open = nullptr;
     return log;
+}
+
+void SendWindowEnv::UseWatchingUploader() {
+    m_uploader = std::make_unique<CallbackUploader>([this](const std::u16string& path, int slot, int volume, int builtIn) {
+        SendRun run{path, slot, volume, builtIn, {}};
+        run.log = RunSendWindow(path, slot, volume, builtIn, m_during);
+        m_runs.push_back(std::move(run));
+    });
+    m_fake.uploader = m_uploader.get();
 }
 
 std::vector<std::u16string> SendWindowEnv::TakeBoxes() {

@@ -37,6 +37,16 @@ struct SendLog {
     bool InOrder() const;
 };
 
+// A send window the application's uploader ran: what it was asked and what
+// it saw.
+struct SendRun {
+    std::u16string path;
+    int slot = 0;
+    int volume = 0;
+    int builtIn = 0;
+    SendLog log;
+};
+
 class SendWindowEnv : public EffectPageEnv {
 protected:
     static constexpr const char16_t* kBuiltIn = u"DJ_TEST";
@@ -50,6 +60,9 @@ protected:
     SendLog RunSendWindow(const std::u16string& path, int slot, int volume, int builtIn,
                           const std::function<void(const SendLog&)>& during = {},
                           const ui::SStringW& layout = u"LAYOUT:XML_SENDDATA");
+    // Makes the application's uploader one whose windows are watched as
+    // RunSendWindow's: each run goes to m_runs, with m_during as its During.
+    void UseWatchingUploader();
     // The texts of the message boxes shown since the last call.
     std::vector<std::u16string> TakeBoxes();
     std::vector<std::string> TempWaveFiles() const;
@@ -60,6 +73,8 @@ protected:
     // The window RunSendWindow runs, while it runs.
     SendWindow* m_open = nullptr;
     std::unique_ptr<ISoundUploader> m_uploader;
+    std::vector<SendRun> m_runs;
+    std::function<void(const SendLog&)> m_during;
     std::size_t m_boxesSeen = 0;
 };
 

@@ -8,8 +8,9 @@
 //   unplug               pull it out
 //   restart              leave and come back in the other mode, as 0x2A does
 //   notify ID=VALUE...   send a 0x9E notification (decimal ids and values)
-//   fault KIND [CMD] [TIMES]  inject a fault: noreply late wrongcmd wrongstatus
-//                        badcrc writefail unplug duplicate; CMD hex (0 any), TIMES (-1 for ever)
+//   fault KIND [CMD] [TIMES] [SKIP]  inject a fault: noreply late wrongcmd wrongstatus
+//                        badcrc writefail unplug duplicate; CMD hex (0 any), TIMES (-1 for ever),
+//                        after SKIP more frames of CMD have passed
 //   clear                drop every fault
 //   status               print the card's state (its firmware and its last upload)
 //   quit
@@ -154,7 +155,8 @@ bool RunCommand(SimCard& card, const std::string& line) {
     } else if (command == "fault") {
         std::string kind, cmd = "0";
         int times = 1;
-        in >> kind >> cmd >> times;
+        int skip = 0;
+        in >> kind >> cmd >> times >> skip;
         qv::test::SimFaultRule rule;
         if (!ParseFault(kind, rule.fault)) {
             Print("cardsim: unknown fault %s\n", kind.c_str());
@@ -162,6 +164,7 @@ bool RunCommand(SimCard& card, const std::string& line) {
         }
         rule.command = static_cast<std::uint8_t>(std::strtoul(cmd.c_str(), nullptr, 16));
         rule.times = times;
+        rule.skip = skip;
         card.AddFault(rule);
     } else if (command == "clear") {
         card.ClearFaults();

@@ -383,7 +383,15 @@ void SdlWindow::OnSdlEvent(const SDL_Event& event) {
         in.motion.y = y - m_rect.top;
         for (InputMessage& msg : m_input.Translate(in, SDL_GetModState())) DeliverAtScreenPoint(msg, m_dragPointer);
     } else {
-        for (InputMessage& msg : m_input.Translate(event, SDL_GetModState())) Deliver(msg);
+        for (InputMessage& msg : m_input.Translate(event, SDL_GetModState())) {
+            // A window that is never activated is not told of the keyboard
+            // focus, which SDL gives every window it shows when no window
+            // manager runs (and takes again for the next one: a sub-menu
+            // would end its menu). The application's loss of the focus
+            // reaches it through the session.
+            if (msg.message == WM_ACTIVATE && (m_style & HostStyle_NoActivate)) continue;
+            Deliver(msg);
+        }
     }
     UpdateCapture();
 }
