@@ -47,6 +47,7 @@ struct FdWatch {
     int fd;
     unsigned events;
     std::shared_ptr<FdCallback> callback;
+    FdBuffered buffered;
     bool busy = false;
 };
 
@@ -289,6 +290,7 @@ bool Wait(ThreadQueue& queue, DWORD limitMs, bool full = true) {
         }
     }
     std::vector<pollfd> fds;
+    std::vector<bool> buffered{false};
     fds.push_back(pollfd{queue.wakeFd, POLLIN, 0});
     if (full) {
         for (const FdWatch& w : queue.fds) {
@@ -297,21 +299,25 @@ bool Wait(ThreadQueue& queue, DWORD limitMs, bool full = true) {
             if (w.events & kFdRead) events |= POLLIN;
             if (w.events & kFdWrite) events |= POLLOUT;
             fds.push_back(pollfd{w.fd, events, 0});
+            // Input already taken off the fd would wait for the next byte.
+            buffered.push_back(w.buffered && w.buffered());
+            if (buffered.back()) timeout = 0;
         }
     }
     const int pollTimeout = timeout > 0x7FFFFFFF ? -1 : static_cast<int>(timeout);
     const int n = poll(fds.data(), fds.size(), pollTimeout);
     if (n < 0 && errno != EINTR) QV_LOGE("poll failed: errno %d", errno);
-    if (n <= 0) return false;
 
     bool ran = false;
     for (std::size_t i = 1; i < fds.size(); ++i) {
-        if (!fds[i].revents) continue;
+        unsigned events = n > 0 ? ToFdEvents(fds[i].revents) : 0;
+        if (buffered[i]) events |= kFdRead;
+        if (!events) continue;
         FdWatch* watch = FindWatch(queue, fds[i].fd);
         if (!watch || watch->busy) continue;  // unwatched by an earlier callback
         std::shared_ptr<FdCallback> callback = watch->callback;
         watch->busy = true;
-        (*callback)(fds[i].fd, ToFdEvents(fds[i].revents));
+        (*callback)(fds[i].fd, events);
         if (FdWatch* after = FindWatch(queue, fds[i].fd)) after->busy = false;
         ran = true;
     }
@@ -599,15 +605,16 @@ void NotifyClockChanged() {
     for (auto& [id, queue] : Reg().queues) queue->Wake();
 }
 
-BOOL WatchFd(int fd, unsigned events, FdCallback callback) {
+BOOL WatchFd(int fd, unsigned events, FdCallback callback, FdBuffered buffered) {
     if (fd < 0 || !callback) return FALSE;
     ThreadQueue& queue = Current();
     auto shared = std::make_shared<FdCallback>(std::move(callback));
     if (FdWatch* watch = FindWatch(queue, fd)) {
         watch->events = events;
         watch->callback = std::move(shared);
+        watch->buffered = std::move(buffered);
     } else {
-        queue.fds.push_back(FdWatch{fd, events, std::move(shared)});
+        queue.fds.push_back(FdWatch{fd, events, std::move(shared), std::move(buffered)});
     }
     return TRUE;
 }

@@ -107,9 +107,14 @@ void NotifyClockChanged();
 // File descriptors watched by the calling thread's loop. The callback runs on
 // that thread while the loop waits, with the events that occurred (kFdError
 // covers hang-up and errors). Watching an fd again replaces its watch.
+// `buffered`, when given, is asked before each wait: true means input was
+// already read off the fd into a client library's own queue (Xlib reads
+// events during round trips), so the fd will not show it; the callback then
+// runs with kFdRead at once instead of the loop sleeping on it.
 enum FdEvents : unsigned { kFdRead = 1, kFdWrite = 2, kFdError = 4 };
 using FdCallback = std::function<void(int fd, unsigned events)>;
-BOOL WatchFd(int fd, unsigned events, FdCallback callback);
+using FdBuffered = std::function<bool()>;
+BOOL WatchFd(int fd, unsigned events, FdCallback callback, FdBuffered buffered = {});
 BOOL UnwatchFd(int fd);
 
 }  // namespace qv::os

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <deque>
 #include <future>
 #include <memory>
 #include <thread>
@@ -314,6 +315,48 @@ TEST(MessageQueue, FdCallbacksRunOnTheLoopThread) {
     ASSERT_EQ(write(fds[1], "q", 1), 1);
     loop.join();
     EXPECT_EQ(ranOn.load(), loopId);
+    close(fds[0]);
+    close(fds[1]);
+}
+
+// A client library that reads its connection during a call (as Xlib does in
+// a round trip) leaves input in its own queue, where poll cannot see it: the
+// watch's buffered check runs the callback anyway, with no byte to come.
+TEST(MessageQueue, InputAlreadyReadOffTheFdStillRunsItsCallback) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    std::deque<char> clientQueue;
+    bool handled = false;
+    std::thread loop([&] {
+        WatchFd(
+            fds[0], kFdRead,
+            [&](int fd, unsigned) {
+                char c;
+                while (clientQueue.empty() && read(fd, &c, 1) == 1) clientQueue.push_back(c);
+                if (!clientQueue.empty() && clientQueue.front() == 'q') {
+                    handled = true;
+                    PostQuitMessage(0);
+                }
+                clientQueue.clear();
+            },
+            [&] { return !clientQueue.empty(); });
+        ASSERT_EQ(write(fds[1], "q", 1), 1);
+        // The "round trip": the byte moves into the client's queue before
+        // the loop first waits.
+        PostTask(GetCurrentThreadId(), [&] {
+            char c;
+            if (read(fds[0], &c, 1) == 1) clientQueue.push_back(c);
+        });
+        SetTimer(nullptr, 1, 3000);  // what a stuck loop would wait for
+        MSG msg;
+        while (GetMessage(&msg)) {
+            if (msg.message == WM_TIMER) PostQuitMessage(1);
+            DispatchMessage(msg);
+        }
+        UnwatchFd(fds[0]);
+    });
+    loop.join();
+    EXPECT_TRUE(handled) << "the queued input waited for the fd";
     close(fds[0]);
     close(fds[1]);
 }

@@ -100,14 +100,25 @@ void SdlVideoSession::WatchConnection(SDL_Window* sdlWindow) {
         QV_LOGE("SDL window is not on X11; its input cannot wake the loop");
         return;
     }
-    m_fd = ConnectionNumber(info.info.x11.display);
+    Display* display = info.info.x11.display;
+    m_fd = ConnectionNumber(display);
     std::weak_ptr<SdlVideoSession> weak = weak_from_this();
-    qv::os::WatchFd(m_fd, qv::os::kFdRead, [weak](int, unsigned) {
-        if (auto self = weak.lock()) {
-            ++self->m_wakes;
-            self->Drain();
-        }
-    });
+    // Any X call with a reply (creating or showing a window, a property)
+    // reads the events that came before it into Xlib's queue, where the
+    // connection no longer shows them; SDL's own queue may hold some too.
+    // Either way the loop drains at once instead of waiting for more input.
+    auto buffered = [display] {
+        return XEventsQueued(display, QueuedAlready) > 0 || SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    };
+    qv::os::WatchFd(
+        m_fd, qv::os::kFdRead,
+        [weak](int, unsigned) {
+            if (auto self = weak.lock()) {
+                ++self->m_wakes;
+                self->Drain();
+            }
+        },
+        buffered);
 }
 
 void SdlVideoSession::ScheduleDrain() {
