@@ -122,7 +122,7 @@ int CAudioEngine::OpenPlayer(const char16_t* deviceName, const char16_t* path) {
 }
 
 int CAudioEngine::PlayResource(const char16_t* resName, HMODULE module, const char16_t* deviceName) {
-    if (!resName || !*resName || !module) {
+    if (!resName || !*resName) {
         m_playerError = u"No sound resource was named.";
         return 0;
     }

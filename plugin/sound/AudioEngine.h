@@ -27,7 +27,8 @@ public:
     // Makes the player when there is none and opens the file; playing needs
     // StartPlayer. 1 or 0.
     int OpenPlayer(const char16_t* deviceName, const char16_t* path);
-    // Opens the module's "MP3" resource of that name on the player. 1 or 0.
+    // Opens the module's "MP3" resource of that name on the player; a null
+    // module is the program's own, as the host hands its module over. 1 or 0.
     int PlayResource(const char16_t* resName, HMODULE module, const char16_t* deviceName);
     void StopPlay();
     void ReleaseAll();

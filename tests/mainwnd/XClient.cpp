@@ -261,4 +261,44 @@ void XClient::ClickThenMoveTo(int x, int y, int toX, int toY) {
     Sleep(50);
 }
 
+std::uint8_t XClient::Keycode(std::uint32_t keysym) {
+    const xcb_setup_t* setup = xcb_get_setup(m_conn);
+    auto* reply = xcb_get_keyboard_mapping_reply(
+        m_conn, xcb_get_keyboard_mapping(m_conn, setup->min_keycode, setup->max_keycode - setup->min_keycode + 1),
+        nullptr);
+    if (!reply) return 0;
+    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(reply);
+    const int count = xcb_get_keyboard_mapping_keysyms_length(reply);
+    std::uint8_t code = 0;
+    for (int i = 0; i < count && !code; ++i)
+        if (syms[i] == keysym) code = static_cast<std::uint8_t>(setup->min_keycode + i / reply->keysyms_per_keycode);
+    std::free(reply);
+    return code;
+}
+
+void XClient::Tap(const std::vector<std::uint32_t>& held, std::uint32_t key) {
+    auto fake = [this](std::uint8_t type, std::uint32_t keysym) {
+        xcb_test_fake_input(m_conn, type, Keycode(keysym), XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    };
+    for (std::uint32_t h : held) fake(XCB_KEY_PRESS, h);
+    fake(XCB_KEY_PRESS, key);
+    fake(XCB_KEY_RELEASE, key);
+    for (auto h = held.rbegin(); h != held.rend(); ++h) fake(XCB_KEY_RELEASE, *h);
+    // A round trip: the server has handled the requests before it answers.
+    std::free(xcb_get_input_focus_reply(m_conn, xcb_get_input_focus(m_conn), nullptr));
+}
+
+bool XClient::Focus(const std::string& title) {
+    const std::optional<xcb_window_t> w = WindowId(title);
+    if (!w) return false;
+    xcb_set_input_focus(m_conn, XCB_INPUT_FOCUS_POINTER_ROOT, *w, XCB_CURRENT_TIME);
+    std::free(xcb_get_input_focus_reply(m_conn, xcb_get_input_focus(m_conn), nullptr));
+    return true;
+}
+
+void XClient::FocusDesktop() {
+    xcb_set_input_focus(m_conn, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_INPUT_FOCUS_POINTER_ROOT, XCB_CURRENT_TIME);
+    std::free(xcb_get_input_focus_reply(m_conn, xcb_get_input_focus(m_conn), nullptr));
+}
+
 }  // namespace qv::test

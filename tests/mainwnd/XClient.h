@@ -71,10 +71,20 @@ public:
     // Presses the left button at (x, y), moves by (dx, dy) in steps as a
     // hand would, and releases.
     void Drag(int x, int y, int dx, int dy);
+    // Types the key (an X keysym) with the keys held down around it, through
+    // XTest, as the keyboard would; the server has taken all of it on return.
+    void Tap(const std::vector<std::uint32_t>& held, std::uint32_t key);
+    // Gives the keyboard focus to the mapped top-level window with that
+    // title, as a window manager does when it is clicked or opens; false
+    // when there is none.
+    bool Focus(const std::string& title);
+    // The keyboard focus to whatever window is under the pointer.
+    void FocusDesktop();
 
 private:
     std::string Title(xcb_window_t w);
     xcb_atom_t Atom(const char* name);
+    std::uint8_t Keycode(std::uint32_t keysym);
 
     xcb_connection_t* m_conn;
     xcb_window_t m_root = 0;

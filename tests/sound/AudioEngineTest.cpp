@@ -252,6 +252,9 @@ TEST_F(AudioEngineTest, SkinSoundsAndLocalFilesPlayAtTheirVolume) {
         ASSERT_EQ(engine.PlayResource(name, module, u"Dorb II Pro"), 1) << qv::os::Utf16ToUtf8(name);
         ASSERT_EQ(engine.GetPlayerDuration(&duration), 1);
         EXPECT_GE(duration.wholeSeconds, 1u) << qv::os::Utf16ToUtf8(name);
+        // The host hands over no module for its own: the program's resources.
+        CAudioEngine fromHost;
+        EXPECT_EQ(fromHost.PlayResource(name, nullptr, u"Dorb II Pro"), 1) << qv::os::Utf16ToUtf8(fromHost.GetPlayerErrorText().str());
     }
     {
         qv::test::FakeMessageBoxService boxes;

@@ -510,6 +510,31 @@ TEST_F(SdlWindowTest, WindowsNeverActivatedAreNotToldOfTheFocusPassingBetweenThe
     main.DestroyWindow();
 }
 
+// The click that gives a window the focus (a window manager's click to
+// focus, the program's window behind another one's) reaches it as any
+// other: a pad clicked while the broadcast software has the focus plays.
+TEST_F(SdlWindowTest, TheClickThatGivesTheFocusIsNotLost) {
+    const CRect rc(50, 40, 210, 160);
+    InputHost host;
+    Open(host, rc);
+    int commands = 0;
+    host.FindChildByName(u"box")->SubscribeEvent(EVT_CMD, [&](EventArgs*) {
+        ++commands;
+        return true;
+    });
+    m_x->MoveTo(rc.left + 70, rc.top + 50);
+    m_x->Focus(XCB_NONE);
+    RunFor(200);
+    // The focus and the click arrive together, as they do when a window
+    // manager hands the focus over on the press.
+    m_x->Focus(XWindowOf(host));
+    m_x->Click();
+    RunFor(300);
+    EXPECT_EQ(host.Count(WM_LBUTTONDOWN), 1);
+    EXPECT_EQ(commands, 1);
+    host.DestroyWindow();
+}
+
 TEST(SdlDisplayTest, WithoutADisplayWindowsAreHeadless) {
     const char* saved = std::getenv("DISPLAY");
     const std::string display = saved ? saved : "";

@@ -25,6 +25,9 @@ std::shared_ptr<SdlVideoSession> SdlVideoSession::Open() {
     // Frames are drawn on the CPU already: X's own image transfer takes them,
     // with no GL driver loaded on the plug-in's thread.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // The click that brings a window the focus is a click like any other:
+    // a pad clicked while another program has the focus plays at once.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     // Skinned windows have transparent corners: a visual with alpha lets a
     // compositing manager show through them (the windows are shaped where
     // none does), and the compositor must not be asked to stand aside.
