@@ -64,7 +64,9 @@ bool WriteWav16(const std::string& path, const std::vector<std::int16_t>& sample
     auto put = [&bytes](std::uint32_t value, int size) {
         for (int i = 0; i < size; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
     };
-    auto text = [&bytes](const char* tag) { bytes.insert(bytes.end(), tag, tag + 4); };
+    auto text = [&bytes](const char* tag) {
+        for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<std::uint8_t>(tag[i]));
+    };
     text("RIFF");
     put(36 + dataBytes, 4);
     text("WAVE");

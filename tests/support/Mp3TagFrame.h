@@ -14,14 +14,13 @@ inline std::vector<std::uint8_t> BehindTagFrame(const std::uint8_t* data, std::s
     constexpr std::size_t kFrameBytes = 417;
     constexpr std::uint8_t kHeader[4] = {0xFF, 0xFB, 0x90, 0x44};
     constexpr std::size_t kTagAt = 4 + 32;  // after the header and the side information
-    std::vector<std::uint8_t> out(2 * kFrameBytes, 0);
+    const std::size_t body = std::min(size, kFrameBytes - kTagAt - 4);
+    std::vector<std::uint8_t> out(2 * kFrameBytes + size - body, 0);
     std::copy(kHeader, kHeader + 4, out.begin());
     std::copy(kHeader, kHeader + 4, out.begin() + kFrameBytes);
     const std::uint8_t info[4] = {'I', 'n', 'f', 'o'};
     std::copy(info, info + 4, out.begin() + kTagAt);
-    const std::size_t body = std::min(size, kFrameBytes - kTagAt - 4);
-    std::copy(data, data + body, out.begin() + kTagAt + 4);
-    out.insert(out.end(), data + body, data + size);
+    for (std::size_t i = 0; i < size; ++i) out[i < body ? kTagAt + 4 + i : 2 * kFrameBytes + i - body] = data[i];
     return out;
 }
 
