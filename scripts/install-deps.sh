@@ -13,7 +13,7 @@ packages=(
   libxcb-xtest0-dev libxext-dev dbus-daemon ccache xdg-utils
   libcpp-httplib-dev
   zlib1g-dev python3 unzip
-  lame
+  lame libsamplerate0-dev
 )
 
 missing=()
