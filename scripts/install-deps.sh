@@ -13,6 +13,7 @@ packages=(
   libxcb-xtest0-dev libxext-dev dbus-daemon ccache xdg-utils
   libcpp-httplib-dev
   zlib1g-dev python3 unzip
+  lame libsamplerate0-dev
 )
 
 # One query for all packages: those not installed are the ones it does not
