@@ -363,7 +363,9 @@ TEST_P(ExitOnX, TheProcessEndsPromptlyQuietlyAndTakesItsLocks) {
     std::printf("%s: the process ended %lld ms after its window went, %lld ms after it was asked to\n", c.name, ms,
                 msSince(*asked));
     ASSERT_TRUE(status);
-    EXPECT_LE(ms, 1000);
+    // Tens of milliseconds on a quiet machine; the bound only catches a wait
+    // for a stalled request or a thread, with room for a loaded machine.
+    EXPECT_LE(ms, 5000);
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
     EXPECT_EQ(ReadFileText(out), "");
     std::vector<std::string> left;
