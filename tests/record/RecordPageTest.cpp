@@ -7,18 +7,26 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "controls/CTipWnd.h"
 #include "families/ThisFamily.h"
+#include "platform/audio/Mp3Encoder.h"
+#include "platform/audio/Mp3FrameEnds.h"
 #include "platform/audio/Mp3Source.h"
 #include "platform/os/AtomicFile.h"
 #include "platform/os/MessageQueue.h"
@@ -267,19 +275,25 @@ TEST_F(RecordPageTest, RefusalsAndFailuresSayWhyAndLeaveThePageAsItWas) {
     Command(u"btn_record_save");
     EXPECT_EQ(TipText(), u"您尚未录音，请先进行录音！");
 
-    // No line input: the engine's reason, and the button as it was.
-    setenv("SDL_DISKAUDIOFILEIN", (m_audio + "/no-such-input.raw").c_str(), 1);
-    Press(u"btn_record");
-    EXPECT_EQ(PageState(), State::kIdle);
-    EXPECT_FALSE(Checked(u"btn_record"));
-    EXPECT_EQ(Recorder(), nullptr);
-    EXPECT_FALSE(TipText().empty());
-    EXPECT_EQ(TipText(), m_page->Engine().GetRecorderErrorText().str());
+    // No line input, before and after a take: the page's own words, and the
+    // page and the take as they were.
+    const std::string noInput = m_audio + "/no-such-input.raw";
+    const auto failToStart = [&] {
+        setenv("SDL_DISKAUDIOFILEIN", noInput.c_str(), 1);
+        Press(u"btn_record");
+        setenv("SDL_DISKAUDIOFILEIN", (m_audio + "/line-in.raw").c_str(), 1);
+        EXPECT_EQ(PageState(), State::kIdle);
+        EXPECT_FALSE(Checked(u"btn_record"));
+        EXPECT_EQ(Recorder(), nullptr);
+        EXPECT_EQ(TipText(), u"录音失败，请检查录音设备！");
+    };
+    failToStart();
+    EXPECT_FALSE(std::filesystem::exists(TempFile())) << "a failed start left a take";
+    EXPECT_FALSE(Enabled(u"btn_record_playback") || Enabled(u"btn_record_save"));
 
     // While recording: no saving, and an end of playback that comes late
     // (from a player gone before) changes nothing.
-    setenv("SDL_DISKAUDIOFILEIN", (m_audio + "/line-in.raw").c_str(), 1);
-    RecordFor(1000);
+    RecordFor(5000);
     Command(u"btn_record_save");
     EXPECT_EQ(TipText(), u"录音正在进行中，请先停止录音！");
     EventPlaybackMsg late(m_dlg.get());
@@ -291,6 +305,15 @@ TEST_F(RecordPageTest, RefusalsAndFailuresSayWhyAndLeaveThePageAsItWas) {
     Press(u"btn_record");
     ASSERT_EQ(PageState(), State::kIdle);
     const std::vector<std::uint8_t> take = ReadBytes(TempFile());
+    EXPECT_GE(Mp3Frames(TempFile()), 5u * kCaptureRate);
+
+    failToStart();
+    EXPECT_EQ(ReadBytes(TempFile()), take) << "a failed start touched the take";
+    EXPECT_TRUE(Enabled(u"btn_record_playback") && Enabled(u"btn_record_save"));
+    Press(u"btn_record_playback");
+    EXPECT_EQ(PageState(), State::kPlaying) << os::Utf16ToUtf8(TipText());
+    Press(u"btn_record_playback");
+    ASSERT_EQ(PageState(), State::kIdle);
 
     // Saving: a cancel does nothing; a missing folder fails; a file in the
     // way is replaced whole or, when that fails, left as it was.
@@ -321,15 +344,93 @@ TEST_F(RecordPageTest, RefusalsAndFailuresSayWhyAndLeaveThePageAsItWas) {
     Command(u"btn_record_save");
     EXPECT_EQ(TipText(), u"您尚未录音，请先进行录音！");
 
-    // A damaged take: the engine's reason, nothing plays.
+    // A damaged take: the page's own words, nothing plays.
     std::ofstream(TempFile(), std::ios::trunc) << "not a sound";
     Press(u"btn_record_playback");
     EXPECT_EQ(PageState(), State::kIdle);
     EXPECT_FALSE(Checked(u"btn_record_playback"));
     EXPECT_EQ(Player(), nullptr);
-    EXPECT_FALSE(TipText().empty());
-    EXPECT_EQ(TipText(), m_page->Engine().GetPlayerErrorText().str());
+    EXPECT_EQ(TipText(), u"试听失败！");
 }
+
+// Writes until kDiskBytes have gone into the recording, then fails as a full
+// disk does: a short write, then ENOSPC.
+constexpr long kDiskBytes = 64 * 1024;
+std::atomic<long> g_diskLeft{0};
+ssize_t WriteUntilFull(int fd, const void* data, std::size_t size) {
+    const long left = g_diskLeft.load();
+    if (left <= 0) {
+        errno = ENOSPC;
+        return -1;
+    }
+    const ssize_t n = ::write(fd, data, std::min<std::size_t>(size, static_cast<std::size_t>(left)));
+    if (n > 0) g_diskLeft -= n;
+    return n;
+}
+
+// A disk that fills while recording: a real 64 KiB tmpfs (needs the right to
+// mount) or the encoder's writes failing after 64 KiB.
+class RecordDiskFullTest : public RecordPageTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void TearDown() override {
+        audio::Mp3Encoder::SetWriteHook(nullptr);
+        if (!m_mounted.empty()) {
+            CloseWindow();
+            EXPECT_EQ(umount2(m_mounted.c_str(), MNT_DETACH), 0) << std::strerror(errno);
+        }
+        RecordPageTest::TearDown();
+    }
+    std::string m_mounted;
+};
+
+TEST_P(RecordDiskFullTest, StopsAtOnceSaysSoAndKeepsTheWholeFramesAsTheTake) {
+    if (GetParam()) {
+        const std::string small = m_dir + "/small";
+        std::filesystem::create_directories(small);
+        if (mount("qv-record", small.c_str(), "tmpfs", 0, "size=64k") != 0)
+            GTEST_SKIP() << "cannot mount a 64 KiB tmpfs here (" << std::strerror(errno)
+                         << "): only the failing-write case checks a full disk";
+        m_mounted = small;
+        setenv("XDG_DATA_HOME", small.c_str(), 1);  // the page's take goes there
+    } else {
+        g_diskLeft = kDiskBytes;
+        audio::Mp3Encoder::SetWriteHook(&WriteUntilFull);
+    }
+    Open();
+    if (!m_mounted.empty()) {
+        ASSERT_EQ(TempFile().rfind(m_mounted, 0), 0u) << TempFile();
+    }
+    Press(u"btn_record");
+    ASSERT_EQ(PageState(), State::kRecording) << os::Utf16ToUtf8(TipText());
+    // The first failed write: the recorder stops recording by itself.
+    audio::IAudioStream* recorder = Recorder();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    audio::AudioStatus status;
+    while (recorder->GetStatus(&status) && status.running) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the disk never filled";
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    int waited = 0;
+    for (; waited < 1000 && PageState() == State::kRecording; waited += 20) Advance(20);
+    EXPECT_EQ(PageState(), State::kIdle) << "the recording went on over a full disk for " << waited << " ms";
+    EXPECT_EQ(TipText(), u"录音写入失败，已停止录音！");
+    EXPECT_FALSE(Checked(u"btn_record"));
+    EXPECT_EQ(Recorder(), nullptr);
+    EXPECT_TRUE(Enabled(u"btn_record_playback") && Enabled(u"btn_record_save"));
+
+    // The take is the frames that fit whole: 64 KiB holds 2.7 s at 192 kbit/s.
+    const std::vector<std::uint8_t> take = ReadBytes(TempFile());
+    std::size_t end = 0;
+    while (end + 4 <= take.size() && audio::Mp3FrameLength(&take[end]) > 0) end += audio::Mp3FrameLength(&take[end]);
+    EXPECT_EQ(end, take.size()) << "the take ends in part of a frame";
+    EXPECT_GE(Mp3Frames(TempFile()), 3u * kCaptureRate / 2);
+    EXPECT_LE(take.size(), static_cast<std::size_t>(kDiskBytes));
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(TempFile()).parent_path()))
+        EXPECT_EQ(entry.path().filename().string().find("tmp_record.mp3."), std::string::npos) << entry.path();
+}
+
+INSTANTIATE_TEST_SUITE_P(Disk, RecordDiskFullTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Tmpfs" : "FailingWrites"; });
 
 TEST_F(RecordPageTest, PlaybackGivesWayToRecordingAndAPulledCardEndsIt) {
     Open();
