@@ -102,6 +102,10 @@ protected:
 
 // A new stream; null only when none can be made.
 IAudioStream* CreateAudioStream();
+// Test seam: CreateAudioStream answers what the factory makes instead of a
+// stream of the backend. Null restores the backend.
+using AudioStreamFactory = IAudioStream* (*)();
+void SetAudioStreamFactory(AudioStreamFactory factory);
 
 // Owning handle for callers that keep a stream in a scope.
 struct AudioStreamReleaser {

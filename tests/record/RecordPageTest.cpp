@@ -33,13 +33,16 @@
 #include "platform/os/Utf.h"
 #include "platform/ui/controls/SProgress.h"
 #include "platform/ui/controls/SSliderBar.h"
+#include "platform/ui/desktop/SessionEvents.h"
 #include "plugin/app/AppEvents.h"
 #include "plugin/pages/EventHandlerRecord.h"
+#include "plugin/pages/SoundPlayClock.h"
 #include "tests/desktop/FakeLogind.h"
 #include "tests/desktop/PrivateBus.h"
 #include "tests/effect/EffectPageEnv.h"
 #include "tests/effect/IdleClockStepper.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/FakeAudioStream.h"
 #include "tests/support/FakeFileDialogService.h"
 #include "tests/support/UiInput.h"
 
@@ -244,7 +247,9 @@ TEST_F(RecordPageTest, ATakeIsRecordedSavedAndPlayedBackWithItsClocks) {
     EXPECT_TRUE(Enabled(u"slider_play_progress"));
     bool shotCn = false, shotEn = false;
     shown.clear();
+    loudest = 0;
     ASSERT_TRUE(TickUntil(player, u"txt_play_time", u"slider_play_progress", [&] {
+        loudest = std::max(loudest, Bar(u"channel_volume")->GetValue());
         const int at = Bar(u"slider_play_progress")->GetValue();
         if (PageState() == State::kPlaying && at >= 1 && !shotCn) {
             SaveArea("recording_area_playing_cn.png");
@@ -258,6 +263,7 @@ TEST_F(RecordPageTest, ATakeIsRecordedSavedAndPlayedBackWithItsClocks) {
     }, shown)) << "the end of playback never reached the page";
     EXPECT_TRUE(shotCn && shotEn);
     EXPECT_GE(shown.size(), 3u) << "the play clock stood still";
+    EXPECT_GT(loudest, 30) << "the level meter never showed the take playing";
     EXPECT_FALSE(Checked(u"btn_record_playback"));
     EXPECT_EQ(Text(u"txt_play_time"), u"00:00:00");
     EXPECT_EQ(Bar(u"slider_play_progress")->GetValue(), 0);
@@ -432,6 +438,65 @@ TEST_P(RecordDiskFullTest, StopsAtOnceSaysSoAndKeepsTheWholeFramesAsTheTake) {
 INSTANTIATE_TEST_SUITE_P(Disk, RecordDiskFullTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Tmpfs" : "FailingWrites"; });
 
+// The clocks and the slider at the edges of what the engine reports: a sound
+// shorter than a second, a length not known, and 500 hours and more, for the
+// recording and the playing clock and the sound pads' clock, which stops its
+// text at 500 hours.
+TEST_F(RecordPageTest, ClocksHoldAtTheEdgesOfLengthAndTime) {
+    Open();
+    PlaceTake(1.0);
+    FakeAudioStreams fakes;
+    constexpr std::uint32_t k500Hours = 500 * 3600;
+    const struct {
+        const char* name;
+        audio::AudioDuration length;
+        std::uint32_t atMs;
+        const char16_t* lengthText;  // "txt_record_time" while playing
+        int sliderMax;
+        const char16_t* clock;  // the recording and the playing clock
+        int sliderAt;
+    } rows[] = {
+        {"under half a second", audio::DurationOfMs(300), 200, u"00:00:00", 1, u"00:00:00", 0},
+        {"no length known", {}, 5000, u"00:00:00", 1, u"00:00:00", 0},
+        {"past 500 hours", audio::DurationOfMs((k500Hours + 2) * 1000ull), (k500Hours + 1) * 1000, u"500:00:02",
+         k500Hours + 2, u"500:00:01", k500Hours + 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fakes.script.duration = row.length;
+        fakes.script.position = audio::PositionOfMs(row.atMs);
+        Command(u"btn_record_playback");  // enabled by a take only once the window opens
+        ASSERT_EQ(PageState(), State::kPlaying);
+        EXPECT_EQ(Text(u"txt_record_time"), row.lengthText);
+        EXPECT_EQ(Bar(u"slider_play_progress")->GetMax(), row.sliderMax);
+        Advance(200);
+        EXPECT_EQ(Text(u"txt_play_time"), row.clock);
+        EXPECT_EQ(Bar(u"slider_play_progress")->GetValue(), row.sliderAt);
+        Command(u"btn_record_playback");
+        ASSERT_EQ(PageState(), State::kIdle);
+        Press(u"btn_record");
+        ASSERT_EQ(PageState(), State::kRecording);
+        Advance(200);
+        EXPECT_EQ(Text(u"txt_record_time"), row.clock);
+        Press(u"btn_record");
+        ASSERT_EQ(PageState(), State::kIdle);
+    }
+
+    CAudioEngine engine;
+    ASSERT_TRUE(engine.OpenPlayer(u"", u"a sound") && engine.StartPlayer());
+    CSoundPlayClock clock;
+    clock.Attach(m_dlg.get(), Bar(u"progress_sound_play"), Named(u"txt_sound_play_time"));
+    fakes.script.duration = audio::DurationOfMs((k500Hours + 2) * 1000ull);
+    clock.Start(engine);
+    for (const std::uint32_t second : {k500Hours - 1, k500Hours + 1}) {
+        fakes.script.position = audio::PositionOfMs(second * 1000ull);
+        clock.Tick(engine);
+        EXPECT_EQ(Bar(u"progress_sound_play")->GetValue(), static_cast<int>(second));
+    }
+    EXPECT_EQ(Text(u"txt_sound_play_time"), u"499:59:59");
+    clock.Detach();
+}
+
 TEST_F(RecordPageTest, PlaybackGivesWayToRecordingAndAPulledCardEndsIt) {
     Open();
     PlaceTake(6.0);
@@ -462,6 +527,15 @@ TEST_F(RecordPageTest, PlaybackGivesWayToRecordingAndAPulledCardEndsIt) {
     Advance(600);
     EXPECT_GE(ClockSeconds(Text(u"txt_play_time")), 4);
     EXPECT_EQ(slider->GetValue(), ClockSeconds(Text(u"txt_play_time")));
+    // The wheel moves the slider without pressing it: the position event
+    // alone seeks, and the clock follows from there.
+    for (int i = 0; i < 3; ++i) Wheel(*m_dlg, -120, grip);
+    const int wheeledTo = slider->GetValue();
+    EXPECT_LE(wheeledTo, 2);
+    EXPECT_LT(PositionMs(Player()), (wheeledTo + 1) * 1000u);
+    Advance(200);
+    EXPECT_EQ(slider->GetValue(), ClockSeconds(Text(u"txt_play_time")));
+    EXPECT_LT(ClockSeconds(Text(u"txt_play_time")), 4);
 
     // The sound page's engine ends a sound: not this page's.
     int other = 0;
@@ -491,6 +565,17 @@ TEST_F(RecordPageTest, PlaybackGivesWayToRecordingAndAPulledCardEndsIt) {
     EXPECT_FALSE(Checked(u"btn_record"));
     EXPECT_GE(Mp3Frames(TempFile()), 1500u * kCaptureRate / 1000);
     EXPECT_TRUE(Enabled(u"btn_record_playback"));
+
+    // It comes back in update mode while the system sleeps: waking connects
+    // it and marks it for the upgrade, without a session.
+    m_dlg->SendMessage(WM_POWERBROADCAST, desktop::PBT_APMSUSPEND);
+    m_card.Plug(SimCard::kUpdateProductId);
+    ui::test::PumpPending();
+    EXPECT_EQ(m_workspace->NeedsUpgrade(), 0);
+    m_dlg->SendMessage(WM_POWERBROADCAST, desktop::PBT_APMRESUMEAUTOMATIC);
+    EXPECT_TRUE(m_link->Manager().IsConnected());
+    EXPECT_EQ(m_workspace->NeedsUpgrade(), 1);
+    EXPECT_FALSE(m_card.SessionOpen());
 }
 
 TEST_F(RecordPageTest, SleepAndSessionEndStopTheStreamsAndTheCardsSession) {
