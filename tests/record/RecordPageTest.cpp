@@ -1,9 +1,10 @@
 // The recording page in the main window over the skin, on the stepped clock,
 // with SDL's disk driver as the card's audio (its capture fed a 1 kHz tone)
 // and the simulated card behind the real device manager: a take recorded,
-// saved and played back with its clocks; refusals and failures; playback
-// giving way to recording, and the card pulled; sleep and session end from
-// a fake logind; both main windows' recording area.
+// saved and played back with its clocks; refusals and failures; a disk that
+// fills while recording; the clocks at the edges of length and time (on fake
+// streams); playback giving way to recording, and the card pulled; sleep and
+// session end from a fake logind; both main windows' recording area.
 #include <cairo.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
