@@ -149,7 +149,7 @@ TEST_F(RecordOnX, ANewUserRecordsPlaysBackAndSaves) {
     ASSERT_NE(take, nullptr);
     EXPECT_GE(take->TotalFrames(), 3u * kCaptureRate);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    // With the tip above the save button, which may reach past the window.
+    // With the tip above the save button, inside the window.
     EXPECT_TRUE(m_client->SaveShot({ui.area.x, ui.area.y - 48, ui.area.width + 100, ui.area.height + 48},
                                    "record/program_saved_cn.png"));
     m_client->Click(main->Right() - 36 + 12, main->y + 20);  // close: the run ends
