@@ -1,5 +1,7 @@
 #include "controls/CTipWnd.h"
 
+#include <algorithm>
+
 #include "platform/os/Log.h"
 #include "platform/ui/IDisplayBackend.h"
 #include "platform/ui/SwndDispatch.h"
@@ -15,6 +17,21 @@ CTipWnd* g_tip = nullptr;
 constexpr const char16_t* kLayout = u"LAYOUT:XML_TOOLTIP";
 constexpr UINT kNamedTipMs = 2000;
 
+// The display that holds the point.
+CRect DisplayAt(CPoint at) { return GetDisplayBackend().GetDisplayNear(CRect(at, CSize(1, 1))).bounds; }
+
+// The host window's part of its display; the display when none of the window is on it.
+CRect VisiblePartOf(const SHostWnd& host) {
+    const CRect window = host.GetScreenRect();
+    const CRect display = GetDisplayBackend().GetDisplayNear(window).bounds;
+    CRect visible;
+    return visible.Intersect(window, display) ? visible : display;
+}
+
+// x moved as little as needed to put [x, x + size) inside [low, high); at
+// low when it cannot fit.
+int Within(int x, int size, int low, int high) { return std::max(low, std::min(x, high - size)); }
+
 }  // namespace
 
 CTipWnd::CTipWnd() : SHostWnd(kLayout) {
@@ -23,9 +40,11 @@ CTipWnd::CTipWnd() : SHostWnd(kLayout) {
 
 CTipWnd* CTipWnd::Current() { return g_tip; }
 
-BOOL CTipWnd::ShowTip(int x, int y, const SStringW& text, UINT ms) { return ShowAt(CPoint(x, y), kBottomLeft, text, ms); }
+BOOL CTipWnd::ShowTip(int x, int y, const SStringW& text, UINT ms) {
+    return ShowAt(CPoint(x, y), kBottomLeft, DisplayAt(CPoint(x, y)), text, ms);
+}
 
-BOOL CTipWnd::ShowAt(CPoint anchor, int mode, const SStringW& text, UINT ms) {
+BOOL CTipWnd::ShowAt(CPoint anchor, int mode, const CRect& bounds, const SStringW& text, UINT ms) {
     if (g_tip) {
         g_tip->KillTimer(kTimerEnd);
         g_tip->ShowWindow(SW_HIDE);
@@ -41,6 +60,7 @@ BOOL CTipWnd::ShowAt(CPoint anchor, int mode, const SStringW& text, UINT ms) {
     CTipWnd* tip = g_tip;
     tip->m_anchor = anchor;
     tip->m_anchorMode = mode;
+    tip->m_bounds = bounds;
     tip->ShowWindow(SW_SHOWNOACTIVATE);
     if (SWindow* label = tip->FindChildByName(u"txt_tip")) label->SetWindowText(text);
     else QV_LOGE("the tip layout has no txt_tip");
@@ -53,11 +73,14 @@ BOOL CTipWnd::ShowAt(CPoint anchor, int mode, const SStringW& text, UINT ms) {
 BOOL CTipWnd::ShowAtWindow(SWindow* target, const SStringW& text, UINT ms) {
     if (text.IsEmpty()) return FALSE;
     auto* host = target ? dynamic_cast<SHostWnd*>(target->GetContainer()) : nullptr;
-    if (!host) return ShowAt(GetDisplayBackend().GetCursorPos(), kBottomLeft, text, ms);
+    if (!host) {
+        const CPoint cursor = GetDisplayBackend().GetCursorPos();
+        return ShowAt(cursor, kBottomLeft, DisplayAt(cursor), text, ms);
+    }
     const CRect rc = target->GetWindowRect();
     CPoint at((rc.left + rc.right) / 2, rc.top);
     host->ClientToScreen(at);
-    return ShowAt(at, kBottomCentre, text, ms);
+    return ShowAt(at, kBottomCentre, VisiblePartOf(*host), text, ms);
 }
 
 BOOL CTipWnd::ShowTipAtCtrl(int id, SWindow* parent, const SStringW& text, UINT ms) {
@@ -95,6 +118,8 @@ void CTipWnd::PlaceAtAnchor(CSize size) {
     if (m_anchorMode == kBottomLeft || m_anchorMode == kBottomRight || m_anchorMode == kBottomCentre) at.y -= size.cy;
     if (m_anchorMode == kTopRight || m_anchorMode == kBottomRight) at.x -= size.cx;
     if (m_anchorMode == kBottomCentre) at.x -= size.cx / 2;
+    at.x = Within(at.x, size.cx, m_bounds.left, m_bounds.right);
+    at.y = Within(at.y, size.cy, m_bounds.top, m_bounds.bottom);
     // A move only: the size is already the new one.
     if (INativeWindow* native = GetNativeWindow()) native->SetRect(CRect(at, size));
 }

@@ -3,7 +3,9 @@
 // for a given time ("保存成功！" after saving, an error after a failed
 // start...). Only one exists; a new tip replaces the one shown. Built from
 // the skin's tooltip layout, whose text "txt_tip" it fills; it is placed by
-// an anchor corner whenever its text or size changes.
+// an anchor corner whenever its text or size changes, then moved as little as
+// needed to stay inside the window of its control (the display for a tip
+// without one).
 //
 // UI thread only. The tip deletes itself when its time is up or it is hidden.
 #include "platform/ui/SHostWnd.h"
@@ -44,16 +46,18 @@ protected:
 private:
     CTipWnd();
     static BOOL ShowAtWindow(qv::ui::SWindow* target, const qv::ui::SStringW& text, UINT ms);
-    static BOOL ShowAt(qv::ui::CPoint anchor, int mode, const qv::ui::SStringW& text, UINT ms);
+    static BOOL ShowAt(qv::ui::CPoint anchor, int mode, const qv::ui::CRect& bounds, const qv::ui::SStringW& text,
+                       UINT ms);
     // The host window's WM_TIMER; the panels' own timers keep the base's OnTimer.
     using qv::ui::SWindow::OnTimer;
     void OnTimer(UINT_PTR id);
     void OnSizeMessage(UINT type, qv::ui::CSize size);
-    // Moves the window so its anchor corner sits on the anchor.
+    // Moves the window so its anchor corner sits on the anchor, within the bounds.
     void PlaceAtAnchor(qv::ui::CSize size);
 
     qv::ui::CPoint m_anchor;
     int m_anchorMode = kBottomLeft;
+    qv::ui::CRect m_bounds;  // screen pixels the tip stays inside
 };
 
 }  // namespace qv::controls

@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev clang libclang-rt-14-dev
   libcurl4-openssl-dev libjsoncpp-dev libmad0-dev libpugixml-dev
   libsdl2-dev libcairo2-dev libpango1.0-dev libgif-dev
-  libudev-dev libsystemd-dev libx11-dev libmp3lame-dev
+  libudev-dev libsystemd-dev libx11-dev libmp3lame-dev libasound2-dev
   fonts-wqy-microhei xvfb xauth
   libxcb-xtest0-dev libxext-dev dbus-daemon ccache xdg-utils
   libcpp-httplib-dev

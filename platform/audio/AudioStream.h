@@ -65,14 +65,18 @@ public:
     virtual bool Open(const char16_t* urlOrPath) = 0;
     // A player on a copy of the bytes.
     virtual bool OpenMemory(const void* data, std::size_t size, MemoryFormat format) = 0;
-    // Recorder: the MP3 file to record into (created or emptied).
+    // Recorder: the MP3 file to record into. The recording replaces it at
+    // Stop (or Release) when it holds at least one whole frame; until then,
+    // and after a failure to start, the file stays as it was.
     virtual bool StartRecord(const char16_t* path) = 0;
 
     // Player: plays from the current position (the start after Stop or the
     // end). Recorder: records until Stop.
     virtual bool Start() = 0;
     // Player: stops and rewinds; the sound stays open. Recorder: stops and
-    // completes the file; false when it could not be written whole.
+    // completes the file; false when it could not be written whole (its
+    // whole frames are kept). A recorder whose write failed stops recording
+    // by itself: GetStatus reports it no longer running.
     virtual bool Stop() = 0;
 
     virtual bool SetProperty(StreamProperty property, const std::int32_t* values, int count) = 0;
@@ -98,6 +102,10 @@ protected:
 
 // A new stream; null only when none can be made.
 IAudioStream* CreateAudioStream();
+// Test seam: CreateAudioStream answers what the factory makes instead of a
+// stream of the backend. Null restores the backend.
+using AudioStreamFactory = IAudioStream* (*)();
+void SetAudioStreamFactory(AudioStreamFactory factory);
 
 // Owning handle for callers that keep a stream in a scope.
 struct AudioStreamReleaser {

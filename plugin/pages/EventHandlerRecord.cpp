@@ -202,6 +202,11 @@ bool CEventHandlerRecord::OnTimer(UINT_PTR id) {
     switch (id) {
     case kTimerRecordClock:
         ShowRecordClock();
+        // A recorder that stopped by itself could not write its file.
+        if (m_state == kRecording && m_engine.GetRecorder() && !m_engine.IsRecording()) {
+            StopRecording(true);
+            SetState(kIdle);
+        }
         return true;
     case kTimerPlayClock:
         ShowPlayClock();

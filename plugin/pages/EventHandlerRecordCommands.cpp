@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "platform/os/AtomicFile.h"
+#include "platform/os/Log.h"
 #include "platform/os/Path.h"
 #include "platform/ui/SHostWnd.h"
 #include "platform/ui/controls/SProgress.h"
@@ -15,6 +16,10 @@ namespace {
 
 using qv::ui::SStringW;
 
+// The engine's reasons go to the log; the user reads these.
+constexpr const char16_t* kStartFailedTip = u"录音失败，请检查录音设备！";
+constexpr const char16_t* kWriteFailedTip = u"录音写入失败，已停止录音！";
+constexpr const char16_t* kPlayFailedTip = u"试听失败！";
 
 // Overwrite prompt, no read-only box, working folder unchanged, explorer
 // style, resizable (and a hook flag without a hook).
@@ -63,9 +68,9 @@ void CEventHandlerRecord::StartRecording() {
         }
     }
     if (!m_engine.OpenRecorder(m_deviceName, m_tempPath.c_str()) || !m_engine.StartRecorder()) {
-        const SStringW why = m_engine.GetRecorderErrorText();
+        QV_LOGW("recording did not start: %s", m_engine.GetRecorderErrorText().ToUtf8().c_str());
         m_engine.ReleaseRecorder();
-        ShowTip(kBtnRecord, why, kFailureTipMs);
+        ShowTip(kBtnRecord, kStartFailedTip, kFailureTipMs);
         return;
     }
     SetState(kRecording);
@@ -74,9 +79,9 @@ void CEventHandlerRecord::StartRecording() {
 void CEventHandlerRecord::StopRecording(bool tell) {
     if (!m_engine.GetRecorder()) return;
     const bool whole = m_engine.StopRecorder() != 0;
-    const SStringW why = whole ? SStringW() : m_engine.GetRecorderErrorText();
+    if (!whole) QV_LOGW("the recording was cut short: %s", m_engine.GetRecorderErrorText().ToUtf8().c_str());
     m_engine.ReleaseRecorder();
-    if (!whole && tell) ShowTip(kBtnRecord, why, kFailureTipMs);
+    if (!whole && tell) ShowTip(kBtnRecord, kWriteFailedTip, kFailureTipMs);
 }
 
 // ---------------------------------------------------------------- play back
@@ -95,9 +100,9 @@ void CEventHandlerRecord::OnBtnPlayback() {
     }
     const bool opened = m_engine.IsPlayerReady() || m_engine.OpenPlayer(m_deviceName, m_tempPath.c_str());
     if (!opened || !m_engine.StartPlayer()) {
-        const SStringW why = m_engine.GetPlayerErrorText();
+        QV_LOGW("the recording did not play: %s", m_engine.GetPlayerErrorText().ToUtf8().c_str());
         m_engine.ReleasePlayer();
-        ShowTip(kBtnRecordPlayback, why, kFailureTipMs);
+        ShowTip(kBtnRecordPlayback, kPlayFailedTip, kFailureTipMs);
         return;
     }
     SetState(kPlaying);

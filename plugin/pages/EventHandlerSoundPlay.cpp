@@ -2,6 +2,7 @@
 // page's player at the pad volume, the play clock, stop, the volume popup
 // and its changes.
 #include "families/ThisFamily.h"
+#include "platform/os/Log.h"
 #include "plugin/app/AppEvents.h"
 #include "plugin/app/PluginApp.h"
 #include "plugin/dialogs/SetVolumeDlg.h"
@@ -52,9 +53,9 @@ int CEventHandlerSound::PlaySoundItem(const SoundItem& item) {
 }
 
 void CEventHandlerSound::FailPlaying(int padId) {
-    // Why it failed, as the engine says it, under the short message.
-    const qv::ui::SStringW reason = m_engine.GetPlayerErrorText();
-    ShowTip(padId, reason.IsEmpty() ? qv::ui::SStringW(u"播放失败") : qv::ui::SStringW(u"播放失败\n") + reason);
+    // The user reads the short message; why it failed goes to the log.
+    QV_LOGW("pad %d did not play: %s", padId, m_engine.GetPlayerErrorText().ToUtf8().c_str());
+    ShowTip(padId, u"播放失败");
     m_engine.StopPlay();
     SetPlayState(true);
 }

@@ -249,13 +249,22 @@ TEST_F(AudioStreamTest, EveryFailureSaysWhy) {
     const std::uint8_t noise[64] = {1, 2, 3};
     const std::int32_t second = 1;
     std::set<std::u16string> texts;
+    const std::string textWav = Path("text.wav");
+    {
+        std::FILE* f = std::fopen(textWav.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fputs("a list of sounds, not a sound\n", f);
+        std::fclose(f);
+    }
     struct Case {
         const char* name;
         std::function<bool(IAudioStream&)> call;
+        const char16_t* says = nullptr;  // a part of the text, where it matters
     };
     const Case cases[] = {
         {"missing file", [&](IAudioStream& s) { return s.Open(U16(Path("none.mp3")).c_str()); }},
         {"not a sound", [&](IAudioStream& s) { return s.Open(U16(garbage).c_str()); }},
+        {"a WAV name on text", [&](IAudioStream& s) { return s.Open(U16(textWav).c_str()); }, u"WAV"},
         {"a folder", [&](IAudioStream& s) { return s.Open(U16(dir).c_str()); }},
         {"a FIFO no one writes", [&](IAudioStream& s) {
              return mkfifo(Path("fifo").c_str(), 0600) == 0 && s.Open(U16(Path("fifo")).c_str());
@@ -286,6 +295,9 @@ TEST_F(AudioStreamTest, EveryFailureSaysWhy) {
         EXPECT_FALSE(c.call(*stream)) << c.name;
         const std::u16string text = stream->GetLastErrorText();
         EXPECT_FALSE(text.empty()) << c.name;
+        if (c.says) {
+            EXPECT_NE(text.find(c.says), std::u16string::npos) << c.name << ": " << qv::os::Utf16ToUtf8(text);
+        }
         texts.insert(text);
     }
     EXPECT_GE(texts.size(), 12u) << "failures should say what went wrong, not one text for all";

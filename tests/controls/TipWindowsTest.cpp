@@ -77,16 +77,35 @@ TEST_F(TipWindowsTest, ASecondTipReplacesTheFirstAndKeepsItsOwnTime) {
 }
 
 TEST_F(TipWindowsTest, TipAtAControlOrAtTheCursor) {
-    CreateHost(R"(<window name="panel" pos="0,0,-0,-0"><button name="save" id="77" pos="40,100,@60,@24"/></window>)");
-    m_host->SetWindowPos(CRect(300, 200, 600, 400));
+    CreateHost(R"(<window name="panel" pos="0,0,-0,-0"><button name="save" id="77" pos="120,100,@60,@24"/>
+                  <button id="76" pos="0,100,@40,@24"/><button id="75" pos="260,100,@40,@24"/>
+                  <button id="74" pos="120,4,@60,@24"/></window>)");
+    const CRect window(300, 200, 600, 400);
+    m_host->SetWindowPos(window);
     SWindow* panel = m_host->FindChildByName(u"panel");
     // Centred above the control.
     ASSERT_TRUE(CTipWnd::ShowTipAtCtrl(77, panel, u"a tip wider than its control", 2000));
-    EXPECT_EQ(CTipWnd::Current()->GetAnchor(), CPoint(300 + 70, 200 + 100));
+    EXPECT_EQ(CTipWnd::Current()->GetAnchor(), CPoint(300 + 150, 200 + 100));
     const CRect above = CTipWnd::Current()->GetScreenRect();
     EXPECT_EQ(above.bottom, 300);
     EXPECT_GT(above.Width(), 60);
-    EXPECT_NEAR((above.left + above.right) / 2, 370, 1);
+    EXPECT_NEAR((above.left + above.right) / 2, 450, 1);
+    // Near an edge of its window it moves inside, the least it must.
+    const auto showAt = [&](int id) {
+        EXPECT_TRUE(CTipWnd::ShowTipAtCtrl(id, panel, u"a tip wider than its control", 2000));
+        const CRect tip = CTipWnd::Current()->GetScreenRect();
+        CRect inside;
+        EXPECT_TRUE(inside.Intersect(tip, window) && inside == tip) << id;
+        return tip;
+    };
+    EXPECT_EQ(showAt(76).left, window.left);
+    EXPECT_EQ(showAt(75).right, window.right);
+    EXPECT_EQ(showAt(74).top, window.top);
+    EXPECT_NEAR(showAt(74).CenterPoint().x, 450, 1);
+    // A tip at a screen point stays on the display.
+    ASSERT_TRUE(CTipWnd::ShowTip(1900, 10, u"a tip wider than its control", 2000));
+    EXPECT_EQ(CTipWnd::Current()->GetScreenRect().right, 1920);
+    EXPECT_EQ(CTipWnd::Current()->GetScreenRect().top, 0);
     Display().SetCursorPos({640, 480});
     ASSERT_TRUE(CTipWnd::ShowTipAtCtrl(78, panel, u"no such control", 2000));
     EXPECT_EQ(CTipWnd::Current()->GetAnchor(), CPoint(640, 480));
@@ -95,7 +114,7 @@ TEST_F(TipWindowsTest, TipAtAControlOrAtTheCursor) {
     EXPECT_FALSE(CTipWnd::ShowTipAtCtrl(77, panel, u"", 2000));
     EXPECT_EQ(CTipWnd::Current()->GetAnchor(), CPoint(640, 480));  // unchanged
     ASSERT_TRUE(CTipWnd::ShowTipAtNamedCtrl(u"save", panel, u"named"));
-    EXPECT_EQ(CTipWnd::Current()->GetAnchor(), CPoint(370, 300));
+    EXPECT_EQ(CTipWnd::Current()->GetAnchor(), CPoint(450, 300));
     Step(2000);
     EXPECT_EQ(CTipWnd::Current(), nullptr);
 }

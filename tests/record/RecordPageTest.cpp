@@ -1,37 +1,49 @@
 // The recording page in the main window over the skin, on the stepped clock,
 // with SDL's disk driver as the card's audio (its capture fed a 1 kHz tone)
 // and the simulated card behind the real device manager: a take recorded,
-// saved and played back with its clocks; refusals and failures; playback
-// giving way to recording, and the card pulled; sleep and session end from
-// a fake logind; both main windows' recording area.
+// saved and played back with its clocks; refusals and failures; a disk that
+// fills while recording; the clocks at the edges of length and time (on fake
+// streams); playback giving way to recording, and the card pulled; sleep and
+// session end from a fake logind; both main windows' recording area.
 #include <cairo.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "controls/CTipWnd.h"
 #include "families/ThisFamily.h"
+#include "platform/audio/Mp3Encoder.h"
+#include "platform/audio/Mp3FrameEnds.h"
 #include "platform/audio/Mp3Source.h"
 #include "platform/os/AtomicFile.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Utf.h"
 #include "platform/ui/controls/SProgress.h"
 #include "platform/ui/controls/SSliderBar.h"
+#include "platform/ui/desktop/SessionEvents.h"
 #include "plugin/app/AppEvents.h"
 #include "plugin/pages/EventHandlerRecord.h"
+#include "plugin/pages/SoundPlayClock.h"
 #include "tests/desktop/FakeLogind.h"
 #include "tests/desktop/PrivateBus.h"
 #include "tests/effect/EffectPageEnv.h"
 #include "tests/effect/IdleClockStepper.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/FakeAudioStream.h"
 #include "tests/support/FakeFileDialogService.h"
 #include "tests/support/UiInput.h"
 
@@ -236,7 +248,9 @@ TEST_F(RecordPageTest, ATakeIsRecordedSavedAndPlayedBackWithItsClocks) {
     EXPECT_TRUE(Enabled(u"slider_play_progress"));
     bool shotCn = false, shotEn = false;
     shown.clear();
+    loudest = 0;
     ASSERT_TRUE(TickUntil(player, u"txt_play_time", u"slider_play_progress", [&] {
+        loudest = std::max(loudest, Bar(u"channel_volume")->GetValue());
         const int at = Bar(u"slider_play_progress")->GetValue();
         if (PageState() == State::kPlaying && at >= 1 && !shotCn) {
             SaveArea("recording_area_playing_cn.png");
@@ -250,6 +264,7 @@ TEST_F(RecordPageTest, ATakeIsRecordedSavedAndPlayedBackWithItsClocks) {
     }, shown)) << "the end of playback never reached the page";
     EXPECT_TRUE(shotCn && shotEn);
     EXPECT_GE(shown.size(), 3u) << "the play clock stood still";
+    EXPECT_GT(loudest, 30) << "the level meter never showed the take playing";
     EXPECT_FALSE(Checked(u"btn_record_playback"));
     EXPECT_EQ(Text(u"txt_play_time"), u"00:00:00");
     EXPECT_EQ(Bar(u"slider_play_progress")->GetValue(), 0);
@@ -267,19 +282,25 @@ TEST_F(RecordPageTest, RefusalsAndFailuresSayWhyAndLeaveThePageAsItWas) {
     Command(u"btn_record_save");
     EXPECT_EQ(TipText(), u"您尚未录音，请先进行录音！");
 
-    // No line input: the engine's reason, and the button as it was.
-    setenv("SDL_DISKAUDIOFILEIN", (m_audio + "/no-such-input.raw").c_str(), 1);
-    Press(u"btn_record");
-    EXPECT_EQ(PageState(), State::kIdle);
-    EXPECT_FALSE(Checked(u"btn_record"));
-    EXPECT_EQ(Recorder(), nullptr);
-    EXPECT_FALSE(TipText().empty());
-    EXPECT_EQ(TipText(), m_page->Engine().GetRecorderErrorText().str());
+    // No line input, before and after a take: the page's own words, and the
+    // page and the take as they were.
+    const std::string noInput = m_audio + "/no-such-input.raw";
+    const auto failToStart = [&] {
+        setenv("SDL_DISKAUDIOFILEIN", noInput.c_str(), 1);
+        Press(u"btn_record");
+        setenv("SDL_DISKAUDIOFILEIN", (m_audio + "/line-in.raw").c_str(), 1);
+        EXPECT_EQ(PageState(), State::kIdle);
+        EXPECT_FALSE(Checked(u"btn_record"));
+        EXPECT_EQ(Recorder(), nullptr);
+        EXPECT_EQ(TipText(), u"录音失败，请检查录音设备！");
+    };
+    failToStart();
+    EXPECT_FALSE(std::filesystem::exists(TempFile())) << "a failed start left a take";
+    EXPECT_FALSE(Enabled(u"btn_record_playback") || Enabled(u"btn_record_save"));
 
     // While recording: no saving, and an end of playback that comes late
     // (from a player gone before) changes nothing.
-    setenv("SDL_DISKAUDIOFILEIN", (m_audio + "/line-in.raw").c_str(), 1);
-    RecordFor(1000);
+    RecordFor(5000);
     Command(u"btn_record_save");
     EXPECT_EQ(TipText(), u"录音正在进行中，请先停止录音！");
     EventPlaybackMsg late(m_dlg.get());
@@ -291,6 +312,15 @@ TEST_F(RecordPageTest, RefusalsAndFailuresSayWhyAndLeaveThePageAsItWas) {
     Press(u"btn_record");
     ASSERT_EQ(PageState(), State::kIdle);
     const std::vector<std::uint8_t> take = ReadBytes(TempFile());
+    EXPECT_GE(Mp3Frames(TempFile()), 5u * kCaptureRate);
+
+    failToStart();
+    EXPECT_EQ(ReadBytes(TempFile()), take) << "a failed start touched the take";
+    EXPECT_TRUE(Enabled(u"btn_record_playback") && Enabled(u"btn_record_save"));
+    Press(u"btn_record_playback");
+    EXPECT_EQ(PageState(), State::kPlaying) << os::Utf16ToUtf8(TipText());
+    Press(u"btn_record_playback");
+    ASSERT_EQ(PageState(), State::kIdle);
 
     // Saving: a cancel does nothing; a missing folder fails; a file in the
     // way is replaced whole or, when that fails, left as it was.
@@ -321,14 +351,151 @@ TEST_F(RecordPageTest, RefusalsAndFailuresSayWhyAndLeaveThePageAsItWas) {
     Command(u"btn_record_save");
     EXPECT_EQ(TipText(), u"您尚未录音，请先进行录音！");
 
-    // A damaged take: the engine's reason, nothing plays.
+    // A damaged take: the page's own words, nothing plays.
     std::ofstream(TempFile(), std::ios::trunc) << "not a sound";
     Press(u"btn_record_playback");
     EXPECT_EQ(PageState(), State::kIdle);
     EXPECT_FALSE(Checked(u"btn_record_playback"));
     EXPECT_EQ(Player(), nullptr);
-    EXPECT_FALSE(TipText().empty());
-    EXPECT_EQ(TipText(), m_page->Engine().GetPlayerErrorText().str());
+    EXPECT_EQ(TipText(), u"试听失败！");
+}
+
+// Writes until kDiskBytes have gone into the recording, then fails as a full
+// disk does: a short write, then ENOSPC.
+constexpr long kDiskBytes = 64 * 1024;
+std::atomic<long> g_diskLeft{0};
+ssize_t WriteUntilFull(int fd, const void* data, std::size_t size) {
+    const long left = g_diskLeft.load();
+    if (left <= 0) {
+        errno = ENOSPC;
+        return -1;
+    }
+    const ssize_t n = ::write(fd, data, std::min<std::size_t>(size, static_cast<std::size_t>(left)));
+    if (n > 0) g_diskLeft -= n;
+    return n;
+}
+
+// A disk that fills while recording: a real 64 KiB tmpfs (needs the right to
+// mount) or the encoder's writes failing after 64 KiB.
+class RecordDiskFullTest : public RecordPageTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void TearDown() override {
+        audio::Mp3Encoder::SetWriteHook(nullptr);
+        if (!m_mounted.empty()) {
+            CloseWindow();
+            EXPECT_EQ(umount2(m_mounted.c_str(), MNT_DETACH), 0) << std::strerror(errno);
+        }
+        RecordPageTest::TearDown();
+    }
+    std::string m_mounted;
+};
+
+TEST_P(RecordDiskFullTest, StopsAtOnceSaysSoAndKeepsTheWholeFramesAsTheTake) {
+    if (GetParam()) {
+        const std::string small = m_dir + "/small";
+        std::filesystem::create_directories(small);
+        if (mount("qv-record", small.c_str(), "tmpfs", 0, "size=64k") != 0)
+            GTEST_SKIP() << "cannot mount a 64 KiB tmpfs here (" << std::strerror(errno)
+                         << "): only the failing-write case checks a full disk";
+        m_mounted = small;
+        setenv("XDG_DATA_HOME", small.c_str(), 1);  // the page's take goes there
+    } else {
+        g_diskLeft = kDiskBytes;
+        audio::Mp3Encoder::SetWriteHook(&WriteUntilFull);
+    }
+    Open();
+    if (!m_mounted.empty()) {
+        ASSERT_EQ(TempFile().rfind(m_mounted, 0), 0u) << TempFile();
+    }
+    Press(u"btn_record");
+    ASSERT_EQ(PageState(), State::kRecording) << os::Utf16ToUtf8(TipText());
+    // The first failed write: the recorder stops recording by itself.
+    audio::IAudioStream* recorder = Recorder();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    audio::AudioStatus status;
+    while (recorder->GetStatus(&status) && status.running) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the disk never filled";
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    int waited = 0;
+    for (; waited < 1000 && PageState() == State::kRecording; waited += 20) Advance(20);
+    EXPECT_EQ(PageState(), State::kIdle) << "the recording went on over a full disk for " << waited << " ms";
+    EXPECT_EQ(TipText(), u"录音写入失败，已停止录音！");
+    EXPECT_FALSE(Checked(u"btn_record"));
+    EXPECT_EQ(Recorder(), nullptr);
+    EXPECT_TRUE(Enabled(u"btn_record_playback") && Enabled(u"btn_record_save"));
+
+    // The take is the frames that fit whole: 64 KiB holds 2.7 s at 192 kbit/s.
+    const std::vector<std::uint8_t> take = ReadBytes(TempFile());
+    std::size_t end = 0;
+    while (end + 4 <= take.size() && audio::Mp3FrameLength(&take[end]) > 0) end += audio::Mp3FrameLength(&take[end]);
+    EXPECT_EQ(end, take.size()) << "the take ends in part of a frame";
+    EXPECT_GE(Mp3Frames(TempFile()), 3u * kCaptureRate / 2);
+    EXPECT_LE(take.size(), static_cast<std::size_t>(kDiskBytes));
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(TempFile()).parent_path()))
+        EXPECT_EQ(entry.path().filename().string().find("tmp_record.mp3."), std::string::npos) << entry.path();
+}
+
+INSTANTIATE_TEST_SUITE_P(Disk, RecordDiskFullTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Tmpfs" : "FailingWrites"; });
+
+// The clocks and the slider at the edges of what the engine reports: a sound
+// shorter than a second, a length not known, and 500 hours and more, for the
+// recording and the playing clock and the sound pads' clock, which stops its
+// text at 500 hours.
+TEST_F(RecordPageTest, ClocksHoldAtTheEdgesOfLengthAndTime) {
+    Open();
+    PlaceTake(1.0);
+    FakeAudioStreams fakes;
+    constexpr std::uint32_t k500Hours = 500 * 3600;
+    const struct {
+        const char* name;
+        audio::AudioDuration length;
+        std::uint32_t atMs;
+        const char16_t* lengthText;  // "txt_record_time" while playing
+        int sliderMax;
+        const char16_t* clock;  // the recording and the playing clock
+        int sliderAt;
+    } rows[] = {
+        {"under half a second", audio::DurationOfMs(300), 200, u"00:00:00", 1, u"00:00:00", 0},
+        {"no length known", {}, 5000, u"00:00:00", 1, u"00:00:00", 0},
+        {"past 500 hours", audio::DurationOfMs((k500Hours + 2) * 1000ull), (k500Hours + 1) * 1000, u"500:00:02",
+         k500Hours + 2, u"500:00:01", k500Hours + 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fakes.script.duration = row.length;
+        fakes.script.position = audio::PositionOfMs(row.atMs);
+        Command(u"btn_record_playback");  // enabled by a take only once the window opens
+        ASSERT_EQ(PageState(), State::kPlaying);
+        EXPECT_EQ(Text(u"txt_record_time"), row.lengthText);
+        EXPECT_EQ(Bar(u"slider_play_progress")->GetMax(), row.sliderMax);
+        Advance(200);
+        EXPECT_EQ(Text(u"txt_play_time"), row.clock);
+        EXPECT_EQ(Bar(u"slider_play_progress")->GetValue(), row.sliderAt);
+        Command(u"btn_record_playback");
+        ASSERT_EQ(PageState(), State::kIdle);
+        Press(u"btn_record");
+        ASSERT_EQ(PageState(), State::kRecording);
+        Advance(200);
+        EXPECT_EQ(Text(u"txt_record_time"), row.clock);
+        Press(u"btn_record");
+        ASSERT_EQ(PageState(), State::kIdle);
+    }
+
+    CAudioEngine engine;
+    ASSERT_TRUE(engine.OpenPlayer(u"", u"a sound") && engine.StartPlayer());
+    CSoundPlayClock clock;
+    clock.Attach(m_dlg.get(), Bar(u"progress_sound_play"), Named(u"txt_sound_play_time"));
+    fakes.script.duration = audio::DurationOfMs((k500Hours + 2) * 1000ull);
+    clock.Start(engine);
+    for (const std::uint32_t second : {k500Hours - 1, k500Hours + 1}) {
+        fakes.script.position = audio::PositionOfMs(second * 1000ull);
+        clock.Tick(engine);
+        EXPECT_EQ(Bar(u"progress_sound_play")->GetValue(), static_cast<int>(second));
+    }
+    EXPECT_EQ(Text(u"txt_sound_play_time"), u"499:59:59");
+    clock.Detach();
 }
 
 TEST_F(RecordPageTest, PlaybackGivesWayToRecordingAndAPulledCardEndsIt) {
@@ -361,6 +528,15 @@ TEST_F(RecordPageTest, PlaybackGivesWayToRecordingAndAPulledCardEndsIt) {
     Advance(600);
     EXPECT_GE(ClockSeconds(Text(u"txt_play_time")), 4);
     EXPECT_EQ(slider->GetValue(), ClockSeconds(Text(u"txt_play_time")));
+    // The wheel moves the slider without pressing it: the position event
+    // alone seeks, and the clock follows from there.
+    for (int i = 0; i < 3; ++i) Wheel(*m_dlg, -120, grip);
+    const int wheeledTo = slider->GetValue();
+    EXPECT_LE(wheeledTo, 2);
+    EXPECT_LT(PositionMs(Player()), (wheeledTo + 1) * 1000u);
+    Advance(200);
+    EXPECT_EQ(slider->GetValue(), ClockSeconds(Text(u"txt_play_time")));
+    EXPECT_LT(ClockSeconds(Text(u"txt_play_time")), 4);
 
     // The sound page's engine ends a sound: not this page's.
     int other = 0;
@@ -390,6 +566,17 @@ TEST_F(RecordPageTest, PlaybackGivesWayToRecordingAndAPulledCardEndsIt) {
     EXPECT_FALSE(Checked(u"btn_record"));
     EXPECT_GE(Mp3Frames(TempFile()), 1500u * kCaptureRate / 1000);
     EXPECT_TRUE(Enabled(u"btn_record_playback"));
+
+    // It comes back in update mode while the system sleeps: waking connects
+    // it and marks it for the upgrade, without a session.
+    m_dlg->SendMessage(WM_POWERBROADCAST, desktop::PBT_APMSUSPEND);
+    m_card.Plug(SimCard::kUpdateProductId);
+    ui::test::PumpPending();
+    EXPECT_EQ(m_workspace->NeedsUpgrade(), 0);
+    m_dlg->SendMessage(WM_POWERBROADCAST, desktop::PBT_APMRESUMEAUTOMATIC);
+    EXPECT_TRUE(m_link->Manager().IsConnected());
+    EXPECT_EQ(m_workspace->NeedsUpgrade(), 1);
+    EXPECT_FALSE(m_card.SessionOpen());
 }
 
 TEST_F(RecordPageTest, SleepAndSessionEndStopTheStreamsAndTheCardsSession) {

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <thread>
 
 #include "platform/audio/Mp3Source.h"
@@ -69,15 +70,27 @@ protected:
     void TearDown() override {
         if (m_pid > 0) m_box.End(m_pid);  // one the test left running is ended
     }
-    void StartProgram() {
+    // Its terminal output goes to Terminal().
+    void StartProgram(const std::map<std::string, std::string>& audio = {}) {
         const char* path = std::getenv("PATH");
-        m_pid = m_box.Start({{"DISPLAY", m_x.Display()},
-                             {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/qv-bus"},
-                             {"DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/qv-bus"},
-                             {"PATH", m_box.Root() + "/bin:" + (path ? path : "/usr/bin:/bin")},
-                             {"SDL_AUDIODRIVER", "disk"},
-                             {"SDL_DISKAUDIOFILEIN", m_box.Root() + "/line-in.raw"},
-                             {"SDL_DISKAUDIOFILE", m_box.Root() + "/out.raw"}});
+        std::map<std::string, std::string> env = {{"DISPLAY", m_x.Display()},
+                                                  {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/qv-bus"},
+                                                  {"DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/qv-bus"},
+                                                  {"PATH", m_box.Root() + "/bin:" + (path ? path : "/usr/bin:/bin")},
+                                                  {"SDL_AUDIODRIVER", "disk"},
+                                                  {"SDL_DISKAUDIOFILEIN", m_box.Root() + "/line-in.raw"},
+                                                  {"SDL_DISKAUDIOFILE", m_box.Root() + "/out.raw"}};
+        for (const auto& [key, value] : audio) env[key] = value;
+        m_pid = m_box.StartCommand({m_box.ProgramFolder() + "/quorvel"}, env, Terminal());
+    }
+    std::string Terminal() const { return m_box.Root() + "/terminal.txt"; }
+    // Everything the program and its plug-in logged.
+    std::string Logs() const {
+        std::string text;
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(m_box.StateFolder() + "/log", ec))
+            text += ReadFileText(entry.path().string());
+        return text;
     }
     // How many pixels of the rectangle have the colour.
     int Pixels(const ScreenRect& rc, std::uint32_t colour) {
@@ -136,13 +149,50 @@ TEST_F(RecordOnX, ANewUserRecordsPlaysBackAndSaves) {
     ASSERT_NE(take, nullptr);
     EXPECT_GE(take->TotalFrames(), 3u * kCaptureRate);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    // With the tip above the save button, which may reach past the window.
+    // With the tip above the save button, inside the window.
     EXPECT_TRUE(m_client->SaveShot({ui.area.x, ui.area.y - 48, ui.area.width + 100, ui.area.height + 48},
                                    "record/program_saved_cn.png"));
     m_client->Click(main->Right() - 36 + 12, main->y + 20);  // close: the run ends
     const auto status = m_box.Wait(m_pid, 15000);
     m_pid = -1;
     EXPECT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+}
+
+// A machine without sound (SDL's ALSA driver, no card that ALSA finds):
+// record and play back fail in the program's own words, the take of an
+// earlier run stays, and libasound's complaints go to the log, not to the
+// terminal.
+TEST_F(RecordOnX, WithoutSoundTheRecordingAreaSaysSoAndTheTerminalStaysQuiet) {
+    const std::string take = m_box.AppDataFolder() + "/tmp_record.mp3";
+    std::filesystem::create_directories(m_box.AppDataFolder());
+    ASSERT_TRUE(WriteMp3(take, ToneSamples(2.0, 1000, kCaptureRate, 2), kCaptureRate, 2));
+    const std::vector<std::uint8_t> before = ReadBytes(take);
+    StartProgram({{"SDL_AUDIODRIVER", "alsa"}, {"ALSA_CARD", "QvNoSuchCard"}});
+    const auto main = m_client->WaitForWindow(kMainTitle);
+    ASSERT_TRUE(main);
+    ASSERT_TRUE(m_card.WaitFor("> 94", 1, 15000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    const RecordArea ui{{main->x + 12, main->y + 680, 288, 184}};
+
+    ClickAt(ui.Record());
+    ASSERT_TRUE(Eventually([&] { return Logs().find("recording did not start") != std::string::npos; }, 10000))
+        << "the press never reached the page";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_LT(Pixels(ui.Record(), kRecordRed), 1000) << "a recording shows that never started";
+    EXPECT_TRUE(m_client->SaveShot({main->x, ui.area.y - 48, ui.area.width + 12, ui.area.height + 48},
+                                   "record/program_no_input_cn.png"));
+    ClickAt(ui.Playback());
+    ASSERT_TRUE(Eventually([&] { return Logs().find("the recording did not play") != std::string::npos; }, 10000))
+        << "the press never reached the page";
+    EXPECT_EQ(ReadBytes(take), before) << "the failed start touched the take";
+
+    m_client->Click(main->Right() - 36 + 12, main->y + 20);
+    const auto status = m_box.Wait(m_pid, 15000);
+    m_pid = -1;
+    EXPECT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+    const std::string terminal = ReadFileText(Terminal());
+    EXPECT_EQ(terminal.find("ALSA lib"), std::string::npos) << terminal;
+    EXPECT_NE(Logs().find("ALSA: "), std::string::npos) << "libasound said nothing: the test did not reach it";
 }
 
 }  // namespace

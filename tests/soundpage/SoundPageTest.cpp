@@ -228,7 +228,7 @@ TEST_F(SoundPageTest, ThePlayClockRunsTheLengthShowsOneFullTickThenResets) {
     EXPECT_FALSE(Page().Engine().IsPlaying());
 }
 
-TEST_F(SoundPageTest, AFailingPadSaysWhyAndLeavesThePlayAreaStopped) {
+TEST_F(SoundPageTest, AFailingPadSaysSoAndLeavesThePlayAreaStopped) {
     CMoodConfig mood;
     fs::create_directories(DataFolder());
     ASSERT_TRUE(mood.Init(os::Utf8ToUtf16(MoodFile())));
@@ -239,9 +239,7 @@ TEST_F(SoundPageTest, AFailingPadSaysWhyAndLeavesThePlayAreaStopped) {
     OpenWindow();
     ShowTab(kLocalTab);
     ClickPad(15010);
-    const std::u16string tip = TipText();
-    EXPECT_EQ(tip.rfind(u"播放失败\n", 0), 0u) << os::Utf16ToUtf8(tip);
-    EXPECT_GT(tip.size(), 6u);  // the engine's reason follows
+    EXPECT_EQ(TipText(), u"播放失败");  // the engine's reason goes to the log
     EXPECT_FALSE(Page().PlayClock().IsRunning());
     EXPECT_EQ(Page().Engine().GetPlayer(), nullptr);
 }

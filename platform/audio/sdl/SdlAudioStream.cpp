@@ -1,6 +1,7 @@
 #include "platform/audio/sdl/SdlAudioStream.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -12,7 +13,18 @@
 
 namespace qv::audio {
 
-IAudioStream* CreateAudioStream() { return new (std::nothrow) sdl::SdlAudioStream(); }
+namespace {
+
+std::atomic<AudioStreamFactory> g_factory{nullptr};
+
+}  // namespace
+
+IAudioStream* CreateAudioStream() {
+    if (const AudioStreamFactory factory = g_factory.load()) return factory();
+    return new (std::nothrow) sdl::SdlAudioStream();
+}
+
+void SetAudioStreamFactory(AudioStreamFactory factory) { g_factory.store(factory); }
 
 }  // namespace qv::audio
 

@@ -4,6 +4,7 @@
 
 #include <mutex>
 
+#include "platform/audio/sdl/AlsaMessages.h"
 #include "platform/os/Log.h"
 #include "platform/os/Utf.h"
 
@@ -17,6 +18,7 @@ int g_leases = 0;
 }  // namespace
 
 SdlAudioLease::SdlAudioLease() {
+    RouteAlsaMessagesToLog();
     std::lock_guard<std::mutex> lock(g_mutex);
     if (g_leases == 0 && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         m_error = u"Audio is not available: " + qv::os::Utf8ToUtf16(SDL_GetError());

@@ -42,9 +42,8 @@ AudioResult SdlRecorder::Prepare(const std::u16string& path, const std::string& 
         SDL_OpenAudioDevice(deviceName.empty() ? nullptr : deviceName.c_str(), 1, &want, &have, 0);
     if (device == 0) {
         QV_LOGE("SDL_OpenAudioDevice(%s, capture): %s", deviceName.c_str(), SDL_GetError());
-        const std::u16string text = u"The input device cannot be opened: " + qv::os::Utf8ToUtf16(SDL_GetError());
-        (void)encoder->Finish(error);
-        return AudioResult::Fail(text);
+        // The encoder goes unfinished: the file at path stays as it was.
+        return AudioResult::Fail(u"The input device cannot be opened: " + qv::os::Utf8ToUtf16(SDL_GetError()));
     }
     // The device is paused: its thread takes nothing until Start.
     m_device = device;

@@ -27,8 +27,9 @@ public:
     SdlRecorder(const SdlRecorder&) = delete;
     SdlRecorder& operator=(const SdlRecorder&) = delete;
 
-    // Creates the file and opens the named capture device (empty: SDL's
-    // default), paused; a recording prepared before is completed first.
+    // Opens the named capture device (empty: SDL's default), paused, to
+    // record into path, which the recording replaces only when Stop keeps
+    // whole frames of it; a recording prepared before is completed first.
     AudioResult Prepare(const std::u16string& path, const std::string& deviceName);
     bool IsPrepared() const { return m_encoder != nullptr; }
     AudioResult Start();
