@@ -1,12 +1,12 @@
 #include "platform/audio/Mp3Encoder.h"
 
-#include <fcntl.h>
 #include <lame/lame.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
+#include "platform/os/AtomicFile.h"
 #include "platform/os/Path.h"
 #include "platform/os/Utf.h"
 
@@ -44,7 +44,8 @@ std::unique_ptr<Mp3Encoder> Mp3Encoder::Create(const std::u16string& path, int r
         error = u"The MP3 encoder does not take this format.";
         return nullptr;
     }
-    qv::os::UniqueFd file(::open(qv::os::NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    // A new file in the name's place: a link there is never written through.
+    qv::os::UniqueFd file = qv::os::CreateFileInPlaceOf(qv::os::NativePath(path), 0644);
     if (!file) {
         const int err = errno;
         lame_close(lame);

@@ -16,7 +16,8 @@ namespace qv::audio {
 
 class Mp3Encoder {
 public:
-    // The file is created or emptied. Null with the reason when it cannot be,
+    // A new file takes the path's place (a link there is replaced, not
+    // written through). Null with the reason when it cannot be made,
     // or when LAME takes neither the rate (an MP3 rate, 8000..48000) nor the
     // channels (1 or 2).
     static std::unique_ptr<Mp3Encoder> Create(const std::u16string& path, int rate, int channels,
