@@ -7,6 +7,7 @@
 #include <set>
 
 #include "families/FamilyData.h"
+#include "platform/audio/Mp3Source.h"
 #include "platform/os/AtomicFile.h"
 #include "platform/os/Path.h"
 #include "platform/os/Utf.h"
@@ -149,7 +150,13 @@ TEST_F(DownloadersTest, TheRegularCatalogueArrivesWithItsEvents) {
     EXPECT_GT(r.record.values[20], 0);
     EXPECT_GT(r.record.values[23], 0);
     EXPECT_EQ(FieldText(r.record.remark), u"大厅");
-    EXPECT_EQ(std::filesystem::file_size(qv::os::NativePath(cloudFolder + u"/laugh.mp3")), 4096u);
+    // The whole sound arrived: the 2.6 s roomful of laughter as MP3.
+    const auto bytes = qv::os::ReadWholeFile(qv::os::NativePath(cloudFolder + u"/laugh.mp3")).value_or("");
+    std::u16string error;
+    const auto sound = qv::audio::Mp3Source::Open(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), error);
+    ASSERT_TRUE(sound) << qv::os::Utf16ToUtf8(error);
+    EXPECT_EQ(sound->Rate(), 44100);
+    EXPECT_NEAR(static_cast<double>(sound->TotalFrames()) / sound->Rate(), 2.6, 0.1);
 
     bool sawEffectBody = false;
     for (const auto& request : sim.Requests()) {
