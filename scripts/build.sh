@@ -17,7 +17,15 @@ while [ $# -gt 0 ]; do
   options+=("$1")
   shift
 done
-cmake -S . -B "$dir" -G Ninja "${options[@]}" >/dev/null
+# A tree configured before with the same options is not configured again:
+# ninja itself runs CMake when a CMake file (or a checked glob) changed.
+stamp="$dir/.qv-configured-with"
+wanted=$(printf '%s\n' "${options[@]+"${options[@]}"}")
+if [ ! -f "$dir/build.ninja" ] || [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$wanted" ]; then
+  rm -f "$stamp"
+  cmake -S . -B "$dir" -G Ninja "${options[@]+"${options[@]}"}" >/dev/null
+  printf '%s' "$wanted" >"$stamp"
+fi
 if [ ${#targets[@]} -gt 0 ]; then
   cmake --build "$dir" --target "${targets[@]}"
 else

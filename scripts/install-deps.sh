@@ -13,11 +13,16 @@ packages=(
   libxcb-xtest0-dev libxext-dev dbus-daemon ccache xdg-utils
   libcpp-httplib-dev
   zlib1g-dev python3 unzip
+  lame libsamplerate0-dev
 )
 
+# One query for all packages: those not installed are the ones it does not
+# list as "install ok installed".
+installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null |
+            awk '$2 == "install" && $3 == "ok" && $4 == "installed" {print $1}' || true)
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  grep -qxF "$p" <<<"$installed" || missing+=("$p")
 done
 
 if [ ${#missing[@]} -gt 0 ]; then

@@ -1,9 +1,11 @@
 // The audio engine under SDL's disk driver: the time from Start to the first
-// sample of a sound in the device's output (with the device opened by that
-// Start, and with it already open from the sound before), and the CPU time
-// per second of audio of MP3 playback and of recording with MP3 encoding, as
-// ratios to real time. The CPU runs go flat out (no delay between blocks,
-// output to /dev/null), so their time is the work alone.
+// non-silent sample of a sound in the device's output (with the device opened
+// by that Start, and with it already open from the sound before), for a tone
+// encoded by the lame command-line encoder with its tag frame and, for
+// comparison, without it (so decoded with the encoder's delay ahead); and the
+// CPU time per second of audio of MP3 playback and of recording with MP3
+// encoding, as ratios to real time. The CPU runs go flat out (no delay
+// between blocks, output to /dev/null), so their time is the work alone.
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -26,6 +28,7 @@
 #include "platform/os/Log.h"
 #include "platform/os/Utf.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/Mp3Fixture.h"
 
 namespace {
 
@@ -60,22 +63,53 @@ int CountEnd(IAudioStream*, void* context, std::uint32_t, std::uintptr_t, std::u
     return 0;
 }
 
-// Milliseconds from now until a non-zero sample appears in the file past
-// `from` bytes.
+// Milliseconds from now until a sample above 1 % of full scale appears in
+// the file (16-bit samples) past `from` bytes.
 double MsToFirstSample(const std::string& path, std::uintmax_t from, Clock::time_point start) {
     std::vector<char> buffer;
+    auto loud = [&buffer] {
+        for (std::size_t i = 0; i + 1 < buffer.size(); i += 2) {
+            const auto sample = static_cast<std::int16_t>(static_cast<std::uint8_t>(buffer[i]) |
+                                                          static_cast<std::uint8_t>(buffer[i + 1]) << 8);
+            if (std::abs(sample) > 328) return true;
+        }
+        return false;
+    };
     for (;;) {
         std::ifstream in(path, std::ios::binary);
         in.seekg(static_cast<std::streamoff>(from));
         buffer.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (std::any_of(buffer.begin(), buffer.end(), [](char c) { return c != 0; }))
-            return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        if (loud()) return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         if (Clock::now() - start > std::chrono::seconds(5)) return -1;
         std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
 }
 
-void StartLatency(const std::string& dir, const std::string& sound) {
+// Milliseconds of the decoded sound before its first sample above 1 % of
+// full scale: silence every start of it puts ahead of the sound.
+double LeadingSilenceMs(const std::string& sound) {
+    std::u16string error;
+    auto source = Mp3Source::Open(qv::test::ReadBytes(sound), error);
+    if (!source) return -1;
+    std::vector<std::int16_t> buffer(4096 * static_cast<std::size_t>(source->Channels()));
+    std::uint64_t frames = 0;
+    while (const std::size_t n = source->Read(buffer.data(), 4096)) {
+        for (std::size_t i = 0; i < n * static_cast<std::size_t>(source->Channels()); ++i)
+            if (std::abs(buffer[i]) > 328)
+                return static_cast<double>(frames + i / static_cast<std::size_t>(source->Channels())) * 1000 /
+                       source->Rate();
+        frames += n;
+    }
+    return -1;
+}
+
+struct Latency {
+    double cold = 0;
+    double warm = 0;
+};
+
+// Median start to first sample of the sound, over 15 runs each way.
+Latency StartLatency(const std::string& dir, const std::string& sound, const char* what) {
     const std::string out = dir + "/latency.raw";
     qv::test::UseDiskAudio(out, dir + "/none.raw", 0);
     unsetenv("SDL_DISKAUDIODELAY");  // real-time blocks, as a device takes them
@@ -100,11 +134,12 @@ void StartLatency(const std::string& dir, const std::string& sound) {
     }
     std::sort(cold.begin(), cold.end());
     std::sort(warm.begin(), warm.end());
-    std::printf("start to first sample, device opened by Start: median %.1f ms, max %.1f ms (%zu runs)\n",
-                cold[cold.size() / 2], cold.back(), cold.size());
-    std::printf("start to first sample, device already open:    median %.1f ms, max %.1f ms (%zu runs)\n",
-                warm[warm.size() / 2], warm.back(), warm.size());
-    std::printf("  (one block of the device is %.1f ms)\n", 1024 * 1000.0 / 48000);
+    std::printf("start to first sample, %s (decoded, it starts after %.1f ms)\n", what, LeadingSilenceMs(sound));
+    std::printf("  device opened by Start: median %.1f ms, max %.1f ms (%zu runs)\n", cold[cold.size() / 2],
+                cold.back(), cold.size());
+    std::printf("  device already open:    median %.1f ms, max %.1f ms (%zu runs)\n", warm[warm.size() / 2],
+                warm.back(), warm.size());
+    return {cold[cold.size() / 2], warm[warm.size() / 2]};
 }
 
 void PlaybackCpu(const std::string& dir, const std::string& sound) {
@@ -171,11 +206,21 @@ int main() {
     char pattern[] = "/tmp/qv-audiobench-XXXXXX";
     if (!mkdtemp(pattern)) return 1;
     const std::string dir = pattern;
-    const std::string blip = dir + "/blip.mp3";
     const std::string programme = dir + "/programme.mp3";
-    qv::test::WriteMp3(blip, qv::test::ToneSamples(0.2, 440, 44100, 2), 44100, 2);
+    const std::vector<std::int16_t> blip = qv::test::ToneSamples(0.2, 440, 44100, 2);
+    const std::string tagged = dir + "/blip.wav", untagged = dir + "/blip-untagged.wav";
+    if (!qv::test::WriteWav16(tagged, blip, 44100, 2) || !qv::test::WriteWav16(untagged, blip, 44100, 2) ||
+        qv::test::EncodeWithLameCli(tagged, {"-b", "128"}).empty() ||
+        qv::test::EncodeWithLameCli(untagged, {"-b", "128", "-t"}).empty()) {
+        std::fprintf(stderr, "the lame command-line encoder (Debian package lame) did not run\n");
+        return 1;
+    }
     qv::test::WriteMp3(programme, Programme(kSeconds, 44100), 44100, 2);
-    StartLatency(dir, blip);
+    const Latency withTag = StartLatency(dir, tagged + ".mp3", "0.2 s of tone from lame with its tag frame");
+    const Latency withoutTag =
+        StartLatency(dir, untagged + ".mp3", "the same from lame without the tag");
+    std::printf("  with the tag / without: %.2f (device opened), %.2f (already open); one device block is %.1f ms\n",
+                withTag.cold / withoutTag.cold, withTag.warm / withoutTag.warm, 1024 * 1000.0 / 48000);
     PlaybackCpu(dir, programme);
     RecordingCpu(dir);
     std::filesystem::remove_all(dir);

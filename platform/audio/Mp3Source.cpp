@@ -7,18 +7,6 @@ namespace qv::audio {
 
 namespace {
 
-// Length of an ID3v2 tag at the start of the bytes, else 0.
-std::size_t Id3v2Length(const std::uint8_t* data, std::size_t size) {
-    if (size < 10 || std::memcmp(data, "ID3", 3) != 0) return 0;
-    std::size_t length = 10;
-    for (int i = 6; i < 10; ++i) {
-        if (data[i] & 0x80) return 0;  // not a syncsafe size: not a tag
-        length += static_cast<std::size_t>(data[i]) << (7 * (9 - i));
-    }
-    if (data[5] & 0x10) length += 10;  // footer
-    return std::min(length, size);
-}
-
 int PcmFramesOf(const mad_header& header) { return 32 * MAD_NSBSAMPLES(&header); }
 
 std::int16_t ToS16(mad_fixed_t sample) {
@@ -40,6 +28,7 @@ std::unique_ptr<Mp3Source> Mp3Source::Open(std::vector<std::uint8_t> bytes, std:
         return nullptr;
     }
     source->Restart(0);
+    source->m_wanted = source->m_first;
     return source;
 }
 
@@ -48,7 +37,9 @@ Mp3Source::Mp3Source(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)
     // libmad reads up to MAD_BUFFER_GUARD bytes past a frame; zeros there let
     // the last frame decode.
     m_bytes.resize(m_size + MAD_BUFFER_GUARD, 0);
-    m_start = Id3v2Length(m_bytes.data(), m_size);
+    m_start = Mp3DataStart(std::span(m_bytes).first(m_size));
+    m_tag = FindMp3InfoTag(m_bytes, m_start);
+    if (m_tag) m_start = m_tag->audioOffset;
     mad_stream_init(&m_stream);
     mad_frame_init(&m_frame);
     mad_synth_init(&m_synth);
@@ -92,7 +83,22 @@ bool Mp3Source::Scan() {
     }
     mad_header_finish(&header);
     mad_stream_finish(&stream);
-    return !m_frames.empty();
+    if (m_frames.empty()) return false;
+    // Every frame in the table holds as many samples as the first.
+    const auto frameSamples = static_cast<unsigned>(m_totalFrames / m_frames.size());
+    const Mp3InfoTag::Span sound =
+        m_tag ? m_tag->Sound(m_frames.size(), frameSamples) : Mp3InfoTag::Span{0, m_totalFrames};
+    m_first = sound.first;
+    m_end = sound.end;
+    m_totalFrames = m_end - m_first;
+    return m_totalFrames > 0;
+}
+
+std::uint64_t Mp3Source::DecodedFrameAt(std::uint32_t offset) const {
+    const auto it = std::lower_bound(m_frames.begin(), m_frames.end(), offset,
+                                     [](const FrameEntry& e, std::uint32_t o) { return e.offset < o; });
+    // A frame the scan did not see follows on from the one before.
+    return it != m_frames.end() && it->offset == offset ? it->firstFrame : m_decodedAt;
 }
 
 void Mp3Source::Restart(std::size_t entry) {
@@ -107,8 +113,8 @@ void Mp3Source::Restart(std::size_t entry) {
     m_ended = false;
     m_pendingFrames = 0;
     m_pendingPos = 0;
-    m_discardBefore = 0;
-    m_skipFrames = 0;
+    m_decodedAt = entry < m_frames.size() ? m_frames[entry].firstFrame : m_end;
+    m_wanted = m_decodedAt;
 }
 
 void Mp3Source::Seek(std::uint64_t frame) {
@@ -119,12 +125,12 @@ void Mp3Source::Seek(std::uint64_t frame) {
     }
     // The frame holding the target, reached through two frames before it:
     // layer III frames draw on the bytes of the frames before them.
-    const auto it = std::upper_bound(m_frames.begin(), m_frames.end(), frame,
+    const std::uint64_t decoded = m_first + frame;
+    const auto it = std::upper_bound(m_frames.begin(), m_frames.end(), decoded,
                                      [](std::uint64_t f, const FrameEntry& e) { return f < e.firstFrame; });
     const auto target = static_cast<std::size_t>(it - m_frames.begin()) - 1;
     Restart(target >= 2 ? target - 2 : 0);
-    m_discardBefore = m_frames[target].offset;
-    m_skipFrames = frame - m_frames[target].firstFrame;
+    m_wanted = decoded;
 }
 
 bool Mp3Source::DecodeNext() {
@@ -146,19 +152,27 @@ bool Mp3Source::DecodeNext() {
             break;
         }
         mad_synth_frame(&m_synth, &m_frame);
-        const auto offset = static_cast<std::uint32_t>(m_stream.this_frame - m_bytes.data());
-        if (offset < m_discardBefore) continue;
         const mad_pcm& pcm = m_synth.pcm;
         const std::size_t frames = std::min<std::size_t>(pcm.length, 1152);
-        const std::size_t skip = std::min<std::uint64_t>(m_skipFrames, frames);
-        m_skipFrames -= skip;
+        const std::uint64_t at = DecodedFrameAt(static_cast<std::uint32_t>(m_stream.this_frame - m_bytes.data()));
+        m_decodedAt = at + frames;
+        if (at >= m_end) {
+            m_ended = true;
+            break;
+        }
+        // Frames before the one wanted next only prime the decoder; the
+        // encoder's delay and padding are not handed out.
+        const std::uint64_t from = std::max(at, m_wanted);
+        const std::uint64_t to = std::min(at + frames, m_end);
+        if (from >= to) continue;
         m_pending.resize(frames * static_cast<std::size_t>(m_channels));
         std::size_t n = 0;
-        for (std::size_t i = skip; i < frames; ++i)
+        for (auto i = static_cast<std::size_t>(from - at); i < static_cast<std::size_t>(to - at); ++i)
             for (int c = 0; c < m_channels; ++c) m_pending[n++] = ToS16(pcm.samples[c][i]);
-        m_pendingFrames = frames - skip;
+        m_pendingFrames = static_cast<std::size_t>(to - from);
         m_pendingPos = 0;
-        if (m_pendingFrames > 0) return true;
+        m_wanted = to;
+        return true;
     }
     return false;
 }

@@ -2,14 +2,18 @@
 // MP3 (MPEG audio layer III) through libmad. Opening scans every frame header
 // once: the first frame fixes rate, channels and version, frames of another
 // kind are skipped, and the table of frame offsets gives the length and the
-// seek points. Decoding runs frame by frame as Read asks.
+// seek points. An encoder's tag frame is no audio, and the delay and padding
+// it names are trimmed (Mp3InfoTag.h): the source's frames are the sound the
+// encoder was given. Decoding runs frame by frame as Read asks.
 #include <mad.h>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/audio/Mp3InfoTag.h"
 #include "platform/audio/PcmSource.h"
 
 namespace qv::audio {
@@ -31,7 +35,7 @@ public:
 private:
     struct FrameEntry {
         std::uint32_t offset;      // of the frame's header in the bytes
-        std::uint64_t firstFrame;  // PCM frame the frame begins with
+        std::uint64_t firstFrame;  // decoded PCM frame the frame begins with
     };
 
     explicit Mp3Source(std::vector<std::uint8_t> bytes);
@@ -39,25 +43,32 @@ private:
     bool Matches(const mad_header& header) const;
     // Restarts decoding at the frame table entry.
     void Restart(std::size_t entry);
+    // The decoded PCM frame that the frame at the offset begins with.
+    std::uint64_t DecodedFrameAt(std::uint32_t offset) const;
     // Decodes the next matching frame into m_pending; false at the end.
     bool DecodeNext();
 
     std::vector<std::uint8_t> m_bytes;  // the sound, then libmad's guard bytes
     std::size_t m_size = 0;             // of the sound alone
-    std::size_t m_start = 0;            // after a leading ID3v2 tag
+    std::size_t m_start = 0;            // after a leading ID3v2 tag and an encoder's tag frame
+    std::optional<Mp3InfoTag> m_tag;
     std::vector<FrameEntry> m_frames;
     int m_rate = 0;
     int m_channels = 0;
     int m_layer = 0;
     int m_lsf = 0;  // MPEG-2/2.5 frames (half length) rather than MPEG-1
+    // Decoded PCM frames count from the first audio frame; the sound is
+    // [m_first, m_end) of them.
+    std::uint64_t m_first = 0;
+    std::uint64_t m_end = 0;
     std::uint64_t m_totalFrames = 0;
 
     mad_stream m_stream;
     mad_frame m_frame;
     mad_synth m_synth;
     bool m_ended = false;
-    std::uint32_t m_discardBefore = 0;  // frames before this offset only prime the decoder
-    std::uint64_t m_skipFrames = 0;     // PCM frames to drop at the seek target's frame
+    std::uint64_t m_decodedAt = 0;  // decoded PCM frame the next frame begins with
+    std::uint64_t m_wanted = 0;     // the next decoded PCM frame Read hands out; those before only prime
     std::vector<std::int16_t> m_pending;
     std::size_t m_pendingFrames = 0;
     std::size_t m_pendingPos = 0;

@@ -1,10 +1,12 @@
 #include "plugin/upload/ConvertForDevice.h"
 
-#include <SDL.h>
-
 #include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
 #include <memory>
 
+#include "platform/audio/Resampler.h"
 #include "platform/os/Log.h"
 #include "plugin/upload/CWaveFile.h"
 #include "plugin/upload/UploadFrames.h"
@@ -12,28 +14,58 @@
 
 namespace {
 
-// SDL takes at most an int's worth of bytes per call.
-constexpr std::size_t kPutChunkBytes = 1 << 20;
+// Source frames converted per step, so that the float copies stay small.
+constexpr std::size_t kChunkFrames = 1 << 16;
 // Far more than a key holds: a file of a tiny rate must not turn into
 // gigabytes at the card's rate.
 constexpr std::uint64_t kMaxConvertedBytes = 64ull << 20;
-// SDL's resampler keeps the last 512 input frames back even when flushed:
-// silence after the sound pushes them out, and the output is cut to the
-// sound's own length.
-constexpr std::size_t kTailFrames = 1024;
 
-std::optional<SDL_AudioFormat> SdlFormatOf(const PcmWaveFormat& format) {
-    switch (format.bitsPerSample) {
-    case 8: return AUDIO_U8;
-    case 16: return AUDIO_S16LSB;
-    case 32: return AUDIO_S32LSB;
-    default: return std::nullopt;
+// One sample of the formats the WAV reader takes, as a float in -1 .. 1.
+float SampleAt(const std::uint8_t* p, std::uint16_t bits) {
+    switch (bits) {
+    case 8: return (static_cast<float>(p[0]) - 128.0f) / 128.0f;
+    case 16: return static_cast<float>(static_cast<std::int16_t>(p[0] | p[1] << 8)) / 32768.0f;
+    default:
+        return static_cast<float>(static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) | p[1] << 8 | p[2] << 16 |
+                                                            static_cast<std::uint32_t>(p[3]) << 24)) /
+               2147483648.0f;
     }
 }
 
-struct StreamFree {
-    void operator()(SDL_AudioStream* stream) const { SDL_FreeAudioStream(stream); }
-};
+// Whole frames of PCM as mono floats: the mean of the channels.
+void MixToMono(std::span<const std::uint8_t> pcm, const PcmWaveFormat& format, std::vector<float>& mono) {
+    const std::size_t bytes = format.bitsPerSample / 8u;
+    mono.resize(pcm.size() / format.blockAlign);
+    for (std::size_t i = 0; i < mono.size(); ++i) {
+        const std::uint8_t* frame = pcm.data() + i * format.blockAlign;
+        float sum = 0;
+        for (std::size_t c = 0; c < format.channels; ++c) sum += SampleAt(frame + c * bytes, format.bitsPerSample);
+        mono[i] = sum / static_cast<float>(format.channels);
+    }
+}
+
+void AppendS16(std::span<const float> samples, std::vector<std::uint8_t>& out) {
+    for (const float sample : samples) {
+        const auto v = static_cast<std::uint16_t>(
+            static_cast<std::int16_t>(std::lrint(std::clamp(sample * 32768.0f, -32768.0f, 32767.0f))));
+        out.push_back(static_cast<std::uint8_t>(v));
+        out.push_back(static_cast<std::uint8_t>(v >> 8));
+    }
+}
+
+// Feeds the samples through the resampler; with `last`, also what its
+// filter still holds. One resampler takes the whole sound, so its phase runs
+// on from one piece to the next.
+bool Resample(qv::audio::Resampler& resampler, std::span<const float> in, bool last, std::vector<float>& scratch,
+              std::vector<std::uint8_t>& out) {
+    for (;;) {
+        const auto step = resampler.Process(in, scratch, last);
+        if (!step) return false;
+        AppendS16(std::span(scratch).first(step->made), out);
+        in = in.subspan(step->used);
+        if (step->used == 0 && step->made == 0) return true;
+    }
+}
 
 // The source bytes that go to the key: the whole data, or less than the
 // key's seconds, in whole frames.
@@ -51,45 +83,39 @@ std::size_t LengthForSlot(const CWaveFile& wave, int slot) {
 
 std::optional<std::vector<std::uint8_t>> ConvertToDeviceSamples(std::span<const std::uint8_t> pcm,
                                                                 const PcmWaveFormat& format) {
-    const auto sdlFormat = SdlFormatOf(format);
-    if (!sdlFormat || pcm.empty() || format.channels == 0 || format.channels > 2 || format.samplesPerSec == 0 ||
-        format.samplesPerSec > INT32_MAX || format.blockAlign == 0)
+    const std::uint16_t bits = format.bitsPerSample;
+    if ((bits != 8 && bits != 16 && bits != 32) || pcm.empty() || format.channels == 0 || format.channels > 2 ||
+        format.samplesPerSec == 0 || format.samplesPerSec > INT32_MAX || format.blockAlign != format.channels * bits / 8)
         return std::nullopt;
     const std::uint64_t frames = pcm.size() / format.blockAlign;
-    if (frames * kDeviceRate / format.samplesPerSec * 2 > kMaxConvertedBytes) {
+    const std::uint64_t outFrames = frames * kDeviceRate / format.samplesPerSec;
+    if (outFrames * 2 > kMaxConvertedBytes) {
         QV_LOGE("the sound is too long to convert");
         return std::nullopt;
     }
-    std::unique_ptr<SDL_AudioStream, StreamFree> stream(SDL_NewAudioStream(
-        *sdlFormat, static_cast<Uint8>(format.channels), static_cast<int>(format.samplesPerSec), AUDIO_S16LSB, 1,
-        static_cast<int>(kDeviceRate)));
-    if (!stream) {
-        QV_LOGE("no audio stream: %s", SDL_GetError());
-        return std::nullopt;
-    }
-    for (std::size_t at = 0; at < pcm.size(); at += kPutChunkBytes) {
-        const std::size_t n = std::min(kPutChunkBytes, pcm.size() - at);
-        if (SDL_AudioStreamPut(stream.get(), pcm.data() + at, static_cast<int>(n)) != 0) {
-            QV_LOGE("audio conversion failed: %s", SDL_GetError());
+    std::unique_ptr<qv::audio::Resampler> resampler;
+    if (format.samplesPerSec != kDeviceRate) {
+        resampler = qv::audio::Resampler::Create(1, static_cast<int>(format.samplesPerSec), static_cast<int>(kDeviceRate));
+        if (!resampler) {
+            QV_LOGE("no conversion from %u Hz", format.samplesPerSec);
             return std::nullopt;
         }
     }
-    const std::vector<std::uint8_t> tail(kTailFrames * format.blockAlign, format.bitsPerSample == 8 ? 0x80 : 0);
-    if (SDL_AudioStreamPut(stream.get(), tail.data(), static_cast<int>(tail.size())) != 0 ||
-        SDL_AudioStreamFlush(stream.get()) != 0)
-        return std::nullopt;
-    // The stream hands its output on in pieces: taken until none is left.
     std::vector<std::uint8_t> out;
-    for (;;) {
-        const std::size_t at = out.size();
-        const int available = SDL_AudioStreamAvailable(stream.get());
-        out.resize(at + static_cast<std::size_t>(std::max(available, 0)) + 4096);
-        const int got = SDL_AudioStreamGet(stream.get(), out.data() + at, static_cast<int>(out.size() - at));
-        if (got < 0) return std::nullopt;
-        out.resize(at + static_cast<std::size_t>(got));
-        if (got == 0) break;
+    out.reserve(static_cast<std::size_t>(outFrames * 2));
+    std::vector<float> mono;
+    std::vector<float> converted(kChunkFrames);
+    const std::size_t chunkBytes = kChunkFrames * format.blockAlign;
+    for (std::size_t at = 0; at < pcm.size(); at += chunkBytes) {
+        MixToMono(pcm.subspan(at, std::min(chunkBytes, pcm.size() - at)), format, mono);
+        if (!resampler) {
+            AppendS16(mono, out);
+        } else if (!Resample(*resampler, mono, at + chunkBytes >= pcm.size(), converted, out)) {
+            return std::nullopt;
+        }
     }
-    out.resize(std::min<std::size_t>(out.size(), frames * kDeviceRate / format.samplesPerSec * 2));
+    // The resampler's rounding may leave a frame more or less.
+    out.resize(static_cast<std::size_t>(outFrames * 2), 0);
     if (out.empty()) return std::nullopt;
     return out;
 }

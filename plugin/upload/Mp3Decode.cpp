@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <utility>
 #include <type_traits>
 
+#include "platform/audio/Mp3InfoTag.h"
 #include "platform/os/Log.h"
 
 static_assert(std::is_same_v<mad_fixed_t, std::int32_t>, "the scaling takes libmad's samples as they are");
@@ -38,11 +41,44 @@ struct Run {
     int limitSeconds;
     const PcmSink& sink;
     const std::atomic<bool>* stop;
+    qv::audio::Mp3InfoTag::Span sound;  // the decoded samples handed on
+    std::uint64_t decoded = 0;          // samples per channel of the frames so far
+    bool formatKnown = false;
     Mp3DecodeOutcome outcome;
     std::array<std::uint8_t, 1152 * 4> pcm{};  // a frame holds at most 1152 samples per channel
 
     bool Stopping() const { return stop && stop->load(); }
 };
+
+// The frames from the start of the bytes up to the first in another format
+// than the first one, and the samples each holds.
+std::pair<std::uint64_t, unsigned> CountFrames(std::span<const std::uint8_t> mp3) {
+    mad_stream stream;
+    mad_header header;
+    mad_header first;
+    mad_stream_init(&stream);
+    mad_header_init(&header);
+    mad_header_init(&first);
+    mad_stream_buffer(&stream, mp3.data(), mp3.size());
+    std::uint64_t frames = 0;
+    for (;;) {
+        if (mad_header_decode(&header, &stream) != 0) {
+            if (MAD_RECOVERABLE(stream.error)) continue;
+            break;
+        }
+        if (frames == 0) {
+            first = header;
+        } else if (header.layer != first.layer || header.samplerate != first.samplerate ||
+                   MAD_NCHANNELS(&header) != MAD_NCHANNELS(&first) ||
+                   ((header.flags ^ first.flags) & MAD_FLAG_LSF_EXT)) {
+            break;
+        }
+        ++frames;
+    }
+    mad_header_finish(&header);
+    mad_stream_finish(&stream);
+    return {frames, frames ? 32 * MAD_NSBSAMPLES(&first) : 0};
+}
 
 mad_flow Input(void* data, mad_stream* stream) {
     auto* run = static_cast<Run*>(data);
@@ -67,15 +103,23 @@ mad_flow Output(void* data, const mad_header*, mad_pcm* pcm) {
     const unsigned n = std::min<unsigned>(pcm->length, 1152);
     if (channels == 0 || channels > 2 || rate == 0) return MAD_FLOW_STOP;
     // The first frame fixes the format; a frame in another one ends the sound.
-    if (out.samples == 0) {
+    if (!run->formatKnown) {
         out.format = MakePcmFormat(static_cast<std::uint16_t>(channels), rate, 16);
+        run->formatKnown = true;
     } else if (channels != out.format.channels || rate != out.format.samplesPerSec) {
         QV_LOGW("a frame of %u channels at %u Hz ends the sound", channels, rate);
         return MAD_FLOW_STOP;
     }
-    out.samples += n;
-    const std::size_t bytes =
-        ScaleMadSamples(run->gain, pcm->samples[0], channels > 1 ? pcm->samples[1] : nullptr, n, run->pcm.data());
+    // Only the frame's samples inside the sound go on.
+    const std::uint64_t at = run->decoded;
+    run->decoded += n;
+    if (at >= run->sound.end) return MAD_FLOW_STOP;
+    if (at + n <= run->sound.first) return MAD_FLOW_CONTINUE;
+    const auto from = static_cast<unsigned>(at < run->sound.first ? run->sound.first - at : 0);
+    const auto to = static_cast<unsigned>(std::min<std::uint64_t>(at + n, run->sound.end) - at);
+    out.samples += to - from;
+    const std::size_t bytes = ScaleMadSamples(run->gain, pcm->samples[0] + from,
+                                              channels > 1 ? pcm->samples[1] + from : nullptr, to - from, run->pcm.data());
     if (!run->sink({run->pcm.data(), bytes})) {
         out.sinkFailed = true;
         return MAD_FLOW_STOP;
@@ -102,7 +146,18 @@ std::size_t ScaleMadSamples(float gain, const std::int32_t* left, const std::int
 
 Mp3DecodeOutcome DecodeMp3(std::span<const std::uint8_t> mp3, float gain, int limitSeconds, const PcmSink& sink,
                            const std::atomic<bool>* stop) {
-    Run run{.mp3 = mp3, .gain = gain, .limitSeconds = limitSeconds, .sink = sink, .stop = stop, .outcome = {}};
+    Run run{.mp3 = mp3,
+            .gain = gain,
+            .limitSeconds = limitSeconds,
+            .sink = sink,
+            .stop = stop,
+            .sound = {0, UINT64_MAX},
+            .outcome = {}};
+    if (const auto tag = qv::audio::FindMp3InfoTag(mp3, qv::audio::Mp3DataStart(mp3))) {
+        run.mp3 = mp3.subspan(tag->audioOffset);
+        const auto [frames, frameSamples] = CountFrames(run.mp3);
+        run.sound = tag->Sound(frames, frameSamples);
+    }
     mad_decoder decoder;
     mad_decoder_init(&decoder, &run, Input, nullptr, Filter, Output, Error, nullptr);
     mad_decoder_run(&decoder, MAD_DECODER_MODE_SYNC);

@@ -3,7 +3,9 @@
 // samples scaled to 16 bits by the gain and handed to a sink, until the data
 // ends, the frame that reaches the time limit, a frame in another format
 // than the first, a sink that refuses, or a stop asked from outside.
-// Damaged frames are skipped. libmad's decoder is made and finished inside.
+// Damaged frames are skipped. An encoder's tag frame is no audio, and the
+// delay and padding it names are not handed on (platform/audio/Mp3InfoTag.h).
+// libmad's decoder is made and finished inside.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -13,7 +15,7 @@
 
 struct Mp3DecodeOutcome {
     PcmWaveFormat format;       // 16-bit, channels and rate of the first frame
-    std::uint32_t samples = 0;  // per channel, all frames handed on
+    std::uint32_t samples = 0;  // per channel, all handed on
     bool stopped = false;       // asked to stop from outside
     bool sinkFailed = false;
 };

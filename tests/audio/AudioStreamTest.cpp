@@ -19,6 +19,7 @@
 #include "platform/os/Log.h"
 #include "platform/os/Utf.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/Mp3Fixture.h"
 
 namespace {
 
@@ -215,6 +216,22 @@ TEST_F(AudioStreamTest, PlaysEveryFormatAtItsPitchLengthVolumeAndJump) {
         EXPECT_NEAR(report.hz, 440.0, 4.4);
         if (fullPeak == 0) fullPeak = report.peak;
         EXPECT_NEAR(report.peak, fullPeak * c.volume / 100.0, fullPeak * c.volume / 100.0 * 0.05);
+    }
+}
+
+TEST_F(AudioStreamTest, PlaysASoundOfAnotherRateSampleExact) {
+    // A converter that loses or repeats a fraction of a frame where the
+    // pieces it is fed meet plays fast or slow and steps in phase there.
+    for (const int rate : {44100, 22050}) {
+        SCOPED_TRACE(rate);
+        const int channels = rate == 44100 ? 2 : 1;
+        const std::string file = Path("tone" + std::to_string(rate) + ".wav");
+        const std::vector<std::uint8_t> wav = WavOf(ToneSamples(3.0, 440, rate, channels), rate, channels, 1, 16);
+        ASSERT_TRUE(qv::test::WriteBytes(file, wav));
+        const qv::test::SineFit fit = qv::test::FitSine(PlayToEnd(file), kOutputRate, 2);
+        EXPECT_NEAR(fit.hz, 440.0, 440.0 * 0.0001);
+        EXPECT_NEAR(static_cast<double>(fit.last - fit.first + 1), 3.0 * kOutputRate, kOutputRate / 1000.0);
+        EXPECT_LT(fit.residualDb, -60.0);
     }
 }
 

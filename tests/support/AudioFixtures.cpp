@@ -89,6 +89,70 @@ ToneReport MeasureTone(const std::vector<std::int16_t>& samples, int rate, int c
     return report;
 }
 
+SineFit FitSine(const std::vector<std::int16_t>& samples, int rate, int channels) {
+    const std::size_t frames = samples.size() / static_cast<std::size_t>(channels);
+    auto at = [&](std::size_t frame) { return static_cast<double>(samples[frame * static_cast<std::size_t>(channels)]); };
+    SineFit fit;
+    double peak = 0;
+    for (std::size_t i = 0; i < frames; ++i) peak = std::max(peak, std::abs(at(i)));
+    if (peak == 0) return fit;
+    while (std::abs(at(fit.first)) < peak / 10) ++fit.first;
+    fit.last = frames - 1;
+    while (std::abs(at(fit.last)) < peak / 10) --fit.last;
+    const std::size_t edge = static_cast<std::size_t>(rate / 100);
+    if (fit.last < fit.first + 4 * edge) return fit;
+    const std::size_t begin = fit.first + edge, end = fit.last - edge;
+
+    // Crossing times against their count: the slope is the period.
+    double n = 0, sumK = 0, sumT = 0, sumKK = 0, sumKT = 0;
+    for (std::size_t i = begin + 1; i < end; ++i) {
+        if (at(i - 1) < 0 && at(i) >= 0) {
+            const double t = static_cast<double>(i - 1) + at(i - 1) / (at(i - 1) - at(i));
+            sumK += n;
+            sumT += t;
+            sumKK += n * n;
+            sumKT += n * t;
+            ++n;
+        }
+    }
+    if (n < 3) return fit;
+    const double period = (n * sumKT - sumK * sumT) / (n * sumKK - sumK * sumK);
+    fit.hz = rate / period;
+
+    // a cos + b sin + c at that frequency by least squares (normal equations).
+    const double w = 2 * M_PI / period;
+    double m[3][4] = {};
+    for (std::size_t i = begin; i < end; ++i) {
+        const double x = static_cast<double>(i - begin);
+        const double basis[3] = {std::cos(w * x), std::sin(w * x), 1};
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 3; ++c) m[r][c] += basis[r] * basis[c];
+            m[r][3] += basis[r] * at(i);
+        }
+    }
+    for (int p = 0; p < 3; ++p) {
+        for (int r = p + 1; r < 3; ++r) {
+            const double f = m[r][p] / m[p][p];
+            for (int c = p; c < 4; ++c) m[r][c] -= f * m[p][c];
+        }
+    }
+    double coef[3];
+    for (int r = 2; r >= 0; --r) {
+        double v = m[r][3];
+        for (int c = r + 1; c < 3; ++c) v -= m[r][c] * coef[c];
+        coef[r] = v / m[r][r];
+    }
+    double residual = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        const double x = static_cast<double>(i - begin);
+        const double e = at(i) - coef[0] * std::cos(w * x) - coef[1] * std::sin(w * x) - coef[2];
+        residual += e * e;
+    }
+    const double sinePower = (coef[0] * coef[0] + coef[1] * coef[1]) / 2;
+    fit.residualDb = 10 * std::log10(residual / static_cast<double>(end - begin) / sinePower);
+    return fit;
+}
+
 void UseDiskAudio(const std::string& outFile, const std::string& inFile, int delayMs) {
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", outFile.c_str(), 1);

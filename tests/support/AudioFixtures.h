@@ -28,6 +28,20 @@ struct ToneReport {
 };
 ToneReport MeasureTone(const std::vector<std::int16_t>& samples, int rate, int channels);
 
+// A sine fitted to the sounding stretch of the first channel: where the
+// stretch begins and ends (the first and the last sample above a tenth of
+// its peak), its frequency from the times of its upward zero crossings, and
+// what is left of it after the fitted sine is taken away, in dB below the
+// sine. The first and last 10 ms are left out of the fit, where the edges
+// of a band-limited tone ring. A step in phase anywhere shows in both.
+struct SineFit {
+    std::size_t first = 0;
+    std::size_t last = 0;
+    double hz = 0;
+    double residualDb = 0;
+};
+SineFit FitSine(const std::vector<std::int16_t>& samples, int rate, int channels);
+
 // Sets this process's SDL audio to the disk driver: output written to
 // outFile, capture read from inFile (silence after its end), each block
 // after delayMs. Takes effect at the next start of SDL audio.

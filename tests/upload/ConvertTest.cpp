@@ -13,6 +13,8 @@
 #include "plugin/upload/ConvertForDevice.h"
 #include "plugin/upload/UploadFrames.h"
 #include "plugin/upload/WaveHeader.h"
+#include "plugin/upload/WaveImage.h"
+#include "tests/support/AudioFixtures.h"
 #include "tests/support/Mp3Fixture.h"
 #include "tests/upload/UploadTestFiles.h"
 
@@ -88,6 +90,27 @@ TEST_F(ConvertTest, EveryPcmFormatBecomesMono44100With16BitsAndKeepsItsTone) {
                 EXPECT_NEAR(Rms(samples), 0.5 * 32767 / std::sqrt(2.0), 1200);
             }
         }
+    }
+}
+
+TEST_F(ConvertTest, ConvertsA48000HzSoundSampleExact) {
+    // A converter that loses or repeats a fraction of a frame where the
+    // pieces it is fed meet makes the tone sharp or flat and steps its phase.
+    const struct {
+        std::uint16_t channels;
+        double seconds;
+    } cases[] = {{1, 3.0}, {2, 3.0}, {2, 35.0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.channels << " channels, " << c.seconds << " s");
+        const PcmWaveFormat format = MakePcmFormat(c.channels, 48000, 16);
+        const auto converted = ConvertToDeviceSamples(TonePcm(format, c.seconds, 440), format);
+        ASSERT_TRUE(converted);
+        const auto samples = ImageSamples(BuildWaveImage(*converted, kDeviceRate, 1, 16));
+        EXPECT_NEAR(static_cast<double>(samples.size()), c.seconds * 44100, 1.0);
+        const SineFit fit = FitSine(samples, 44100, 1);
+        EXPECT_NEAR(fit.hz, 440.0, 440.0 * 0.0001);
+        EXPECT_NEAR(static_cast<double>(fit.last - fit.first + 1), c.seconds * 44100, 44.1);
+        EXPECT_LT(fit.residualDb, -60.0);
     }
 }
 

@@ -14,15 +14,11 @@ namespace qv::audio::sdl {
 namespace {
 
 constexpr int kFrameBytes = kPlayerChannels * static_cast<int>(sizeof(std::int16_t));
-// Source frames decoded per step: one MP3 frame's worth.
-constexpr std::size_t kChunkFrames = 1152;
+static_assert(kPlayerChannels == PlaybackConverter::kChannels);
 
 }  // namespace
 
-SdlPlayer::~SdlPlayer() {
-    CloseDevice();
-    if (m_convert) SDL_FreeAudioStream(m_convert);
-}
+SdlPlayer::~SdlPlayer() { CloseDevice(); }
 
 void SdlPlayer::Lock() const {
     if (m_device) SDL_LockAudioDevice(m_device);
@@ -43,20 +39,11 @@ void SdlPlayer::SetSource(std::unique_ptr<IPcmSource> source) {
 }
 
 void SdlPlayer::Rewind(std::uint64_t frame) {
-    if (m_convert) {
-        SDL_FreeAudioStream(m_convert);
-        m_convert = nullptr;
-    }
-    if (m_source && m_deviceRate > 0) {
-        m_convert = SDL_NewAudioStream(AUDIO_S16SYS, static_cast<Uint8>(m_source->Channels()), m_source->Rate(),
-                                       AUDIO_S16SYS, kPlayerChannels, m_deviceRate);
-        m_chunk.resize(kChunkFrames * static_cast<std::size_t>(m_source->Channels()));
-    }
+    m_convert.reset();
+    if (m_source && m_deviceRate > 0) m_convert = PlaybackConverter::Create(*m_source, m_deviceRate);
     if (m_source) m_source->Seek(frame);
     m_baseFrame = frame;
     m_playedFrames = 0;
-    m_sourceDone = false;
-    m_flushed = false;
     m_levels = {};
 }
 
@@ -103,8 +90,7 @@ AudioResult SdlPlayer::Start(const std::string& deviceName) {
     const bool converting = m_convert != nullptr;
     m_playing = converting;
     Unlock();
-    if (!converting) return AudioResult::Fail(u"The sound cannot be converted for the device: " +
-                                              qv::os::Utf8ToUtf16(SDL_GetError()));
+    if (!converting) return AudioResult::Fail(u"The sound cannot be converted for the device.");
     if (opened) SDL_PauseAudioDevice(m_device, 0);
     return AudioResult::Ok();
 }
@@ -181,33 +167,12 @@ Levels SdlPlayer::GetLevels() const {
 
 void SDLCALL SdlPlayer::FillThunk(void* self, Uint8* stream, int len) { static_cast<SdlPlayer*>(self)->Fill(stream, len); }
 
-int SdlPlayer::Produce(Uint8* out, int len) {
-    int produced = 0;
-    while (produced < len) {
-        const int got = SDL_AudioStreamGet(m_convert, out + produced, len - produced);
-        if (got < 0) break;
-        if (got > 0) {
-            produced += got;
-            continue;
-        }
-        if (m_flushed) break;
-        if (m_sourceDone) {
-            // What the converter still holds comes out after a flush.
-            SDL_AudioStreamFlush(m_convert);
-            m_flushed = true;
-            continue;
-        }
-        const std::size_t frames = m_source->Read(m_chunk.data(), kChunkFrames);
-        const int bytes = static_cast<int>(frames * static_cast<std::size_t>(m_source->Channels()) * sizeof(std::int16_t));
-        if (frames == 0 || SDL_AudioStreamPut(m_convert, m_chunk.data(), bytes) != 0) m_sourceDone = true;
-    }
-    return produced - produced % kFrameBytes;
-}
-
 void SdlPlayer::Fill(Uint8* out, int len) {
     int produced = 0;
     if (m_playing) {
-        if (m_convert) produced = Produce(out, len);
+        if (m_convert)
+            produced = static_cast<int>(m_convert->Read(reinterpret_cast<std::int16_t*>(out),
+                                                        static_cast<std::size_t>(len / kFrameBytes))) * kFrameBytes;
         const std::size_t frames = static_cast<std::size_t>(produced / kFrameBytes);
         const Levels levels = ScaleFrames(reinterpret_cast<std::int16_t*>(out), frames, kPlayerChannels, m_volume[0],
                                           m_volume[1], m_metering);

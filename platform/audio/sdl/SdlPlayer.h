@@ -1,20 +1,20 @@
 #pragma once
 // Plays one sound at a time on an SDL output device. The device opens at the
 // first Start (16-bit stereo at the device's own rate) and stays open for the
-// sounds that follow until Stop, a change of device or the player's end; an
-// SDL audio stream converts each sound to the device's format. Everything the
-// device's thread touches is guarded by SDL's device lock.
+// sounds that follow until Stop, a change of device or the player's end; a
+// PlaybackConverter turns each sound into the device's format, sample-exact.
+// Everything the device's thread touches is guarded by SDL's device lock.
 #include <SDL_audio.h>
 
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/audio/AudioResult.h"
 #include "platform/audio/AudioStream.h"
 #include "platform/audio/FrameLevels.h"
 #include "platform/audio/PcmSource.h"
+#include "platform/audio/PlaybackConverter.h"
 
 namespace qv::audio::sdl {
 
@@ -54,8 +54,6 @@ public:
 private:
     static void SDLCALL FillThunk(void* self, Uint8* stream, int len);
     void Fill(Uint8* out, int len);
-    // Device-format bytes of the sound into out; fewer at its end.
-    int Produce(Uint8* out, int len);
     void EndOfSound();
     // Restarts the sound's conversion at the source frame (lock held).
     void Rewind(std::uint64_t frame);
@@ -71,11 +69,8 @@ private:
 
     // Shared with the device's thread; written under the lock.
     std::unique_ptr<IPcmSource> m_source;
-    SDL_AudioStream* m_convert = nullptr;
-    std::vector<std::int16_t> m_chunk;
+    std::unique_ptr<PlaybackConverter> m_convert;  // reads m_source
     bool m_playing = false;
-    bool m_sourceDone = false;
-    bool m_flushed = false;
     std::uint64_t m_baseFrame = 0;    // source frame the current run began at
     std::uint64_t m_playedFrames = 0; // device frames handed over since then
     std::uint64_t m_startFrame = 0;   // where the next Start begins

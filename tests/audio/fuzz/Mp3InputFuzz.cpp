@@ -1,6 +1,8 @@
 // Any bytes opened as MP3 from memory: the decoder reads no more frames than
 // the length it reported and seeks within it, and a player opens the bytes
 // and plays them to SDL's dummy driver until its first block or their end.
+// The bytes are also decoded behind an encoder's tag frame whose fields they
+// fill, so that every input reaches the tag's parsing and trimming.
 #include <stdlib.h>
 
 #include <chrono>
@@ -12,6 +14,7 @@
 
 #include "platform/audio/AudioStream.h"
 #include "platform/audio/PcmSource.h"
+#include "tests/support/Mp3TagFrame.h"
 
 namespace {
 
@@ -80,6 +83,8 @@ int FuzzMp3Input(const std::uint8_t* data, std::size_t size) {
     static const bool driver = [] { return setenv("SDL_AUDIODRIVER", "dummy", 0) == 0; }();
     (void)driver;
     Decode(data, size);
+    const std::vector<std::uint8_t> tagged = qv::test::BehindTagFrame(data, size);
+    Decode(tagged.data(), tagged.size());
     Play(data, size);
     return 0;
 }

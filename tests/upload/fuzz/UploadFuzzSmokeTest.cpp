@@ -9,6 +9,7 @@
 #include "platform/os/Log.h"
 #include "plugin/upload/WaveHeader.h"
 #include "tests/support/Mp3Fixture.h"
+#include "tests/upload/UploadTestFiles.h"
 
 int FuzzWaveFile(const std::uint8_t* data, std::size_t size);
 int FuzzMp3Path(const std::uint8_t* data, std::size_t size);
@@ -40,6 +41,13 @@ TEST(UploadFuzzSmoke, DamagedWavesAndMp3s) {
     ASSERT_FALSE(mp3.empty());
     FuzzMp3Path(mp3.data(), mp3.size());
     Mutate(mp3, FuzzMp3Path, 150, 20260302);
+
+    // The lame command-line encoder's tag frame, damaged with the rest.
+    qv::test::UploadTempFolder temp;
+    ASSERT_TRUE(qv::test::WriteWav16(temp.File("seed.wav"), qv::test::ChannelToneSamples(44100, 2, 0.3, 440, 550), 44100, 2));
+    const Bytes tagged = qv::test::EncodeWithLameCli(temp.File("seed.wav"), {"-V", "6"});
+    ASSERT_FALSE(tagged.empty()) << "the lame command-line encoder (Debian package lame) did not run";
+    Mutate(tagged, FuzzMp3Path, 100, 20260303);
     qv::os::SetDebugOutputHook(nullptr);
 }
 
