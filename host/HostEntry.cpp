@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "common/device/DeviceManager.h"
+#include "host/EndRequest.h"
 #include "host/HidDeviceSource.h"
 #include "host/HostNotice.h"
 #include "host/HostNames.h"
@@ -20,7 +21,6 @@
 #include "platform/os/InstanceLock.h"
 #include "platform/os/Log.h"
 #include "platform/os/Messages.h"
-#include "platform/os/TerminationSignals.h"
 #include "platform/os/Tick.h"
 #include "platform/os/Utf.h"
 
@@ -42,10 +42,10 @@ constexpr std::uint64_t kActivationWaitMs = 2000;
 constexpr DWORD kActivationRetryMs = 10;
 
 // Sends the activation until the running instance takes it, it lets go of
-// the lock (it is ending) or the wait is over.
-void ActivateRunningInstance(qv::os::InstanceLock& lock) {
+// the lock (it is ending), the wait is over or this start is asked to end.
+void ActivateRunningInstance(qv::os::InstanceLock& lock, const EndRequest& endRequest) {
     const std::uint64_t end = qv::os::NowMs() + kActivationWaitMs;
-    for (;;) {
+    while (!endRequest.Requested()) {
         if (qv::os::SendToWindowOfClass(kHiddenWindowClass, kActivateMessage, kActivateWParam, 0)) return;
         if (qv::os::NowMs() >= end) break;
         if (lock.Acquire() == qv::os::InstanceLock::Result::Acquired) {
@@ -78,13 +78,15 @@ std::unique_ptr<ICommDeviceMgmt> MakeDeviceManager() {
 }  // namespace
 
 int HostMain(const std::u16string& commandLine) {
+    // First: a signal during any box shown at the start ends it and the run.
+    EndRequest endRequest;
     qv::os::InstanceLock singleInstance(kSingleInstanceName);
     switch (singleInstance.Acquire()) {
     case qv::os::InstanceLock::Result::Acquired:
         break;
     case qv::os::InstanceLock::Result::HeldElsewhere:
         // Another host runs: bring its window forward and leave.
-        ActivateRunningInstance(singleInstance);
+        ActivateRunningInstance(singleInstance, endRequest);
         return 0;
     case qv::os::InstanceLock::Result::Unusable:
         // Not another instance: the lock cannot be trusted, so nothing starts.
@@ -111,6 +113,7 @@ int HostMain(const std::u16string& commandLine) {
     SystemPluginLoader loader;
     ProfileModuleConfig moduleConfig(appData);
     SetAsideIfDamaged(moduleConfig.FilePath());
+    if (endRequest.Requested()) return 0;
     CQuorvelApp::Services services;
     services.deviceSource = &deviceSource;
     services.loader = &loader;
@@ -129,9 +132,9 @@ int HostMain(const std::u16string& commandLine) {
         // From here on a termination signal ends the program as a normal
         // close does: the plug-in closes its session and saves, the last
         // plug-in is recorded and the locks are released.
-        const qv::os::TerminationSignals signals([&app](int) { app.RequestEnd(); });
-        if (!signals.IsActive()) QV_LOGE("termination signals end the program at once");
+        endRequest.Attach(&app);
         result = app.RunModuleLoop(commandLine);
+        endRequest.Attach(nullptr);
         // A signal before any plug-in started leaves the stored choice alone.
         if (app.CurrentPluginFile() || !app.IsEnding())
             moduleConfig.WriteLastPluginFile(app.CurrentPluginFile());

@@ -34,8 +34,17 @@ void CQuorvelApp::RequestEnd() {
     m_loop.RequestEnd();
     // Posted after the loop was told: a client that attaches later sees the
     // end request itself.
-    if (const DWORD thread = m_pluginThread.load())
-        qv::os::PostTask(thread, [this] { QuitClientOnce(); });
+    if (const DWORD thread = m_pluginThread.load()) qv::os::PostTask(thread, [this] { EndPluginRun(); });
+}
+
+void CQuorvelApp::EndPluginRun() {
+    if (m_client) {
+        QuitClientOnce();
+        return;
+    }
+    // Not attached yet: a box the plug-in shows meanwhile ends, and the
+    // client, attaching later, sees the end request itself.
+    qv::os::PostQuitMessage(0);
 }
 
 void CQuorvelApp::QuitClientOnce() {
@@ -97,6 +106,8 @@ void CQuorvelApp::OnPluginRunStarting() {
     m_quitSent = false;
     m_client = nullptr;
     m_pluginThread.store(qv::os::GetCurrentThreadId());
+    // An end requested before the thread was known was not posted to it.
+    if (m_loop.IsEnding()) qv::os::PostQuitMessage(0);
 }
 
 void CQuorvelApp::OnClientDone() {

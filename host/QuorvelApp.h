@@ -45,8 +45,9 @@ public:
     // once the module loop has returned.
     const std::string& NotStartedReason() const { return m_notStarted; }
     // Any thread: ends the program as the user's close does. The running
-    // client is asked to quit on its own thread, and no further plug-in
-    // starts, so the module loop returns once the client has ended.
+    // client is asked to quit on its own thread (a loop it runs before it
+    // attaches ends), and no further plug-in starts, so the module loop
+    // returns once the client has ended.
     void RequestEnd();
     bool IsEnding() const { return m_loop.IsEnding(); }
 
@@ -75,6 +76,8 @@ private:
     void EndPluginThread();
     // Plug-in thread: the client's Quit, at most once per run.
     void QuitClientOnce();
+    // Plug-in thread: ends the run on an end request.
+    void EndPluginRun();
 
     Services m_services;
     const std::u16string m_hostFolder;

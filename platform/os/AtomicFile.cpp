@@ -118,16 +118,37 @@ UniqueFd CreateTempFileBeside(const std::string& target, std::string& tempPath) 
     return UniqueFd();
 }
 
-// Replaces the file at path with what write() puts into a new file beside it.
-static bool ReplaceFileWith(const std::string& path, const std::function<bool(int fd)>& write) {
-    if (path.empty()) return false;
-    const std::optional<std::string> target = ResolveLinks(path);
-    if (!target) {
-        QV_LOGE("cannot follow the links of %s: %s", path.c_str(), std::strerror(errno));
-        return false;
+UniqueFd CreateFileInPlaceOf(const std::string& path, mode_t mode) {
+    std::string temp;
+    UniqueFd fd = CreateTempFileBeside(path, temp);
+    if (!fd) return fd;
+    // rename replaces a link at the name itself and refuses a folder.
+    if (fchmod(fd.Get(), mode) != 0 || rename(temp.c_str(), path.c_str()) != 0) {
+        const int savedErrno = errno;
+        unlink(temp.c_str());
+        errno = savedErrno;
+        return UniqueFd();
     }
+    return fd;
+}
+
+// The file a replace of path writes: path itself, or the file its links name.
+static std::optional<std::string> ReplaceTarget(const std::string& path, LinkAtPath link) {
+    if (link == LinkAtPath::Replace) return path;
+    std::optional<std::string> target = ResolveLinks(path);
+    if (!target) QV_LOGE("cannot follow the links of %s: %s", path.c_str(), std::strerror(errno));
+    return target;
+}
+
+// Replaces the file at path with what write() puts into a new file beside it.
+static bool ReplaceFileWith(const std::string& path, LinkAtPath link, const std::function<bool(int fd)>& write) {
+    if (path.empty()) return false;
+    const std::optional<std::string> target = ReplaceTarget(path, link);
+    if (!target) return false;
+    // A link that is to be replaced counts as no file: its target's mode is
+    // not taken either.
     struct stat old {};
-    const bool exists = stat(target->c_str(), &old) == 0;
+    const bool exists = lstat(target->c_str(), &old) == 0 && !S_ISLNK(old.st_mode);
     if (exists && !S_ISREG(old.st_mode)) {
         QV_LOGE("refused to replace %s: not a regular file", target->c_str());
         errno = EINVAL;
@@ -166,18 +187,18 @@ static bool ReplaceFileWith(const std::string& path, const std::function<bool(in
     return true;
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
-    return ReplaceFileWith(path, [bytes](int fd) { return WriteAll(fd, bytes); });
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes, LinkAtPath link) {
+    return ReplaceFileWith(path, link, [bytes](int fd) { return WriteAll(fd, bytes); });
 }
 
-bool CopyFileAtomically(const std::string& source, const std::string& path) {
+bool CopyFileAtomically(const std::string& source, const std::string& path, LinkAtPath link) {
     struct stat info {};
     UniqueFd from = OpenRegularFile(source, info);
     if (!from) {
         QV_LOGE("cannot read %s: %s", source.c_str(), std::strerror(errno));
         return false;
     }
-    return ReplaceFileWith(path, [&from](int fd) {
+    return ReplaceFileWith(path, link, [&from](int fd) {
         char buffer[65536];
         for (;;) {
             const ssize_t n = read(from.Get(), buffer, sizeof buffer);

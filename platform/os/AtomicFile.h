@@ -3,11 +3,13 @@
 // file whole or the new one: the bytes go to a temporary file in the same
 // folder, are flushed to disk, and the temporary file is renamed over the
 // target. The temporary file is always a new one (O_CREAT|O_EXCL|O_NOFOLLOW):
-// nothing already at its name, a planted link least of all, is written. A
-// path that is a symbolic link is written through to the file the link
-// names (the kernel follows the links), by a temporary file in that file's
-// folder, so the link stays. Only regular files are read or replaced:
-// anything else (a folder, a FIFO, a device) is refused without blocking.
+// nothing already at its name, a planted link least of all, is written.
+// A symbolic link at the path is replaced by the new file, and what it named
+// is left alone (the program's own files); a caller writing where the user
+// chose asks for the link to be followed instead: the file it names is
+// replaced, by a temporary file in that file's folder, and the link stays.
+// Only regular files are read or replaced: anything else (a folder, a FIFO, a
+// device) is refused without blocking.
 #include <sys/stat.h>
 
 #include <cstdint>
@@ -19,11 +21,22 @@
 
 namespace qv::os {
 
-[[nodiscard]] bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
+enum class LinkAtPath {
+    Replace,  // the name takes the new file
+    Follow,   // the file the link names takes it
+};
+
+[[nodiscard]] bool ReplaceFileAtomically(const std::string& path, std::string_view bytes,
+                                         LinkAtPath link = LinkAtPath::Replace);
 // The same with a copy of the regular file source, streamed: a source of any
 // size. false (errno set) when the source cannot be read or the copy not
 // completed; the file at path is then as it was.
-[[nodiscard]] bool CopyFileAtomically(const std::string& source, const std::string& path);
+[[nodiscard]] bool CopyFileAtomically(const std::string& source, const std::string& path,
+                                      LinkAtPath link = LinkAtPath::Replace);
+// A new empty file for writing (with the mode) that has taken the name's
+// place: a regular file or a link there is replaced, never written through.
+// Invalid (errno set) when the name is a folder or no file could be made.
+[[nodiscard]] UniqueFd CreateFileInPlaceOf(const std::string& path, mode_t mode);
 
 // The file a path finally names once the kernel has followed its symbolic
 // links; a link that names nothing yet gets its (empty) file made first.

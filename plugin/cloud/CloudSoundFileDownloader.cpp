@@ -1,11 +1,11 @@
 #include "plugin/cloud/CloudSoundFileDownloader.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cerrno>
 #include <cstring>
-#include <optional>
 
 #include "platform/os/AtomicFile.h"
 #include "platform/os/Log.h"
@@ -24,23 +24,23 @@ CCloudSoundFileDownloader::CCloudSoundFileDownloader(const SoundItem& item, std:
 CCloudSoundFileDownloader::~CCloudSoundFileDownloader() { Stop(1000); }
 
 bool CCloudSoundFileDownloader::Download() {
-    // As every file the program replaces: a new temporary file beside the
-    // file the target (or the link at it) names, renamed over it when whole.
-    const std::string named = qv::os::NativePath(m_targetPath);
-    const std::optional<std::string> target = qv::os::ResolveLinks(named);
-    if (!target) {
-        QV_LOGE("cannot follow the links of %s: %s", named.c_str(), std::strerror(errno));
+    // A new temporary file beside the target, renamed over the name itself
+    // when whole: a link at the name is replaced, never written through.
+    const std::string target = qv::os::NativePath(m_targetPath);
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        QV_LOGE("cannot download to %s: a folder has its name", target.c_str());
         return false;
     }
     std::string temp;
-    if (!qv::os::CreateTempFileBeside(*target, temp)) {
-        QV_LOGE("no temporary file beside %s: %s", target->c_str(), std::strerror(errno));
+    if (!qv::os::CreateTempFileBeside(target, temp)) {
+        QV_LOGE("no temporary file beside %s: %s", target.c_str(), std::strerror(errno));
         return false;
     }
     const std::string url = qv::os::Utf16ToUtf8(FieldText(m_item.path));
     const bool received = Http().HttpGetFile(qv::os::ProgramPath(temp).c_str(), url.c_str()) == 1;
-    if (received && ::rename(temp.c_str(), target->c_str()) == 0) return true;
-    if (received) QV_LOGE("cannot move the download to %s: %s", target->c_str(), std::strerror(errno));
+    if (received && ::rename(temp.c_str(), target.c_str()) == 0) return true;
+    if (received) QV_LOGE("cannot move the download to %s: %s", target.c_str(), std::strerror(errno));
     ::unlink(temp.c_str());
     return false;
 }

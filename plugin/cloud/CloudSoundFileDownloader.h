@@ -2,7 +2,9 @@
 // Downloads one cloud sound file and fires EventCloudSoundFileReady. The
 // bytes go to a temporary file made in the target's folder and replace the
 // target only after a complete 2xx transfer; on failure the temporary file
-// is removed, so a failed or refused download leaves nothing behind.
+// is removed, so a failed or refused download leaves nothing behind. A link
+// at the target's name is replaced, never written through; a folder there
+// fails the download.
 #include <string>
 
 #include "plugin/cloud/CloudWorker.h"

@@ -126,8 +126,10 @@ void CEventHandlerRecord::SaveRecording() {
     const std::weak_ptr<bool> alive = m_alive;
     CFileDialogHelper dialog(false, kSaveDialogFlags, SaveFilter(), u"mp3", owner);
     if (dialog.DoModal(owner) != 1 || alive.expired() || !m_owner) return;
-    // The copy replaces a file that is there only once it is complete.
-    if (!qv::os::CopyFileAtomically(qv::os::NativePath(m_tempPath), qv::os::NativePath(dialog.GetPathName()))) {
+    // The copy replaces a file that is there only once it is complete; a
+    // link the user chose is written through.
+    if (!qv::os::CopyFileAtomically(qv::os::NativePath(m_tempPath), qv::os::NativePath(dialog.GetPathName()),
+                                    qv::os::LinkAtPath::Follow)) {
         ShowTip(kBtnRecordSave, u"保存失败，请尝试保存到其他路径！", kFailureTipMs);
         return;
     }

@@ -117,6 +117,14 @@ void CMoodConfig::LoadList(const char16_t* section, const char16_t* pathSection,
 
 void CMoodConfig::Load() {
     LoadList(kFavorites, kFavoritePaths, kMaxFavorites, false, m_favorites);
+    // A key registers for one favourite only, the first that has it; a later
+    // one keeps no key, so that no pad shows a key that plays another.
+    for (std::size_t i = 1; i < m_favorites.size(); ++i) {
+        const std::uint32_t hotkey = m_favorites[i].hotkey;
+        if (hotkey && std::any_of(m_favorites.begin(), m_favorites.begin() + static_cast<std::ptrdiff_t>(i),
+                                  [hotkey](const SoundItem& earlier) { return earlier.hotkey == hotkey; }))
+            m_favorites[i].hotkey = 0;
+    }
     LoadList(kCustom, kCustomPaths, kMaxCustomSounds, true, m_custom);
     LoadList(kDownloads, kDownloadPaths, kMaxDownloads, true, m_downloads);
     m_volume = std::clamp(qv::os::GetPrivateProfileInt(kConfig, u"Volume", kDefaultVolume, m_path.c_str()), 0, 100);

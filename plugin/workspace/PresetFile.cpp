@@ -34,9 +34,10 @@ std::optional<GroupPreset> ReadPresetFile(const std::u16string& path) {
 }
 
 bool WritePresetFile(const std::u16string& path, const GroupPreset& preset) {
-    // One atomic replace through a new temporary file beside the target.
+    // One atomic replace through a new temporary file beside the target; a
+    // link the user chose is written through.
     const std::string target = qv::os::NativePath(path);
-    const bool written = qv::os::ReplaceFileAtomically(target, PresetFileBytes(preset));
+    const bool written = qv::os::ReplaceFileAtomically(target, PresetFileBytes(preset), qv::os::LinkAtPath::Follow);
     if (!written) QV_LOGE("the preset file %s could not be written", target.c_str());
     return written;
 }

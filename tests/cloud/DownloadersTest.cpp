@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <set>
 
 #include "families/FamilyData.h"
+#include "platform/audio/Mp3Source.h"
+#include "platform/os/AtomicFile.h"
 #include "platform/os/Path.h"
 #include "platform/os/Utf.h"
 #include "plugin/app/AppEvents.h"
@@ -147,7 +150,13 @@ TEST_F(DownloadersTest, TheRegularCatalogueArrivesWithItsEvents) {
     EXPECT_GT(r.record.values[20], 0);
     EXPECT_GT(r.record.values[23], 0);
     EXPECT_EQ(FieldText(r.record.remark), u"大厅");
-    EXPECT_EQ(std::filesystem::file_size(qv::os::NativePath(cloudFolder + u"/laugh.mp3")), 4096u);
+    // The whole sound arrived: the 2.6 s roomful of laughter as MP3.
+    const auto bytes = qv::os::ReadWholeFile(qv::os::NativePath(cloudFolder + u"/laugh.mp3")).value_or("");
+    std::u16string error;
+    const auto sound = qv::audio::Mp3Source::Open(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), error);
+    ASSERT_TRUE(sound) << qv::os::Utf16ToUtf8(error);
+    EXPECT_EQ(sound->Rate(), 44100);
+    EXPECT_NEAR(static_cast<double>(sound->TotalFrames()) / sound->Rate(), 2.6, 0.1);
 
     bool sawEffectBody = false;
     for (const auto& request : sim.Requests()) {
@@ -158,6 +167,57 @@ TEST_F(DownloadersTest, TheRegularCatalogueArrivesWithItsEvents) {
         }
     }
     EXPECT_TRUE(sawEffectBody);
+}
+
+// Links planted at the names the sounds download to: each name takes its
+// sound and what the link named, outside the folder, is left as it was. A
+// name that is a real folder fails the download.
+TEST_F(DownloadersTest, DownloadsReplaceLinksAtTheirNamesAndLeaveWhatTheyNamedAlone) {
+    namespace fs = std::filesystem;
+    qv::test::CatalogSim sim;
+    ASSERT_TRUE(sim.Start());
+    sim.UseAsCatalogue();
+    const std::string folder = qv::os::NativePath(cloudFolder);
+    const std::string outside = dir + "/outside";
+    fs::create_directories(outside + "/folder");
+    std::ofstream(outside + "/existing") << "keep";
+    fs::create_symlink(outside + "/existing", folder + "/laugh.mp3");
+    fs::create_symlink(outside + "/missing", folder + "/giggle.mp3");
+    fs::create_symlink(outside + "/folder", folder + "/clap.mp3");
+    auto download = [&](const std::vector<std::pair<int, std::string>>& sounds) {
+        CDownloaderSet<CCloudSoundFileDownloader> downloads;
+        round = Round{};
+        files.clear();
+        for (const auto& [id, name] : sounds) {
+            const SoundItem item = CloudItem(id, sim.Base() + "/files/" + name);
+            auto worker = std::make_shared<CCloudSoundFileDownloader>(item, CloudSoundTargetPath(cloudFolder, item), 2,
+                                                                      18000 + id);
+            ASSERT_EQ(worker->Start(), 1);
+            downloads.Keep(worker);
+        }
+        ASSERT_TRUE(WaitFor([&] { return round.events == static_cast<int>(sounds.size()); }));
+        downloads.StopAll();
+    };
+    download({{101, "laugh.mp3"}, {102, "giggle.mp3"}, {201, "clap.mp3"}});
+    using Results = std::set<std::pair<int, bool>>;
+    EXPECT_EQ(Results(files.begin(), files.end()), (Results{{101, true}, {102, true}, {201, true}}));
+    for (const char* name : {"laugh.mp3", "giggle.mp3", "clap.mp3"}) {
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder + "/" + name))) << name;
+        EXPECT_GT(fs::file_size(folder + "/" + name), 0u) << name;
+    }
+    EXPECT_EQ(qv::os::ReadWholeFile(outside + "/existing").value_or(""), "keep");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(outside + "/missing")));
+    EXPECT_TRUE(fs::is_empty(outside + "/folder"));
+
+    fs::remove(folder + "/laugh.mp3");
+    fs::create_directory(folder + "/laugh.mp3");
+    download({{101, "laugh.mp3"}});
+    EXPECT_EQ(files, (std::vector<std::pair<int, bool>>{{101, false}}));
+    EXPECT_EQ(round.fileMessage, u"下载文件失败");
+    EXPECT_TRUE(fs::is_empty(folder + "/laugh.mp3"));
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
+    EXPECT_EQ(names, (std::set<std::string>{"laugh.mp3", "giggle.mp3", "clap.mp3"}));
 }
 
 TEST_F(DownloadersTest, EverySwitchGivesItsMessage) {

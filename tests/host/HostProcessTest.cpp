@@ -1,5 +1,6 @@
 // The real host program in child processes, with the test plug-ins and the
 // simulated card.
+#include <signal.h>
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -180,6 +181,19 @@ TEST(HostProcess, RunsWithoutAppDataFolderAndStoresNothing) {
     EXPECT_TRUE(box.WaitForLog("zenk end without attach", 0));
     for (const auto& entry : std::filesystem::recursive_directory_iterator(box.Root()))
         EXPECT_NE(entry.path().filename(), "modulecfg.ini") << entry.path();
+}
+
+// A signal while the plug-in shows a box before it attaches ends the box,
+// the run and the process, which takes its locks with it.
+TEST(HostProcess, ASignalEndsABoxThePluginShowsBeforeItAttaches) {
+    HostSandbox box;
+    box.InstallPlugin("zenk.so", "zenk.so");
+    const pid_t host = box.Start({{"QV_TESTPLUGIN_MODE", "box-before-attach"}});
+    ASSERT_TRUE(box.WaitForLog("zenk box shown"));
+    kill(host, SIGTERM);
+    EXPECT_TRUE(ExitedWith(box.Wait(host), 0));
+    EXPECT_TRUE(box.WaitForLog("zenk box ended", 0));
+    EXPECT_TRUE(std::filesystem::is_empty(box.Root() + "/run"));
 }
 
 struct FailureCase {

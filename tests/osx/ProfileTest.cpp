@@ -318,17 +318,23 @@ TEST_F(Profile, AnythingButARegularFileIsRefusedWithoutBlocking) {
     EXPECT_TRUE(S_ISDIR(info.st_mode));
 }
 
-TEST_F(Profile, ALinkedFileIsWrittenThroughItsLink) {
+// A link at the profile's name (to a file, to nothing) is read through, but
+// a write puts the file in its place: what it named stays as it was.
+TEST_F(Profile, AWriteReplacesALinkAtTheNameAndLeavesWhatItNamedAlone) {
     fs::create_directories(m_dir + "/real");
-    Put("");
-    fs::remove(path());
-    ASSERT_EQ(symlink("real/settings.ini", path().c_str()), 0);  // not there yet
-    ASSERT_TRUE(WritePrivateProfileString(u"S", u"k", u"1", file()));
-    ASSERT_TRUE(WritePrivateProfileString(u"S", u"j", u"2", file()));
-    EXPECT_TRUE(fs::is_symlink(path()));
-    EXPECT_EQ(ReadWholeFile(m_dir + "/real/settings.ini").value_or(""), "[S]\r\nk=1\r\nj=2\r\n");
-    EXPECT_EQ(Get(u"S", u"k"), u"1");
-    EXPECT_EQ(fs::directory_iterator(m_dir + "/real")->path().filename(), "settings.ini");
+    ASSERT_TRUE(ReplaceFileAtomically(m_dir + "/real/settings.ini", "[S]\r\nj=2\r\n"));
+    for (const char* named : {"real/settings.ini", "real/missing.ini"}) {
+        SCOPED_TRACE(named);
+        fs::remove(path());
+        ASSERT_EQ(symlink(named, path().c_str()), 0);
+        const bool file = std::string(named) == "real/settings.ini";
+        EXPECT_EQ(Get(u"S", u"j"), file ? u"2" : u"?");
+        ASSERT_TRUE(WritePrivateProfileString(u"S", u"k", u"1", this->file()));
+        EXPECT_FALSE(fs::is_symlink(path()));
+        EXPECT_EQ(Bytes(), file ? "[S]\r\nj=2\r\nk=1\r\n" : "[S]\r\nk=1\r\n");
+    }
+    EXPECT_EQ(ReadWholeFile(m_dir + "/real/settings.ini").value_or(""), "[S]\r\nj=2\r\n");
+    EXPECT_FALSE(fs::exists(m_dir + "/real/missing.ini"));
 }
 
 // The temporary names an atomic write tries, in order: links planted at the
@@ -342,10 +348,10 @@ TEST_F(Profile, LinksPlantedAtTheTemporaryNamesLeaveTheirTargetsAlone) {
     SetTempNameHook(PlantedName);
     fs::create_directories(m_dir + "/real");
     ASSERT_TRUE(ReplaceFileAtomically(m_dir + "/victim", "keep"));
-    // Written directly and through a link: the temporary names sit beside
-    // the file written, so the links are planted in both folders.
+    // Written directly and in place of a link: the temporary names sit
+    // beside the name written.
     fs::create_symlink("real/linked.ini", m_dir + "/link.ini");
-    const std::vector<std::string> targets = {path(), m_dir + "/real/linked.ini"};
+    const std::vector<std::string> targets = {path(), m_dir + "/link.ini"};
     for (const std::string& target : targets) {
         for (int attempt = 0; attempt < 4; ++attempt) {
             const std::string name = PlantedName(target, attempt);
@@ -359,8 +365,8 @@ TEST_F(Profile, LinksPlantedAtTheTemporaryNamesLeaveTheirTargetsAlone) {
     SetTempNameHook(nullptr);
 
     EXPECT_EQ(Bytes(), "[S]\r\nk=1\r\n");
-    EXPECT_EQ(ReadWholeFile(m_dir + "/real/linked.ini").value_or(""), "[S]\r\nk=2\r\n");
-    EXPECT_TRUE(fs::is_symlink(m_dir + "/link.ini"));
+    EXPECT_EQ(ReadWholeFile(m_dir + "/link.ini").value_or(""), "[S]\r\nk=2\r\n");
+    EXPECT_FALSE(fs::exists(m_dir + "/real/linked.ini"));
     EXPECT_EQ(ReadWholeFile(m_dir + "/victim").value_or(""), "keep");
     for (const std::string& target : targets) {
         for (int attempt = 0; attempt < 4; ++attempt) {

@@ -187,6 +187,10 @@ protected:
 TEST_F(RecordPageTest, ATakeIsRecordedSavedAndPlayedBackWithItsClocks) {
     Open();
     EXPECT_EQ(PageState(), State::kIdle);
+    // A link at the take's name is replaced by the take, not written through.
+    const std::string victim = m_dir + "/victim";
+    std::ofstream(victim) << "keep";
+    std::filesystem::create_symlink(victim, TempFile());
     for (const char16_t* name : {u"btn_record_playback", u"btn_record_save", u"slider_play_progress", u"channel_volume"})
         EXPECT_FALSE(Enabled(name)) << os::Utf16ToUtf8(name);
 
@@ -216,6 +220,8 @@ TEST_F(RecordPageTest, ATakeIsRecordedSavedAndPlayedBackWithItsClocks) {
     int rate = 0;
     EXPECT_GE(Mp3Frames(TempFile(), &rate), 3500u * kCaptureRate / 1000) << "libmad does not read the take whole";
     EXPECT_EQ(rate, kCaptureRate);
+    EXPECT_FALSE(std::filesystem::is_symlink(TempFile()));
+    EXPECT_EQ(os::ReadWholeFile(victim).value_or(""), "keep");
 
     // Saving: an MP3 dialog, and the take copied where the user said.
     const std::string saved = m_dir + "/home/take.mp3";

@@ -4,6 +4,8 @@
 // taking only its own registrations, subscriptions and filter with it.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Messages.h"
 #include "platform/os/Profile.h"
@@ -12,6 +14,7 @@
 #include "plugin/app/AppEvents.h"
 #include "plugin/dialogs/SInputHotKeyDlg.h"
 #include "plugin/pages/SoundPadMenu.h"
+#include "plugin/sound/BuiltInSounds.h"
 #include "tests/soundpage/SoundPageEnv.h"
 #include "tests/support/UiInput.h"
 
@@ -101,6 +104,32 @@ TEST_F(SoundHotKeyTest, FavouritesPlayFromTheirHotkeysWithTheWindowHiddenAndFoll
     Click(*m_dlg, *Named(u"chk_hotkey_switch"));
     EXPECT_TRUE(Registered().empty());
     EXPECT_EQ(Press(kNum(2)), 0);
+}
+
+// A mood file with two favourites on one key: the key registers for the
+// first, and only the first shows it and offers to delete it.
+TEST_F(SoundHotKeyTest, AKeyTwoFavouritesShareShowsOnlyOnThePadItPlays) {
+    {
+        CMoodConfig mood;
+        ASSERT_TRUE(mood.Init(os::Utf8ToUtf16(MoodFile())));
+        for (UINT key : {kCtrlF1, kNum(2), kCtrlF1}) {
+            SoundItem item = BuiltInSoundItem(static_cast<int>(mood.GetFavorites().size()));
+            item.hotkey = key;
+            ASSERT_TRUE(mood.AddFavorite(item));
+        }
+    }
+    ASSERT_TRUE(os::WritePrivateProfileString(u"Config", u"EnableHotKey", u"1", os::Utf8ToUtf16(MoodFile()).c_str()));
+    OpenWindow();
+    EXPECT_EQ(Registered(), (std::map<int, UINT>{{14000, kCtrlF1}, {14001, kNum(2)}}));
+    auto keyText = [&](int pad) { return Pad(pad)->GetWindow(ui::GSW_NEXTSIBLING)->GetWindowText(true).str(); };
+    EXPECT_FALSE(keyText(14000).empty());
+    EXPECT_FALSE(keyText(14001).empty());
+    EXPECT_EQ(keyText(14002), u"");
+    EXPECT_EQ(Press(kCtrlF1), 14000);
+    PadMenu(14002, 0);
+    std::set<UINT> commands;
+    for (const auto& item : m_menuItems) commands.insert(item.first);
+    EXPECT_TRUE(commands.count(kPadCmdSetHotKey) && !commands.count(kPadCmdDeleteHotKey));
 }
 
 TEST_F(SoundHotKeyTest, AClosedWindowTakesOnlyItsOwnHotkeysSubscriptionsAndFilter) {

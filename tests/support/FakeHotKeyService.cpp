@@ -11,8 +11,12 @@ FakeHotKeyService::~FakeHotKeyService() { desktop::SetHotKeyService(nullptr); }
 
 BOOL FakeHotKeyService::Register(HWND hwnd, int id, UINT modifiers, UINT vk) {
     log.push_back("+" + std::to_string(id));
+    const UINT hotkey = modifiers << 16 | vk;
     if (vk == refusedKey || registered.count(id)) return FALSE;
-    registered[id] = {hwnd, modifiers << 16 | vk};
+    // As on the desktop, a combination has one holder.
+    for (const auto& entry : registered)
+        if (entry.second.second == hotkey) return FALSE;
+    registered[id] = {hwnd, hotkey};
     return TRUE;
 }
 

@@ -18,7 +18,8 @@ public:
     FakeHotKeyService(const FakeHotKeyService&) = delete;
     FakeHotKeyService& operator=(const FakeHotKeyService&) = delete;
 
-    // "+id" and "-id" in the order asked for; refusedKey's registrations fail.
+    // "+id" and "-id" in the order asked for; refusedKey's registrations fail,
+    // and so do those of a combination already held.
     BOOL Register(HWND hwnd, int id, UINT modifiers, UINT vk) override;
     BOOL Unregister(HWND hwnd, int id) override;
 

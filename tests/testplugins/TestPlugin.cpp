@@ -65,6 +65,15 @@ public:
         const int connected = m_host->ConnectDevice(this);
         TestPluginLog(kModelName, "init connected=%d", connected);
         if (connected) Exchange();
+        if (Mode() == "box-before-attach") {
+            // Stands in for a message box shown before the client attaches:
+            // a modal loop that only WM_QUIT ends.
+            TestPluginLog(kModelName, "box shown");
+            qv::os::LoopOptions box;
+            box.done = [] { return false; };
+            qv::os::RunMessageLoop(box);
+            TestPluginLog(kModelName, "box ended");
+        }
         return 1;
     }
 

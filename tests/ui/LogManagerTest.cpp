@@ -130,12 +130,16 @@ TEST_F(LogManagerTest, AFullFileIsRotatedOnce) {
     EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), {}), 2);
 }
 
-TEST_F(LogManagerTest, AnOversizedLogFromAnOlderRunIsCutToTheCapAtTheFirstLine) {
+TEST_F(LogManagerTest, AnOversizedLogFromAnOlderRunIsCutToTheCapAtTheFirstLineInPlaceOfALink) {
     fs::create_directories(Folder());
     {
         std::ofstream old(File());
         for (int i = 0; i < 1000; ++i) old << "old line " << i << "\n";
     }
+    // A link where the older file goes is replaced, not written through.
+    const std::string victim = m_dir + "/victim";
+    std::ofstream(victim) << "keep";
+    fs::create_symlink(victim, File("default.log.1"));
     m_log.SetMaxFileSize(2000);
     m_log.Start();
     Log("first of this run");
@@ -147,6 +151,7 @@ TEST_F(LogManagerTest, AnOversizedLogFromAnOlderRunIsCutToTheCapAtTheFirstLine) 
     EXPECT_EQ(kept.rfind("old line ", 0), 0u);  // whole lines only
     EXPECT_NE(kept.find("old line 999\n"), std::string::npos);
     EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), {}), 2);
+    EXPECT_EQ(Read(victim), "keep");
 }
 
 TEST_F(LogManagerTest, ALinkAtTheLogsNameIsNotFollowed) {

@@ -6,6 +6,8 @@
 #include <iterator>
 #include <memory>
 
+#include "tools/catalogsim/SampleSounds.h"
+
 namespace catalogsim {
 namespace {
 
@@ -27,6 +29,14 @@ Reply File(std::int64_t size) {
     Reply reply;
     reply.contentType = "audio/mpeg";
     reply.generated = size;
+    return reply;
+}
+
+// A real sound: one of the skin's pads' sounds as MP3.
+Reply Sound(const std::string& skinSound) {
+    Reply reply;
+    reply.contentType = "audio/mpeg";
+    reply.body = SkinSoundMp3(skinSound);
     return reply;
 }
 
@@ -98,9 +108,9 @@ Catalogue RegularCatalogue() {
         R"({"paramList":[{"paramNo":35,"paramValue":130},{"paramNo":36,"paramValue":100},{"paramNo":40,"paramValue":55},)"
         R"({"paramNo":41,"paramValue":60},{"paramNo":42,"paramValue":100}]}]})"));
     c.routes[kUsage] = Json(R"({"message":"ok"})");
-    c.routes["GET /files/laugh.mp3"] = File(4096);
-    c.routes["GET /files/giggle.mp3"] = File(2048);
-    c.routes["GET /files/clap.mp3"] = File(1024);
+    c.routes["GET /files/laugh.mp3"] = Sound("DJ_DHX");
+    c.routes["GET /files/giggle.mp3"] = Sound("DJ_XHX");
+    c.routes["GET /files/clap.mp3"] = Sound("DJ_ZS");
     return c;
 }
 
@@ -156,8 +166,11 @@ bool ApplySwitch(Catalogue& c, const std::string& name) {
         for (auto& [route, reply] : c.routes)
             if (IsFile(route)) reply.status = std::stoi(fileStatus);
     } else if (name == "file-empty") {
-        for (auto& [route, reply] : c.routes)
-            if (IsFile(route)) reply.generated = -1;  // the empty body
+        for (auto& [route, reply] : c.routes) {
+            if (!IsFile(route)) continue;
+            reply.generated = -1;
+            reply.body.clear();
+        }
     } else if (name == "detail-null" || name == "detail-missing" || name == "detail-other-id") {
         // Another id: 302's detail answers for 301, 301's for the others.
         const Reply detail301 = c.routes[kEffectDetail + "|soundId=301"];

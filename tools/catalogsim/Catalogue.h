@@ -31,8 +31,9 @@ struct Catalogue {
                       std::string& route) const;
 };
 
-// The regular catalogue: two sound categories with sounds and files, two
-// cloud effects with details, and the usage report's answer.
+// The regular catalogue: two sound categories with sounds and their files
+// (real MP3s, each another sound), two cloud effects with details, and the
+// usage report's answer.
 Catalogue RegularCatalogue();
 
 // Applies one switch ("slow", "stalled", "huge", "exact-size=N",

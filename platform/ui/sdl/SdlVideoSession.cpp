@@ -34,6 +34,9 @@ std::shared_ptr<SdlVideoSession> SdlVideoSession::Open() {
     if (const unsigned long visual = FindArgbVisualOfDisplay())
         SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, std::to_string(visual).c_str());
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    // SIGINT and SIGTERM are the program's: SDL would turn them into quit
+    // events that no loop here reads.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         QV_LOGE("SDL video: %s", SDL_GetError());
         return nullptr;
