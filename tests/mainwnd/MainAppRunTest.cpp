@@ -193,7 +193,9 @@ TEST_F(MainAppRunTest, StalledCatalogueRequestsEndWithTheRun) {
     });
     m_client->Uninit();  // as the host ends a plug-in on a family switch
     m_client = nullptr;
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
+    // The stalled requests are abandoned, not waited out; the bound leaves
+    // room for a loaded machine.
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5));
     unsetenv("QV_CATALOGUE_URL");
 }
 

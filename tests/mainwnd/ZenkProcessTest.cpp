@@ -114,7 +114,9 @@ TEST_F(ZenkOnX, Version15OpensTheSessionSendsEveryParameterAndReports) {
     EXPECT_EQ(menu->height, 4 + 3 * 28);  // 取消收藏, 删除热键, 编辑热键
     EXPECT_TRUE(m_client->SaveShot(pads, "zenk/sound_pad_menu_cn.png"));
     m_client->Click(pads.x + 30, pads.y + 100);  // beside the pads: the menu ends
-    EXPECT_TRUE(m_client->WaitForPopup(2 * 28, {}, 500) == std::nullopt);
+    bool closed = false;  // a loaded machine may take a while to unmap it
+    for (int i = 0; i < 20 && !closed; ++i) closed = m_client->WaitForPopup(2 * 28, {}, 500) == std::nullopt;
+    EXPECT_TRUE(closed) << "the pad menu stayed open";
     m_client->Click(pads.x + 66 + 3 * 64 + 31, pads.y + 21);  // the first category's tab
     os::SleepMs(300);
     EXPECT_TRUE(m_client->SaveShot(pads, "zenk/sound_pads_cloud_cn.png"));
