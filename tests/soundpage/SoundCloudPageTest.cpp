@@ -1,8 +1,9 @@
 // The page's cloud sounds against the test catalogue server: categories as
 // cloud pages (seven at most, names kept as text), a pad downloaded into
-// "CloudSound" and played, failures that tip and can be tried again, the
-// effect page's retry fetching the categories again (never twice at once),
-// and no download left running when the window goes.
+// "CloudSound" and played, failures that tip and can be tried again, a
+// sound fetched for the favourites that is one already, the effect page's
+// retry fetching the categories again (never twice at once) with the user's
+// tab kept, and no download left running when the window goes.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -18,6 +19,8 @@
 #include "tests/soundpage/SoundPageEnv.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/CatalogSim.h"
+#include "tests/support/ExpectedFamily.h"
+#include "tests/support/UiInput.h"
 
 namespace qv::test {
 namespace {
@@ -68,6 +71,8 @@ protected:
     bool Fetched() { return WaitFor([&] { return !Page().IsFetchingCloudList(); }); }
     bool Downloaded() { return WaitFor([&] { return Page().RunningFileDownloads() == 0; }); }
     int Status(int index) { return Page().Mood().GetCloudSound(0, index)->status; }
+    int StoredTab() { return CSettingsStore::GetStore(0)->ReadInt(u"nCurSelTabIndex", u"tabSound"); }
+    CEventHandlerEffect& EffectPage() { return *dynamic_cast<CEventHandlerEffect*>(m_dlg->Pages().front().get()); }
 
     std::unique_ptr<CatalogSim> m_sim;
 };
@@ -124,14 +129,59 @@ TEST_F(SoundCloudPageTest, CategoriesBecomeCloudPagesWhosePadsDownloadAndPlay) {
     EXPECT_EQ(Page().Mood().GetFavorites().back().kind, kSoundFile);
 }
 
+// A favourite named as the cloud sound: the sound is fetched, the tip at the
+// tabs says it is there, and it is not added twice. dorbII records the
+// download before it looks; zenk only when it adds the sound.
+TEST_F(SoundCloudPageTest, ASoundFetchedForTheFavouritesThatIsOneAlreadyIsNotAddedTwice) {
+    StartCatalogue();
+    fs::create_directories(DataFolder());
+    {
+        CMoodConfig mood;
+        ASSERT_TRUE(mood.Init(os::Utf8ToUtf16(MoodFile())));
+        SoundItem mine;
+        ASSERT_TRUE(MakeSoundItem(mine, kSoundFile, u"大笑", os::Utf8ToUtf16(MakeTone("mine.mp3", 0.3))));
+        ASSERT_TRUE(mood.AddFavorite(mine));
+    }
+    OpenWindow();
+    ASSERT_TRUE(Fetched());
+    ShowTab(3);
+    PadMenu(18000, kPadCmdAddFavourite);
+    ASSERT_TRUE(Downloaded());
+    EXPECT_EQ(TipText(), u"收藏夹中已经存在“大笑”");
+    ASSERT_EQ(Page().Mood().GetFavorites().size(), 1u);
+    EXPECT_EQ(Page().Mood().GetFavorites()[0].cloudId, 0);
+    const bool recorded = Expected().recordsDownloadOfAFavourite;
+    EXPECT_EQ(Page().Mood().GetDownloads().size(), recorded ? 1u : 0u);
+    EXPECT_EQ(Pad(kFirstDownloadPad) != nullptr, recorded);
+    EXPECT_TRUE(fs::exists(DataFolder() + "/CloudSound/laugh.mp3"));
+}
+
+// The tab the user picks is stored; the cloud pages taken down and made
+// again by a second fetch change the selection on the way, which is not
+// the user's choice: the stored tab and the shown one stay.
+TEST_F(SoundCloudPageTest, TheUsersTabIsStoredAndKeptWhileTheCloudPagesAreMadeAgain) {
+    StartCatalogue();
+    OpenWindow(true);
+    ASSERT_TRUE(Fetched());
+    ASSERT_EQ(Tabs()->GetItemCount(), 10);
+    for (int tab : {1, 5}) {
+        qv::test::Click(*m_dlg, Tabs()->GetTabRect(tab).CenterPoint());
+        ASSERT_EQ(Tabs()->GetCurSel(), tab);
+        EXPECT_EQ(StoredTab(), tab);
+    }
+    EffectPage().FetchCloudEffectList();
+    ASSERT_TRUE(WaitFor([&] { return RequestsTo(kCategoriesPath) == 2; }));
+    ASSERT_TRUE(Fetched());
+    EXPECT_EQ(StoredTab(), 5);
+    EXPECT_EQ(Tabs()->GetCurSel(), 5);
+}
+
 TEST_F(SoundCloudPageTest, TheEffectPagesRetryFetchesTheCategoriesAgainButNeverTwiceAtOnce) {
     StartCatalogue();
     OpenWindow(true);
     ASSERT_TRUE(Fetched());
     ASSERT_EQ(RequestsTo(kCategoriesPath), 1);
-    auto* effect = dynamic_cast<CEventHandlerEffect*>(m_dlg->Pages().front().get());
-    ASSERT_NE(effect, nullptr);
-    effect->FetchCloudEffectList();
+    EffectPage().FetchCloudEffectList();
     Advance(100);
     ASSERT_TRUE(Fetched());
     EXPECT_EQ(RequestsTo(kCategoriesPath), 2);
@@ -145,8 +195,7 @@ TEST_F(SoundCloudPageTest, TheEffectPagesRetryFetchesTheCategoriesAgainButNeverT
     m_sim->UseAsCatalogue();
     OpenWindow(true);
     ASSERT_TRUE(WaitFor([&] { return RequestsTo(kCategoriesPath) == 1; }));
-    effect = dynamic_cast<CEventHandlerEffect*>(m_dlg->Pages().front().get());
-    effect->FetchCloudEffectList();
+    EffectPage().FetchCloudEffectList();
     Advance(200);
     EXPECT_TRUE(Page().IsFetchingCloudList());
     EXPECT_EQ(RequestsTo(kCategoriesPath), 1);
