@@ -29,6 +29,8 @@ struct ExpectedFamily {
     int firstCustomPreset[3];     // slot of the first custom preset of banks 1 .. 3
     const char16_t* presetFileFilter;
     bool keepsReverbScroll;       // the page writes the reverb view's origin back
+    bool cloudListHasEcho;        // "回荡" heads the cloud effect list
+    const char* cloudListBody;    // the catalogue's effect-list request
     // Sound page.
     const char16_t* moodFile;
     int renameCommand;            // of the pad menu
@@ -52,6 +54,8 @@ inline constexpr ExpectedFamily kExpectedDorbII{
     .firstCustomPreset = {7, 8, 5},
     .presetFileFilter = u"预设音效参数文件(*.data)",
     .keepsReverbScroll = false,
+    .cloudListHasEcho = true,
+    .cloudListBody = "genreId=7&pageNumber=1&pageSize=1000&categoryId=-2",
     .moodFile = u"DorbIIMoodcfg.ini",
     .renameCommand = 1007,
     .volumePopupLift = 0,
@@ -74,6 +78,8 @@ inline constexpr ExpectedFamily kExpectedZenk{
     .firstCustomPreset = {5, 5, 5},
     .presetFileFilter = u"预设参数文件(*.data)",
     .keepsReverbScroll = true,
+    .cloudListHasEcho = false,
+    .cloudListBody = "genreId=1&pageNumber=1&pageSize=1000&categoryId=-2",
     .moodFile = u"ZenkMoodcfg.ini",
     .renameCommand = 1006,
     .volumePopupLift = 2,
