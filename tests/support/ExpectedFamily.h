@@ -16,6 +16,7 @@ struct ExpectedFamily {
     // information's first line, and the menu commands that differ.
     const char16_t* titleSuffix;
     const char16_t* productLine;
+    const char16_t* mainMenu[4];  // the items of commands 1 .. 4, null past the last
     int manualCommand;
     const char16_t* manualFile;  // under the program folder
     int aboutCommand;
@@ -43,6 +44,7 @@ inline constexpr ExpectedFamily kExpectedDorbII{
     .deviceName = u"Dorb II Pro",
     .titleSuffix = u" - Dorb Ⅱ Pro",
     .productLine = u"产品名称：Dorb Ⅱ Pro\n",
+    .mainMenu = {u"设备信息", u"检查更新", u"使用手册", u"关于"},
     .manualCommand = 3,
     .manualFile = u"/Manuals/DorbⅡPro_UserManual.pdf",
     .aboutCommand = 4,
@@ -67,6 +69,7 @@ inline constexpr ExpectedFamily kExpectedZenk{
     .deviceName = u"Zenk",
     .titleSuffix = u" - Zenk",
     .productLine = u"产品名称：Zenk\n",
+    .mainMenu = {u"设备信息", u"检查更新", u"关于", nullptr},
     .manualCommand = 4,
     .manualFile = u"/Manuals/UserManual.pdf",
     .aboutCommand = 3,
