@@ -318,7 +318,7 @@ TEST_F(SoundPageTest, TheMenusCommandsKeepFavouritesAndTheUsersOwnSounds) {
     ASSERT_EQ(PadIds(u"scrollview_sound_local").size(), 12u);
     EXPECT_EQ(PadText(15010), u"A");
     ClickPad(15010);
-    EXPECT_TRUE(Page().Engine().IsPlaying()) << os::Utf16ToUtf8(TipText());
+    EXPECT_TRUE(Page().PlayClock().IsRunning()) << os::Utf16ToUtf8(TipText());
 
     // Into the favourites once; the second time it is there already.
     PadMenu(15010, kPadCmdAddFavourite);
@@ -352,7 +352,7 @@ TEST_F(SoundPageTest, TheMenusCommandsKeepFavouritesAndTheUsersOwnSounds) {
 
     // Deleting the sound that plays stops it; its favourite stays (other name).
     ClickPad(15010);
-    ASSERT_TRUE(Page().Engine().IsPlaying());
+    ASSERT_TRUE(Page().PlayClock().IsRunning());
     PadMenu(15010, kPadCmdDeleteSound);
     EXPECT_FALSE(Page().Engine().IsPlaying());
     EXPECT_FALSE(Page().PlayClock().IsRunning());
