@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "controls/CTipWnd.h"
 #include "platform/os/Utf.h"
 #include "platform/ui/controls/STabCtrl.h"
 #include "plugin/model/RecordText.h"
@@ -130,31 +131,41 @@ TEST_F(SoundCloudPageTest, CategoriesBecomeCloudPagesWhosePadsDownloadAndPlay) {
     EXPECT_EQ(Page().Mood().GetFavorites().back().kind, kSoundFile);
 }
 
-// A favourite named as the cloud sound: the sound is fetched, the tip at the
-// tabs says it is there, and it is not added twice. dorbII records the
-// download before it looks; zenk only when it adds the sound.
-TEST_F(SoundCloudPageTest, ASoundFetchedForTheFavouritesThatIsOneAlreadyIsNotAddedTwice) {
+// A cloud sound not here yet, asked for the favourites: fetched, then added.
+// When a favourite has its name already, the tip at the tabs says so and it
+// is not added twice; dorbII records the download before it looks, zenk only
+// when it adds the sound.
+TEST_F(SoundCloudPageTest, ASoundFetchedForTheFavouritesIsAddedUnlessOneHasItsName) {
     StartCatalogue();
-    fs::create_directories(DataFolder());
-    {
-        CMoodConfig mood;
-        ASSERT_TRUE(mood.Init(os::Utf8ToUtf16(MoodFile())));
-        SoundItem mine;
-        ASSERT_TRUE(MakeSoundItem(mine, kSoundFile, u"大笑", os::Utf8ToUtf16(MakeTone("mine.mp3", 0.3))));
-        ASSERT_TRUE(mood.AddFavorite(mine));
+    for (const char16_t* mine : {u"别的", u"大笑"}) {
+        const bool already = std::u16string_view(mine) == u"大笑";
+        SCOPED_TRACE(already);
+        fs::remove_all(DataFolder() + "/CloudSound");
+        fs::create_directories(DataFolder());
+        fs::remove(MoodFile());
+        {
+            CMoodConfig mood;
+            ASSERT_TRUE(mood.Init(os::Utf8ToUtf16(MoodFile())));
+            SoundItem item;
+            ASSERT_TRUE(MakeSoundItem(item, kSoundFile, mine, os::Utf8ToUtf16(MakeTone("mine.mp3", 0.3))));
+            ASSERT_TRUE(mood.AddFavorite(item));
+        }
+        OpenWindow();
+        ASSERT_TRUE(Fetched());
+        ShowTab(3);
+        PadMenu(18000, kPadCmdAddFavourite);
+        ASSERT_TRUE(Downloaded());
+        const std::vector<SoundItem>& favourites = Page().Mood().GetFavorites();
+        ASSERT_EQ(favourites.size(), already ? 1u : 2u);
+        EXPECT_EQ(favourites.back().cloudId, already ? 0 : 101);
+        EXPECT_EQ(TipText(), already ? u"收藏夹中已经存在“大笑”" : u"");
+        const bool recorded = !already || Expected().recordsDownloadOfAFavourite;
+        EXPECT_EQ(Page().Mood().GetDownloads().size(), recorded ? 1u : 0u);
+        EXPECT_EQ(Pad(kFirstDownloadPad) != nullptr, recorded);
+        EXPECT_TRUE(fs::exists(DataFolder() + "/CloudSound/laugh.mp3"));
+        CloseWindow();
+        controls::CTipWnd::HideTip();
     }
-    OpenWindow();
-    ASSERT_TRUE(Fetched());
-    ShowTab(3);
-    PadMenu(18000, kPadCmdAddFavourite);
-    ASSERT_TRUE(Downloaded());
-    EXPECT_EQ(TipText(), u"收藏夹中已经存在“大笑”");
-    ASSERT_EQ(Page().Mood().GetFavorites().size(), 1u);
-    EXPECT_EQ(Page().Mood().GetFavorites()[0].cloudId, 0);
-    const bool recorded = Expected().recordsDownloadOfAFavourite;
-    EXPECT_EQ(Page().Mood().GetDownloads().size(), recorded ? 1u : 0u);
-    EXPECT_EQ(Pad(kFirstDownloadPad) != nullptr, recorded);
-    EXPECT_TRUE(fs::exists(DataFolder() + "/CloudSound/laugh.mp3"));
 }
 
 // The tab the user picks is stored; the cloud pages taken down and made
