@@ -35,6 +35,7 @@ struct ExpectedFamily {
     // Sound page.
     const char16_t* moodFile;
     int renameCommand;            // of the pad menu
+    bool soundKeys;               // pads go into the card's keys (the menu leads with them)
     int volumePopupLift;          // pixels above the button's half height
     bool recordsDownloadOfAFavourite;  // a sound fetched for the favourites that is one already
 };
@@ -60,6 +61,7 @@ inline constexpr ExpectedFamily kExpectedDorbII{
     .cloudListBody = "genreId=7&pageNumber=1&pageSize=1000&categoryId=-2",
     .moodFile = u"DorbIIMoodcfg.ini",
     .renameCommand = 1007,
+    .soundKeys = true,
     .volumePopupLift = 0,
     .recordsDownloadOfAFavourite = true,
 };
@@ -85,6 +87,7 @@ inline constexpr ExpectedFamily kExpectedZenk{
     .cloudListBody = "genreId=1&pageNumber=1&pageSize=1000&categoryId=-2",
     .moodFile = u"ZenkMoodcfg.ini",
     .renameCommand = 1006,
+    .soundKeys = false,
     .volumePopupLift = 2,
     .recordsDownloadOfAFavourite = false,
 };
