@@ -8,12 +8,12 @@
 
 #include "controls/QvEQ.h"
 #include "platform/ui/controls/SProgress.h"
+#include "platform/ui/controls/SScrollView.h"
 #include "platform/ui/controls/STabCtrl.h"
 #include "plugin/app/AppEvents.h"
 #include "plugin/dialogs/DlgUpgradeFirmware.h"
 #include "plugin/model/RecordText.h"
 #include "plugin/workspace/SettingsStore.h"
-#include "platform/ui/controls/SScrollView.h"
 #include "tests/effect/EffectPageEnv.h"
 #include "tests/support/ExpectedFamily.h"
 #include "tests/support/UiInput.h"
