@@ -18,7 +18,7 @@ void EffectPageEnv::SetUp() {
     m_center = std::make_unique<ui::SNotifyCenter>();
     m_card.SetRestartDelays(0, 0);
     m_link = std::make_unique<SimCardLink>(m_card);
-    m_workspace = std::make_unique<CWorkSpace>(&m_link->Manager(), DorbIIFamily());
+    m_workspace = std::make_unique<CWorkSpace>(&m_link->Manager(), ThisFamily());
     m_workspace->AttachParamModel(ThisFamily(), *CSettingsStore::GetStore(0));
     m_link->SetProtocol(m_workspace->AsProtocol());
     m_link->SetPnpHandler([this](int removed, const char16_t* path) { m_workspace->OnDeviceArrival(removed, path); });
@@ -41,10 +41,7 @@ void EffectPageEnv::TearDown() {
 
 void EffectPageEnv::ConnectCard() {
     ASSERT_TRUE(m_link->ConnectDevice());
-    if (m_card.InUpdateMode())
-        m_workspace->SetNeedsUpgrade(1);
-    else
-        m_workspace->OpenSession();
+    m_workspace->OpenSessionIfNormalMode();
 }
 
 void EffectPageEnv::OpenWindow() {

@@ -1,11 +1,12 @@
 #pragma once
 // The main window with the real effect page over the skin, its workspace
-// with the state file of store 0, and the simulated card behind the real
-// device manager, on the stepped clock. The card restarts within the write
+// with the state file of store 0, and the simulated card of the build's
+// family behind the real device manager, on the stepped clock. The card restarts within the write
 // of its 0x2A unless a test sets delays.
 #include <memory>
 #include <string>
 
+#include "families/ThisFamily.h"
 #include "plugin/windows/MainDlg.h"
 #include "plugin/workspace/WorkSpace.h"
 #include "plugin/workspace/WorkSpaceParams.h"
@@ -37,7 +38,7 @@ protected:
     // The text of the tip shown now, empty when none.
     static std::u16string TipText();
 
-    SimCard m_card;
+    SimCard m_card{ThisFamily().normalProductId};
     std::unique_ptr<ui::SNotifyCenter> m_center;
     std::unique_ptr<SimCardLink> m_link;
     std::unique_ptr<CWorkSpace> m_workspace;

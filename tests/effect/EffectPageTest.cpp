@@ -1,29 +1,30 @@
-// The effect page in the main window against the simulated card: every
-// parameter control edits the card, the card's changes reach the controls,
-// the page's view follows the current effect and the card's state, and the
-// firmware question.
+// The effect page in the main window against the simulated card, once per
+// family: every parameter control edits the card, the card's changes reach
+// the controls, the page's view follows the current effect and the card's
+// state, the reverb view's origin, and the firmware question.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "controls/QvEQ.h"
 #include "platform/ui/controls/SProgress.h"
+#include "platform/ui/controls/SScrollView.h"
 #include "platform/ui/controls/STabCtrl.h"
 #include "plugin/app/AppEvents.h"
 #include "plugin/dialogs/DlgUpgradeFirmware.h"
 #include "plugin/model/RecordText.h"
 #include "plugin/workspace/SettingsStore.h"
 #include "tests/effect/EffectPageEnv.h"
+#include "tests/support/ExpectedFamily.h"
 #include "tests/support/UiInput.h"
 
 namespace qv::test {
 namespace {
 
-constexpr int kKnobParams[] = {0, 1, 2, 3, 9, 16, 17, 20, 22, 23, 38};
-constexpr int kSwitchParams[] = {5, 6, 10, 43, 44};
 constexpr int kParamEffectNumber = 4;
+constexpr int kParamEffectSelector = 8;
 constexpr int kParamVoiceSwitch = 15;
-constexpr const char16_t* kQuestion = u"检测到设备的固件版本与软件不兼容，您需要升级固件才可以正常使用。是否现在升级固件？";
+constexpr int kReverbBank = 2;
 
 class EffectPageTest : public EffectPageEnv {
 protected:
@@ -60,11 +61,12 @@ protected:
         return std::u16string(ui::SStringW::Format(u"%d", static_cast<int>(raw * d.scale) + d.displayOffset).str());
     }
     // The page of the effect tabs that holds the button.
-    void ShowEffectTab(int button) { dynamic_cast<ui::STabCtrl*>(Control(900))->SetCurSel(button >= 12 ? 1 : 0); }
+    void ShowEffectTab(int button) { dynamic_cast<ui::STabCtrl*>(Control(900))->SetCurSel(button >= FirstUserButton() ? 1 : 0); }
+    int PitchPage() { return dynamic_cast<ui::STabCtrl*>(Named(u"tab_reverb_pitch"))->GetCurSel(); }
     bool Visible(const char16_t* name) { return Named(name) && Named(name)->IsVisible(); }
     std::u16string Text(const char16_t* name) { return Named(name)->GetWindowText().str(); }
     int CheckedEffectButton() {
-        for (int i = 0; i < 24; ++i)
+        for (int i = 0; i < EffectButtons(); ++i)
             if (Control(10000 + i)->IsChecked()) return i;
         return -1;
     }
@@ -80,7 +82,8 @@ protected:
 
 TEST_F(EffectPageTest, EveryParameterControlLeavesTheCardEqualToTheModel) {
     Open();
-    // 唱歌 opens the reverb section, 魔兽音 the voice change, 电音 the electric one.
+    // Effect 1 opens the reverb section, the girl voice the voice change,
+    // the electric effect the electric section.
     ClickControl(10001);
     for (int id : {0, 1, 2, 3, 9, 20, 22, 23, 38}) {
         SCOPED_TRACE(id);
@@ -106,14 +109,14 @@ TEST_F(EffectPageTest, EveryParameterControlLeavesTheCardEqualToTheModel) {
         EXPECT_EQ(ValueOf(2000 + id), 21);
         EXPECT_TRUE(CardMatchesModel(id));
     }
-    for (int id : kSwitchParams) {
+    for (int id : {5, 6, 10, Expected().plusTenDbParams[0], Expected().plusTenDbParams[1]}) {
         SCOPED_TRACE(id);
         const int before = Model().GetValue(id);
         ClickControl(7000 + id);
         EXPECT_EQ(Model().GetValue(id), 1 - before);
         EXPECT_TRUE(CardMatchesModel(id));
     }
-    ClickControl(10005);
+    ClickControl(10000 + Expected().girlVoiceEffect);
     for (int id : {16, 17}) {
         SCOPED_TRACE(id);
         PressKeys(8000 + id, {VK_END, VK_UP, VK_UP});
@@ -123,7 +126,7 @@ TEST_F(EffectPageTest, EveryParameterControlLeavesTheCardEqualToTheModel) {
         EXPECT_EQ(Model().GetValue(id), 9);
         EXPECT_TRUE(CardMatchesModel(id));
     }
-    ClickControl(10008);
+    ClickControl(10000 + Expected().electricEffect);
     for (int option : {1, 0}) {
         ClickControl(600018 + 1000 * option);
         EXPECT_EQ(Model().GetValue(18), option);
@@ -160,10 +163,10 @@ TEST_F(EffectPageTest, TheCurveFollowsSlidersPresetsAndEffects) {
     ClickControl(10001);
     PressKeys(2027, {VK_HOME});
     ExpectEqFollowsTheModel("after a slider move");
-    ClickControl(11103);  // 温暖
+    ClickControl(11103);
     ExpectEqFollowsTheModel("after a preset");
     EXPECT_TRUE(Control(11103)->IsChecked());
-    ClickControl(10007);  // 老唱片
+    ClickControl(10004);
     ExpectEqFollowsTheModel("after an effect");
     EXPECT_FALSE(Control(11103)->IsChecked());  // an effect unchecks the presets
 }
@@ -173,51 +176,69 @@ TEST_F(EffectPageTest, ThePageShowsWhatTheCurrentEffectUses) {
     Open();
     ASSERT_TRUE(Model().SaveCustomEffect(u"我的低音", 1, 2));
     struct Case {
-        int button;            // clicked
-        int checked;           // the button then checked
+        int button;  // clicked, and then the one checked
         bool notElectric, electric, reverbPitch, save;
         int pitchPage;
         std::u16string name;
     };
-    const Case cases[] = {
-        {0, 0, false, true, true, true, 0, u"原声"},
-        {1, 1, false, true, false, true, 0, u"唱歌"},
-        {2, 2, false, true, false, true, 0, u"迷幻"},
-        {3, 3, false, true, false, true, 0, u"R&&B"},
-        {4, 4, false, true, false, true, 0, u"闪避"},
-        {5, 5, false, true, false, true, 1, u"魔兽音"},
-        {6, 6, false, true, false, true, 1, u"萝莉音"},
-        {7, 7, false, true, false, true, 0, u"老唱片"},
-        {8, 8, true, false, false, false, 0, u"电音"},
-        {9, 9, false, true, false, true, 0, u"自定义1"},
-        {11, 11, false, true, false, true, 0, u"自定义3"},
-        {14, 14, false, true, true, true, 0, u"我的低音"},  // saved while 原声 was current
+    // dorbII locks reverb and voice change under 原声 and the voice change
+    // unless a voice effect is current; zenk has neither lock.
+    const std::vector<Case> dorbII = {
+        {0, false, true, true, true, 0, u"原声"},
+        {1, false, true, false, true, 0, u"唱歌"},
+        {2, false, true, false, true, 0, u"迷幻"},
+        {3, false, true, false, true, 0, u"R&&B"},
+        {4, false, true, false, true, 0, u"闪避"},
+        {5, false, true, false, true, 1, u"魔兽音"},
+        {6, false, true, false, true, 1, u"萝莉音"},
+        {7, false, true, false, true, 0, u"老唱片"},
+        {8, true, false, false, false, 0, u"电音"},
+        {9, false, true, false, true, 0, u"自定义1"},
+        {11, false, true, false, true, 0, u"自定义3"},
+        {14, false, true, true, true, 0, u"我的低音"},  // saved while 原声 was current
     };
-    for (const Case& c : cases) {
+    const std::vector<Case> zenk = {
+        {0, false, true, false, true, 0, u"聊天"},
+        {1, false, true, false, true, 0, u"专业"},
+        {4, false, true, false, true, 0, u"怀旧"},
+        {5, false, true, false, true, 0, u"闪避"},
+        {6, false, true, false, true, 1, u"娃娃音"},
+        {7, true, false, false, false, 0, u"电音"},
+        {8, false, true, false, true, 0, u"自定义1"},
+        {10, false, true, false, true, 0, u"自定义3"},
+        {13, false, true, false, true, 0, u"我的低音"},
+    };
+    const bool locks = !IsZenkBuild();
+    for (const Case& c : locks ? dorbII : zenk) {
         SCOPED_TRACE(c.button);
         ShowEffectTab(c.button);
         ClickControl(10000 + c.button);
-        EXPECT_EQ(CheckedEffectButton(), c.checked);
+        EXPECT_EQ(CheckedEffectButton(), c.button);
         EXPECT_EQ(Visible(u"forbid_not_electric_param"), c.notElectric);
         EXPECT_EQ(Visible(u"forbid_electric_param"), c.electric);
         EXPECT_EQ(Visible(u"forbid_reverb_pitch_param"), c.reverbPitch);
         EXPECT_EQ(Control(12100)->IsVisible(), c.save);
-        EXPECT_EQ(dynamic_cast<ui::STabCtrl*>(Named(u"tab_reverb_pitch"))->GetCurSel(), c.pitchPage);
-        EXPECT_EQ(Visible(u"forbid_pitch_param"), c.pitchPage == 0);
+        EXPECT_EQ(PitchPage(), c.pitchPage);
+        EXPECT_EQ(Visible(u"forbid_pitch_param"), locks && c.pitchPage == 0);
         EXPECT_EQ(Text(u"txt_eff_title"), u"当前音效：" + c.name);
     }
-    // The voice-change switch turned on by the card opens the pitch page.
+    // The voice-change switch turned on by the card opens dorbII's pitch
+    // page; zenk's follows the girl voice only.
     ShowEffectTab(1);
     ClickControl(10001);
-    // A named effect is applied at its triple: the switch comes after it.
-    ASSERT_TRUE(m_card.SendNotification({{kParamEffectNumber, 1}, {kParamVoiceSwitch, 1}}));
-    ASSERT_TRUE(WaitFor([&] { return Model().GetValue(kParamVoiceSwitch) == 1; }));
-    EXPECT_EQ(dynamic_cast<ui::STabCtrl*>(Named(u"tab_reverb_pitch"))->GetCurSel(), 1);
+    auto notify = [&](int param, int value) {
+        const int selector = Model().GetValue(kParamEffectSelector);
+        ASSERT_TRUE(m_card.SendNotification({{static_cast<std::uint8_t>(param), static_cast<std::uint16_t>(value)},
+                                             {kParamEffectSelector, static_cast<std::uint16_t>(1 - selector)}}));
+        ASSERT_TRUE(WaitFor([&] { return Model().GetValue(kParamEffectSelector) == 1 - selector; }));
+        ASSERT_EQ(Model().GetValue(param), value);
+    };
+    notify(kParamVoiceSwitch, 1);
+    EXPECT_EQ(PitchPage(), locks ? 1 : 0);
     EXPECT_FALSE(Visible(u"forbid_pitch_param"));
-    ASSERT_TRUE(m_card.SendNotification({{kParamEffectNumber, 1}, {kParamVoiceSwitch, 0}}));
-    ASSERT_TRUE(WaitFor([&] { return Model().GetValue(kParamVoiceSwitch) == 0; }));
-    EXPECT_EQ(dynamic_cast<ui::STabCtrl*>(Named(u"tab_reverb_pitch"))->GetCurSel(), 0);
-    EXPECT_TRUE(Visible(u"forbid_pitch_param"));
+    notify(kParamVoiceSwitch, 0);
+    EXPECT_EQ(PitchPage(), 0);
+    EXPECT_EQ(Visible(u"forbid_pitch_param"), locks);
 
     // The pitch page opened by hand: a card change of parameter 8 (and not of
     // parameter 7) makes the page show the current effect again.
@@ -236,7 +257,7 @@ TEST_F(EffectPageTest, ThePageShowsWhatTheCurrentEffectUses) {
 // that bank, and only that one, takes the checked effect's values again.
 TEST_F(EffectPageTest, EachBanksDefaultButtonBringsBackThatBankOfTheCheckedEffect) {
     Open();
-    constexpr int kEffect = 6;  // 萝莉音: the pitch page is open under it
+    const int kEffect = Expected().girlVoiceEffect;  // the pitch page is open under it
     ClickControl(10000 + kEffect);
     auto* pitchTabs = dynamic_cast<ui::STabCtrl*>(Named(u"tab_reverb_pitch"));
     const EffectRecord& effect = Model().GetDeviceEffects()[kEffect];
@@ -275,8 +296,8 @@ TEST_F(EffectPageTest, AnEmptyUserSlotIsRefusedAndChangesNothing) {
     Open();
     ClickControl(10002);
     const auto frames = m_card.ReceivedFrames().size();
-    ShowEffectTab(12);
-    ClickControl(10012);
+    ShowEffectTab(FirstUserButton());
+    ClickControl(10000 + FirstUserButton());
     EXPECT_EQ(TipText(), u"您尚未保存该音效！");
     EXPECT_EQ(CheckedEffectButton(), 2);
     EXPECT_EQ(Model().GetValue(kParamEffectNumber), 2);
@@ -286,12 +307,15 @@ TEST_F(EffectPageTest, AnEmptyUserSlotIsRefusedAndChangesNothing) {
 
 TEST_F(EffectPageTest, AClickUnderAShownOverlayChangesNothingOnTheCard) {
     Open();
-    ASSERT_TRUE(Visible(u"forbid_reverb_pitch_param"));  // 原声
     ASSERT_TRUE(Visible(u"forbid_electric_param"));
     const auto frames = m_card.ReceivedFrames().size();
-    for (int id : {8020, 8038, 600018, 601018, 605019, 11203, 13002, 12002}) ClickControl(id);
-    ClickControl(10008);  // 电音 locks the equaliser and the reverb instead
-    Advance(20);          // the overlay is laid out where it now shows
+    for (int id : {600018, 601018, 605019}) ClickControl(id);
+    if (!IsZenkBuild()) {
+        ASSERT_TRUE(Visible(u"forbid_reverb_pitch_param"));  // 原声
+        for (int id : {8020, 8038, 11203, 13002, 12002}) ClickControl(id);
+    }
+    ClickControl(10000 + Expected().electricEffect);  // locks the equaliser and the reverb instead
+    Advance(20);  // the overlay is laid out where it now shows
     const auto framesAfterEffect = m_card.ReceivedFrames().size();
     ASSERT_TRUE(Visible(u"forbid_not_electric_param"));
     const auto electric = Model().GetCurrentEffect();
@@ -305,7 +329,7 @@ TEST_F(EffectPageTest, AClickUnderAShownOverlayChangesNothingOnTheCard) {
 // Connected, pulled, plugged again and in update mode: the title and the lock.
 TEST_F(EffectPageTest, TheTitleAndTheLockFollowTheCard) {
     Open();
-    const std::u16string connected = u"Halvena音频 - Dorb Ⅱ Pro";
+    const std::u16string connected = std::u16string(u"Halvena音频") + Expected().titleSuffix;
     EXPECT_EQ(Text(u"txt_app_title"), connected);
     EXPECT_FALSE(Visible(u"forbid_device_conn_status"));
     m_card.Unplug();
@@ -332,7 +356,7 @@ TEST_F(EffectPageTest, ACardInUpdateModeIsAskedAboutOnceAndNoLetsItGo) {
     ASSERT_TRUE(WaitFor([&] { return !m_boxes.Boxes().empty(); }));
     ASSERT_EQ(m_boxes.Boxes().size(), 1u);
     // The card tells no family: the question names the one that would be written.
-    EXPECT_NE(std::u16string(m_boxes.Boxes()[0].text.c_str()).find(u"Dorb II Pro"), std::u16string::npos);
+    EXPECT_NE(std::u16string(m_boxes.Boxes()[0].text.c_str()).find(Expected().deviceName), std::u16string::npos);
     EXPECT_EQ(m_boxes.Boxes()[0].type, static_cast<UINT>(MB_YESNO));
     EXPECT_EQ(m_boxes.Boxes()[0].owner, m_dlg->GetHwnd());
     EXPECT_FALSE(m_link->Manager().IsConnected());
@@ -398,6 +422,39 @@ TEST_F(EffectPageTest, TheTabsComeBackAsTheUserLeftThem) {
     OpenWindow();
     EXPECT_EQ(dynamic_cast<ui::STabCtrl*>(Control(900))->GetCurSel(), 1);
     EXPECT_EQ(dynamic_cast<ui::STabCtrl*>(Control(901))->GetCurSel(), 0);
+}
+
+// The reverb view's origin goes back into the state file as the page goes
+// only in zenk, and only while a custom reverb preset exists (the view is
+// scrolled to show those); at the start both families restore it.
+TEST_F(EffectPageTest, TheReverbViewsOriginIsKeptWithACustomReverbPreset) {
+    auto stored = [] {
+        std::int32_t origin[2] = {};
+        const bool found = CSettingsStore::GetStore(0)->ReadStruct(u"Point", u"reverbScrollview", origin, sizeof origin);
+        return found ? origin[1] : -1;
+    };
+    // Scrolled down a notch, the view made a row high as a larger text
+    // makes it, and the window closed.
+    int y = 0;
+    auto scrollDownAndClose = [&] {
+        OpenWindow();
+        ClickControl(10001);  // nothing locks the reverb
+        dynamic_cast<ui::STabCtrl*>(Named(u"tab_reverb_pitch"))->SetCurSel(0);
+        auto* view = dynamic_cast<ui::SScrollView*>(Named(u"reverb_scrollview"));
+        ASSERT_NE(view, nullptr);
+        view->SetAttribute(u"pos", u"316,8,@376,@40", false);
+        m_dlg->UpdateWindow();
+        Wheel(*m_dlg, -120, CenterOf(view));
+        y = view->GetViewOrigin().y;
+        ASSERT_GT(y, 0);
+        CloseWindow();
+    };
+    ConnectCard();
+    scrollDownAndClose();
+    EXPECT_EQ(stored(), -1);
+    ASSERT_TRUE(Model().SaveCurrentAsPreset(u"大厅", kReverbBank, 2));
+    scrollDownAndClose();
+    EXPECT_EQ(stored(), Expected().keepsReverbScroll ? y : -1);
 }
 
 }  // namespace

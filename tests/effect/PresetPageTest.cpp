@@ -1,5 +1,6 @@
 // Presets and effects saved through their dialogs, and presets moved in and
-// out of files through the custom buttons' menu, in the main window.
+// out of files through the custom buttons' menu, in the main window; once
+// per family.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -19,6 +20,7 @@
 #include "plugin/model/RecordText.h"
 #include "plugin/workspace/PresetFile.h"
 #include "tests/effect/EffectPageEnv.h"
+#include "tests/support/ExpectedFamily.h"
 #include "tests/support/FakeFileDialogService.h"
 #include "tests/support/UiInput.h"
 
@@ -106,9 +108,9 @@ TEST_F(PresetPageTest, TheSavePresetDialogChecksInOrderAndTheSaveReachesFileAndB
     EXPECT_EQ(NewBoxes(), (std::vector<std::u16string>{u"请选择预设的保存位置！", u"预设名称不能为空！"}));
     EXPECT_EQ(m_boxes.Boxes().back().caption, u"提示");
     EXPECT_EQ(TipText(), u"保存成功！");
-    EXPECT_EQ(ButtonText(11109), u"低音炮");
-    EXPECT_EQ(Control(11109)->GetToolTipText(), u"低音炮");
-    const GroupPreset* saved = Model().FindCustomPreset(9, 1);
+    EXPECT_EQ(ButtonText(CustomPresetButton(1, 2)), u"低音炮");
+    EXPECT_EQ(Control(CustomPresetButton(1, 2))->GetToolTipText(), u"低音炮");
+    const GroupPreset* saved = Model().FindCustomPreset(CustomPresetSlot(1, 2), 1);
     ASSERT_NE(saved, nullptr);
     EXPECT_EQ(FieldText(saved->name), u"低音炮");
     GroupPreset stored{};
@@ -124,7 +126,7 @@ TEST_F(PresetPageTest, TheSavePresetDialogChecksInOrderAndTheSaveReachesFileAndB
             ClickNamed(dialog, close);
         });
     }
-    EXPECT_EQ(Model().FindCustomPreset(7, 1), nullptr);
+    EXPECT_EQ(Model().FindCustomPreset(CustomPresetSlot(1, 0), 1), nullptr);
 }
 
 TEST_F(PresetPageTest, TheSaveEffectDialogChecksInOrderAndTheSaveNamesItsButton) {
@@ -155,8 +157,9 @@ TEST_F(PresetPageTest, TheSaveEffectDialogChecksInOrderAndTheSaveNamesItsButton)
     EXPECT_EQ(NewBoxes(), (std::vector<std::u16string>{u"请选择保存类型！", u"请选择保存位置！", u"音效名称不能为空！",
                                                        u"您未连接设备，请先连接设备！"}));
     EXPECT_EQ(TipText(), u"保存音效成功！");
-    EXPECT_EQ(ButtonText(10013), u"八个字的音效..");
-    EXPECT_EQ(Control(10013)->GetToolTipText(), u"八个字的音效名称");
+    const int userButton = 10000 + FirstUserButton() + 1;
+    EXPECT_EQ(ButtonText(userButton), u"八个字的音效..");
+    EXPECT_EQ(Control(userButton)->GetToolTipText(), u"八个字的音效名称");
     EXPECT_EQ(Model().GetUserEffects()[1].emptyFlag, 0);
 
     // A device custom effect keeps its slot's button.
@@ -165,20 +168,20 @@ TEST_F(PresetPageTest, TheSaveEffectDialogChecksInOrderAndTheSaveNamesItsButton)
         TypeName(dialog, u"直播");
         ClickNamed(dialog, u"btnOK");
     });
-    EXPECT_EQ(ButtonText(10011), u"直播");
+    EXPECT_EQ(ButtonText(10000 + Expected().builtInEffects + 2), u"直播");
 }
 
 TEST_F(PresetPageTest, APresetGoesOutToAFileAndComesBackIntoAnotherSlot) {
-    Click(*m_dlg, *Control(10001));  // 唱歌: the reverb section is open
+    Click(*m_dlg, *Control(10001));  // effect 1: the reverb section is open
     SavePreset(2, 0, u"空旷大厅");
     m_files.QueueAnswer(File("hall.data"));
-    PresetMenu(11208, 101);
+    PresetMenu(CustomPresetButton(2, 0), 101);
     ASSERT_EQ(m_files.Requests().size(), 1u);
     const auto& request = m_files.Requests()[0];
     EXPECT_TRUE(request.save);
     EXPECT_TRUE(request.options.overwritePrompt);
     ASSERT_EQ(request.options.filters.size(), 1u);
-    EXPECT_EQ(request.options.filters[0].name, u"预设音效参数文件(*.data)");
+    EXPECT_EQ(request.options.filters[0].name, Expected().presetFileFilter);
     EXPECT_EQ(request.options.filters[0].patterns, std::vector<std::u16string>{u"*.data"});
     EXPECT_EQ(request.options.defaultExtension, u"data");
     EXPECT_EQ(TipText(), u"文件保存成功！");
@@ -189,40 +192,41 @@ TEST_F(PresetPageTest, APresetGoesOutToAFileAndComesBackIntoAnotherSlot) {
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
 
     m_files.QueueAnswer(File("hall.data"));
-    PresetMenu(11210, 100);
+    PresetMenu(CustomPresetButton(2, 2), 100);
     EXPECT_TRUE(m_files.Requests().back().options.mustExist);
     EXPECT_FALSE(m_files.Requests().back().save);
-    const GroupPreset* imported = Model().FindCustomPreset(10, 2);
+    const GroupPreset* imported = Model().FindCustomPreset(CustomPresetSlot(2, 2), 2);
     ASSERT_NE(imported, nullptr);
     EXPECT_EQ(std::memcmp(imported, &*exported, sizeof *imported), 0);
-    EXPECT_EQ(ButtonText(11210), u"空旷大厅");
+    EXPECT_EQ(ButtonText(CustomPresetButton(2, 2)), u"空旷大厅");
 }
 
 TEST_F(PresetPageTest, ImportIntoTheCheckedButtonAppliesThePresetAtOnce) {
-    Click(*m_dlg, *Control(10001));  // 唱歌: the reverb section is open
+    Click(*m_dlg, *Control(10001));  // effect 1: the reverb section is open
     GroupPreset preset{};
     SetFieldText(preset.name, u"近");
     preset.valueCount = 5;
     const int values[] = {1, 33, 44, 55, 66};  // 混响开关, 时长, 比例, 音量, 预延迟
     std::copy(std::begin(values), std::end(values), preset.values);
     ASSERT_TRUE(WritePresetFile(File("near.data"), preset));
-    Click(*m_dlg, *Control(11209));  // empty: refused, but left checked
+    const int button = CustomPresetButton(2, 1);
+    Click(*m_dlg, *Control(button));  // empty: refused, but left checked
     EXPECT_EQ(TipText(), u"您尚未保存预设！");
-    ASSERT_TRUE(Control(11209)->IsChecked());
+    ASSERT_TRUE(Control(button)->IsChecked());
     m_files.QueueAnswer(File("near.data"));
-    PresetMenu(11209, 100);
+    PresetMenu(button, 100);
     EXPECT_EQ(Model().GetValue(20), 33);
     EXPECT_EQ(Model().GetValue(38), 66);
     EXPECT_TRUE(CardMatchesModel(38));
-    EXPECT_EQ(ButtonText(11209), u"近");
+    EXPECT_EQ(ButtonText(button), u"近");
 }
 
 // What each import refuses, and that refusals and cancels leave the slot and the disk alone.
 TEST_F(PresetPageTest, ImportRefusalsLeaveTheSlotAsItWas) {
-    Click(*m_dlg, *Control(10005));  // 魔兽音: the voice-change page is open
+    Click(*m_dlg, *Control(10000 + Expected().girlVoiceEffect));  // the voice-change page is open
     SavePreset(3, 1, u"男声");
-    ASSERT_TRUE(WritePresetFile(File("voice.data"), *Model().FindCustomPreset(6, 3)));
-    GroupPreset loud = *Model().FindCustomPreset(6, 3);
+    ASSERT_TRUE(WritePresetFile(File("voice.data"), *Model().FindCustomPreset(CustomPresetSlot(3, 1), 3)));
+    GroupPreset loud = *Model().FindCustomPreset(CustomPresetSlot(3, 1), 3);
     loud.values[1] = 101;  // 变声音量 goes to 100
     ASSERT_TRUE(WritePresetFile(File("loud.data"), loud));
     std::string edited = qv::os::ReadWholeFile(m_dir + "/voice.data").value();
@@ -235,12 +239,14 @@ TEST_F(PresetPageTest, ImportRefusalsLeaveTheSlotAsItWas) {
         std::optional<std::u16string> file;
         std::u16string tip;
     };
+    const int eq = CustomPresetButton(1, 0);
+    const int voice = CustomPresetButton(3, 0);
     const Case cases[] = {
-        {"checksum edited", 11107, File("edited.data"), u"文件打开失败！"},
-        {"a voice preset into the EQ bank", 11107, File("voice.data"), u"参数错误！"},
-        {"a value beyond its parameter", 11305, File("loud.data"), u"参数错误！"},
-        {"a name typed into the dialog", 11305, File("typed.data"), u"文件打开失败！"},
-        {"cancelled", 11305, std::nullopt, u""},
+        {"checksum edited", eq, File("edited.data"), u"文件打开失败！"},
+        {"a voice preset into the EQ bank", eq, File("voice.data"), u"参数错误！"},
+        {"a value beyond its parameter", voice, File("loud.data"), u"参数错误！"},
+        {"a name typed into the dialog", voice, File("typed.data"), u"文件打开失败！"},
+        {"cancelled", voice, std::nullopt, u""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -249,8 +255,8 @@ TEST_F(PresetPageTest, ImportRefusalsLeaveTheSlotAsItWas) {
         PresetMenu(c.button, 100);
         EXPECT_EQ(TipText(), c.tip);
     }
-    EXPECT_EQ(Model().FindCustomPreset(7, 1), nullptr);
-    EXPECT_EQ(Model().FindCustomPreset(5, 3), nullptr);
+    EXPECT_EQ(Model().FindCustomPreset(CustomPresetSlot(1, 0), 1), nullptr);
+    EXPECT_EQ(Model().FindCustomPreset(CustomPresetSlot(3, 0), 3), nullptr);
     EXPECT_FALSE(Exists("typed.data"));
     EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 8);  // the test's folders and files
 }
@@ -261,11 +267,11 @@ TEST_F(PresetPageTest, ExportOfAnEmptySlotOrACancelWritesNothing) {
     m_dlg->SendMessage(WM_COMMAND, 100);
     EXPECT_TRUE(m_files.Requests().empty());
     EXPECT_EQ(TipText(), u"");
-    PresetMenu(11110, 101);
+    PresetMenu(CustomPresetButton(1, 3), 101);
     EXPECT_EQ(TipText(), u"您尚未保存预设！");
     EXPECT_TRUE(m_files.Requests().empty());
     SavePreset(1, 3, u"满");
-    PresetMenu(11110, 101);  // cancelled
+    PresetMenu(CustomPresetButton(1, 3), 101);  // cancelled
     EXPECT_EQ(m_files.Requests().size(), 1u);
     EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 5);  // the test's folders
 }
@@ -275,10 +281,10 @@ TEST_F(PresetPageTest, SavedPresetsNameTheirButtonsAtTheStart) {
     SavePreset(2, 3, u"六个字的名称");
     CloseWindow();
     OpenWindow();
-    EXPECT_EQ(ButtonText(11107), u"五个字名称");
-    EXPECT_EQ(ButtonText(11211), u"六个字的..");
-    EXPECT_EQ(Control(11211)->GetToolTipText(), u"六个字的名称");
-    EXPECT_EQ(ButtonText(11108), u"自定义2");  // empty slots keep their texts
+    EXPECT_EQ(ButtonText(CustomPresetButton(1, 0)), u"五个字名称");
+    EXPECT_EQ(ButtonText(CustomPresetButton(2, 3)), u"六个字的..");
+    EXPECT_EQ(Control(CustomPresetButton(2, 3))->GetToolTipText(), u"六个字的名称");
+    EXPECT_EQ(ButtonText(CustomPresetButton(1, 1)), u"自定义2");  // empty slots keep their texts
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The main menu's device information, user manual and updater.
+// The main menu's device information, user manual, about box and updater,
+// once per family.
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -8,23 +9,24 @@
 #include <memory>
 
 #include "common/device/Frame.h"
+#include "controls/CInActiveCloseDlg.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Path.h"
 #include "platform/os/Utf.h"
+#include "platform/ui/SMenuWnd.h"
 #include "plugin/app/Updater.h"
 #include "plugin/device/DeviceInfoText.h"
 #include "plugin/dialogs/DlgDeviceInfo.h"
 #include "plugin/windows/MainDlg.h"
 #include "plugin/workspace/WorkSpace.h"
 #include "tests/mainwnd/MainWndTestEnv.h"
+#include "tests/support/ExpectedFamily.h"
 #include "tests/support/FakeDeviceMgmt.h"
 
 namespace qv::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr const char16_t* kProductLine = u"产品名称：Dorb Ⅱ Pro\n";
 
 TEST(DeviceInfoTextTest, VersionsAndTypeFollowTheProductLine) {
     struct Case {
@@ -39,11 +41,11 @@ TEST(DeviceInfoTextTest, VersionsAndTypeFollowTheProductLine) {
     reply[4] = 10;
     reply[6] = 23;
     reply[14] = 5;
-    EXPECT_EQ(DeviceInfoText(kProductLine, reply),
-              u"产品名称：Dorb Ⅱ Pro\n硬件版本：V1.0\n固件版本：V2.3\n设备类型：效果器\n");
+    const std::u16string line = Expected().productLine;
+    EXPECT_EQ(DeviceInfoText(line.c_str(), reply), line + u"硬件版本：V1.0\n固件版本：V2.3\n设备类型：效果器\n");
     reply[6] = 255;
-    EXPECT_NE(DeviceInfoText(kProductLine, reply).find(u"固件版本：V25.5\n"), std::u16string::npos);
-    EXPECT_EQ(DeviceInfoText(kProductLine, nullptr), kProductLine);
+    EXPECT_NE(DeviceInfoText(line.c_str(), reply).find(u"固件版本：V25.5\n"), std::u16string::npos);
+    EXPECT_EQ(DeviceInfoText(line.c_str(), nullptr), line);
 }
 
 class MenuCommandsTest : public SkinAppTest {
@@ -90,7 +92,7 @@ TEST_F(MenuCommandsTest, DeviceInformationAsksTheCardAndShowsItsAnswerInAnOwnedB
     ASSERT_EQ(m_boxes.Boxes().size(), 2u);
     for (const auto& box : m_boxes.Boxes()) EXPECT_EQ(box.text, u"未连接设备！");
 
-    CWorkSpace workspace(&manager, DorbIIFamily());
+    CWorkSpace workspace(&manager, ThisFamily());
     m_fake.workspace = &workspace;
     ASSERT_TRUE(manager.Connect(nullptr, workspace.AsProtocol()));
     manager.SetResponder([](const FakeDeviceMgmt::Frame& request, FakeDeviceMgmt::Frame& reply) {
@@ -101,31 +103,61 @@ TEST_F(MenuCommandsTest, DeviceInformationAsksTheCardAndShowsItsAnswerInAnOwnedB
         qv::frame::Seal(reply.data());
         return true;
     });
-    EXPECT_EQ(DeviceInfoBoxText(), u"产品名称：Dorb Ⅱ Pro\n硬件版本：V1.2\n固件版本：V2.3\n设备类型：话筒\n");
+    const std::u16string line = Expected().productLine;
+    EXPECT_EQ(DeviceInfoBoxText(), line + u"硬件版本：V1.2\n固件版本：V2.3\n设备类型：话筒\n");
     EXPECT_EQ(manager.Requests().back().frame[0], 0x92);
     EXPECT_TRUE(m_ownerDisabled);
     EXPECT_TRUE(m_boxTopmost);  // over the main window, which opened topmost
     EXPECT_TRUE(m_dlg->IsHostWindowEnabled());
 
     manager.SetResponder([](const FakeDeviceMgmt::Frame&, FakeDeviceMgmt::Frame&) { return false; });
-    EXPECT_EQ(DeviceInfoBoxText(), kProductLine);  // the query failed
+    EXPECT_EQ(DeviceInfoBoxText(), line);  // the query failed
     manager.Disconnect();
 
     // The box's close button ends it with cancel.
-    const std::u16string text = kProductLine;
-    CDlgDeviceInfo box(text);
+    CDlgDeviceInfo box(line);
     qv::os::PostTask(qv::os::GetCurrentThreadId(), [&] { Click(box, *box.FindChildByName(u"btn_close")); });
     EXPECT_EQ(box.DoModal(nullptr), IDCANCEL);
 }
 
-TEST_F(MenuCommandsTest, TheManualOpensOnlyWhenItIsThere) {
-    m_dlg->SendMessage(WM_COMMAND, 3);
+// The family's main menu, whose 关于 opens the family's about box; the
+// manual's command (which zenk's menu does not offer) opens the manual,
+// only when it is there.
+TEST_F(MenuCommandsTest, TheMenusAboutOpensTheAboutBoxAndTheManualCommandTheManual) {
+    using qv::controls::CInActiveCloseDlg;
+    const ExpectedFamily& family = Expected();
+    m_dlg->ShowWindow(SW_SHOWNORMAL);
+    std::vector<std::u16string> items;
+    qv::os::PostTask(qv::os::GetCurrentThreadId(), [&] {
+        for (ui::SHostWnd* host : m_app->GetHostWnds()) {
+            auto* menu = dynamic_cast<ui::SMenuWnd*>(host);
+            if (!menu) continue;
+            for (UINT id : {1u, 2u, 3u, 4u})
+                if (ui::SMenuItemWnd* item = menu->FindItem(id)) items.push_back(item->GetWindowText().str());
+            if (ui::SMenuItemWnd* item = menu->FindItem(static_cast<UINT>(family.aboutCommand))) Click(*menu, *item);
+        }
+    });
+    Click(*m_dlg, *m_dlg->FindChildByName(u"btn_menu"));
+    ui::test::PumpPending();
+    std::vector<std::u16string> expected;
+    for (const char16_t* item : family.mainMenu)
+        if (item) expected.push_back(item);
+    EXPECT_EQ(items, expected);
+    ASSERT_EQ(CInActiveCloseDlg::OpenCount(), 1);
+    std::u16string named;
+    for (ui::SHostWnd* host : m_app->GetHostWnds())
+        if (host->GetTitle() == u"about") named = host->FindChildByName(u"txt_name")->GetWindowText().str();
+    EXPECT_EQ(named, family.aboutName);
+    CInActiveCloseDlg::CloseAll();
+
+    m_dlg->SendMessage(WM_COMMAND, family.manualCommand);
     EXPECT_TRUE(m_shell.Documents().empty());
     fs::create_directories(Program("Manuals"));
-    std::ofstream(Program("Manuals/DorbⅡPro_UserManual.pdf")) << "%PDF";
-    m_dlg->SendMessage(WM_COMMAND, 3);
+    std::ofstream(qv::os::NativePath(m_fake.folder + family.manualFile)) << "%PDF";
+    m_dlg->SendMessage(WM_COMMAND, family.manualCommand);
     ASSERT_EQ(m_shell.Documents().size(), 1u);
-    EXPECT_EQ(m_shell.Documents()[0], m_fake.folder + u"/Manuals/DorbⅡPro_UserManual.pdf");
+    EXPECT_EQ(m_shell.Documents()[0], m_fake.folder + family.manualFile);
+    EXPECT_EQ(CInActiveCloseDlg::OpenCount(), 0);
 }
 
 TEST_F(MenuCommandsTest, TheUpdaterRunsFromACopyInTheTemporaryFolder) {

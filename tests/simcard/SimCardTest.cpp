@@ -267,6 +267,47 @@ TEST_F(SimCardTest, SoundUploadKeepsHeaderAndBlocks) {
     EXPECT_EQ(upload.data[39], 0xE7);  // byte 8 of the last block; the rest is cut
 }
 
+// An upload frame with a reserved byte that is not 0 is a violation of the
+// upload (told in its summary), once; data, key, count, size and index are not.
+TEST_F(SimCardTest, AReservedByteOfAnUploadFrameThatIsNotZeroIsAViolation) {
+    struct Case {
+        std::pair<int, std::uint8_t> headerByte, blockByte;  // {0, 0}: none
+        std::string violation;                               // empty: none
+    };
+    const Case cases[] = {
+        {{0, 0}, {0, 0}, ""},
+        {{1, 0x01}, {0, 0}, "the header: reserved byte 1 is 0x01"},
+        {{3, 0x80}, {0, 0}, "the header: reserved byte 3 is 0x80"},
+        {{11, 0x01}, {0, 0}, "the header: reserved byte 11 is 0x01"},
+        {{38, 0xFF}, {3, 0x01}, "the header: reserved byte 38 is 0xFF"},
+        {{0, 0}, {1, 0x10}, "block 1: reserved byte 1 is 0x10"},
+        {{0, 0}, {3, 0x02}, "block 1: reserved byte 3 is 0x02"},
+    };
+    auto with = [](Frame f, std::pair<int, std::uint8_t> byte) {
+        if (byte.first) f[static_cast<std::size_t>(byte.first)] = byte.second;
+        qv::frame::Seal(f.data());
+        return f;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.violation);
+        // 40 bytes in two blocks to key 3; the data fills bytes 4 .. 35 and
+        // the second block's index bytes 36 .. 38.
+        ASSERT_EQ(Exchange(with(Request(0x02, {{4, 3}, {5, 2}, {8, 40}}), c.headerByte)).size(), 1u);
+        Frame block0 = Request(0x04);
+        for (int i = 4; i < 36; ++i) block0[static_cast<std::size_t>(i)] = 0xA5;
+        ASSERT_EQ(Exchange(with(block0, {0, 0})).size(), 1u);
+        for (int repeat = 0; repeat < 2; ++repeat)  // the second a retry
+            ASSERT_EQ(Exchange(with(Request(0x04, {{4, 0xA5}, {35, 0xA5}, {36, 1}}), c.blockByte)).size(), 1u);
+        const auto upload = m_card.SoundUpload();
+        const std::string summary = qv::test::DescribeUpload(upload);
+        std::vector<std::string> reserved;
+        for (const std::string& v : upload.violations)
+            if (v.find("reserved") != std::string::npos) reserved.push_back(v);
+        EXPECT_EQ(reserved, c.violation.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.violation}) << summary;
+        EXPECT_TRUE(c.violation.empty() || summary.find("violation: " + c.violation) != std::string::npos) << summary;
+    }
+}
+
 TEST_F(SimCardTest, NotificationsAreSealedAndAcknowledgementsRecorded) {
     ASSERT_TRUE(m_card.SendNotification({{4, 2}, {25, 0x1FF}}));
     auto reports = Reports();

@@ -25,6 +25,7 @@
 #include "plugin/sound/SoundPadIds.h"
 #include "tests/soundpage/SoundPageEnv.h"
 #include "tests/support/CatalogSim.h"
+#include "tests/support/ExpectedFamily.h"
 #include "tests/support/UiInput.h"
 
 namespace qv::test {
@@ -216,7 +217,7 @@ TEST_F(SoundAreaLanguagesTest, EveryPageAndWindowOfTheSoundAreaShowsInBothLangua
             EXPECT_GE(m_menuItems.size(), 2u) << shot;
         }
 
-        EXPECT_TRUE(WithDialog<CDlgEditFileName>([&] { PadMenu(kFirstCustomPad, ThisFamily().soundPage.renameCommand); },
+        EXPECT_TRUE(WithDialog<CDlgEditFileName>([&] { PadMenu(kFirstCustomPad, Expected().renameCommand); },
                                                  [&](CDlgEditFileName& dialog) {
                                                      ExpectTranslated(&dialog, english, "name dialog");
                                                      Save("file_name_dialog" + suffix, {&dialog}, false);

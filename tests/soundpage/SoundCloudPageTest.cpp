@@ -1,14 +1,16 @@
 // The page's cloud sounds against the test catalogue server: categories as
 // cloud pages (seven at most, names kept as text), a pad downloaded into
-// "CloudSound" and played, failures that tip and can be tried again, the
-// effect page's retry fetching the categories again (never twice at once),
-// and no download left running when the window goes.
+// "CloudSound" and played, failures that tip and can be tried again, a
+// sound fetched for the favourites that is one already, the effect page's
+// retry fetching the categories again (never twice at once) with the user's
+// tab kept, and no download left running when the window goes.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 
+#include "controls/CTipWnd.h"
 #include "platform/os/Utf.h"
 #include "platform/ui/controls/STabCtrl.h"
 #include "plugin/model/RecordText.h"
@@ -18,6 +20,8 @@
 #include "tests/soundpage/SoundPageEnv.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/CatalogSim.h"
+#include "tests/support/ExpectedFamily.h"
+#include "tests/support/UiInput.h"
 
 namespace qv::test {
 namespace {
@@ -68,6 +72,8 @@ protected:
     bool Fetched() { return WaitFor([&] { return !Page().IsFetchingCloudList(); }); }
     bool Downloaded() { return WaitFor([&] { return Page().RunningFileDownloads() == 0; }); }
     int Status(int index) { return Page().Mood().GetCloudSound(0, index)->status; }
+    int StoredTab() { return CSettingsStore::GetStore(0)->ReadInt(u"nCurSelTabIndex", u"tabSound"); }
+    CEventHandlerEffect& EffectPage() { return *dynamic_cast<CEventHandlerEffect*>(m_dlg->Pages().front().get()); }
 
     std::unique_ptr<CatalogSim> m_sim;
 };
@@ -93,7 +99,8 @@ TEST_F(SoundCloudPageTest, CategoriesBecomeCloudPagesWhosePadsDownloadAndPlay) {
     EXPECT_EQ(Status(0), kSoundDownloading);
     ClickPad(18000);  // a second click meanwhile starts nothing
     ASSERT_TRUE(Downloaded());
-    EXPECT_TRUE(Page().Engine().IsPlaying()) << os::Utf16ToUtf8(TipText());
+    // Started: the play clock runs (the short sound may have ended already).
+    EXPECT_TRUE(Page().PlayClock().IsRunning()) << os::Utf16ToUtf8(TipText());
     EXPECT_EQ(Status(0), kSoundDownloaded);
     const std::string file = DataFolder() + "/CloudSound/laugh.mp3";
     EXPECT_EQ(ReadBytes(file), ReadBytes(m_dir + "/laugh.mp3"));
@@ -104,7 +111,7 @@ TEST_F(SoundCloudPageTest, CategoriesBecomeCloudPagesWhosePadsDownloadAndPlay) {
     // Played again from the file, without a request.
     ASSERT_TRUE(WaitUntilPlayed());
     ClickPad(18000);
-    EXPECT_TRUE(Page().Engine().IsPlaying());
+    EXPECT_TRUE(Page().PlayClock().IsRunning());
     EXPECT_EQ(RequestsTo("/files/laugh.mp3"), 1);
 
     // A file that fails: the message at the pad, idle again, tried again.
@@ -124,14 +131,69 @@ TEST_F(SoundCloudPageTest, CategoriesBecomeCloudPagesWhosePadsDownloadAndPlay) {
     EXPECT_EQ(Page().Mood().GetFavorites().back().kind, kSoundFile);
 }
 
+// A cloud sound not here yet, asked for the favourites: fetched, then added.
+// When a favourite has its name already, the tip at the tabs says so and it
+// is not added twice; dorbII records the download before it looks, zenk only
+// when it adds the sound.
+TEST_F(SoundCloudPageTest, ASoundFetchedForTheFavouritesIsAddedUnlessOneHasItsName) {
+    StartCatalogue();
+    for (const char16_t* mine : {u"别的", u"大笑"}) {
+        const bool already = std::u16string_view(mine) == u"大笑";
+        SCOPED_TRACE(already);
+        fs::remove_all(DataFolder() + "/CloudSound");
+        fs::create_directories(DataFolder());
+        fs::remove(MoodFile());
+        {
+            CMoodConfig mood;
+            ASSERT_TRUE(mood.Init(os::Utf8ToUtf16(MoodFile())));
+            SoundItem item;
+            ASSERT_TRUE(MakeSoundItem(item, kSoundFile, mine, os::Utf8ToUtf16(MakeTone("mine.mp3", 0.3))));
+            ASSERT_TRUE(mood.AddFavorite(item));
+        }
+        OpenWindow();
+        ASSERT_TRUE(Fetched());
+        ShowTab(3);
+        PadMenu(18000, kPadCmdAddFavourite);
+        ASSERT_TRUE(Downloaded());
+        const std::vector<SoundItem>& favourites = Page().Mood().GetFavorites();
+        ASSERT_EQ(favourites.size(), already ? 1u : 2u);
+        EXPECT_EQ(favourites.back().cloudId, already ? 0 : 101);
+        EXPECT_EQ(TipText(), already ? u"收藏夹中已经存在“大笑”" : u"");
+        const bool recorded = !already || Expected().recordsDownloadOfAFavourite;
+        EXPECT_EQ(Page().Mood().GetDownloads().size(), recorded ? 1u : 0u);
+        EXPECT_EQ(Pad(kFirstDownloadPad) != nullptr, recorded);
+        EXPECT_TRUE(fs::exists(DataFolder() + "/CloudSound/laugh.mp3"));
+        CloseWindow();
+        controls::CTipWnd::HideTip();
+    }
+}
+
+// The tab the user picks is stored; the cloud pages taken down and made
+// again by a second fetch change the selection on the way, which is not
+// the user's choice: the stored tab and the shown one stay.
+TEST_F(SoundCloudPageTest, TheUsersTabIsStoredAndKeptWhileTheCloudPagesAreMadeAgain) {
+    StartCatalogue();
+    OpenWindow(true);
+    ASSERT_TRUE(Fetched());
+    ASSERT_EQ(Tabs()->GetItemCount(), 10);
+    for (int tab : {1, 5}) {
+        qv::test::Click(*m_dlg, Tabs()->GetTabRect(tab).CenterPoint());
+        ASSERT_EQ(Tabs()->GetCurSel(), tab);
+        EXPECT_EQ(StoredTab(), tab);
+    }
+    EffectPage().FetchCloudEffectList();
+    ASSERT_TRUE(WaitFor([&] { return RequestsTo(kCategoriesPath) == 2; }));
+    ASSERT_TRUE(Fetched());
+    EXPECT_EQ(StoredTab(), 5);
+    EXPECT_EQ(Tabs()->GetCurSel(), 5);
+}
+
 TEST_F(SoundCloudPageTest, TheEffectPagesRetryFetchesTheCategoriesAgainButNeverTwiceAtOnce) {
     StartCatalogue();
     OpenWindow(true);
     ASSERT_TRUE(Fetched());
     ASSERT_EQ(RequestsTo(kCategoriesPath), 1);
-    auto* effect = dynamic_cast<CEventHandlerEffect*>(m_dlg->Pages().front().get());
-    ASSERT_NE(effect, nullptr);
-    effect->FetchCloudEffectList();
+    EffectPage().FetchCloudEffectList();
     Advance(100);
     ASSERT_TRUE(Fetched());
     EXPECT_EQ(RequestsTo(kCategoriesPath), 2);
@@ -145,8 +207,7 @@ TEST_F(SoundCloudPageTest, TheEffectPagesRetryFetchesTheCategoriesAgainButNeverT
     m_sim->UseAsCatalogue();
     OpenWindow(true);
     ASSERT_TRUE(WaitFor([&] { return RequestsTo(kCategoriesPath) == 1; }));
-    effect = dynamic_cast<CEventHandlerEffect*>(m_dlg->Pages().front().get());
-    effect->FetchCloudEffectList();
+    EffectPage().FetchCloudEffectList();
     Advance(200);
     EXPECT_TRUE(Page().IsFetchingCloudList());
     EXPECT_EQ(RequestsTo(kCategoriesPath), 1);

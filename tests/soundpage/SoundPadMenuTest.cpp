@@ -7,6 +7,7 @@
 #include "platform/ui/SMenu.h"
 #include "plugin/pages/SoundPadMenu.h"
 #include "tests/mainwnd/MainWndTestEnv.h"
+#include "tests/support/ExpectedFamily.h"
 
 namespace qv::test {
 namespace {
@@ -14,13 +15,14 @@ namespace {
 struct FamilyCase {
     const char* name;
     const FamilyData& (*family)();
+    const ExpectedFamily* expected;
 };
 
 class SoundPadMenuTest : public SkinAppTest, public ::testing::WithParamInterface<FamilyCase> {};
 
 TEST_P(SoundPadMenuTest, EachKindOfPadHasTheItemsOfItsKind) {
     const FamilySoundPageData& family = GetParam().family().soundPage;
-    const UINT rename = static_cast<UINT>(family.renameCommand);
+    const UINT rename = static_cast<UINT>(GetParam().expected->renameCommand);
     struct Case {
         int pad;
         bool hotkey;
@@ -52,7 +54,7 @@ TEST_P(SoundPadMenuTest, EachKindOfPadHasTheItemsOfItsKind) {
         }
         // dorbII's menu starts with the card's keys, its items follow.
         std::vector<std::pair<UINT, std::u16string>> expected = c.items;
-        if (family.uploadsToCard) {
+        if (GetParam().expected->soundKeys) {
             expected.insert(expected.begin(), {1006, u"载入设备"});
             for (UINT key : {110u, 111u, 112u}) EXPECT_TRUE(menu.HasItem(key)) << key;
         } else {
@@ -63,7 +65,8 @@ TEST_P(SoundPadMenuTest, EachKindOfPadHasTheItemsOfItsKind) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, SoundPadMenuTest,
-                         ::testing::Values(FamilyCase{"dorbII", &DorbIIFamily}, FamilyCase{"zenk", &ZenkFamily}),
+                         ::testing::Values(FamilyCase{"dorbII", &DorbIIFamily, &kExpectedDorbII},
+                                           FamilyCase{"zenk", &ZenkFamily, &kExpectedZenk}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

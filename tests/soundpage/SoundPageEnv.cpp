@@ -6,13 +6,13 @@
 #include <thread>
 
 #include "controls/CTipWnd.h"
-#include "families/ThisFamily.h"
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Utf.h"
 #include "platform/ui/ModuleResources.h"
 #include "platform/ui/controls/STabCtrl.h"
 #include "plugin/dialogs/SetVolumeDlg.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/ExpectedFamily.h"
 #include "tests/support/MenuPick.h"
 #include "tests/support/UiInput.h"
 
@@ -139,10 +139,10 @@ bool SoundPageEnv::WaitUntilPlayed() {
     return false;
 }
 
-std::string SoundPageEnv::MoodFile() const { return DataFolder() + "/" + os::Utf16ToUtf8(ThisFamily().moodFileName); }
+std::string SoundPageEnv::MoodFile() const { return DataFolder() + "/" + os::Utf16ToUtf8(Expected().moodFile); }
 
 std::string SoundPageEnv::CardOutput() const {
-    return m_dir + "/" + os::Utf16ToUtf8(ThisFamily().deviceName) + " Analog.raw";
+    return m_dir + "/" + os::Utf16ToUtf8(Expected().deviceName) + " Analog.raw";
 }
 
 std::vector<std::int16_t> SoundPageEnv::CardSamples() const { return ReadRaw(CardOutput()); }

@@ -8,7 +8,6 @@
 #include <fstream>
 #include <set>
 
-#include "families/ThisFamily.h"
 #include "platform/os/Profile.h"
 #include "platform/os/Utf.h"
 #include "platform/ui/STrText.h"
@@ -23,6 +22,7 @@
 #include "plugin/workspace/SettingsStore.h"
 #include "tests/soundpage/SoundPageEnv.h"
 #include "tests/support/AudioFixtures.h"
+#include "tests/support/ExpectedFamily.h"
 #include "tests/support/UiInput.h"
 
 namespace qv::test {
@@ -154,7 +154,7 @@ TEST_F(SoundPageTest, PadsPlayOnTheFamilysCardAtThePadVolumeSetInThePopup) {
     CSetVolumeDlg* popup = CSetVolumeDlg::Current();
     ASSERT_NE(popup, nullptr);
     ui::CRect button = Named(u"btn_volume")->GetWindowRect();
-    ui::CPoint anchor(button.left + button.Width() / 2, button.top - button.Height() / 2 - ThisFamily().soundPage.volumePopupLift);
+    ui::CPoint anchor(button.left + button.Width() / 2, button.top - button.Height() / 2 - Expected().volumePopupLift);
     m_dlg->ClientToScreen(anchor);
     const ui::CRect at = popup->GetScreenRect();
     EXPECT_EQ(at.bottom, anchor.y);
@@ -182,66 +182,107 @@ TEST_F(SoundPageTest, PadsPlayOnTheFamilysCardAtThePadVolumeSetInThePopup) {
     EXPECT_NEAR(PeakOfPad(15010), fileFull / 2.0, fileFull / 2.0 * 0.05);
 }
 
+// A sound under a second reads 0 s long: its bar runs over 0 .. 1.
 TEST_F(SoundPageTest, ThePlayClockRunsTheLengthShowsOneFullTickThenResets) {
-    MakeTone("long.mp3", 2.2);
+    struct Case {
+        double seconds;
+        int max;                  // of the bar
+        std::u16string length;    // shown with the full bar at the end
+    };
+    const Case cases[] = {{2.2, 2, u"00:00:02"}, {0.3, 1, u"00:00:00"}};
     CMoodConfig mood;
     fs::create_directories(DataFolder());
     ASSERT_TRUE(mood.Init(os::Utf8ToUtf16(MoodFile())));
-    SoundItem item;
-    MakeSoundItem(item, kSoundFile, u"long", os::Utf8ToUtf16(m_dir + "/long.mp3"));
-    ASSERT_TRUE(mood.AddCustomSound(item));
+    for (const Case& c : cases) {
+        const std::string name = std::to_string(c.max);
+        ASSERT_TRUE(mood.AddCustomSound(Custom(os::Utf8ToUtf16(name), MakeTone(name + ".mp3", c.seconds))));
+    }
     UseDiskAudio(m_dir + "/default-out.raw", m_dir + "/default-in.raw", 20);  // about real time
     OpenWindow();
     ShowTab(kLocalTab);
-    ClickPad(15010);
-    ASSERT_TRUE(Page().PlayClock().IsRunning()) << os::Utf16ToUtf8(TipText());
-    ASSERT_EQ(Progress()->GetMax(), 2);
-    EXPECT_EQ(Progress()->GetValue(), 0);
-    EXPECT_EQ(ClockText(), u"00:00:00");
-    // Each tick after the device moved on (or ended): what the play area shows.
-    std::vector<std::pair<int, std::u16string>> shown;
-    for (int tick = 0; tick < 200 && Page().PlayClock().IsRunning(); ++tick) {
-        audio::AudioPosition before;
-        Page().Engine().GetPlayerPosition(&before);
-        ASSERT_TRUE(WaitFor([&] {
-            audio::AudioPosition now;
-            Page().Engine().GetPlayerPosition(&now);
-            return now.milliseconds != before.milliseconds || !Page().Engine().IsPlaying();
-        }));
-        Advance(CSoundPlayClock::kIntervalMs);
-        shown.emplace_back(Progress()->GetValue(), ClockText());
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.seconds);
+        const int pad = kFirstCustomPad + static_cast<int>(i);
+        ClickPad(pad);
+        ASSERT_TRUE(Page().PlayClock().IsRunning()) << os::Utf16ToUtf8(TipText());
+        ASSERT_EQ(Progress()->GetMax(), c.max);
+        EXPECT_EQ(Progress()->GetValue(), 0);
+        EXPECT_EQ(ClockText(), u"00:00:00");
+        // Each tick after the device moved on (or ended): what the play area shows.
+        std::vector<std::pair<int, std::u16string>> shown;
+        for (int tick = 0; tick < 200 && Page().PlayClock().IsRunning(); ++tick) {
+            audio::AudioPosition before;
+            Page().Engine().GetPlayerPosition(&before);
+            ASSERT_TRUE(WaitFor([&] {
+                audio::AudioPosition now;
+                Page().Engine().GetPlayerPosition(&now);
+                return now.milliseconds != before.milliseconds || !Page().Engine().IsPlaying();
+            }));
+            Advance(CSoundPlayClock::kIntervalMs);
+            shown.emplace_back(Progress()->GetValue(), ClockText());
+        }
+        ASSERT_FALSE(Page().PlayClock().IsRunning());
+        ASSERT_GE(shown.size(), 2u);
+        // Up the sound's seconds, one tick with the full bar and the length, then reset.
+        const auto end = shown.end();
+        EXPECT_EQ(*(end - 1), std::make_pair(0, std::u16string(u"00:00:00")));
+        EXPECT_EQ(*(end - 2), std::make_pair(c.max, c.length));
+        const bool oneSecondShown = std::find(shown.begin(), end, std::make_pair(1, std::u16string(u"00:00:01"))) != end;
+        EXPECT_EQ(oneSecondShown, c.max > 1);
+        for (auto it = shown.begin() + 1; it != end - 1; ++it) EXPECT_GE(it->first, (it - 1)->first);
     }
-    ASSERT_FALSE(Page().PlayClock().IsRunning());
-    ASSERT_GE(shown.size(), 4u);
-    // Up the sound's seconds, one tick with the full bar and the length, then reset.
-    const auto end = shown.end();
-    EXPECT_EQ(*(end - 1), std::make_pair(0, std::u16string(u"00:00:00")));
-    EXPECT_EQ(*(end - 2), std::make_pair(2, std::u16string(u"00:00:02")));
-    EXPECT_TRUE(std::find(shown.begin(), end, std::make_pair(1, std::u16string(u"00:00:01"))) != end);
-    for (auto it = shown.begin() + 1; it != end - 1; ++it) EXPECT_GE(it->first, (it - 1)->first);
-    // Stop returns to the stopped state at once.
-    ClickPad(15010);
-    ASSERT_TRUE(Page().PlayClock().IsRunning());
-    Click(*m_dlg, *Named(u"btn_sound_stop"));
-    EXPECT_FALSE(Page().PlayClock().IsRunning());
-    EXPECT_EQ(ClockText(), u"00:00:00");
-    EXPECT_FALSE(Page().Engine().IsPlaying());
+    // Stop returns to the stopped state at once; a card change stops the
+    // clock and leaves the sound playing.
+    for (const bool stop : {true, false}) {
+        ClickPad(kFirstCustomPad);
+        ASSERT_TRUE(Page().PlayClock().IsRunning());
+        if (stop) {
+            Click(*m_dlg, *Named(u"btn_sound_stop"));
+        } else {
+            EventDeviceChanged changed(m_dlg.get());
+            FireAppEventSync(changed);
+        }
+        EXPECT_FALSE(Page().PlayClock().IsRunning());
+        EXPECT_EQ(ClockText(), u"00:00:00");
+        EXPECT_EQ(Page().Engine().IsPlaying(), !stop);
+    }
 }
 
+// A pad that does not play says so at the pad (the engine's reason goes to
+// the log) and leaves the play area stopped: a local sound and a downloaded
+// one whose files are no sound, and an id of no list.
 TEST_F(SoundPageTest, AFailingPadSaysSoAndLeavesThePlayAreaStopped) {
     CMoodConfig mood;
     fs::create_directories(DataFolder());
     ASSERT_TRUE(mood.Init(os::Utf8ToUtf16(MoodFile())));
     std::ofstream(m_dir + "/junk.mp3") << "not a sound";
-    SoundItem item;
-    MakeSoundItem(item, kSoundFile, u"junk", os::Utf8ToUtf16(m_dir + "/junk.mp3"));
-    ASSERT_TRUE(mood.AddCustomSound(item));
+    ASSERT_TRUE(mood.AddCustomSound(Custom(u"junk", m_dir + "/junk.mp3")));
+    SoundItem download = Custom(u"云", m_dir + "/junk.mp3");
+    download.cloudId = 7;
+    ASSERT_TRUE(mood.AddDownload(download));
+    const std::string tone = MakeTone("tone.mp3", 2);
+    ASSERT_TRUE(mood.AddCustomSound(Custom(u"tone", tone)));
     OpenWindow();
-    ShowTab(kLocalTab);
-    ClickPad(15010);
-    EXPECT_EQ(TipText(), u"播放失败");  // the engine's reason goes to the log
-    EXPECT_FALSE(Page().PlayClock().IsRunning());
-    EXPECT_EQ(Page().Engine().GetPlayer(), nullptr);
+    struct Case {
+        int tab;
+        int pad;
+    };
+    for (const Case& c : {Case{kLocalTab, kFirstCustomPad}, Case{2, kFirstDownloadPad}, Case{0, 16000}}) {
+        SCOPED_TRACE(c.pad);
+        ShowTab(kLocalTab);
+        ClickPad(kFirstCustomPad + 1);  // a sound that plays first
+        ASSERT_TRUE(Page().PlayClock().IsRunning()) << os::Utf16ToUtf8(TipText());
+        ShowTab(c.tab);
+        if (Pad(c.pad))
+            ClickPad(c.pad);
+        else
+            Page().PlaySoundByCtrlId(c.pad);
+        EXPECT_EQ(TipText(), u"播放失败");
+        EXPECT_FALSE(Page().PlayClock().IsRunning());
+        EXPECT_FALSE(Page().Engine().IsPlaying());
+        EXPECT_EQ(ClockText(), u"00:00:00");
+    }
 }
 
 TEST_F(SoundPageTest, TheMenusCommandsKeepFavouritesAndTheUsersOwnSounds) {
@@ -270,7 +311,7 @@ TEST_F(SoundPageTest, TheMenusCommandsKeepFavouritesAndTheUsersOwnSounds) {
     ASSERT_EQ(PadIds(u"scrollview_sound_local").size(), 12u);
     EXPECT_EQ(PadText(15010), u"A");
     ClickPad(15010);
-    EXPECT_TRUE(Page().Engine().IsPlaying()) << os::Utf16ToUtf8(TipText());
+    EXPECT_TRUE(Page().PlayClock().IsRunning()) << os::Utf16ToUtf8(TipText());
 
     // Into the favourites once; the second time it is there already.
     PadMenu(15010, kPadCmdAddFavourite);
@@ -281,10 +322,10 @@ TEST_F(SoundPageTest, TheMenusCommandsKeepFavouritesAndTheUsersOwnSounds) {
     EXPECT_EQ(Page().Mood().GetFavorites().size(), 11u);
     EXPECT_EQ(Pad(14010)->GetWindowText().str(), u"A");
     ASSERT_GE(customMenu.size(), 3u);
-    EXPECT_EQ(customMenu.back().first, static_cast<UINT>(ThisFamily().soundPage.renameCommand));
+    EXPECT_EQ(customMenu.back().first, static_cast<UINT>(Expected().renameCommand));
     // Only dorbII's menu leads with the card's keys, and only its page takes
     // their commands: a send of the menu's pad.
-    const bool keys = ThisFamily().soundPage.uploadsToCard;
+    const bool keys = Expected().soundKeys;
     EXPECT_EQ(customMenu.front().first == 1006, keys);
     int sends = 0;
     m_center->addEvent(EventDoSendData::EventID, EventDoSendData::EventName);
@@ -294,7 +335,7 @@ TEST_F(SoundPageTest, TheMenusCommandsKeepFavouritesAndTheUsersOwnSounds) {
     EXPECT_EQ(sends, keys ? 2 : 0);
 
     // Renamed: the local pad only; the favourite keeps its copy.
-    EXPECT_TRUE(WithDialog<CDlgEditFileName>([&] { PadMenu(15010, ThisFamily().soundPage.renameCommand); },
+    EXPECT_TRUE(WithDialog<CDlgEditFileName>([&] { PadMenu(15010, Expected().renameCommand); },
                                              [&](CDlgEditFileName& dialog) {
                                                  dialog.FindChildByName(u"edit_name")->SetWindowText(u"新名字很长很长很长");
                                                  Click(dialog, *dialog.FindChildByName(u"btnOK"));
@@ -304,7 +345,7 @@ TEST_F(SoundPageTest, TheMenusCommandsKeepFavouritesAndTheUsersOwnSounds) {
 
     // Deleting the sound that plays stops it; its favourite stays (other name).
     ClickPad(15010);
-    ASSERT_TRUE(Page().Engine().IsPlaying());
+    ASSERT_TRUE(Page().PlayClock().IsRunning());
     PadMenu(15010, kPadCmdDeleteSound);
     EXPECT_FALSE(Page().Engine().IsPlaying());
     EXPECT_FALSE(Page().PlayClock().IsRunning());
@@ -327,13 +368,13 @@ TEST_F(SoundPageTest, AMoodFileThatCannotBeReadIsSetAsideAndThePadsStartAfresh) 
     OpenWindow();
     int asides = 0;
     for (const auto& entry : fs::directory_iterator(DataFolder()))
-        asides += entry.path().filename().string().rfind(os::Utf16ToUtf8(ThisFamily().moodFileName) + ".damaged-", 0) == 0;
+        asides += entry.path().filename().string().rfind(os::Utf16ToUtf8(Expected().moodFile) + ".damaged-", 0) == 0;
     EXPECT_EQ(asides, 1);
     EXPECT_EQ(Page().Mood().GetVolume(), 76);
     EXPECT_EQ(Page().Mood().GetFavorites().size(), 10u);
     // Told once the window is up, naming the file.
     ASSERT_EQ(m_boxes.Boxes().size(), 1u);
-    EXPECT_NE(m_boxes.Boxes()[0].text.str().find(ThisFamily().moodFileName), std::u16string::npos);
+    EXPECT_NE(m_boxes.Boxes()[0].text.str().find(Expected().moodFile), std::u16string::npos);
 }
 
 }  // namespace

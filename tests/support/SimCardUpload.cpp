@@ -22,6 +22,29 @@ void Violation(SimUpload& upload, const char* format, Args... args) {
     upload.violations.emplace_back(text);
 }
 
+// Bytes a frame leaves 0: 1 .. 3 of every upload frame, 11 .. 38 of the header.
+struct ByteRange {
+    int first;
+    int last;
+};
+constexpr ByteRange kHeaderReserved[] = {{1, 3}, {11, 38}};
+constexpr ByteRange kBlockReserved[] = {{1, 3}};
+
+// The first reserved byte that is not 0 is a violation, once per upload.
+template <std::size_t N>
+void CheckReserved(SimUpload& upload, const SimFrame& frame, const ByteRange (&reserved)[N], const char* name) {
+    if (upload.reservedBreached) return;
+    for (const ByteRange& range : reserved) {
+        for (int i = range.first; i <= range.last; ++i) {
+            const std::uint8_t value = frame[static_cast<std::size_t>(i)];
+            if (value == 0) continue;
+            upload.reservedBreached = true;
+            Violation(upload, "%s: reserved byte %d is 0x%02X", name, i, value);
+            return;
+        }
+    }
+}
+
 // The image the card keeps: a 44-byte header of mono 44100 Hz 16-bit PCM
 // whose RIFF and data sizes add up to the size the header frame gave.
 void CheckImage(SimUpload& upload) {
@@ -54,6 +77,7 @@ bool TakeUploadHeader(SimUpload& upload, const SimFrame& header) {
     if (size == 0 || size > kMaxBytes) Violation(upload, "size %u is not 1 .. %u bytes", size, kMaxBytes);
     if (upload.blockCount != (size + kBlockBytes - 1) / kBlockBytes)
         Violation(upload, "%u blocks announced for %u bytes", upload.blockCount, size);
+    CheckReserved(upload, header, kHeaderReserved, "the header");
     return true;
 }
 
@@ -75,6 +99,9 @@ bool TakeUploadBlock(SimUpload& upload, const SimFrame& block) {
     } else {
         ++upload.nextBlock;
     }
+    char name[32];
+    std::snprintf(name, sizeof name, "block %u", index);
+    CheckReserved(upload, block, kBlockReserved, name);
     const std::uint32_t offset = index * kBlockBytes;
     if (offset < upload.size) {
         const std::uint32_t n = std::min(kBlockBytes, upload.size - offset);

@@ -2,10 +2,11 @@
 // What the simulated card makes of a sound upload into one of its keys, and
 // what it checks: the header (0x02) names key 1 .. 3 and ceil(size / 32)
 // blocks; blocks (0x04) come in order, a repeat of the last block taken is
-// a retry taken without advancing, none comes past the count; once every
+// a retry taken without advancing, none comes past the count; the reserved
+// bytes (1 .. 3 of every frame, 11 .. 38 of the header) are 0; once every
 // block came, the image is a mono 44100 Hz 16-bit PCM WAV whose sizes match
-// the header's size. Every breach is recorded as a violation; a new header
-// starts afresh.
+// the header's size. Every breach is recorded as a violation (a reserved
+// byte once per upload); a new header starts afresh.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -22,6 +23,7 @@ struct SimUpload {
     std::uint32_t nextBlock = 0;       // blocks 0 .. nextBlock - 1 came in order
     std::uint32_t retries = 0;
     bool complete = false;             // every block came
+    bool reservedBreached = false;     // a reserved byte was not 0
     std::vector<std::string> violations;
     std::vector<std::uint8_t> data;
 };
