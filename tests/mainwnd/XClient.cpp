@@ -28,6 +28,13 @@ bool Within(int timeoutMs, Pred pred) {
 
 }  // namespace
 
+bool OpensBeside(const ScreenRect& popup, const ScreenRect& item, int slack) {
+    const bool right = std::abs(popup.x - item.Right()) <= slack;
+    const bool left = std::abs(popup.Right() - item.x) <= slack;
+    const bool level = popup.y <= item.y + slack && popup.Bottom() > item.y;
+    return (right || left) && level;
+}
+
 XClient::XClient(const std::string& display) : m_conn(xcb_connect(display.c_str(), nullptr)) {
     if (Connected()) m_root = xcb_setup_roots_iterator(xcb_get_setup(m_conn)).data->root;
 }
@@ -56,21 +63,41 @@ std::string XClient::Title(xcb_window_t w) {
     return {};
 }
 
+// A window manager puts each top-level window into a frame of its own; the
+// window the program made is the one in the frame that carries WM_STATE.
+xcb_window_t XClient::ClientIn(xcb_window_t frame, int depth) {
+    auto* state = xcb_get_property_reply(m_conn, xcb_get_property(m_conn, 0, frame, Atom("WM_STATE"), XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
+                                         nullptr);
+    const bool isClient = state && state->type != XCB_NONE;
+    std::free(state);
+    if (isClient || depth == 0) return isClient ? frame : XCB_NONE;
+    xcb_window_t found = XCB_NONE;
+    auto* tree = xcb_query_tree_reply(m_conn, xcb_query_tree(m_conn, frame), nullptr);
+    if (!tree) return found;
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) found = ClientIn(children[i], depth - 1);
+    std::free(tree);
+    return found;
+}
+
 std::vector<XClient::Window> XClient::MappedWindows() {
     std::vector<Window> windows;
     auto* tree = xcb_query_tree_reply(m_conn, xcb_query_tree(m_conn, m_root), nullptr);
     if (!tree) return windows;
     const xcb_window_t* children = xcb_query_tree_children(tree);
     for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
-        const xcb_window_t w = children[i];
-        auto* attrs = xcb_get_window_attributes_reply(m_conn, xcb_get_window_attributes(m_conn, w), nullptr);
+        const xcb_window_t top = children[i];
+        auto* attrs = xcb_get_window_attributes_reply(m_conn, xcb_get_window_attributes(m_conn, top), nullptr);
         const bool viewable = attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE;
         std::free(attrs);
         if (!viewable) continue;
+        const xcb_window_t client = ClientIn(top, 3);
+        const xcb_window_t w = client != XCB_NONE ? client : top;
         auto* geometry = xcb_get_geometry_reply(m_conn, xcb_get_geometry(m_conn, w), nullptr);
-        if (!geometry) continue;
-        windows.push_back({Title(w), {geometry->x, geometry->y, geometry->width, geometry->height}});
+        auto* at = xcb_translate_coordinates_reply(m_conn, xcb_translate_coordinates(m_conn, w, m_root, 0, 0), nullptr);
+        if (geometry && at) windows.push_back({Title(w), {at->dst_x, at->dst_y, geometry->width, geometry->height}, w});
         std::free(geometry);
+        std::free(at);
     }
     std::free(tree);
     return windows;
@@ -83,18 +110,9 @@ std::optional<ScreenRect> XClient::FindWindow(const std::string& title) {
 }
 
 std::optional<xcb_window_t> XClient::WindowId(const std::string& title) {
-    std::optional<xcb_window_t> found;
-    auto* tree = xcb_query_tree_reply(m_conn, xcb_query_tree(m_conn, m_root), nullptr);
-    if (!tree) return found;
-    const xcb_window_t* children = xcb_query_tree_children(tree);
-    for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
-        auto* attrs = xcb_get_window_attributes_reply(m_conn, xcb_get_window_attributes(m_conn, children[i]), nullptr);
-        const bool viewable = attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE;
-        std::free(attrs);
-        if (viewable && Title(children[i]) == title) found = children[i];
-    }
-    std::free(tree);
-    return found;
+    for (const Window& w : MappedWindows())
+        if (w.title == title) return w.id;
+    return std::nullopt;
 }
 
 std::vector<std::uint32_t> XClient::Property(xcb_window_t w, const char* name) {

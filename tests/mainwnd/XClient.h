@@ -20,6 +20,11 @@ struct ScreenRect {
     int Bottom() const { return y + height; }
 };
 
+// Whether a sub-menu opened beside its item: its left edge at the item's
+// right one (or, with no room there, its right edge at the item's left one),
+// within `slack` pixels, and level with the item's row.
+bool OpensBeside(const ScreenRect& popup, const ScreenRect& item, int slack);
+
 class XClient {
 public:
     explicit XClient(const std::string& display);
@@ -32,8 +37,10 @@ public:
     struct Window {
         std::string title;
         ScreenRect rect;
+        xcb_window_t id = 0;  // the program's own window, inside a manager's frame
     };
-    // The mapped top-level windows, bottom first.
+    // The mapped top-level windows, bottom first, as the program made them
+    // (a window manager's frame left out).
     std::vector<Window> MappedWindows();
     std::optional<ScreenRect> FindWindow(const std::string& title);
     // The X id of the mapped top-level window with that title.
@@ -83,6 +90,9 @@ public:
 
 private:
     std::string Title(xcb_window_t w);
+    // The program's window in a top-level window of the screen, searching
+    // `depth` levels down; none: the top-level window is the manager's own.
+    xcb_window_t ClientIn(xcb_window_t frame, int depth);
     xcb_atom_t Atom(const char* name);
     std::uint8_t Keycode(std::uint32_t keysym);
 
