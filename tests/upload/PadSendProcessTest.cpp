@@ -103,7 +103,8 @@ TEST_F(PadSendOnX, ANewUserSendsAFavouriteIntoKeyTwoAndWaitsForIt) {
     const auto keys = m_client->WaitForPopup(3 * kMenuRow, {*menu});
     ASSERT_TRUE(keys) << "no keys' sub-menu";
     EXPECT_EQ(keys->height, 2 * kMenuFrame + 3 * kMenuRow);
-    EXPECT_GE(keys->x, menu->Right() - 2 * kMenuFrame);
+    EXPECT_TRUE(OpensBeside(*keys, Row(*menu, 0), 2 * kMenuFrame))
+        << "the keys at " << keys->x << "," << keys->y << ", their item at " << menu->x << "," << Row(*menu, 0).y;
     m_client->MoveTo(keys->x + keys->width / 2, Row(*keys, 1).y + kMenuRow / 2);
     Sleep(300);  // 按键Ⅱ under the pointer
     const ScreenRect both{menu->x, menu->y, keys->Right() - menu->x, std::max(menu->Bottom(), keys->Bottom()) - menu->y};

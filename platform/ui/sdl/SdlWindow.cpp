@@ -358,7 +358,7 @@ void SdlWindow::OnSdlEvent(const SDL_Event& event) {
         case SDL_WINDOWEVENT_EXPOSED: Repaint(); break;
         case SDL_WINDOWEVENT_MOVED: {
             // Moved by the desktop rather than by the host: tell the host.
-            const CPoint at(event.window.data1, event.window.data2);
+            const CPoint at = ServerPosition().value_or(CPoint(event.window.data1, event.window.data2));
             if (at == m_rect.TopLeft()) break;
             m_rect = CRect(at, m_rect.Size());
             if (m_target) qv::os::PostMessage(m_target, WM_MOVE, 0, MAKELPARAM(at.x, at.y));
@@ -394,6 +394,21 @@ void SdlWindow::OnSdlEvent(const SDL_Event& event) {
         }
     }
     UpdateCapture();
+}
+
+// SDL takes a configure event's point against the window's parent when it
+// reads the event: one sent before a window manager framed the window is
+// counted from the frame's corner, twice as far as it is. The server's own
+// answer does not depend on when the event is read.
+std::optional<CPoint> SdlWindow::ServerPosition() const {
+    const X11Handles x = GetX11(m_window);
+    if (!x.display) return std::nullopt;
+    int left = 0;
+    int top = 0;
+    Window child = 0;
+    if (!XTranslateCoordinates(x.display, x.window, DefaultRootWindow(x.display), 0, 0, &left, &top, &child))
+        return std::nullopt;
+    return CPoint(left, top);
 }
 
 void SdlWindow::FollowPointer() {

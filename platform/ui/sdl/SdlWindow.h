@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/ui/IDisplayBackend.h"
@@ -68,6 +69,8 @@ private:
     // A mouse message whose client point is taken from `screen` when handled.
     void DeliverAtScreenPoint(InputMessage& msg, CPoint screen);
     void UpdateCapture();
+    // Where the X server has the window's top-left corner; none without X11.
+    std::optional<CPoint> ServerPosition() const;
     // Shows the kept frame again (after exposure).
     void Repaint();
     void Blit(const CRect& part);
