@@ -344,6 +344,10 @@ void SHostWnd::UpdateCursor(SWindow* target) {
     m_native->SetCursor(cursor);
 }
 
+void SHostWnd::HoldPointer(bool hold) {
+    if (m_native) m_native->HoldPointer(hold);
+}
+
 void SHostWnd::EnableIme(bool enable) {
     if (enable == m_imeEnabled) return;
     m_imeEnabled = enable;

@@ -11,6 +11,8 @@
 #include <set>
 #include <thread>
 
+#include "tests/desktop/XvfbServer.h"
+
 namespace qv::test {
 namespace {
 
@@ -24,6 +26,13 @@ bool Within(int timeoutMs, Pred pred) {
         Sleep(20);
     } while (std::chrono::steady_clock::now() < end);
     return pred();
+}
+
+// Shots taken under a window manager go to a folder named after it, beside
+// those taken without one.
+std::filesystem::path ArtifactPath(const std::string& relativePath) {
+    const std::string wm = RequestedWindowManager();
+    return std::filesystem::path(QV_ARTIFACTS_DIR) / (wm.empty() ? "" : wm) / relativePath;
 }
 
 }  // namespace
@@ -200,7 +209,7 @@ bool XClient::SaveShot(const ScreenRect& rc, const std::string& relativePath, in
     Sleep(200);  // the last partial repaints
     pixels = Grab(rc);
     if (pixels.size() != static_cast<std::size_t>(rc.width) * rc.height) return false;
-    const std::filesystem::path path = std::filesystem::path(QV_ARTIFACTS_DIR) / relativePath;
+    const std::filesystem::path path = ArtifactPath(relativePath);
     std::filesystem::create_directories(path.parent_path());
     cairo_surface_t* s = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels.data()),
                                                              CAIRO_FORMAT_RGB24, rc.width, rc.height, rc.width * 4);
@@ -218,7 +227,7 @@ bool XClient::SaveZoomedShot(const ScreenRect& rc, const std::string& relativePa
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             zoomed[static_cast<std::size_t>(y) * width + x] = pixels[static_cast<std::size_t>(y / zoom) * rc.width + x / zoom];
-    const std::filesystem::path path = std::filesystem::path(QV_ARTIFACTS_DIR) / relativePath;
+    const std::filesystem::path path = ArtifactPath(relativePath);
     std::filesystem::create_directories(path.parent_path());
     cairo_surface_t* s = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(zoomed.data()),
                                                              CAIRO_FORMAT_RGB24, width, height, width * 4);

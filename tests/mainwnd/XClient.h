@@ -62,7 +62,8 @@ public:
     // 0x00RRGGBB pixels of a screen rectangle.
     std::vector<std::uint32_t> Grab(const ScreenRect& rc);
     // Waits until the rectangle shows at least `colours` distinct colours
-    // (the window has drawn), then saves it under the artifacts folder.
+    // (the window has drawn), then saves it under the artifacts folder (in
+    // a folder named after the window manager when one runs).
     bool SaveShot(const ScreenRect& rc, const std::string& relativePath, int colours = 16);
     // The rectangle enlarged `zoom` times, pixel by pixel (corners, edges).
     bool SaveZoomedShot(const ScreenRect& rc, const std::string& relativePath, int zoom);

@@ -63,6 +63,7 @@ SdlWindow::SdlWindow(std::shared_ptr<SdlVideoSession> session, SDL_Window* windo
 }
 
 SdlWindow::~SdlWindow() {
+    m_hold.reset();
     if (m_captured) SDL_CaptureMouse(SDL_FALSE);
     m_session->Unregister(m_window);
     SDL_DestroyWindow(m_window);
@@ -198,6 +199,7 @@ void SdlWindow::Show(int showCmd) {
     if (showCmd != SW_HIDE && !m_visible) ApplyWindowManagerHints();
     switch (showCmd) {
     case SW_HIDE:
+        m_hold.reset();
         SDL_HideWindow(m_window);
         m_visible = false;
         break;
@@ -256,6 +258,21 @@ void SdlWindow::SetOwner(INativeWindow* owner) {
     if (ownerWindow) XSetTransientForHint(x.display, x.window, ownerWindow);
     else XDeleteProperty(x.display, x.window, XA_WM_TRANSIENT_FOR);
     XFlush(x.display);
+}
+
+void SdlWindow::HoldPointer(bool hold) {
+    if (!hold) {
+        m_hold.reset();
+        return;
+    }
+    const X11Handles x = GetX11(m_window);
+    if (m_hold || !x.display || !m_target) return;
+    m_hold = std::make_unique<X11PointerHold>(DisplayString(x.display), x.window, m_target);
+    KeepPointerHeld();
+}
+
+void SdlWindow::KeepPointerHeld() {
+    if (m_hold && !m_hold->IsHeld() && m_visible) m_hold->Grab();
 }
 
 void SdlWindow::SetCursor(CursorId cursor) { m_session->SetCursor(cursor); }

@@ -12,6 +12,7 @@
 
 #include "platform/ui/IDisplayBackend.h"
 #include "platform/ui/sdl/SdlInputTranslator.h"
+#include "platform/ui/sdl/X11PointerHold.h"
 #include "platform/ui/sdl/WindowShape.h"
 
 namespace qv::ui::sdl {
@@ -48,6 +49,11 @@ public:
     // Off: the input method's compositions are not passed on; committed text
     // still arrives as characters.
     void EnableIme(bool enable) override { m_input.EnableComposition(enable); }
+    void HoldPointer(bool hold) override;
+    // From the session after each batch of events: a hold not yet taken (the
+    // window was not viewable yet, or another client had the pointer) is
+    // tried again.
+    void KeepPointerHeld();
 
     // Where input goes: the host window's handle (null: nowhere).
     void SetInputTarget(HWND host) override { m_target = host; }
@@ -88,6 +94,7 @@ private:
     bool m_alphaVisual = false;  // the window's visual has an alpha channel
     bool m_desktopBlends = false;  // and a compositing manager shows it blended
     WindowShape m_shape;
+    std::unique_ptr<X11PointerHold> m_hold;
     SdlInputTranslator m_input;
     HWND m_target = nullptr;
     CRect m_rect;
