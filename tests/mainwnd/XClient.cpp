@@ -136,6 +136,19 @@ std::vector<std::uint32_t> XClient::Property(xcb_window_t w, const char* name) {
     return items;
 }
 
+std::string XClient::PropertyType(xcb_window_t w, const char* name) {
+    auto* reply = xcb_get_property_reply(m_conn, xcb_get_property(m_conn, 0, w, Atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
+                                         nullptr);
+    const xcb_atom_t type = reply ? reply->type : XCB_NONE;
+    std::free(reply);
+    if (type == XCB_NONE) return {};
+    auto* atomName = xcb_get_atom_name_reply(m_conn, xcb_get_atom_name(m_conn, type), nullptr);
+    std::string text;
+    if (atomName) text.assign(xcb_get_atom_name_name(atomName), static_cast<std::size_t>(xcb_get_atom_name_name_length(atomName)));
+    std::free(atomName);
+    return text;
+}
+
 std::vector<std::string> XClient::IconSizes(xcb_window_t w) {
     const std::vector<std::uint32_t> data = Property(w, "_NET_WM_ICON");
     std::vector<std::string> sizes;

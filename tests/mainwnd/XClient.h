@@ -47,6 +47,8 @@ public:
     std::optional<xcb_window_t> WindowId(const std::string& title);
     // The 32-bit items of a window's property (empty when it has none).
     std::vector<std::uint32_t> Property(xcb_window_t w, const char* name);
+    // The name of the type a window's property has (empty when it has none).
+    std::string PropertyType(xcb_window_t w, const char* name);
     // The sizes of a window's _NET_WM_ICON, as "WxH".
     std::vector<std::string> IconSizes(xcb_window_t w);
     // Waits up to timeoutMs for the window to be mapped (or, with mapped

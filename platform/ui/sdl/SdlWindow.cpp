@@ -5,6 +5,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "platform/os/Log.h"
@@ -277,7 +278,18 @@ void SdlWindow::KeepPointerHeld() {
 
 void SdlWindow::SetCursor(CursorId cursor) { m_session->SetCursor(cursor); }
 
-void SdlWindow::SetTitle(const SStringW& title) { SDL_SetWindowTitle(m_window, title.ToUtf8().c_str()); }
+void SdlWindow::SetTitle(const SStringW& title) {
+    const std::string utf8 = title.ToUtf8();
+    SDL_SetWindowTitle(m_window, utf8.c_str());
+    // SDL leaves WM_NAME typed STRING (Latin-1) with UTF-8 bytes in it, which
+    // pagers and task bars that read it show garbled: it is retyped as what
+    // it holds.
+    const X11Handles x = GetX11(m_window);
+    if (!x.display) return;
+    XChangeProperty(x.display, x.window, XA_WM_NAME, XInternAtom(x.display, "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(utf8.data()), static_cast<int>(utf8.size()));
+    XFlush(x.display);
+}
 
 void SdlWindow::SetIcon(const std::vector<BitmapPtr>& sizes) {
     const X11Handles x = GetX11(m_window);
