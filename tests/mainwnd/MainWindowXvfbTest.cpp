@@ -177,7 +177,24 @@ TEST_F(MainWindowOnX, CaptionsDragFromTheirTitleAndLogoAndWindowsCarryTheIcon) {
     EXPECT_EQ(m_client->PropertyType(*dialogId, "WM_NAME"), "UTF8_STRING");
     m_client->Drag(dialog->x + 40, dialog->y + 18, 50, 30);
     EXPECT_TRUE(Reaches(*m_client, "保存音效", dialog->x + 50, dialog->y + 30));
-    // Escape cancels it.
+    // The list of 保存位置 (layout: 112,104 to 24 px from the right, 28 high)
+    // drops right under its box; Escape closes it, and then the dialog.
+    const ScreenRect saveTo{dialog->x + 50 + 112, dialog->y + 30 + 104, dialog->width - 112 - 24, 28};
+    m_client->Click(saveTo.x + saveTo.width / 2, saveTo.y + 14);
+    const auto list = m_client->WaitForPopup(3 * 28);
+    ASSERT_TRUE(list) << "no list";
+    EXPECT_EQ(list->x, saveTo.x);
+    EXPECT_EQ(list->y, saveTo.Bottom());
+    m_client->Tap({}, XK_Escape);
+    auto listShown = [&] {
+        for (const XClient::Window& w : m_client->MappedWindows())
+            if (w.title.empty() && w.rect.width < 400 && w.rect.height >= 3 * 28) return true;
+        return false;
+    };
+    bool closed = false;
+    for (int i = 0; i < 250 && !(closed = !listShown()); ++i) Sleep(20);
+    EXPECT_TRUE(closed) << "the list stayed";
+    EXPECT_TRUE(m_client->FindWindow("保存音效"));
     m_client->Tap({}, XK_Escape);
     EXPECT_TRUE(m_client->WaitUntilGone("保存音效"));
 }

@@ -83,14 +83,19 @@ std::uint32_t Unpremultiplied(std::uint32_t pixel) {
 }
 
 // Maps the window; a no-activate one neither takes the focus nor asks for it.
+// Without a window manager SDL gives every window it maps the keyboard focus,
+// to fall to no window at all (RevertToNone) when that one goes, and keys
+// would then reach nobody: it falls to the window under the pointer instead.
 void MapWindow(SDL_Window* window, bool noActivate) {
-    if (!noActivate) {
-        SDL_ShowWindow(window);
-        return;
-    }
-    SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
+    if (noActivate) SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
     SDL_ShowWindow(window);
-    SDL_ResetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN);
+    if (noActivate) SDL_ResetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN);
+    const X11Handles x = GetX11(window);
+    if (!x.display) return;
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(x.display, &focus, &revert);
+    if (focus == x.window && revert == RevertToNone) XSetInputFocus(x.display, x.window, RevertToPointerRoot, CurrentTime);
 }
 
 bool IsMapped(const X11Handles& x) {
