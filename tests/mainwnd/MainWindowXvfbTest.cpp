@@ -117,6 +117,9 @@ TEST_F(MainWindowOnX, OpensWithTheSessionAndShowsTheDeviceInformationAndAboutBox
     const auto about = m_client->WaitForWindow("about");
     ASSERT_TRUE(about);
     EXPECT_TRUE(m_client->SaveShot(*about, "mainwnd/about.png"));
+    // A click on the main window's title closes it.
+    m_client->Click(main->x + 200, main->y + 20);
+    EXPECT_TRUE(m_client->WaitUntilGone("about", 5000));
 
     ClickCaption(*main, 36);  // close: CloseBtnOperation 1 ends the program
     EXPECT_TRUE(Exited(m_pid));
