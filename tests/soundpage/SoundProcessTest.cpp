@@ -293,7 +293,9 @@ TEST_F(SoundOnX, ANewUsersFavouritesPlayByClickAndByHotkeyWithTheWindowHidden) {
     m_client->Tap({}, XK_KP_1);
     m_client->Tap({}, XK_Num_Lock);
     const ToneReport hotkey = m_output.NextSound(clicked.seconds * 0.9);
-    EXPECT_NEAR(hotkey.seconds, clicked.seconds, 0.1);
+    // The same sound; its measured span moves by a tenth or two on a busy
+    // machine (1.80 against 1.95 s seen with twenty copies running).
+    EXPECT_NEAR(hotkey.seconds, clicked.seconds, 0.25);
     EXPECT_NEAR(hotkey.peak, clicked.peak * volume / 76.0, clicked.peak * volume / 76.0 * 0.05);
 
     ASSERT_TRUE(tray.Call(watcher.Items()[0], "Activate"));
