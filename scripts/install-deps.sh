@@ -10,7 +10,7 @@ packages=(
   libsdl2-dev libcairo2-dev libpango1.0-dev libgif-dev
   libudev-dev libsystemd-dev libx11-dev libmp3lame-dev libasound2-dev
   fonts-wqy-microhei xvfb xauth
-  libxcb-xtest0-dev libxext-dev dbus-daemon ccache xdg-utils
+  libxcb-xtest0-dev libxext-dev dbus-daemon ccache xdg-utils openbox
   libcpp-httplib-dev
   zlib1g-dev python3 unzip
   lame libsamplerate0-dev

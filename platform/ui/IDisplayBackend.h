@@ -44,6 +44,11 @@ public:
     // Whether typed text may go through the input method while the window
     // has the focus.
     virtual void EnableIme(bool /*enable*/) {}
+    // While held, every press, release, motion and wheel step of the pointer
+    // comes to this window, wherever the pointer is (client points outside
+    // it included), and no other window sees it. Hiding or destroying the
+    // window lets go.
+    virtual void HoldPointer(bool /*hold*/) {}
 };
 
 // One display of the screen: its whole area and the part windows may use.

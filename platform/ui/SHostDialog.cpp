@@ -66,6 +66,14 @@ void SHostDialog::EndDialog(INT_PTR code) {
 }
 
 BOOL SHostDialog::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    // Escape cancels as the close box does (a dialog that refuses WM_CLOSE
+    // stays), once the focused control has not taken it (an open list closes).
+    if (msg == WM_KEYDOWN && wParam == VK_ESCAPE) {
+        SHostWnd::ProcessWindowMessage(hwnd, msg, wParam, lParam, result);
+        if (!result && GetHwnd()) SendMessage(WM_CLOSE);
+        result = 0;
+        return TRUE;
+    }
     if (msg == WM_CLOSE) {
         EndDialog(IDCANCEL);
         result = 0;

@@ -1,7 +1,8 @@
 #pragma once
 // A modal dialog: DoModal creates it, runs a nested message loop (which also
 // delivers posted messages and notify-centre events) until EndDialog, then
-// destroys it and returns the code.
+// destroys it and returns the code. Escape that no control takes is a
+// WM_CLOSE, which ends it with IDCANCEL unless the dialog keeps it.
 #include "platform/ui/SHostWnd.h"
 
 namespace qv::ui {

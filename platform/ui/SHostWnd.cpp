@@ -223,6 +223,14 @@ LRESULT SHostWnd::DispatchToHooks(size_t index, UINT msg, WPARAM wParam, LPARAM 
 LRESULT SHostWnd::DispatchToMaps(UINT msg, WPARAM wParam, LPARAM lParam) {
     const bool input = (msg >= WM_KEYDOWN && msg <= WM_IME_COMPOSITION) || (msg >= WM_MOUSEMOVE && msg <= WM_MOUSEWHEEL);
     if (!m_hwnd || (input && !m_inputEnabled)) return 0;
+    // A click activates the window it lands in, as a window manager does on
+    // its own; without one nothing else would tell the window that was
+    // active (a box that closes when it loses the activation).
+    const bool press = msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_LBUTTONDBLCLK;
+    if (press && !m_shownNoActivate && !(m_style & HostStyle_NoActivate) && !IsActiveWindow()) {
+        Activate();
+        if (!m_hwnd) return 0;
+    }
     LRESULT result = 0;
     ProcessWindowMessage(m_hwnd, msg, wParam, lParam, result);
     return result;
@@ -342,6 +350,10 @@ void SHostWnd::UpdateCursor(SWindow* target) {
     if (cursor == m_cursorShown || !m_native) return;
     m_cursorShown = cursor;
     m_native->SetCursor(cursor);
+}
+
+void SHostWnd::HoldPointer(bool hold) {
+    if (m_native) m_native->HoldPointer(hold);
 }
 
 void SHostWnd::EnableIme(bool enable) {

@@ -119,6 +119,10 @@ public:
     // composition reaches its controls and typed text arrives as characters.
     void EnableIme(bool enable);
     bool IsImeEnabled() const { return m_imeEnabled; }
+    // Every press, motion and wheel step of the pointer comes to this window
+    // wherever the pointer is, until released or the window is hidden (see
+    // INativeWindow::HoldPointer).
+    void HoldPointer(bool hold);
 
     // --- drawing
     // Lays out if asked and repaints the invalid part now.

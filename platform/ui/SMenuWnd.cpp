@@ -128,7 +128,7 @@ void SMenuItemWnd::OnLButtonUp(CPoint pt, UINT flags) {
 
 // ---------------------------------------------------------------- window
 
-bool SMenuWnd::Open(pugi::xml_node menu, pugi::xml_node root, CPoint at, int scale) {
+bool SMenuWnd::Open(pugi::xml_node menu, pugi::xml_node root, CPoint at, int scale, const CRect* item) {
     ModifyHostStyle(HostStyle_Popup | HostStyle_TopMost | HostStyle_ToolWindow | HostStyle_NoActivate, 0);
     if (!CreateFromXml(u"<menuwnd size=\"1,1\"/>")) return false;
     if (const char* skin = root.attribute("skin").value(); *skin) SetAttribute(u"skin", XmlText(skin), true);
@@ -168,6 +168,8 @@ bool SMenuWnd::Open(pugi::xml_node menu, pugi::xml_node root, CPoint at, int sca
     }
     CSize size(width, y + border);
     CRect area = GetDisplayBackend().GetDisplayNear(CRect(at, size)).work;
+    // A sub-menu without room right of its item opens left of it.
+    if (item && at.x + size.cx > area.right && item->left - size.cx >= area.left) at.x = item->left - size.cx;
     int x = std::clamp(at.x, area.left, std::max(area.left, area.right - size.cx));
     int top = std::clamp(at.y, area.top, std::max(area.top, area.bottom - size.cy));
     SetWindowPos(CRect(x, top, x + size.cx, top + size.cy));
@@ -286,10 +288,11 @@ void SMenuTracker::HoverItem(SMenuItemWnd* item, int level) {
     auto* host = dynamic_cast<SHostWnd*>(item->GetContainer());
     if (!host) return;
     CRect rc = item->GetWindowRect();
-    CPoint at(rc.right, rc.top);
-    host->ClientToScreen(at);
+    CPoint corner;
+    host->ClientToScreen(corner);
+    rc.Offset(corner.x, corner.y);
     auto wnd = std::make_unique<SMenuWnd>(this, level + 1);
-    if (!wnd->Open(item->GetNode(), m_root, at, m_scale)) return;
+    if (!wnd->Open(item->GetNode(), m_root, CPoint(rc.right, rc.top), m_scale, &rc)) return;
     wnd->SetUserData(reinterpret_cast<ULONG_PTR>(item));
     m_windows.push_back(std::move(wnd));
 }

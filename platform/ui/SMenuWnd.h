@@ -51,7 +51,9 @@ public:
 
     // Builds the items of `menu` (the root or a sub-menu item), sizes the
     // window to them and shows it at the screen point, kept on the work area.
-    bool Open(pugi::xml_node menu, pugi::xml_node root, CPoint at, int scale);
+    // A sub-menu gives its item's screen rectangle: where the menu has no
+    // room right of it, it opens on the item's left.
+    bool Open(pugi::xml_node menu, pugi::xml_node root, CPoint at, int scale, const CRect* item = nullptr);
     SMenuTracker* GetTracker() const { return m_tracker; }
     int GetLevel() const { return m_level; }
     // The item window of a command id on this level.

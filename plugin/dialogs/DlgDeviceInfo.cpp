@@ -6,12 +6,6 @@ CDlgDeviceInfo::CDlgDeviceInfo(const std::u16string& text)
     : SHostDialog(res::layout::XML_DLGDEVICEINFO), m_text(text) {}
 
 BOOL CDlgDeviceInfo::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    // Escape closes the box as its close button does.
-    if (msg == WM_KEYDOWN && wParam == VK_ESCAPE) {
-        EndDialog(IDCANCEL);
-        result = 0;
-        return TRUE;
-    }
     if (msg == WM_INITDIALOG) {
         m_info = FindChildByName(u"txt_info");
         if (m_info) m_info->SetWindowText(m_text);

@@ -42,6 +42,9 @@ BOOL CSetVolumeDlg::ShowVolumeDlg(const qv::ui::CPoint* anchor, int volume) {
     }
     popup->ShowWindow(SW_SHOWNORMAL);
     popup->SetForegroundWindow();
+    // A click anywhere comes to the popup, with or without a window manager
+    // that would move the activation.
+    popup->HoldPointer(true);
     return TRUE;
 }
 
@@ -63,6 +66,15 @@ BOOL CSetVolumeDlg::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPA
     case WM_INITDIALOG:
         OnInitDialog();
         return TRUE;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: {
+        // Outside: it closes, and the click is used up here.
+        qv::ui::CPoint at(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        ClientToScreen(at);
+        if (GetScreenRect().PtInRect(at)) break;
+        PostMessage(WM_CLOSE);
+        return TRUE;
+    }
     case WM_MOUSEWHEEL:
         if (!m_slider) break;
         OnMouseWheel(static_cast<short>(HIWORD(wParam)));

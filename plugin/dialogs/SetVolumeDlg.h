@@ -1,8 +1,9 @@
 #pragma once
 // The pad volume's popup: a vertical slider (0 .. 100) above the volume
 // button. Every change, by the slider or the wheel, fires EventVolumeChange
-// with the new volume. It closes when it loses the activation (a click
-// elsewhere, a switch to another window), on its "btn_close", on WM_CLOSE
+// with the new volume. It holds the pointer while open: a click outside it
+// closes it and reaches nothing else. It also closes when it loses the
+// activation (a switch to another window), on its "btn_close", on WM_CLOSE
 // and through CloseAll, and deletes itself once its window is gone.
 //
 // UI thread only.

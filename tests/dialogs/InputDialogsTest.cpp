@@ -3,6 +3,8 @@
 // turned into the value the hotkey service registers.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -11,6 +13,9 @@
 #include "platform/ui/controls/SHotKeyCtrl.h"
 #include "platform/ui/controls/SRichEdit.h"
 #include "platform/ui/controls/StandardControls.h"
+#include "plugin/dialogs/DlgEditFileName.h"
+#include "plugin/dialogs/DlgSaveEffect.h"
+#include "plugin/dialogs/DlgSavePreset.h"
 #include "plugin/dialogs/SDlgInput.h"
 #include "plugin/dialogs/SInputHotKeyDlg.h"
 #include "tests/ui/UiTestEnv.h"
@@ -131,6 +136,30 @@ TEST_F(InputDialogsTest, CloseButtonCancels) {
         Click(dialog, dialog.FindChildByName(u"btn_close"));
     });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+}
+
+// Escape cancels each dialog whatever control has the focus; the hotkey
+// field does not take it for a hotkey.
+TEST_F(InputDialogsTest, EscapeCancelsEveryDialog) {
+    SDlgInput input(u"abc", u"名称", 8);
+    SInputHotKeyDlg hotkey((2u << 16) | 0x70u, u"LAYOUT:XML_HOTKEYDLG", u"设置热键");
+    CDlgEditFileName name(u"门铃");
+    CDlgSavePreset preset(nullptr, 1);
+    CDlgSaveEffect effect(nullptr);
+    for (qv::ui::SHostDialog* dialog : std::initializer_list<qv::ui::SHostDialog*>{&input, &hotkey, &name, &preset, &effect}) {
+        SCOPED_TRACE(qv::ui::SStringW(dialog->GetObjectClass()).ToUtf8());
+        auto returned = std::make_shared<bool>(false);
+        Later([dialog, returned] {
+            dialog->SendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+            // One that stays open is ended with OK: the check below fails.
+            Later([dialog, returned] {
+                if (!*returned) dialog->EndDialog(IDOK);
+            });
+        });
+        EXPECT_EQ(dialog->DoModal(), IDCANCEL);
+        *returned = true;
+    }
+    EXPECT_EQ(hotkey.GetHotKey(), (2u << 16) | 0x70u);
 }
 
 TEST_F(InputDialogsTest, PressedCombinationBecomesTheRegisteredValue) {

@@ -11,6 +11,8 @@
 #include <set>
 #include <thread>
 
+#include "tests/desktop/XvfbServer.h"
+
 namespace qv::test {
 namespace {
 
@@ -26,7 +28,21 @@ bool Within(int timeoutMs, Pred pred) {
     return pred();
 }
 
+// Shots taken under a window manager go to a folder named after it, beside
+// those taken without one.
+std::filesystem::path ArtifactPath(const std::string& relativePath) {
+    const std::string wm = RequestedWindowManager();
+    return std::filesystem::path(QV_ARTIFACTS_DIR) / (wm.empty() ? "" : wm) / relativePath;
+}
+
 }  // namespace
+
+bool OpensBeside(const ScreenRect& popup, const ScreenRect& item, int slack) {
+    const bool right = std::abs(popup.x - item.Right()) <= slack;
+    const bool left = std::abs(popup.Right() - item.x) <= slack;
+    const bool level = popup.y <= item.y + slack && popup.Bottom() > item.y;
+    return (right || left) && level;
+}
 
 XClient::XClient(const std::string& display) : m_conn(xcb_connect(display.c_str(), nullptr)) {
     if (Connected()) m_root = xcb_setup_roots_iterator(xcb_get_setup(m_conn)).data->root;
@@ -56,21 +72,41 @@ std::string XClient::Title(xcb_window_t w) {
     return {};
 }
 
+// A window manager puts each top-level window into a frame of its own; the
+// window the program made is the one in the frame that carries WM_STATE.
+xcb_window_t XClient::ClientIn(xcb_window_t frame, int depth) {
+    auto* state = xcb_get_property_reply(m_conn, xcb_get_property(m_conn, 0, frame, Atom("WM_STATE"), XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
+                                         nullptr);
+    const bool isClient = state && state->type != XCB_NONE;
+    std::free(state);
+    if (isClient || depth == 0) return isClient ? frame : XCB_NONE;
+    xcb_window_t found = XCB_NONE;
+    auto* tree = xcb_query_tree_reply(m_conn, xcb_query_tree(m_conn, frame), nullptr);
+    if (!tree) return found;
+    const xcb_window_t* children = xcb_query_tree_children(tree);
+    for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) found = ClientIn(children[i], depth - 1);
+    std::free(tree);
+    return found;
+}
+
 std::vector<XClient::Window> XClient::MappedWindows() {
     std::vector<Window> windows;
     auto* tree = xcb_query_tree_reply(m_conn, xcb_query_tree(m_conn, m_root), nullptr);
     if (!tree) return windows;
     const xcb_window_t* children = xcb_query_tree_children(tree);
     for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
-        const xcb_window_t w = children[i];
-        auto* attrs = xcb_get_window_attributes_reply(m_conn, xcb_get_window_attributes(m_conn, w), nullptr);
+        const xcb_window_t top = children[i];
+        auto* attrs = xcb_get_window_attributes_reply(m_conn, xcb_get_window_attributes(m_conn, top), nullptr);
         const bool viewable = attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE;
         std::free(attrs);
         if (!viewable) continue;
+        const xcb_window_t client = ClientIn(top, 3);
+        const xcb_window_t w = client != XCB_NONE ? client : top;
         auto* geometry = xcb_get_geometry_reply(m_conn, xcb_get_geometry(m_conn, w), nullptr);
-        if (!geometry) continue;
-        windows.push_back({Title(w), {geometry->x, geometry->y, geometry->width, geometry->height}});
+        auto* at = xcb_translate_coordinates_reply(m_conn, xcb_translate_coordinates(m_conn, w, m_root, 0, 0), nullptr);
+        if (geometry && at) windows.push_back({Title(w), {at->dst_x, at->dst_y, geometry->width, geometry->height}, w});
         std::free(geometry);
+        std::free(at);
     }
     std::free(tree);
     return windows;
@@ -83,18 +119,9 @@ std::optional<ScreenRect> XClient::FindWindow(const std::string& title) {
 }
 
 std::optional<xcb_window_t> XClient::WindowId(const std::string& title) {
-    std::optional<xcb_window_t> found;
-    auto* tree = xcb_query_tree_reply(m_conn, xcb_query_tree(m_conn, m_root), nullptr);
-    if (!tree) return found;
-    const xcb_window_t* children = xcb_query_tree_children(tree);
-    for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
-        auto* attrs = xcb_get_window_attributes_reply(m_conn, xcb_get_window_attributes(m_conn, children[i]), nullptr);
-        const bool viewable = attrs && attrs->map_state == XCB_MAP_STATE_VIEWABLE;
-        std::free(attrs);
-        if (viewable && Title(children[i]) == title) found = children[i];
-    }
-    std::free(tree);
-    return found;
+    for (const Window& w : MappedWindows())
+        if (w.title == title) return w.id;
+    return std::nullopt;
 }
 
 std::vector<std::uint32_t> XClient::Property(xcb_window_t w, const char* name) {
@@ -107,6 +134,19 @@ std::vector<std::uint32_t> XClient::Property(xcb_window_t w, const char* name) {
     }
     std::free(reply);
     return items;
+}
+
+std::string XClient::PropertyType(xcb_window_t w, const char* name) {
+    auto* reply = xcb_get_property_reply(m_conn, xcb_get_property(m_conn, 0, w, Atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
+                                         nullptr);
+    const xcb_atom_t type = reply ? reply->type : XCB_NONE;
+    std::free(reply);
+    if (type == XCB_NONE) return {};
+    auto* atomName = xcb_get_atom_name_reply(m_conn, xcb_get_atom_name(m_conn, type), nullptr);
+    std::string text;
+    if (atomName) text.assign(xcb_get_atom_name_name(atomName), static_cast<std::size_t>(xcb_get_atom_name_name_length(atomName)));
+    std::free(atomName);
+    return text;
 }
 
 std::vector<std::string> XClient::IconSizes(xcb_window_t w) {
@@ -182,7 +222,7 @@ bool XClient::SaveShot(const ScreenRect& rc, const std::string& relativePath, in
     Sleep(200);  // the last partial repaints
     pixels = Grab(rc);
     if (pixels.size() != static_cast<std::size_t>(rc.width) * rc.height) return false;
-    const std::filesystem::path path = std::filesystem::path(QV_ARTIFACTS_DIR) / relativePath;
+    const std::filesystem::path path = ArtifactPath(relativePath);
     std::filesystem::create_directories(path.parent_path());
     cairo_surface_t* s = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels.data()),
                                                              CAIRO_FORMAT_RGB24, rc.width, rc.height, rc.width * 4);
@@ -200,7 +240,7 @@ bool XClient::SaveZoomedShot(const ScreenRect& rc, const std::string& relativePa
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             zoomed[static_cast<std::size_t>(y) * width + x] = pixels[static_cast<std::size_t>(y / zoom) * rc.width + x / zoom];
-    const std::filesystem::path path = std::filesystem::path(QV_ARTIFACTS_DIR) / relativePath;
+    const std::filesystem::path path = ArtifactPath(relativePath);
     std::filesystem::create_directories(path.parent_path());
     cairo_surface_t* s = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(zoomed.data()),
                                                              CAIRO_FORMAT_RGB24, width, height, width * 4);

@@ -20,6 +20,11 @@ struct ScreenRect {
     int Bottom() const { return y + height; }
 };
 
+// Whether a sub-menu opened beside its item: its left edge at the item's
+// right one (or, with no room there, its right edge at the item's left one),
+// within `slack` pixels, and level with the item's row.
+bool OpensBeside(const ScreenRect& popup, const ScreenRect& item, int slack);
+
 class XClient {
 public:
     explicit XClient(const std::string& display);
@@ -32,14 +37,18 @@ public:
     struct Window {
         std::string title;
         ScreenRect rect;
+        xcb_window_t id = 0;  // the program's own window, inside a manager's frame
     };
-    // The mapped top-level windows, bottom first.
+    // The mapped top-level windows, bottom first, as the program made them
+    // (a window manager's frame left out).
     std::vector<Window> MappedWindows();
     std::optional<ScreenRect> FindWindow(const std::string& title);
     // The X id of the mapped top-level window with that title.
     std::optional<xcb_window_t> WindowId(const std::string& title);
     // The 32-bit items of a window's property (empty when it has none).
     std::vector<std::uint32_t> Property(xcb_window_t w, const char* name);
+    // The name of the type a window's property has (empty when it has none).
+    std::string PropertyType(xcb_window_t w, const char* name);
     // The sizes of a window's _NET_WM_ICON, as "WxH".
     std::vector<std::string> IconSizes(xcb_window_t w);
     // Waits up to timeoutMs for the window to be mapped (or, with mapped
@@ -55,7 +64,8 @@ public:
     // 0x00RRGGBB pixels of a screen rectangle.
     std::vector<std::uint32_t> Grab(const ScreenRect& rc);
     // Waits until the rectangle shows at least `colours` distinct colours
-    // (the window has drawn), then saves it under the artifacts folder.
+    // (the window has drawn), then saves it under the artifacts folder (in
+    // a folder named after the window manager when one runs).
     bool SaveShot(const ScreenRect& rc, const std::string& relativePath, int colours = 16);
     // The rectangle enlarged `zoom` times, pixel by pixel (corners, edges).
     bool SaveZoomedShot(const ScreenRect& rc, const std::string& relativePath, int zoom);
@@ -83,6 +93,9 @@ public:
 
 private:
     std::string Title(xcb_window_t w);
+    // The program's window in a top-level window of the screen, searching
+    // `depth` levels down; none: the top-level window is the manager's own.
+    xcb_window_t ClientIn(xcb_window_t frame, int depth);
     xcb_atom_t Atom(const char* name);
     std::uint8_t Keycode(std::uint32_t keysym);
 

@@ -100,6 +100,9 @@ public:
         return report;
     }
 
+    // The sound since the mark as it stands.
+    ToneReport SoFar() { return MeasureTone(Since(), kOutputRate, 2); }
+
 private:
     std::vector<std::int16_t> Since() {
         std::vector<std::int16_t> samples = ReadRaw(m_path);
@@ -252,7 +255,6 @@ TEST_F(SoundOnX, ANewUsersFavouritesPlayByClickAndByHotkeyWithTheWindowHidden) {
     ClickAt(ui->Volume());
     const auto popup = m_client->WaitForWindow("音量");
     ASSERT_TRUE(popup);
-    ASSERT_TRUE(m_client->Focus("音量"));  // as a window manager gives it the focus
     EXPECT_NEAR(popup->x + popup->width / 2, ui->Volume().x + ui->Volume().width / 2, 2);
     EXPECT_LE(popup->Bottom(), ui->Volume().y);
     EXPECT_TRUE(m_client->SaveShot(Around(ui->area, *popup), "sound/program_volume_popup_cn.png"));
@@ -263,9 +265,16 @@ TEST_F(SoundOnX, ANewUsersFavouritesPlayByClickAndByHotkeyWithTheWindowHidden) {
     m_client->Click(popup->x + popup->width / 2, popup->y + popup->height / 2, 4);  // the wheel, up
     EXPECT_TRUE(Eventually([&] { return MoodInt(u"Config", u"Volume") == low + 1; }));
     EXPECT_TRUE(m_client->SaveShot(Around(ui->area, *popup), "sound/program_volume_popup_set_cn.png"));
-    // A click elsewhere, which moves the focus: it closes.
-    ClickAt(ui->At(0, 0, 60, 36));
-    ASSERT_TRUE(m_client->Focus(kMainTitle));
+    // A click on a pad closes it, whatever a window manager does with the
+    // focus, and the pad does not play; so does a click on the desktop.
+    m_output.Mark();
+    ClickAt(ui->Favourite(0, 1));
+    EXPECT_TRUE(m_client->WaitUntilGone("音量", 5000));
+    Sleep(1500);
+    EXPECT_LT(m_output.SoFar().seconds, 0.05) << "the click that closed the popup played the pad";
+    ClickAt(ui->Volume());
+    ASSERT_TRUE(m_client->WaitForWindow("音量"));
+    m_client->Click(m_main.x > 20 ? m_main.x / 2 : m_main.Right() + 10, m_main.y + 40);
     EXPECT_TRUE(m_client->WaitUntilGone("音量", 5000));
     const int volume = low + 1;
 
@@ -297,7 +306,9 @@ TEST_F(SoundOnX, ANewUsersFavouritesPlayByClickAndByHotkeyWithTheWindowHidden) {
     m_client->Tap({}, XK_KP_1);
     m_client->Tap({}, XK_Num_Lock);
     const ToneReport hotkey = m_output.NextSound(clicked.seconds * 0.9);
-    EXPECT_NEAR(hotkey.seconds, clicked.seconds, 0.1);
+    // The same sound; its measured span moves by a tenth or two on a busy
+    // machine (1.80 against 1.95 s seen with twenty copies running).
+    EXPECT_NEAR(hotkey.seconds, clicked.seconds, 0.25);
     EXPECT_NEAR(hotkey.peak, clicked.peak * volume / 76.0, clicked.peak * volume / 76.0 * 0.05);
 
     ASSERT_TRUE(tray.Call(watcher.Items()[0], "Activate"));

@@ -249,6 +249,13 @@ TEST_F(MenuTest, TheMenuStaysOnTheWorkArea) {
         EXPECT_LE(rc.right, area.right);
         EXPECT_LE(rc.bottom, area.bottom);
         EXPECT_GT(rc.Height(), 5 * 20);  // five items and a separator
+        // No room right of the item: the sub-menu opens on its left.
+        SMenuItemWnd* parent = Level(0)->FindItem(1006);
+        Hover(*Level(0), CenterOf(parent));
+        ASSERT_NE(Level(1), nullptr);
+        const CRect sub = Level(1)->GetScreenRect();
+        EXPECT_EQ(sub.right, rc.left + parent->GetWindowRect().left);
+        EXPECT_LE(sub.bottom, area.bottom);
         menu.EndMenu();
     });
     EXPECT_EQ(Track(area.right - 2, area.bottom - 2), 0u);

@@ -49,6 +49,8 @@ bool SHotKeyCtrl::OnKeyDown(UINT vk, UINT repeat, UINT flags) {
         Invalidate();
         return true;
     }
+    // Escape alone is the dialog's: it cancels.
+    if (vk == VK_ESCAPE && !m_latched) return false;
     if ((vk == VK_BACK || vk == VK_DELETE) && !m_latched) SetHotKey(0, 0);
     else SetHotKey(static_cast<WORD>(vk), m_latched);
     return true;

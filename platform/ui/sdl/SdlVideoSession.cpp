@@ -147,7 +147,10 @@ void SdlVideoSession::Drain() {
             if (n <= 0) break;
             for (int i = 0; i < n; ++i) Route(events[static_cast<size_t>(i)]);
         }
-        for (const auto& [id, window] : m_windows) window->FollowPointer();
+        for (const auto& [id, window] : m_windows) {
+            window->FollowPointer();
+            window->KeepPointerHeld();
+        }
         // Asking X for the pointer reads what waits on the connection into
         // the client's queue, where the connection's wake no longer shows
         // it: take it now.

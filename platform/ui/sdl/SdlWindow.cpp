@@ -5,6 +5,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "platform/os/Log.h"
@@ -63,6 +64,7 @@ SdlWindow::SdlWindow(std::shared_ptr<SdlVideoSession> session, SDL_Window* windo
 }
 
 SdlWindow::~SdlWindow() {
+    m_hold.reset();
     if (m_captured) SDL_CaptureMouse(SDL_FALSE);
     m_session->Unregister(m_window);
     SDL_DestroyWindow(m_window);
@@ -81,14 +83,19 @@ std::uint32_t Unpremultiplied(std::uint32_t pixel) {
 }
 
 // Maps the window; a no-activate one neither takes the focus nor asks for it.
+// Without a window manager SDL gives every window it maps the keyboard focus,
+// to fall to no window at all (RevertToNone) when that one goes, and keys
+// would then reach nobody: it falls to the window under the pointer instead.
 void MapWindow(SDL_Window* window, bool noActivate) {
-    if (!noActivate) {
-        SDL_ShowWindow(window);
-        return;
-    }
-    SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
+    if (noActivate) SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
     SDL_ShowWindow(window);
-    SDL_ResetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN);
+    if (noActivate) SDL_ResetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN);
+    const X11Handles x = GetX11(window);
+    if (!x.display) return;
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(x.display, &focus, &revert);
+    if (focus == x.window && revert == RevertToNone) XSetInputFocus(x.display, x.window, RevertToPointerRoot, CurrentTime);
 }
 
 bool IsMapped(const X11Handles& x) {
@@ -198,6 +205,7 @@ void SdlWindow::Show(int showCmd) {
     if (showCmd != SW_HIDE && !m_visible) ApplyWindowManagerHints();
     switch (showCmd) {
     case SW_HIDE:
+        m_hold.reset();
         SDL_HideWindow(m_window);
         m_visible = false;
         break;
@@ -258,9 +266,35 @@ void SdlWindow::SetOwner(INativeWindow* owner) {
     XFlush(x.display);
 }
 
+void SdlWindow::HoldPointer(bool hold) {
+    if (!hold) {
+        m_hold.reset();
+        return;
+    }
+    const X11Handles x = GetX11(m_window);
+    if (m_hold || !x.display || !m_target) return;
+    m_hold = std::make_unique<X11PointerHold>(DisplayString(x.display), x.window, m_target);
+    KeepPointerHeld();
+}
+
+void SdlWindow::KeepPointerHeld() {
+    if (m_hold && !m_hold->IsHeld() && m_visible) m_hold->Grab();
+}
+
 void SdlWindow::SetCursor(CursorId cursor) { m_session->SetCursor(cursor); }
 
-void SdlWindow::SetTitle(const SStringW& title) { SDL_SetWindowTitle(m_window, title.ToUtf8().c_str()); }
+void SdlWindow::SetTitle(const SStringW& title) {
+    const std::string utf8 = title.ToUtf8();
+    SDL_SetWindowTitle(m_window, utf8.c_str());
+    // SDL leaves WM_NAME typed STRING (Latin-1) with UTF-8 bytes in it, which
+    // pagers and task bars that read it show garbled: it is retyped as what
+    // it holds.
+    const X11Handles x = GetX11(m_window);
+    if (!x.display) return;
+    XChangeProperty(x.display, x.window, XA_WM_NAME, XInternAtom(x.display, "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(utf8.data()), static_cast<int>(utf8.size()));
+    XFlush(x.display);
+}
 
 void SdlWindow::SetIcon(const std::vector<BitmapPtr>& sizes) {
     const X11Handles x = GetX11(m_window);
@@ -358,7 +392,7 @@ void SdlWindow::OnSdlEvent(const SDL_Event& event) {
         case SDL_WINDOWEVENT_EXPOSED: Repaint(); break;
         case SDL_WINDOWEVENT_MOVED: {
             // Moved by the desktop rather than by the host: tell the host.
-            const CPoint at(event.window.data1, event.window.data2);
+            const CPoint at = ServerPosition().value_or(CPoint(event.window.data1, event.window.data2));
             if (at == m_rect.TopLeft()) break;
             m_rect = CRect(at, m_rect.Size());
             if (m_target) qv::os::PostMessage(m_target, WM_MOVE, 0, MAKELPARAM(at.x, at.y));
@@ -394,6 +428,21 @@ void SdlWindow::OnSdlEvent(const SDL_Event& event) {
         }
     }
     UpdateCapture();
+}
+
+// SDL takes a configure event's point against the window's parent when it
+// reads the event: one sent before a window manager framed the window is
+// counted from the frame's corner, twice as far as it is. The server's own
+// answer does not depend on when the event is read.
+std::optional<CPoint> SdlWindow::ServerPosition() const {
+    const X11Handles x = GetX11(m_window);
+    if (!x.display) return std::nullopt;
+    int left = 0;
+    int top = 0;
+    Window child = 0;
+    if (!XTranslateCoordinates(x.display, x.window, DefaultRootWindow(x.display), 0, 0, &left, &top, &child))
+        return std::nullopt;
+    return CPoint(left, top);
 }
 
 void SdlWindow::FollowPointer() {

@@ -7,10 +7,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/ui/IDisplayBackend.h"
 #include "platform/ui/sdl/SdlInputTranslator.h"
+#include "platform/ui/sdl/X11PointerHold.h"
 #include "platform/ui/sdl/WindowShape.h"
 
 namespace qv::ui::sdl {
@@ -47,6 +49,11 @@ public:
     // Off: the input method's compositions are not passed on; committed text
     // still arrives as characters.
     void EnableIme(bool enable) override { m_input.EnableComposition(enable); }
+    void HoldPointer(bool hold) override;
+    // From the session after each batch of events: a hold not yet taken (the
+    // window was not viewable yet, or another client had the pointer) is
+    // tried again.
+    void KeepPointerHeld();
 
     // Where input goes: the host window's handle (null: nowhere).
     void SetInputTarget(HWND host) override { m_target = host; }
@@ -68,6 +75,8 @@ private:
     // A mouse message whose client point is taken from `screen` when handled.
     void DeliverAtScreenPoint(InputMessage& msg, CPoint screen);
     void UpdateCapture();
+    // Where the X server has the window's top-left corner; none without X11.
+    std::optional<CPoint> ServerPosition() const;
     // Shows the kept frame again (after exposure).
     void Repaint();
     void Blit(const CRect& part);
@@ -85,6 +94,7 @@ private:
     bool m_alphaVisual = false;  // the window's visual has an alpha channel
     bool m_desktopBlends = false;  // and a compositing manager shows it blended
     WindowShape m_shape;
+    std::unique_ptr<X11PointerHold> m_hold;
     SdlInputTranslator m_input;
     HWND m_target = nullptr;
     CRect m_rect;
