@@ -119,18 +119,7 @@ TEST_F(MainDlgTest, CaptionButtonsMinimiseAndOpenTheMenu) {
 
     // The menu button opens the family's menu; its first item asks for the
     // device information, which needs a card.
-    std::vector<std::u16string> items;
-    qv::os::PostTask(qv::os::GetCurrentThreadId(), [&] {
-        for (ui::SHostWnd* host : m_app->GetHostWnds()) {
-            auto* menu = dynamic_cast<ui::SMenuWnd*>(host);
-            if (!menu) continue;
-            for (UINT id : {1u, 2u, 3u, 4u})
-                if (ui::SMenuItemWnd* item = menu->FindItem(id)) items.push_back(item->GetWindowText().str());
-            if (ui::SMenuItemWnd* item = menu->FindItem(kMainCmdDeviceInfo)) Click(*menu, *item);
-        }
-    });
-    ClickNamed(*dlg, u"btn_menu");
-    ui::test::PumpPending();
+    const std::vector<std::u16string> items = PickFromMainMenu(*dlg, kMainCmdDeviceInfo);
     EXPECT_EQ(items, (std::vector<std::u16string>{u"设备信息", u"检查更新", u"使用手册", u"关于"}));
     ASSERT_EQ(m_boxes.Boxes().size(), 1u);
     EXPECT_EQ(m_boxes.Boxes()[0].text, u"未连接设备！");

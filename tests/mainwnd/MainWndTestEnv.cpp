@@ -12,6 +12,7 @@
 #include "platform/os/MessageQueue.h"
 #include "platform/os/Tick.h"
 #include "platform/os/Utf.h"
+#include "platform/ui/SMenuWnd.h"
 #include "plugin/app/NamedIds.h"
 #include "plugin/workspace/SettingsStore.h"
 
@@ -100,6 +101,23 @@ void SkinAppTest::SetUp() {
     qv::controls::RegisterPluginControls(m_app->GetWindowFactory(), m_app->GetSkinFactory());
     ASSERT_TRUE(m_app->AddResProvider(nullptr, u"uidef:xml_init"));
     m_app->SetNamedIds(kNamedIds, kNamedIdCount);
+}
+
+std::vector<std::u16string> SkinAppTest::PickFromMainMenu(ui::SHostWnd& dlg, UINT pick) {
+    std::vector<std::u16string> items;
+    // The menu runs its own loop: the task reaches it there.
+    qv::os::PostTask(qv::os::GetCurrentThreadId(), [&] {
+        for (ui::SHostWnd* host : m_app->GetHostWnds()) {
+            auto* menu = dynamic_cast<ui::SMenuWnd*>(host);
+            if (!menu) continue;
+            for (UINT id : {1u, 2u, 3u, 4u})
+                if (ui::SMenuItemWnd* item = menu->FindItem(id)) items.push_back(item->GetWindowText().str());
+            if (ui::SMenuItemWnd* item = menu->FindItem(pick)) Click(*menu, *item);
+        }
+    });
+    Click(dlg, *dlg.FindChildByName(u"btn_menu"));
+    ui::test::PumpPending();
+    return items;
 }
 
 void SkinAppTest::TearDown() {

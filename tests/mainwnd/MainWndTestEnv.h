@@ -69,6 +69,9 @@ class SkinAppTest : public DesktopTestEnv {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // Opens the main window's menu with its "btn_menu", clicks the item of
+    // command `pick` and answers the texts of its items 1 to 4.
+    std::vector<std::u16string> PickFromMainMenu(ui::SHostWnd& dlg, UINT pick);
 
     std::unique_ptr<ui::SApplication> m_app;
 };
