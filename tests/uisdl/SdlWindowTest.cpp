@@ -10,6 +10,7 @@
 #include <cstring>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -53,6 +54,17 @@ void RunFor(int ms) {
         if (left.count() <= 0) return;
         qv::os::WaitMessage(static_cast<DWORD>(left.count()));
     }
+}
+
+// Runs the calling thread's loop until done() holds, for at most timeoutMs:
+// what the X server sends comes late on a loaded machine.
+bool RunUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        RunFor(20);
+    }
+    return true;
 }
 
 bool Near(std::uint32_t a, std::uint32_t b) {
@@ -266,6 +278,11 @@ public:
     std::vector<Seen> seen;
 };
 
+xcb_window_t XWindowOf(SHostWnd& host) {
+    auto* native = dynamic_cast<SdlWindow*>(host.GetNativeWindow());
+    return native ? static_cast<xcb_window_t>(native->GetX11Window()) : XCB_NONE;
+}
+
 class SdlWindowTest : public ::testing::Test {
 protected:
     // Options of the test's X server.
@@ -290,7 +307,11 @@ protected:
         ASSERT_NE(host.CreateFromXml(kLayout), nullptr);
         host.SetWindowPos(rc);
         host.ShowWindow(SW_SHOW);
-        RunFor(300);
+        ASSERT_TRUE(RunUntil([&] {
+            const xcb_window_t xwin = XWindowOf(host);
+            return m_x->IsMapped(xwin) && Near(m_x->Grab(rc)[5 * static_cast<std::size_t>(rc.Width()) + 5], kPanel);
+        })) << "the window did not show";
+        RunFor(100);
     }
 
     qv::test::XvfbServer m_xvfb;
@@ -327,7 +348,7 @@ TEST_F(SdlWindowTest, ShowsTheFramesPixelsAndTakesInput) {
     m_x->MoveTo(rc.left + 70, rc.top + 50);
     RunFor(150);
     m_x->Click();
-    RunFor(300);
+    RunUntil([&] { return commands == 1; });
     const InputHost::Seen* down = host.Find(WM_LBUTTONDOWN);
     ASSERT_NE(down, nullptr);
     EXPECT_EQ(down->lParam, MAKELPARAM(70, 50));
@@ -336,7 +357,7 @@ TEST_F(SdlWindowTest, ShowsTheFramesPixelsAndTakesInput) {
     EXPECT_EQ(m_display.GetCursorPos(), CPoint(rc.left + 70, rc.top + 50));
 
     m_x->Type('a', xwin);
-    RunFor(300);
+    RunUntil([&] { return host.Find(WM_CHAR) != nullptr; });
     const InputHost::Seen* key = host.Find(WM_KEYDOWN);
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(key->wParam, WPARAM('A'));
@@ -349,7 +370,7 @@ TEST_F(SdlWindowTest, ShowsTheFramesPixelsAndTakesInput) {
     m_x->Click();
     m_x->Click();
     m_x->Click(4);
-    RunFor(300);
+    RunUntil([&] { return host.Find(WM_MOUSEWHEEL) != nullptr; });
     EXPECT_EQ(host.Count(WM_LBUTTONDBLCLK), 1);
     const InputHost::Seen* wheel = host.Find(WM_MOUSEWHEEL);
     ASSERT_NE(wheel, nullptr);
@@ -364,7 +385,7 @@ TEST_F(SdlWindowTest, ShowsTheFramesPixelsAndTakesInput) {
     m_x->MoveTo(rc.right + 30, rc.top + 50);
     RunFor(100);
     m_x->Button(1, false);
-    RunFor(200);
+    RunUntil([&] { return !host.seen.empty() && host.seen.back().message == WM_MOUSELEAVE; });
     const InputHost::Seen* outside = host.FindLast(WM_MOUSEMOVE);
     ASSERT_NE(outside, nullptr);
     EXPECT_EQ(outside->lParam, MAKELPARAM(160 + 30, 50));
@@ -375,13 +396,13 @@ TEST_F(SdlWindowTest, ShowsTheFramesPixelsAndTakesInput) {
 
     // Hidden, shown again elsewhere, minimised and restored.
     host.ShowWindow(SW_HIDE);
-    RunFor(100);
+    RunUntil([&] { return !m_x->IsMapped(xwin); });
     EXPECT_FALSE(m_x->IsMapped(xwin));
     EXPECT_FALSE(host.IsWindowVisible());
     const CRect moved(300, 200, 460, 320);
     host.SetWindowPos(moved);
     host.ShowWindow(SW_SHOWNOACTIVATE);
-    RunFor(200);
+    RunUntil([&] { return m_x->IsMapped(xwin) && Near(m_x->Grab(moved)[5 * 160 + 5], kPanel); });
     EXPECT_TRUE(m_x->IsMapped(xwin));
     EXPECT_EQ(m_x->Origin(xwin), CPoint(300, 200));
     EXPECT_TRUE(Near(m_x->Grab(moved)[5 * 160 + 5], kPanel));
@@ -394,11 +415,6 @@ TEST_F(SdlWindowTest, ShowsTheFramesPixelsAndTakesInput) {
 
     host.DestroyWindow();
     EXPECT_FALSE(m_display.IsOpen());
-}
-
-xcb_window_t XWindowOf(SHostWnd& host) {
-    auto* native = dynamic_cast<SdlWindow*>(host.GetNativeWindow());
-    return native ? static_cast<xcb_window_t>(native->GetX11Window()) : XCB_NONE;
 }
 
 TEST_F(SdlWindowTest, HostStylesReachTheXWindow) {
@@ -459,13 +475,14 @@ TEST_F(SdlWindowTest, FocusLeavingTheApplicationDeactivatesPopups) {
     InputHost other;
     Open(other, CRect(0, 200, 160, 320));
     m_x->Focus(XWindowOf(other));
-    RunFor(200);
+    RunUntil([&] { return main.Find(WM_KILLFOCUS) != nullptr; });
+    RunFor(100);
     EXPECT_NE(main.Find(WM_KILLFOCUS), nullptr);
     EXPECT_EQ(popup.Find(WM_ACTIVATE), nullptr);
     main.seen.clear();
 
     m_x->Focus(XCB_NONE);
-    RunFor(200);
+    RunUntil([&] { return other.Find(WM_KILLFOCUS) && popup.Find(WM_ACTIVATE); });
     EXPECT_NE(other.Find(WM_KILLFOCUS), nullptr);
     const InputHost::Seen* inactive = popup.Find(WM_ACTIVATE);
     ASSERT_NE(inactive, nullptr);
@@ -499,7 +516,7 @@ TEST_F(SdlWindowTest, WindowsNeverActivatedAreNotToldOfTheFocusPassingBetweenThe
 
     // The application losing the focus still reaches both.
     m_x->Focus(XCB_NONE);
-    RunFor(300);
+    RunUntil([&] { return menu.Find(WM_ACTIVATE) && sub.Find(WM_ACTIVATE); });
     for (const InputHost* host : {&menu, &sub}) {
         const InputHost::Seen* inactive = host->FindLast(WM_ACTIVATE);
         ASSERT_NE(inactive, nullptr);
@@ -529,7 +546,8 @@ TEST_F(SdlWindowTest, TheClickThatGivesTheFocusIsNotLost) {
     // manager hands the focus over on the press.
     m_x->Focus(XWindowOf(host));
     m_x->Click();
-    RunFor(300);
+    RunUntil([&] { return commands == 1; });
+    RunFor(100);
     EXPECT_EQ(host.Count(WM_LBUTTONDOWN), 1);
     EXPECT_EQ(commands, 1);
     host.DestroyWindow();
