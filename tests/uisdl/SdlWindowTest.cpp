@@ -56,15 +56,16 @@ void RunFor(int ms) {
     }
 }
 
-// Runs the calling thread's loop until done() holds, for at most timeoutMs:
-// what the X server sends comes late on a loaded machine.
+// Runs the calling thread's loop, then on until done() holds, for at most
+// timeoutMs: what the X server sends comes late on a loaded machine, and
+// what it already sent is taken before done() is first asked.
 bool RunUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= end) return false;
+    do {
         RunFor(20);
-    }
-    return true;
+        if (done()) return true;
+    } while (std::chrono::steady_clock::now() < end);
+    return false;
 }
 
 bool Near(std::uint32_t a, std::uint32_t b) {
@@ -160,9 +161,22 @@ public:
         return std::find(items.begin(), items.end(), Atom(atom)) != items.end();
     }
 
+    // Gives a window the keyboard focus (XCB_NONE: none), done when it returns.
     void Focus(xcb_window_t w) {
         xcb_set_input_focus(m_conn, XCB_INPUT_FOCUS_POINTER_ROOT, w, XCB_CURRENT_TIME);
+        free(xcb_get_input_focus_reply(m_conn, xcb_get_input_focus(m_conn), nullptr));
+    }
+
+    // A window of this client, as another program's would be, mapped at rc.
+    xcb_window_t MapWindow(const CRect& rc) {
+        const xcb_window_t w = xcb_generate_id(m_conn);
+        xcb_create_window(m_conn, XCB_COPY_FROM_PARENT, w, m_root, static_cast<int16_t>(rc.left),
+                          static_cast<int16_t>(rc.top), static_cast<uint16_t>(rc.Width()),
+                          static_cast<uint16_t>(rc.Height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0,
+                          nullptr);
+        xcb_map_window(m_conn, w);
         xcb_flush(m_conn);
+        return w;
     }
 
     unsigned Depth(xcb_window_t w) {
@@ -312,6 +326,14 @@ protected:
             return m_x->IsMapped(xwin) && Near(m_x->Grab(rc)[5 * static_cast<std::size_t>(rc.Width()) + 5], kPanel);
         })) << "the window did not show";
         RunFor(100);
+    }
+
+    // The focus goes to another program's window (a window manager would
+    // give it back to ours if it went to none).
+    void FocusAnotherProgram() {
+        const xcb_window_t w = m_x->MapWindow(CRect(480, 360, 600, 440));
+        ASSERT_TRUE(RunUntil([&] { return m_x->IsMapped(w); })) << "the other program's window did not show";
+        m_x->Focus(w);
     }
 
     qv::test::XvfbServer m_xvfb;
@@ -466,8 +488,17 @@ TEST_F(SdlWindowTest, FocusLeavingTheApplicationDeactivatesPopups) {
     ASSERT_NE(popup.CreateFromXml(kLayout), nullptr);
     popup.SetWindowPos(CRect(200, 0, 360, 120));
     popup.ShowWindow(SW_SHOWNOACTIVATE);
+    // Given back to main at once: without a window manager the popup had it
+    // as it was shown, and is told it is inactive again.
     m_x->Focus(XWindowOf(main));
-    RunFor(200);
+    auto last = [](const InputHost& host) {
+        const InputHost::Seen* activate = host.FindLast(WM_ACTIVATE);
+        return activate ? static_cast<int>(LOWORD(activate->wParam)) : -1;
+    };
+    ASSERT_TRUE(RunUntil([&] { return last(main) == WA_ACTIVE && last(popup) != WA_ACTIVE; }))
+        << "the focus given to main went back to the popup";
+    RunFor(100);
+    ASSERT_EQ(last(main), WA_ACTIVE);
     main.seen.clear();
     popup.seen.clear();
 
@@ -481,7 +512,7 @@ TEST_F(SdlWindowTest, FocusLeavingTheApplicationDeactivatesPopups) {
     EXPECT_EQ(popup.Find(WM_ACTIVATE), nullptr);
     main.seen.clear();
 
-    m_x->Focus(XCB_NONE);
+    FocusAnotherProgram();
     RunUntil([&] { return other.Find(WM_KILLFOCUS) && popup.Find(WM_ACTIVATE); });
     EXPECT_NE(other.Find(WM_KILLFOCUS), nullptr);
     const InputHost::Seen* inactive = popup.Find(WM_ACTIVATE);
@@ -515,7 +546,7 @@ TEST_F(SdlWindowTest, WindowsNeverActivatedAreNotToldOfTheFocusPassingBetweenThe
     EXPECT_EQ(sub.Find(WM_ACTIVATE), nullptr);
 
     // The application losing the focus still reaches both.
-    m_x->Focus(XCB_NONE);
+    FocusAnotherProgram();
     RunUntil([&] { return menu.Find(WM_ACTIVATE) && sub.Find(WM_ACTIVATE); });
     for (const InputHost* host : {&menu, &sub}) {
         const InputHost::Seen* inactive = host->FindLast(WM_ACTIVATE);
