@@ -10,6 +10,7 @@
 #include <cstring>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -53,6 +54,18 @@ void RunFor(int ms) {
         if (left.count() <= 0) return;
         qv::os::WaitMessage(static_cast<DWORD>(left.count()));
     }
+}
+
+// Runs the calling thread's loop, then on until done() holds, for at most
+// timeoutMs: what the X server sends comes late on a loaded machine, and
+// what it already sent is taken before done() is first asked.
+bool RunUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        RunFor(20);
+        if (done()) return true;
+    } while (std::chrono::steady_clock::now() < end);
+    return false;
 }
 
 bool Near(std::uint32_t a, std::uint32_t b) {
@@ -148,9 +161,22 @@ public:
         return std::find(items.begin(), items.end(), Atom(atom)) != items.end();
     }
 
+    // Gives a window the keyboard focus (XCB_NONE: none), done when it returns.
     void Focus(xcb_window_t w) {
         xcb_set_input_focus(m_conn, XCB_INPUT_FOCUS_POINTER_ROOT, w, XCB_CURRENT_TIME);
+        free(xcb_get_input_focus_reply(m_conn, xcb_get_input_focus(m_conn), nullptr));
+    }
+
+    // A window of this client, as another program's would be, mapped at rc.
+    xcb_window_t MapWindow(const CRect& rc) {
+        const xcb_window_t w = xcb_generate_id(m_conn);
+        xcb_create_window(m_conn, XCB_COPY_FROM_PARENT, w, m_root, static_cast<int16_t>(rc.left),
+                          static_cast<int16_t>(rc.top), static_cast<uint16_t>(rc.Width()),
+                          static_cast<uint16_t>(rc.Height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0,
+                          nullptr);
+        xcb_map_window(m_conn, w);
         xcb_flush(m_conn);
+        return w;
     }
 
     unsigned Depth(xcb_window_t w) {
@@ -266,6 +292,11 @@ public:
     std::vector<Seen> seen;
 };
 
+xcb_window_t XWindowOf(SHostWnd& host) {
+    auto* native = dynamic_cast<SdlWindow*>(host.GetNativeWindow());
+    return native ? static_cast<xcb_window_t>(native->GetX11Window()) : XCB_NONE;
+}
+
 class SdlWindowTest : public ::testing::Test {
 protected:
     // Options of the test's X server.
@@ -290,7 +321,19 @@ protected:
         ASSERT_NE(host.CreateFromXml(kLayout), nullptr);
         host.SetWindowPos(rc);
         host.ShowWindow(SW_SHOW);
-        RunFor(300);
+        ASSERT_TRUE(RunUntil([&] {
+            const xcb_window_t xwin = XWindowOf(host);
+            return m_x->IsMapped(xwin) && Near(m_x->Grab(rc)[5 * static_cast<std::size_t>(rc.Width()) + 5], kPanel);
+        })) << "the window did not show";
+        RunFor(100);
+    }
+
+    // The focus goes to another program's window (a window manager would
+    // give it back to ours if it went to none).
+    void FocusAnotherProgram() {
+        const xcb_window_t w = m_x->MapWindow(CRect(480, 360, 600, 440));
+        ASSERT_TRUE(RunUntil([&] { return m_x->IsMapped(w); })) << "the other program's window did not show";
+        m_x->Focus(w);
     }
 
     qv::test::XvfbServer m_xvfb;
@@ -327,7 +370,7 @@ TEST_F(SdlWindowTest, ShowsTheFramesPixelsAndTakesInput) {
     m_x->MoveTo(rc.left + 70, rc.top + 50);
     RunFor(150);
     m_x->Click();
-    RunFor(300);
+    RunUntil([&] { return commands == 1; });
     const InputHost::Seen* down = host.Find(WM_LBUTTONDOWN);
     ASSERT_NE(down, nullptr);
     EXPECT_EQ(down->lParam, MAKELPARAM(70, 50));
@@ -336,7 +379,7 @@ TEST_F(SdlWindowTest, ShowsTheFramesPixelsAndTakesInput) {
     EXPECT_EQ(m_display.GetCursorPos(), CPoint(rc.left + 70, rc.top + 50));
 
     m_x->Type('a', xwin);
-    RunFor(300);
+    RunUntil([&] { return host.Find(WM_CHAR) != nullptr; });
     const InputHost::Seen* key = host.Find(WM_KEYDOWN);
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(key->wParam, WPARAM('A'));
@@ -349,7 +392,7 @@ TEST_F(SdlWindowTest, ShowsTheFramesPixelsAndTakesInput) {
     m_x->Click();
     m_x->Click();
     m_x->Click(4);
-    RunFor(300);
+    RunUntil([&] { return host.Find(WM_MOUSEWHEEL) != nullptr; });
     EXPECT_EQ(host.Count(WM_LBUTTONDBLCLK), 1);
     const InputHost::Seen* wheel = host.Find(WM_MOUSEWHEEL);
     ASSERT_NE(wheel, nullptr);
@@ -364,7 +407,7 @@ TEST_F(SdlWindowTest, ShowsTheFramesPixelsAndTakesInput) {
     m_x->MoveTo(rc.right + 30, rc.top + 50);
     RunFor(100);
     m_x->Button(1, false);
-    RunFor(200);
+    RunUntil([&] { return !host.seen.empty() && host.seen.back().message == WM_MOUSELEAVE; });
     const InputHost::Seen* outside = host.FindLast(WM_MOUSEMOVE);
     ASSERT_NE(outside, nullptr);
     EXPECT_EQ(outside->lParam, MAKELPARAM(160 + 30, 50));
@@ -375,13 +418,13 @@ TEST_F(SdlWindowTest, ShowsTheFramesPixelsAndTakesInput) {
 
     // Hidden, shown again elsewhere, minimised and restored.
     host.ShowWindow(SW_HIDE);
-    RunFor(100);
+    RunUntil([&] { return !m_x->IsMapped(xwin); });
     EXPECT_FALSE(m_x->IsMapped(xwin));
     EXPECT_FALSE(host.IsWindowVisible());
     const CRect moved(300, 200, 460, 320);
     host.SetWindowPos(moved);
     host.ShowWindow(SW_SHOWNOACTIVATE);
-    RunFor(200);
+    RunUntil([&] { return m_x->IsMapped(xwin) && Near(m_x->Grab(moved)[5 * 160 + 5], kPanel); });
     EXPECT_TRUE(m_x->IsMapped(xwin));
     EXPECT_EQ(m_x->Origin(xwin), CPoint(300, 200));
     EXPECT_TRUE(Near(m_x->Grab(moved)[5 * 160 + 5], kPanel));
@@ -394,11 +437,6 @@ TEST_F(SdlWindowTest, ShowsTheFramesPixelsAndTakesInput) {
 
     host.DestroyWindow();
     EXPECT_FALSE(m_display.IsOpen());
-}
-
-xcb_window_t XWindowOf(SHostWnd& host) {
-    auto* native = dynamic_cast<SdlWindow*>(host.GetNativeWindow());
-    return native ? static_cast<xcb_window_t>(native->GetX11Window()) : XCB_NONE;
 }
 
 TEST_F(SdlWindowTest, HostStylesReachTheXWindow) {
@@ -450,8 +488,17 @@ TEST_F(SdlWindowTest, FocusLeavingTheApplicationDeactivatesPopups) {
     ASSERT_NE(popup.CreateFromXml(kLayout), nullptr);
     popup.SetWindowPos(CRect(200, 0, 360, 120));
     popup.ShowWindow(SW_SHOWNOACTIVATE);
+    // Given back to main at once: without a window manager the popup had it
+    // as it was shown, and is told it is inactive again.
     m_x->Focus(XWindowOf(main));
-    RunFor(200);
+    auto last = [](const InputHost& host) {
+        const InputHost::Seen* activate = host.FindLast(WM_ACTIVATE);
+        return activate ? static_cast<int>(LOWORD(activate->wParam)) : -1;
+    };
+    ASSERT_TRUE(RunUntil([&] { return last(main) == WA_ACTIVE && last(popup) != WA_ACTIVE; }))
+        << "the focus given to main went back to the popup";
+    RunFor(100);
+    ASSERT_EQ(last(main), WA_ACTIVE);
     main.seen.clear();
     popup.seen.clear();
 
@@ -459,13 +506,14 @@ TEST_F(SdlWindowTest, FocusLeavingTheApplicationDeactivatesPopups) {
     InputHost other;
     Open(other, CRect(0, 200, 160, 320));
     m_x->Focus(XWindowOf(other));
-    RunFor(200);
+    RunUntil([&] { return main.Find(WM_KILLFOCUS) != nullptr; });
+    RunFor(100);
     EXPECT_NE(main.Find(WM_KILLFOCUS), nullptr);
     EXPECT_EQ(popup.Find(WM_ACTIVATE), nullptr);
     main.seen.clear();
 
-    m_x->Focus(XCB_NONE);
-    RunFor(200);
+    FocusAnotherProgram();
+    RunUntil([&] { return other.Find(WM_KILLFOCUS) && popup.Find(WM_ACTIVATE); });
     EXPECT_NE(other.Find(WM_KILLFOCUS), nullptr);
     const InputHost::Seen* inactive = popup.Find(WM_ACTIVATE);
     ASSERT_NE(inactive, nullptr);
@@ -498,8 +546,8 @@ TEST_F(SdlWindowTest, WindowsNeverActivatedAreNotToldOfTheFocusPassingBetweenThe
     EXPECT_EQ(sub.Find(WM_ACTIVATE), nullptr);
 
     // The application losing the focus still reaches both.
-    m_x->Focus(XCB_NONE);
-    RunFor(300);
+    FocusAnotherProgram();
+    RunUntil([&] { return menu.Find(WM_ACTIVATE) && sub.Find(WM_ACTIVATE); });
     for (const InputHost* host : {&menu, &sub}) {
         const InputHost::Seen* inactive = host->FindLast(WM_ACTIVATE);
         ASSERT_NE(inactive, nullptr);
@@ -529,7 +577,8 @@ TEST_F(SdlWindowTest, TheClickThatGivesTheFocusIsNotLost) {
     // manager hands the focus over on the press.
     m_x->Focus(XWindowOf(host));
     m_x->Click();
-    RunFor(300);
+    RunUntil([&] { return commands == 1; });
+    RunFor(100);
     EXPECT_EQ(host.Count(WM_LBUTTONDOWN), 1);
     EXPECT_EQ(commands, 1);
     host.DestroyWindow();

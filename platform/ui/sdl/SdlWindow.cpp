@@ -86,6 +86,8 @@ std::uint32_t Unpremultiplied(std::uint32_t pixel) {
 // Without a window manager SDL gives every window it maps the keyboard focus,
 // to fall to no window at all (RevertToNone) when that one goes, and keys
 // would then reach nobody: it falls to the window under the pointer instead.
+// That change is read and made with the server held, and sent at once: a
+// focus another program gives meanwhile or later is never taken back.
 void MapWindow(SDL_Window* window, bool noActivate) {
     if (noActivate) SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
     SDL_ShowWindow(window);
@@ -94,8 +96,11 @@ void MapWindow(SDL_Window* window, bool noActivate) {
     if (!x.display) return;
     Window focus = 0;
     int revert = 0;
+    XGrabServer(x.display);
     XGetInputFocus(x.display, &focus, &revert);
     if (focus == x.window && revert == RevertToNone) XSetInputFocus(x.display, x.window, RevertToPointerRoot, CurrentTime);
+    XUngrabServer(x.display);
+    XFlush(x.display);
 }
 
 bool IsMapped(const X11Handles& x) {
