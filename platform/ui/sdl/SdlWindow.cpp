@@ -409,18 +409,10 @@ void SdlWindow::OnSdlEvent(const SDL_Event& event) {
         }
     }
     if (event.type == SDL_MOUSEMOTION && m_input.ButtonsHeld()) {
-        // A drag may move the window under the pointer: SDL's point is taken
-        // against where the desktop had the window, which lags behind, and
-        // the moves still queued change it again. The pointer's screen point
-        // goes with the message and becomes a client point when it is handled.
         int x = 0;
         int y = 0;
         SDL_GetGlobalMouseState(&x, &y);
-        m_dragPointer = CPoint(x, y);
-        SDL_Event in = event;
-        in.motion.x = x - m_rect.left;
-        in.motion.y = y - m_rect.top;
-        for (InputMessage& msg : m_input.Translate(in, SDL_GetModState())) DeliverAtScreenPoint(msg, m_dragPointer);
+        DeliverHeldMotion(event, CPoint(x, y));
     } else {
         for (InputMessage& msg : m_input.Translate(event, SDL_GetModState())) {
             // A window that is never activated is not told of the keyboard
@@ -455,11 +447,37 @@ void SdlWindow::FollowPointer() {
     int x = 0;
     int y = 0;
     SDL_GetGlobalMouseState(&x, &y);
-    if (CPoint(x, y) == m_dragPointer) return;
+    CatchUpPointer(CPoint(x, y));
+}
+
+void SdlWindow::OnButtonPress(CPoint screen) {
+    if (!m_input.ButtonsHeld()) m_dragPointer = screen;
+}
+
+// The pointer is not asked where it is now: it may have gone on after the
+// release, and the drag ends where the button came up.
+void SdlWindow::OnButtonRelease(CPoint screen) {
+    if (m_captured && m_input.ButtonsHeld()) CatchUpPointer(screen);
+}
+
+void SdlWindow::CatchUpPointer(CPoint screen) {
+    if (screen == m_dragPointer) return;
     SDL_Event motion{};
     motion.type = SDL_MOUSEMOTION;
     motion.motion.windowID = SDL_GetWindowID(m_window);
-    OnSdlEvent(motion);
+    DeliverHeldMotion(motion, screen);
+}
+
+// A drag may move the window under the pointer: SDL's point is taken against
+// where the desktop had the window, which lags behind, and the moves still
+// queued change it again. The pointer's screen point goes with the message
+// and becomes a client point when it is handled.
+void SdlWindow::DeliverHeldMotion(const SDL_Event& motion, CPoint screen) {
+    m_dragPointer = screen;
+    SDL_Event in = motion;
+    in.motion.x = screen.x - m_rect.left;
+    in.motion.y = screen.y - m_rect.top;
+    for (InputMessage& msg : m_input.Translate(in, SDL_GetModState())) DeliverAtScreenPoint(msg, screen);
 }
 
 void SdlWindow::Deliver(InputMessage& msg) {
