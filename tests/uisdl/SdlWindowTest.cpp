@@ -21,11 +21,9 @@
 #include "platform/ui/SApplication.h"
 #include "platform/ui/SHostWnd.h"
 #include "platform/ui/SRenderTarget.h"
-#include "platform/ui/controls/StandardControls.h"
 #include "platform/ui/sdl/SdlDisplay.h"
 #include "platform/ui/sdl/SdlWindow.h"
 #include "platform/ui/sdl/WindowShape.h"
-#include "tests/support/GeometryPrinters.h"
 
 // Last: Xlib's macros (None, Status...) must not meet our headers.
 #include <X11/Xlib.h>
@@ -121,9 +119,6 @@ public:
                             0, 0);
         xcb_flush(m_conn);
     }
-
-    // A round trip: the server has taken every request sent before.
-    void Sync() { free(xcb_get_input_focus_reply(m_conn, xcb_get_input_focus(m_conn), nullptr)); }
 
     void Type(xcb_keysym_t keysym, xcb_window_t focus) {
         xcb_set_input_focus(m_conn, XCB_INPUT_FOCUS_POINTER_ROOT, focus, XCB_CURRENT_TIME);
@@ -586,41 +581,6 @@ TEST_F(SdlWindowTest, TheClickThatGivesTheFocusIsNotLost) {
     RunFor(100);
     EXPECT_EQ(host.Count(WM_LBUTTONDOWN), 1);
     EXPECT_EQ(commands, 1);
-    host.DestroyWindow();
-}
-
-// A caption drag whose last motion comes with the release: SDL reports no
-// motion where the pointer keeps its place in the window (the window
-// followed it). The window ends where the button came up, neither a step
-// behind nor where the pointer went after.
-TEST_F(SdlWindowTest, CaptionDragEndsWhereThePointerLeftIt) {
-    RegisterStandardControls(m_app->GetWindowFactory());
-    InputHost host;
-    ASSERT_NE(host.CreateFromXml(u"<SOUI size=\"160,120\" title=\"drag\"><root colorBkgnd=\"#2A2C33\">"
-                                 u"<caption pos=\"0,0,-0,@30\" colorBkgnd=\"#3DA9FC\"/></root></SOUI>"),
-              nullptr);
-    const CRect rc(100, 100, 260, 220);
-    host.SetWindowPos(rc);
-    host.ShowWindow(SW_SHOW);
-    const xcb_window_t xwin = XWindowOf(host);
-    ASSERT_TRUE(RunUntil([&] { return m_x->IsMapped(xwin) && Near(m_x->Grab(rc)[5 * 160 + 5], kAccent); }));
-    m_x->MoveTo(150, 115);
-    RunFor(100);
-    m_x->Button(1, true);
-    ASSERT_TRUE(RunUntil([&] { return host.Find(WM_LBUTTONDOWN) != nullptr; }));
-    // One step the window follows, so the pointer is where it was in it.
-    m_x->MoveTo(156, 119);
-    ASSERT_TRUE(RunUntil([&] { return m_x->Origin(xwin) == CPoint(106, 104); })) << "the first step";
-    RunFor(100);
-    // The next step, the release and the pointer going on, read together.
-    m_x->MoveTo(162, 123);
-    m_x->Button(1, false);
-    m_x->MoveTo(200, 150);
-    m_x->Sync();
-    ASSERT_TRUE(RunUntil([&] { return host.Find(WM_LBUTTONUP) != nullptr; }));
-    RunFor(200);
-    EXPECT_EQ(host.GetScreenRect().TopLeft(), CPoint(112, 108));
-    EXPECT_EQ(m_x->Origin(xwin), CPoint(112, 108));
     host.DestroyWindow();
 }
 

@@ -245,10 +245,25 @@ void SdlWindow::Show(int showCmd) {
 }
 
 void SdlWindow::SetRect(const CRect& rc) {
+    const bool sized = rc.Size() != m_rect.Size();
     m_rect = rc;
+    // SDL's resize moves the window again, to where SDL last saw it: under a
+    // window manager that can be a move of ours carried out late. The size
+    // goes first, so that the position asked for is the last request.
+    if (sized) SDL_SetWindowSize(m_window, std::max(1, rc.Width()), std::max(1, rc.Height()));
     SDL_SetWindowPosition(m_window, rc.left, rc.top);
-    SDL_SetWindowSize(m_window, std::max(1, rc.Width()), std::max(1, rc.Height()));
+    m_movesAsked.push_back(rc.TopLeft());
+    if (const std::optional<CPoint> at = ServerPosition()) ReachedMoveAsked(*at);
+    constexpr std::size_t kMovesKept = 64;
+    if (m_movesAsked.size() > kMovesKept) m_movesAsked.pop_front();
     m_session->ScheduleDrain();
+}
+
+bool SdlWindow::ReachedMoveAsked(CPoint at) {
+    const auto it = std::find(m_movesAsked.begin(), m_movesAsked.end(), at);
+    if (it == m_movesAsked.end()) return false;
+    m_movesAsked.erase(m_movesAsked.begin(), it + 1);
+    return true;
 }
 
 void SdlWindow::Raise(bool activate) {
@@ -396,9 +411,12 @@ void SdlWindow::OnSdlEvent(const SDL_Event& event) {
         switch (event.window.event) {
         case SDL_WINDOWEVENT_EXPOSED: Repaint(); break;
         case SDL_WINDOWEVENT_MOVED: {
-            // Moved by the desktop rather than by the host: tell the host.
+            // Moved by the desktop rather than by the host: tell the host. A
+            // window manager carries out the host's moves late, each told in
+            // turn: one with later ones still to come is not the place.
             const CPoint at = ServerPosition().value_or(CPoint(event.window.data1, event.window.data2));
-            if (at == m_rect.TopLeft()) break;
+            if (ReachedMoveAsked(at) || at == m_rect.TopLeft()) break;
+            m_movesAsked.clear();
             m_rect = CRect(at, m_rect.Size());
             if (m_target) qv::os::PostMessage(m_target, WM_MOVE, 0, MAKELPARAM(at.x, at.y));
             break;

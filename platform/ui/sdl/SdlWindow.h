@@ -6,6 +6,7 @@
 #include <SDL_video.h>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -87,6 +88,9 @@ private:
     void UpdateCapture();
     // Where the X server has the window's top-left corner; none without X11.
     std::optional<CPoint> ServerPosition() const;
+    // Whether a move the host asked for put the window at `at`; that one and
+    // those before it are done with.
+    bool ReachedMoveAsked(CPoint at);
     // Shows the kept frame again (after exposure).
     void Repaint();
     void Blit(const CRect& part);
@@ -108,6 +112,7 @@ private:
     SdlInputTranslator m_input;
     HWND m_target = nullptr;
     CRect m_rect;
+    std::deque<CPoint> m_movesAsked;  // positions the host asked for that the server may not have reached, oldest first
     bool m_visible = false;
     bool m_iconic = false;
     bool m_captured = false;
