@@ -55,6 +55,15 @@ void XScreen::Button(bool down) {
     xcb_flush(m_conn);
 }
 
+void XScreen::Sync() { free(xcb_get_input_focus_reply(m_conn, xcb_get_input_focus(m_conn), nullptr)); }
+
+ui::CPoint XScreen::Origin(xcb_window_t window) {
+    auto* reply = xcb_translate_coordinates_reply(m_conn, xcb_translate_coordinates(m_conn, window, m_root, 0, 0), nullptr);
+    const ui::CPoint at = reply ? ui::CPoint(reply->dst_x, reply->dst_y) : ui::CPoint(-1, -1);
+    free(reply);
+    return at;
+}
+
 void RunFor(int ms) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     for (;;) {

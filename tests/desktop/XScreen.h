@@ -26,6 +26,10 @@ public:
     bool SaveShot(const ui::CRect& rc, const std::string& relativePath);
     void MoveTo(ui::CPoint pt);
     void Button(bool down);
+    // A round trip: the server has taken everything sent before.
+    void Sync();
+    // Where the server has a window's top-left corner on the screen.
+    ui::CPoint Origin(xcb_window_t window);
 
 private:
     xcb_connection_t* m_conn;

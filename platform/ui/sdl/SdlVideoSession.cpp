@@ -41,6 +41,9 @@ std::shared_ptr<SdlVideoSession> SdlVideoSession::Open() {
         QV_LOGE("SDL video: %s", SDL_GetError());
         return nullptr;
     }
+    // X's events come too, each before SDL's own for it: a press or release
+    // tells where the pointer was on the screen, which SDL's events do not.
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     return std::shared_ptr<SdlVideoSession>(new SdlVideoSession());
 }
 
@@ -200,10 +203,25 @@ void SdlVideoSession::Route(const SDL_Event& event) {
     case SDL_KEYUP: id = event.key.windowID ? event.key.windowID : m_lastPressed; break;
     case SDL_TEXTINPUT: id = event.text.windowID ? event.text.windowID : m_lastPressed; break;
     case SDL_TEXTEDITING: id = event.edit.windowID ? event.edit.windowID : m_lastPressed; break;
+    case SDL_SYSWMEVENT:
+        if (event.syswm.msg) RouteX11(*event.syswm.msg);
+        return;
     default: return;
     }
     auto it = m_windows.find(id);
     if (it != m_windows.end()) it->second->OnSdlEvent(event);
+}
+
+void SdlVideoSession::RouteX11(const SDL_SysWMmsg& msg) {
+    if (msg.subsystem != SDL_SYSWM_X11) return;
+    const XEvent& event = msg.msg.x11.event;
+    if (event.type != ButtonPress && event.type != ButtonRelease) return;
+    const CPoint at(event.xbutton.x_root, event.xbutton.y_root);
+    for (const auto& [id, window] : m_windows) {
+        if (window->GetX11Window() != event.xbutton.window) continue;
+        if (event.type == ButtonPress) window->OnButtonPress(at);
+        else window->OnButtonRelease(at);
+    }
 }
 
 }  // namespace qv::ui::sdl

@@ -51,6 +51,9 @@ private:
     SdlVideoSession();
     void WatchConnection(SDL_Window* sdlWindow);
     void Route(const SDL_Event& event);
+    // X's own events: a button's press and release go to its window with
+    // the pointer's screen point.
+    void RouteX11(const SDL_SysWMmsg& msg);
     void TrackFocus(const SDL_WindowEvent& event);
     // The application lost the focus: every open no-activate popup (menus,
     // drop-downs) is told it is inactive, as a click elsewhere would.

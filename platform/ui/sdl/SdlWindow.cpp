@@ -245,10 +245,25 @@ void SdlWindow::Show(int showCmd) {
 }
 
 void SdlWindow::SetRect(const CRect& rc) {
+    const bool sized = rc.Size() != m_rect.Size();
     m_rect = rc;
+    // SDL's resize moves the window again, to where SDL last saw it: under a
+    // window manager that can be a move of ours carried out late. The size
+    // goes first, so that the position asked for is the last request.
+    if (sized) SDL_SetWindowSize(m_window, std::max(1, rc.Width()), std::max(1, rc.Height()));
     SDL_SetWindowPosition(m_window, rc.left, rc.top);
-    SDL_SetWindowSize(m_window, std::max(1, rc.Width()), std::max(1, rc.Height()));
+    m_movesAsked.push_back(rc.TopLeft());
+    if (const std::optional<CPoint> at = ServerPosition()) ReachedMoveAsked(*at);
+    constexpr std::size_t kMovesKept = 64;
+    if (m_movesAsked.size() > kMovesKept) m_movesAsked.pop_front();
     m_session->ScheduleDrain();
+}
+
+bool SdlWindow::ReachedMoveAsked(CPoint at) {
+    const auto it = std::find(m_movesAsked.begin(), m_movesAsked.end(), at);
+    if (it == m_movesAsked.end()) return false;
+    m_movesAsked.erase(m_movesAsked.begin(), it + 1);
+    return true;
 }
 
 void SdlWindow::Raise(bool activate) {
@@ -396,9 +411,12 @@ void SdlWindow::OnSdlEvent(const SDL_Event& event) {
         switch (event.window.event) {
         case SDL_WINDOWEVENT_EXPOSED: Repaint(); break;
         case SDL_WINDOWEVENT_MOVED: {
-            // Moved by the desktop rather than by the host: tell the host.
+            // Moved by the desktop rather than by the host: tell the host. A
+            // window manager carries out the host's moves late, each told in
+            // turn: one with later ones still to come is not the place.
             const CPoint at = ServerPosition().value_or(CPoint(event.window.data1, event.window.data2));
-            if (at == m_rect.TopLeft()) break;
+            if (ReachedMoveAsked(at) || at == m_rect.TopLeft()) break;
+            m_movesAsked.clear();
             m_rect = CRect(at, m_rect.Size());
             if (m_target) qv::os::PostMessage(m_target, WM_MOVE, 0, MAKELPARAM(at.x, at.y));
             break;
@@ -409,18 +427,10 @@ void SdlWindow::OnSdlEvent(const SDL_Event& event) {
         }
     }
     if (event.type == SDL_MOUSEMOTION && m_input.ButtonsHeld()) {
-        // A drag may move the window under the pointer: SDL's point is taken
-        // against where the desktop had the window, which lags behind, and
-        // the moves still queued change it again. The pointer's screen point
-        // goes with the message and becomes a client point when it is handled.
         int x = 0;
         int y = 0;
         SDL_GetGlobalMouseState(&x, &y);
-        m_dragPointer = CPoint(x, y);
-        SDL_Event in = event;
-        in.motion.x = x - m_rect.left;
-        in.motion.y = y - m_rect.top;
-        for (InputMessage& msg : m_input.Translate(in, SDL_GetModState())) DeliverAtScreenPoint(msg, m_dragPointer);
+        DeliverHeldMotion(event, CPoint(x, y));
     } else {
         for (InputMessage& msg : m_input.Translate(event, SDL_GetModState())) {
             // A window that is never activated is not told of the keyboard
@@ -455,11 +465,37 @@ void SdlWindow::FollowPointer() {
     int x = 0;
     int y = 0;
     SDL_GetGlobalMouseState(&x, &y);
-    if (CPoint(x, y) == m_dragPointer) return;
+    CatchUpPointer(CPoint(x, y));
+}
+
+void SdlWindow::OnButtonPress(CPoint screen) {
+    if (!m_input.ButtonsHeld()) m_dragPointer = screen;
+}
+
+// The pointer is not asked where it is now: it may have gone on after the
+// release, and the drag ends where the button came up.
+void SdlWindow::OnButtonRelease(CPoint screen) {
+    if (m_captured && m_input.ButtonsHeld()) CatchUpPointer(screen);
+}
+
+void SdlWindow::CatchUpPointer(CPoint screen) {
+    if (screen == m_dragPointer) return;
     SDL_Event motion{};
     motion.type = SDL_MOUSEMOTION;
     motion.motion.windowID = SDL_GetWindowID(m_window);
-    OnSdlEvent(motion);
+    DeliverHeldMotion(motion, screen);
+}
+
+// A drag may move the window under the pointer: SDL's point is taken against
+// where the desktop had the window, which lags behind, and the moves still
+// queued change it again. The pointer's screen point goes with the message
+// and becomes a client point when it is handled.
+void SdlWindow::DeliverHeldMotion(const SDL_Event& motion, CPoint screen) {
+    m_dragPointer = screen;
+    SDL_Event in = motion;
+    in.motion.x = screen.x - m_rect.left;
+    in.motion.y = screen.y - m_rect.top;
+    for (InputMessage& msg : m_input.Translate(in, SDL_GetModState())) DeliverAtScreenPoint(msg, screen);
 }
 
 void SdlWindow::Deliver(InputMessage& msg) {

@@ -6,6 +6,7 @@
 #include <SDL_video.h>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -65,18 +66,31 @@ public:
     // From the session: one SDL event of this window.
     void OnSdlEvent(const SDL_Event& event);
     // While a button is held: a motion for a pointer that moved with no
-    // motion reported (the desktop reports none while the window keeps the
+    // motion reported (SDL reports none while the window keeps the
     // pointer's place in it, as a caption drag does).
     void FollowPointer();
+    // From the session, before SDL's own event for it: the X server reports
+    // a button pressed or released with the pointer at `screen`. A drag
+    // starts from the press; on the release it is first brought there, as
+    // its last motion may not have been reported.
+    void OnButtonPress(CPoint screen);
+    void OnButtonRelease(CPoint screen);
 
 private:
     SdlWindow(std::shared_ptr<SdlVideoSession> session, SDL_Window* window);
     void Deliver(InputMessage& msg);
+    // A motion while a button is held, with the pointer at `screen`.
+    void DeliverHeldMotion(const SDL_Event& motion, CPoint screen);
+    // A motion to `screen` unless the last held motion was there already.
+    void CatchUpPointer(CPoint screen);
     // A mouse message whose client point is taken from `screen` when handled.
     void DeliverAtScreenPoint(InputMessage& msg, CPoint screen);
     void UpdateCapture();
     // Where the X server has the window's top-left corner; none without X11.
     std::optional<CPoint> ServerPosition() const;
+    // Whether a move the host asked for put the window at `at`; that one and
+    // those before it are done with.
+    bool ReachedMoveAsked(CPoint at);
     // Shows the kept frame again (after exposure).
     void Repaint();
     void Blit(const CRect& part);
@@ -98,10 +112,11 @@ private:
     SdlInputTranslator m_input;
     HWND m_target = nullptr;
     CRect m_rect;
+    std::deque<CPoint> m_movesAsked;  // positions the host asked for that the server may not have reached, oldest first
     bool m_visible = false;
     bool m_iconic = false;
     bool m_captured = false;
-    CPoint m_dragPointer;  // the pointer's screen point at the last motion while a button is held
+    CPoint m_dragPointer;  // the pointer's screen point at the press or the last motion delivered since
     bool m_shownNoActivate = false;
     DWORD m_style = 0;
 };
