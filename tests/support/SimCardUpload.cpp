@@ -1,6 +1,7 @@
 #include "tests/support/SimCardUpload.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -15,10 +16,12 @@ std::uint32_t Read24(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (stati
 std::uint32_t Read32(const std::uint8_t* p) { return Read24(p) | (static_cast<std::uint32_t>(p[3]) << 24); }
 std::uint16_t Read16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
-template <class... Args>
-void Violation(SimUpload& upload, const char* format, Args... args) {
+[[gnu::format(printf, 2, 3)]] void Violation(SimUpload& upload, const char* format, ...) {
     char text[160];
-    std::snprintf(text, sizeof text, format, args...);
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
     upload.violations.emplace_back(text);
 }
 
