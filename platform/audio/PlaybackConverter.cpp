@@ -1,7 +1,6 @@
 #include "platform/audio/PlaybackConverter.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace qv::audio {
 
@@ -11,10 +10,6 @@ namespace {
 constexpr std::size_t kChunkFrames = 1152;
 // Device frames the resampler writes per call.
 constexpr std::size_t kOutFrames = 1024;
-
-std::int16_t ToS16(float sample) {
-    return static_cast<std::int16_t>(std::lrint(std::clamp(sample * 32768.0f, -32768.0f, 32767.0f)));
-}
 
 // Frames of `channels` samples to the device's stereo frames.
 template <class Sample, class Convert>
@@ -83,7 +78,7 @@ std::size_t PlaybackConverter::Read(std::int16_t* out, std::size_t maxFrames) {
             break;
         }
         m_inAt += step->used * channels;
-        ToStereo(m_out.data(), step->made, m_source.Channels(), out + 2 * produced, ToS16);
+        ToStereo(m_out.data(), step->made, m_source.Channels(), out + 2 * produced, FloatToS16);
         produced += step->made;
     }
     return produced;

@@ -37,6 +37,4 @@ std::optional<Resampler::Step> Resampler::Process(std::span<const float> in, std
     return Step{static_cast<std::size_t>(data.input_frames_used), static_cast<std::size_t>(data.output_frames_gen)};
 }
 
-void Resampler::Reset() { src_reset(m_state); }
-
 }  // namespace qv::audio

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
 #include <cstdint>
 #include <memory>
 
@@ -46,8 +45,7 @@ void MixToMono(std::span<const std::uint8_t> pcm, const PcmWaveFormat& format, s
 
 void AppendS16(std::span<const float> samples, std::vector<std::uint8_t>& out) {
     for (const float sample : samples) {
-        const auto v = static_cast<std::uint16_t>(
-            static_cast<std::int16_t>(std::lrint(std::clamp(sample * 32768.0f, -32768.0f, 32767.0f))));
+        const auto v = static_cast<std::uint16_t>(qv::audio::FloatToS16(sample));
         out.push_back(static_cast<std::uint8_t>(v));
         out.push_back(static_cast<std::uint8_t>(v >> 8));
     }
